@@ -1,0 +1,98 @@
+#include "cli/CommandLine.h"
+
+#include <ostream>
+
+namespace vk::cli {
+namespace {
+
+void PrintOverview(std::ostream& out) {
+  out << "Usage: vorelkit-cli COMMAND [OPTIONS] FILE...\n\nCommands:\n";
+  for (const Command& c : Commands()) out << "  " << c.name << "\t" << c.summary << "\n";
+  out << "\n'vorelkit-cli COMMAND --help' describes a command.\n";
+}
+
+void PrintCommandHelp(const Command& c, std::ostream& out) {
+  out << "Usage: " << c.usage << "\n\n" << c.description << "\n";
+  if (!c.options.empty()) {
+    out << "\nOptions:\n";
+    for (const OptionSpec& o : c.options)
+      out << "  " << o.name << (o.takesValue ? " VALUE" : "") << "\t" << o.help << "\n";
+  }
+  out << "  --help\tshow this text\n";
+}
+
+}  // namespace
+
+std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
+                                    const std::vector<OptionSpec>& specs, std::ostream& err) {
+  ParsedArgs parsed;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (optionsEnded || a.size() < 2 || a[0] != '-') {
+      parsed.positional.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (a == "--help" || a == "-h") {
+      parsed.help = true;
+      continue;
+    }
+    std::string name = a, value;
+    bool inlineValue = false;
+    if (auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+      inlineValue = true;
+    }
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& s : specs)
+      if (s.name == name) spec = &s;
+    if (!spec) {
+      err << "vorelkit-cli: unknown option '" << name << "'\n";
+      return std::nullopt;
+    }
+    if (spec->takesValue && !inlineValue) {
+      if (i + 1 >= args.size()) {
+        err << "vorelkit-cli: option '" << name << "' needs a value\n";
+        return std::nullopt;
+      }
+      value = args[++i];
+    } else if (!spec->takesValue && inlineValue) {
+      err << "vorelkit-cli: option '" << name << "' takes no value\n";
+      return std::nullopt;
+    }
+    parsed.options[name] = value;
+  }
+  return parsed;
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    PrintOverview(err);
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintOverview(out);
+    return kExitOk;
+  }
+  for (const Command& c : Commands()) {
+    if (c.name != args[0]) continue;
+    std::optional<ParsedArgs> parsed =
+        ParseArgs(std::vector<std::string>(args.begin() + 1, args.end()), c.options, err);
+    if (!parsed) return kExitUsage;
+    if (parsed->help) {
+      PrintCommandHelp(c, out);
+      return kExitOk;
+    }
+    return c.run(*parsed, out, err);
+  }
+  err << "vorelkit-cli: unknown command '" << args[0] << "'\n";
+  PrintOverview(err);
+  return kExitUsage;
+}
+
+}  // namespace vk::cli

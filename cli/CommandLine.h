@@ -1,0 +1,52 @@
+// The command line of vorelkit-cli: a command word, then options and file names in any
+// order; "--" ends the options.
+#pragma once
+
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vk::cli {
+
+// Exit codes, as archivers' command lines have them.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitWarning = 1;
+inline constexpr int kExitFatal = 2;
+inline constexpr int kExitUsage = 7;
+
+struct OptionSpec {
+  std::string name;          // "--name"
+  bool takesValue = false;
+  std::string help;
+};
+
+struct ParsedArgs {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> options;  // name -> value ("" for flags)
+  bool help = false;
+  bool Has(const std::string& name) const { return options.count(name) != 0; }
+};
+
+// Parses `args` against the options a command accepts; answers nothing and writes the
+// reason to `err` when an option is unknown or lacks its value.
+std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
+                                    const std::vector<OptionSpec>& specs, std::ostream& err);
+
+struct Command {
+  std::string name;
+  std::string summary;      // one line for the overview
+  std::string usage;        // "vorelkit-cli type FILE..."
+  std::string description;  // what it prints and its exit codes
+  std::vector<OptionSpec> options;
+  int (*run)(const ParsedArgs& args, std::ostream& out, std::ostream& err);
+};
+
+// Every command, in the order the overview lists them.
+const std::vector<Command>& Commands();
+
+// The whole program: `args` without the program name.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace vk::cli

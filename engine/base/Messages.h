@@ -1,0 +1,31 @@
+// The engine's numbered messages. Components report errors by number (ECode); the
+// application looks the text up itself, so these English texts are the fallback and the
+// text carried by E_RAISE.
+#pragma once
+
+#include <string_view>
+
+namespace qel {
+
+// Numbers the engine's own code refers to by name.
+namespace msg {
+inline constexpr int ErrorWritingFile = 25136;
+inline constexpr int ErrorOpeningFile = 25215;
+inline constexpr int ErrorReadingFile = 25216;
+inline constexpr int InvalidFileName = 25235;
+inline constexpr int MaximumVolumes = 25245;
+inline constexpr int InvalidDirectory = 25158;
+inline constexpr int FileNotFound = 25192;
+inline constexpr int AccessPermissions = 25279;
+inline constexpr int RegistryPermissions = 25280;
+inline constexpr int RequiredEventNotAssigned = 25281;
+inline constexpr int UserCanceled = 25361;
+inline constexpr int AllFilesFilter = 25600;
+inline constexpr int AllArchivesFilter = 25601;
+inline constexpr int ExecutablesFilter = 25602;
+}  // namespace msg
+
+// The text of message `code`, or "" when the engine has no such message.
+std::string_view MessageText(int code);
+
+}  // namespace qel

@@ -1,0 +1,46 @@
+// Replacing an archive with the temporary archive a writer built. The archive is never
+// rewritten in place: the new one is renamed over it, and when it lies on another file
+// system it is first copied beside the archive. Whatever fails, the old archive stays as
+// it was.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace qel {
+
+// Creates an empty file named "$$_XXXXXX.tmp" (X a unique part) in `folder` (the current
+// folder when empty), exclusively, with mode 0600 and close-on-exec. Answers its descriptor
+// and sets `path`, or answers -1 with errno set.
+int CreateTempFile(const std::string& folder, std::string& path);
+
+// Told how far a commit's copy has got, in bytes.
+using TCommitProgress = std::function<void(int64_t done, int64_t total)>;
+// Reads `count` bytes of a new archive at `pos`; answers the bytes read, -1 on error.
+using TCommitSource = std::function<int64_t(int64_t pos, void* buffer, int64_t count)>;
+
+// The commit shared by the temporary archives, file or memory.
+class TTempCommit {
+ public:
+  // Called as a commit copies the new archive beside the target.
+  TCommitProgress OnCopyProgress;
+
+  // The errno value that made the last commit fail (ENOSPC: the disk is full), 0 after a
+  // success.
+  int CommitError() const { return commitError_; }
+
+ protected:
+  // Moves the temporary file `tempPath`, open as `handle`, onto `target`, copying it when
+  // the two lie on different file systems. On success the temporary file is gone (renamed,
+  // or deleted after the copy); on failure it is still there.
+  bool CommitByRename(int handle, const std::string& tempPath, const std::string& target);
+  // Writes `size` bytes from `source` into a new file beside `target` and renames it over.
+  bool CommitByCopy(const TCommitSource& source, int64_t size, const std::string& target);
+
+ private:
+  bool Finish(bool ok);
+  int commitError_ = 0;
+};
+
+}  // namespace qel

@@ -1,0 +1,30 @@
+#include "engine/text/EntryNames.h"
+
+#include <algorithm>
+
+#include "engine/text/CodePages.h"
+#include "engine/text/Utf8.h"
+
+namespace qel::text {
+
+bool LooksLikeUtf8(std::string_view stored) {
+  const bool highByte =
+      std::any_of(stored.begin(), stored.end(), [](char c) { return uint8_t(c) > 127; });
+  return highByte && IsValidUtf8(stored);
+}
+
+std::string DecodeEntryName(std::string_view stored, TNameCodePage page) {
+  std::string name;
+  if (!LooksLikeUtf8(stored)) {
+    const TCodePagePair pair = CodePages();
+    name = DecodeCodePage(page == TNameCodePage::Oem ? pair.Oem : pair.Ansi, stored)
+               .value_or(std::string());
+  }
+  if (name.empty()) name = SanitizeUtf8(stored);
+  UseForwardSlashes(name);
+  return name;
+}
+
+void UseForwardSlashes(std::string& name) { std::replace(name.begin(), name.end(), '\\', '/'); }
+
+}  // namespace qel::text

@@ -1,0 +1,26 @@
+// UTF-8, the engine's text form: validation, one-character decoding and encoding.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace qel::text {
+
+inline constexpr char32_t kReplacementChar = 0xFFFD;
+
+// True when `s` is well-formed UTF-8: no stray or missing continuation bytes, no overlong
+// forms, no surrogates (U+D800..U+DFFF) and nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view s);
+
+// Decodes the character starting at `s[pos]` into `cp`; answers its length in bytes, or 0
+// when the bytes there are not well-formed UTF-8 (or `pos` is at the end).
+size_t DecodeUtf8Char(std::string_view s, size_t pos, char32_t& cp);
+
+// Appends the UTF-8 form of `cp`; surrogates and values above U+10FFFF append U+FFFD.
+void AppendUtf8(std::string& out, char32_t cp);
+
+// `s` with every byte that is not part of a well-formed character replaced by U+FFFD.
+std::string SanitizeUtf8(std::string_view s);
+
+}  // namespace qel::text

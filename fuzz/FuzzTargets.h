@@ -1,0 +1,22 @@
+// The fuzz targets. Each is built as a libFuzzer program (scripts/build fuzz) and its seed
+// corpus in fuzz/corpus/NAME/ is replayed by the ordinary test suite.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace vk::fuzz {
+
+using FuzzEntry = int (*)(const uint8_t* data, size_t size);
+
+struct FuzzTarget {
+  const char* name;  // also the corpus folder's name
+  FuzzEntry entry;
+};
+
+int FuzzDetection(const uint8_t* data, size_t size);
+
+std::span<const FuzzTarget> FuzzTargets();
+
+}  // namespace vk::fuzz

@@ -1,0 +1,116 @@
+#include "engine/detect/MethodName.h"
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+
+#include "tests/engine/streams/ScratchDir.h"
+
+namespace qel {
+namespace {
+
+TEST(MethodNameZip, DeflateSubTypeFromTheFlags) {
+  for (TArcType t : {atZip, atZipExe, atJar, atZipDS, atZipMV}) {
+    SCOPED_TRACE(ArcTypeName(t));
+    for (int method : {8, 9}) {
+      EXPECT_EQ(MethodName(t, method, 0), "DFLT-N");
+      EXPECT_EQ(MethodName(t, method, 2), "DFLT-X");
+      EXPECT_EQ(MethodName(t, method, 4), "DFLT-F");
+      EXPECT_EQ(MethodName(t, method, 6), "DFLT-S");
+      EXPECT_EQ(MethodName(t, method, 3), "DFLT-X");  // encrypted, maximum
+      // A flag word of 7 or more (data descriptor, UTF-8 names...) reads as normal.
+      for (uint16_t f : {7, 8, 0x0A, 0x0800, 0xFFFF}) EXPECT_EQ(MethodName(t, method, f), "DFLT-N");
+    }
+  }
+}
+
+TEST(MethodNameZip, OtherMethods) {
+  EXPECT_EQ(MethodName(atZip, 0, 0), "Stored");
+  EXPECT_EQ(MethodName(atZip, 7, 0), "Tokened");
+  EXPECT_EQ(MethodName(atZip, 10, 0), "DCL-implode");
+  EXPECT_EQ(MethodName(atZip, 12, 0), "BZip2");
+  EXPECT_EQ(MethodName(atZip, 98, 0), "PPMDi1");
+  EXPECT_EQ(MethodName(atZip, 14, 0), "Unsupported");
+  EXPECT_EQ(MethodName(atZip, -1, 0), "Unsupported");
+  EXPECT_EQ(MethodName(atZip, 14, 0, {.IsDirectory = true}), "<Dir>");
+  // AES: the actual method from the AES field, looked up by the same rules.
+  EXPECT_EQ(MethodName(atZip, 99, 3, {.AesActualMethod = 8}), "DFLT-X");
+  EXPECT_EQ(MethodName(atZip, 99, 1, {.AesActualMethod = 0}), "Stored");
+  EXPECT_EQ(MethodName(atZip, 99, 1, {.AesActualMethod = 12}), "BZip2");
+  EXPECT_EQ(MethodName(atZip, 99, 1), "Unsupported");
+  EXPECT_EQ(MethodName(atZip, 99, 1, {.AesActualMethod = 99}), "Unsupported");
+}
+
+TEST(MethodNameOther, FormatTables) {
+  EXPECT_EQ(MethodName(atCab, 5, 0), "Lzx5");
+  EXPECT_EQ(MethodName(atCabExe, 0x1503, 0), "Lzx");  // only the low 4 bits name the method
+  EXPECT_EQ(MethodName(atCab, 0x0F, 0), "Lzx15");
+  EXPECT_EQ(MethodName(atLha, '5', 0), "Frozen-5");
+  EXPECT_EQ(MethodName(atLzhExe, '0', 0), "Stored");
+  EXPECT_EQ(MethodName(atLha, '8', 0), "Unsupported");
+  EXPECT_EQ(MethodName(atLha, 100, 0), "<Dir>");
+  EXPECT_EQ(MethodName(atPak, 8, 0), "Varible");
+  EXPECT_EQ(MethodName(atPak, 1, 0), "Unsupported");
+  EXPECT_EQ(MethodName(at7Zip, 10, 0), "PKImplding");
+  EXPECT_EQ(MethodName(atBz2, 1, 0), "BZ'd");
+  EXPECT_EQ(MethodName(atArc, 1, 0), "Stored");
+  EXPECT_EQ(MethodName(atArc, 0, 0), "Unsupported");
+  EXPECT_EQ(MethodName(atAce, 6, 0), "Unsupported");
+  EXPECT_EQ(MethodName(atRar, '5', 0), "Best");
+  EXPECT_EQ(MethodName(atRar, '5', 0, {.IsDirectory = true}), "<Dir>");
+  EXPECT_EQ(MethodName(atBh, 8, 2), "BZip2-X");
+  EXPECT_EQ(MethodName(atBh, 12, 13), "DFLT-64S");
+  EXPECT_EQ(MethodName(atBh, 12, 8), "Deflate");
+  EXPECT_EQ(MethodName(atGZip, 5, 0, {.GZipMagic = 0xA0}), "LzhMAGIC");
+  EXPECT_EQ(MethodName(atNA, 0, 0), "Unsupported");
+}
+
+// What zipinfo calls the Deflate sub-type of the first entry, or "" when it says nothing.
+std::string ZipinfoSubType(const std::string& archive) {
+  std::string cmd = "zipinfo -v '" + archive + "' 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return "";
+  std::string out;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  pclose(p);
+  const std::string key = "compression sub-type (deflation):";
+  size_t at = out.find(key);
+  if (at == std::string::npos) return "";
+  size_t from = out.find_first_not_of(' ', at + key.size());
+  return out.substr(from, out.find('\n', from) - from);
+}
+
+TEST(MethodNameZip, AgreesWithZipinfo) {
+  if (std::system("command -v zip >/dev/null 2>&1 && command -v zipinfo >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "zip or zipinfo is not installed";
+  const std::map<std::string, std::string> kNames = {
+      {"normal", "DFLT-N"}, {"maximum", "DFLT-X"}, {"fast", "DFLT-F"}, {"superfast", "DFLT-S"}};
+  test::ScratchDir dir;
+  std::string text;
+  for (int i = 0; i < 2000; ++i) text += std::to_string(i * 7919 % 1000) + " lines of text\n";
+  test::WriteText(dir / "a.txt", text);
+  for (const char* level : {"-1", "-6", "-9"}) {
+    SCOPED_TRACE(level);
+    std::string archive = dir / (std::string("z") + level + ".zip");
+    std::string cmd = "cd '" + dir.Path() + "' && zip -q " + level + " '" + archive + "' a.txt";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    std::string bytes = test::ReadText(archive);
+    ASSERT_GE(bytes.size(), 30u);
+    ASSERT_EQ(bytes.substr(0, 4), std::string("PK\x03\x04"));
+    const auto flags = uint16_t(uint8_t(bytes[6]) | uint8_t(bytes[7]) << 8);
+    const int method = uint8_t(bytes[8]) | uint8_t(bytes[9]) << 8;
+    ASSERT_EQ(method, 8);
+    std::string subType = ZipinfoSubType(archive);
+    ASSERT_EQ(kNames.count(subType), 1u) << "zipinfo said '" << subType << "'";
+    EXPECT_EQ(MethodName(atZip, method, flags), kNames.at(subType)) << "flags " << flags;
+  }
+}
+
+}  // namespace
+}  // namespace qel
