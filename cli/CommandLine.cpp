@@ -48,20 +48,20 @@ std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
       value = a.substr(eq + 1);
       inlineValue = true;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* known = nullptr;
     for (const OptionSpec& s : specs)
-      if (s.name == name) spec = &s;
-    if (!spec) {
+      if (s.name == name) known = &s;
+    if (!known) {
       err << "vorelkit-cli: unknown option '" << name << "'\n";
       return std::nullopt;
     }
-    if (spec->takesValue && !inlineValue) {
+    if (known->takesValue && !inlineValue) {
       if (i + 1 >= args.size()) {
         err << "vorelkit-cli: option '" << name << "' needs a value\n";
         return std::nullopt;
       }
       value = args[++i];
-    } else if (!spec->takesValue && inlineValue) {
+    } else if (!known->takesValue && inlineValue) {
       err << "vorelkit-cli: option '" << name << "' takes no value\n";
       return std::nullopt;
     }

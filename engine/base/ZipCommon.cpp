@@ -224,6 +224,7 @@ bool TZipCommon::CheckWriteAccess(WideString& folder) {
       userDir = WithTrailingSlash(userDir);
       if (IsFolder(userDir)) {
         folder = userDir;
+        ++asked;  // an existing folder may still refuse files: it counts as an answer too
         break;
       }
       DoError(userDir, "", msg::InvalidDirectory, "");

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/base/Bytes.h"
+#include "engine/text/Utf8.h"
 
 namespace qel {
 
@@ -23,44 +24,6 @@ constexpr unsigned kStringsPerBlock = 16;
 // A string table has at most 4096 blocks; anything far beyond that is damage, and walking it
 // would only cost time.
 constexpr uint32_t kMaxDirEntries = 8192;
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
-
-// Lone surrogates become U+FFFD so that the result is always valid UTF-8.
-std::string Utf16LeToUtf8(const uint8_t* p, size_t units) {
-  constexpr uint32_t kReplacement = 0xFFFD;
-  std::string out;
-  out.reserve(units);
-  for (size_t i = 0; i < units; ++i) {
-    uint32_t u = GetU16(p + 2 * i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
-      uint32_t low = GetU16(p + 2 * (i + 1));
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-        ++i;
-        continue;
-      }
-    }
-    AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -184,7 +147,7 @@ std::string TPeStrings::String(unsigned id) {
     if (i == id % kStringsPerBlock) {
       std::vector<uint8_t> text(bytes);
       if (!image_.ReadExactAt(dataPos + int64_t(at), text.data(), int64_t(bytes))) return {};
-      return Utf16LeToUtf8(text.data(), bytes / 2);
+      return text::Utf16LeToUtf8(text.data(), bytes / 2);
     }
     at += bytes;
   }

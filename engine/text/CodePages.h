@@ -14,8 +14,8 @@ inline constexpr int kDefaultOemCodePage = 437;
 inline constexpr int kDefaultAnsiCodePage = 1252;
 
 struct TCodePagePair {
-  int Oem = kDefaultOemCodePage;   // what DOS-made names are in
-  int Ansi = kDefaultAnsiCodePage; // what other legacy names are in
+  int Oem = kDefaultOemCodePage;    // what DOS-made names are in
+  int Ansi = kDefaultAnsiCodePage;  // what other legacy names are in
   bool operator==(const TCodePagePair&) const = default;
 };
 

@@ -83,4 +83,22 @@ std::string SanitizeUtf8(std::string_view s) {
   return out;
 }
 
+std::string Utf16LeToUtf8(const uint8_t* p, size_t units) {
+  std::string out;
+  out.reserve(units);
+  for (size_t i = 0; i < units; ++i) {
+    char32_t u = char32_t(p[2 * i] | (p[2 * i + 1] << 8));
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
+      char32_t low = char32_t(p[2 * i + 2] | (p[2 * i + 3] << 8));
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    AppendUtf8(out, u);  // a lone surrogate appends U+FFFD
+  }
+  return out;
+}
+
 }  // namespace qel::text

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,10 @@ size_t DecodeUtf8Char(std::string_view s, size_t pos, char32_t& cp);
 
 // Appends the UTF-8 form of `cp`; surrogates and values above U+10FFFF append U+FFFD.
 void AppendUtf8(std::string& out, char32_t cp);
+
+// UTF-8 of `units` UTF-16LE code units at `p`; lone surrogates become U+FFFD, so the
+// result is always well-formed.
+std::string Utf16LeToUtf8(const uint8_t* p, size_t units);
 
 // `s` with every byte that is not part of a well-formed character replaced by U+FFFD.
 std::string SanitizeUtf8(std::string_view s);

@@ -63,8 +63,7 @@ std::optional<int64_t> NtfsModification(std::span<const uint8_t> data) {
 // A Unicode path field is version 1, the CRC-32 of the name the header holds, then the
 // name in UTF-8. A CRC that does not match means the entry was renamed by a tool that left
 // the field behind: the field no longer describes the entry and is ignored.
-std::optional<std::string> UnicodePath(std::span<const uint8_t> data,
-                                       std::string_view storedName) {
+std::optional<std::string> UnicodePath(std::span<const uint8_t> data, std::string_view storedName) {
   if (data.size() < 5 || data[0] != 1) return std::nullopt;
   if (GetU32(data.data() + 1) != Crc32(0, storedName.data(), storedName.size())) {
     return std::nullopt;
@@ -151,8 +150,8 @@ void AppendAesField(std::vector<uint8_t>& extra, const TAesExtra& aes) {
   AppendField(extra, kExtraAes, d, sizeof d);
 }
 
-bool AppendSizeExtension(std::vector<uint8_t>& extra, uint64_t compressed,
-                         uint64_t uncompressed, uint64_t localOffset) {
+bool AppendSizeExtension(std::vector<uint8_t>& extra, uint64_t compressed, uint64_t uncompressed,
+                         uint64_t localOffset) {
   const uint64_t compressedHigh = compressed >> 32, uncompressedHigh = uncompressed >> 32;
   if (compressedHigh > 0xFFFF || uncompressedHigh > 0xFFFF) return false;
   uint8_t d[kSizeExtensionFieldSize - 4];

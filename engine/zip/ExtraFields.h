@@ -90,8 +90,8 @@ void AppendAesField(std::vector<uint8_t>& extra, const TAesExtra& aes);
 // Appends the 12-byte size-extension field holding the high parts of the values (the
 // header fields take the low 32 bits). False, with nothing appended, when a size needs more
 // than the field's 16 high bits.
-bool AppendSizeExtension(std::vector<uint8_t>& extra, uint64_t compressed,
-                         uint64_t uncompressed, uint64_t localOffset);
+bool AppendSizeExtension(std::vector<uint8_t>& extra, uint64_t compressed, uint64_t uncompressed,
+                         uint64_t localOffset);
 
 // Store sizes (and the offset) in a header. A value that does not fit in 32 bits goes to a
 // standard Zip64 field appended to `extra`, its header field set to 0xFFFFFFFF, and the

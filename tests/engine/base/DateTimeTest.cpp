@@ -103,7 +103,9 @@ TEST_F(DateTime, DateTimeEncodeDecode) {
       TDateTime t = EncodeDateTime(y, mo, 28, 23, 59, 59);
       ExpectFields(t, y, mo, 28, 23, 59, 59);
       // Negative Unix seconds read as their absolute value, so only later dates go round.
-      if (y >= 1970) EXPECT_EQ(UnixToDateTime(DateTimeToUnix(t)), t) << y;
+      if (y >= 1970) {
+        EXPECT_EQ(UnixToDateTime(DateTimeToUnix(t)), t) << y;
+      }
     }
   }
 }

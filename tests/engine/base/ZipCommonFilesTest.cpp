@@ -222,7 +222,9 @@ TEST(ZipCommonWriteAccess, HandlerAnswers) {
   EXPECT_EQ(c.Codes(), (Codes{25158}));
 
   c.Errors.clear();
-  c.OnLimitedUser = [](TZipCommon&, const WideString&, WideString&, bool& cancel) { cancel = true; };
+  c.OnLimitedUser = [](TZipCommon&, const WideString&, WideString&, bool& cancel) {
+    cancel = true;
+  };
   folder = dir / "plain-file";
   EXPECT_FALSE(c.CheckWriteAccess(folder));
   EXPECT_EQ(c.Codes(), (Codes{25279}));

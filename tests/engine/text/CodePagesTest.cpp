@@ -7,9 +7,7 @@
 namespace qel::text {
 namespace {
 
-TEST(CodePages, DefaultsAreCp437AndCp1252) {
-  EXPECT_EQ(CodePages(), (TCodePagePair{437, 1252}));
-}
+TEST(CodePages, DefaultsAreCp437AndCp1252) { EXPECT_EQ(CodePages(), (TCodePagePair{437, 1252})); }
 
 TEST(CodePages, Cp437BoxDrawingAndAccentsRoundTrip) {
   const std::string text = "\xE2\x95\x94\xE2\x95\x90\xE2\x95\x97 caf\xC3\xA9 \xC3\x91 \xC3\xBC";
@@ -87,14 +85,14 @@ TEST(CodePages, Utf8Validity) {
                            "\xF4\x8F\xBF\xBF", "\xEF\xBF\xBD"}) {
     EXPECT_TRUE(IsValidUtf8(good)) << good;
   }
-  for (const char* bad : {"\xC0\xAF",            // overlong "/"
-                          "\xE0\x80\xAF",        // overlong, three bytes
-                          "\xF0\x82\x82\xAC",    // overlong, four bytes
-                          "\xED\xA0\x80",        // surrogate U+D800
-                          "\xED\xBF\xBF",        // surrogate U+DFFF
-                          "\xF4\x90\x80\x80",    // above U+10FFFF
-                          "\xE2\x82",            // cut off
-                          "\x80", "a\xBF",       // stray continuation
+  for (const char* bad : {"\xC0\xAF",          // overlong "/"
+                          "\xE0\x80\xAF",      // overlong, three bytes
+                          "\xF0\x82\x82\xAC",  // overlong, four bytes
+                          "\xED\xA0\x80",      // surrogate U+D800
+                          "\xED\xBF\xBF",      // surrogate U+DFFF
+                          "\xF4\x90\x80\x80",  // above U+10FFFF
+                          "\xE2\x82",          // cut off
+                          "\x80", "a\xBF",     // stray continuation
                           "\xF8\x88\x80\x80\x80", "\xFF"}) {
     EXPECT_FALSE(IsValidUtf8(bad)) << testing::PrintToString(std::string(bad));
   }

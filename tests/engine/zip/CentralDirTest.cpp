@@ -78,7 +78,7 @@ TEST(CentralDirFind, SignatureInsideTheCommentDoesNotWin) {
 }
 
 TEST(CentralDirFind, DataInFrontGivesOffsetAdjust) {
-  ZipImage img = BuildStoredZip(TwoEntries(), {.prefix = 100});
+  ZipImage img = BuildStoredZip(TwoEntries(), {.comment = "", .prefix = 100});
   TCentralDirLocation loc;
   EXPECT_EQ(Find(img.bytes, loc), img.centralPos);
   EXPECT_EQ(loc.OffsetAdjust, 100);
@@ -88,7 +88,7 @@ TEST(CentralDirFind, DataInFrontGivesOffsetAdjust) {
 TEST(CentralDirFind, Zip64RecordsGiveTheSizes) {
   for (size_t prefix : {size_t(0), size_t(100)}) {
     SCOPED_TRACE(prefix);
-    ZipImage img = BuildStoredZip(TwoEntries(), {.prefix = prefix, .zip64 = true});
+    ZipImage img = BuildStoredZip(TwoEntries(), {.comment = "", .prefix = prefix, .zip64 = true});
     TCentralDirLocation loc;
     EXPECT_EQ(Find(img.bytes, loc), img.centralPos);
     EXPECT_EQ(loc.HeadFlag, Flags({htEnding, htLocator, htEnding64, htCentral, htLocal}));
@@ -104,15 +104,13 @@ TEST(CentralDirFind, Zip64RecordsGiveTheSizes) {
 }
 
 TEST(CentralDirFind, LocatorWithoutZip64RecordIsNotTrusted) {
-  ZipImage img = BuildStoredZip(TwoEntries(), {.zip64 = true});
+  ZipImage img = BuildStoredZip(TwoEntries(), {.comment = "", .zip64 = true});
   img.bytes[size_t(img.zip64EndPos)] = 'Q';  // the Zip64 end record is gone
   TCentralDirLocation loc;
-  int64_t found = Find(img.bytes, loc);
-  EXPECT_TRUE(loc.HeadFlag.Has(htLocator) || loc.HeadFlag == Flags({htLocal}));
-  EXPECT_FALSE(loc.HeadFlag.Has(htEnding64));
+  // The saturated 32-bit figures lead nowhere, so there is no answer.
+  EXPECT_EQ(Find(img.bytes, loc), 0);
+  EXPECT_EQ(loc.HeadFlag, Flags({htEnding, htLocator}));
   EXPECT_FALSE(loc.End64.has_value());
-  EXPECT_GE(found, -1);
-  EXPECT_LT(found, int64_t(img.bytes.size()));
 }
 
 TEST(CentralDirFind, ExtendedEndRecord) {
@@ -142,7 +140,7 @@ TEST(CentralDirFind, NoEndRecordLeavesTheDecisionToTheCaller) {
 }
 
 TEST(CentralDirFind, LostCentralDirectoryFallsBackToTheFirstLocalHeader) {
-  ZipImage img = BuildStoredZip(TwoEntries(), {.prefix = 37});
+  ZipImage img = BuildStoredZip(TwoEntries(), {.comment = "", .prefix = 37});
   for (int64_t p = img.centralPos; p < img.endPos; ++p) img.bytes[size_t(p)] = 'z';
   TCentralDirLocation loc;
   EXPECT_EQ(Find(img.bytes, loc), 37);
@@ -187,7 +185,7 @@ TEST(CentralDirFind, RecordedFiguresBeyondTheFile) {
   EXPECT_EQ(loc.HeadFlag, Flags({htLocal}));
 
   // Zip64 figures near 2^64 must not wrap into a plausible position.
-  ZipImage big = BuildStoredZip(TwoEntries(), {.zip64 = true});
+  ZipImage big = BuildStoredZip(TwoEntries(), {.comment = "", .zip64 = true});
   test::PatchU64(big.bytes, big.zip64EndPos + 40, ~uint64_t(0));
   test::PatchU64(big.bytes, big.zip64EndPos + 48, ~uint64_t(0) - 15);
   int64_t found = Find(big.bytes, loc);
@@ -228,7 +226,7 @@ TEST(CentralDirFind, EncipheredRecordsNeedTheDecipherHook) {
 }
 
 TEST(CentralDirFind, UndecipherableCentralHeaderIsUnusable) {
-  ZipImage img = BuildStoredZip(TwoEntries(), {.headerKey = 0x5A});
+  ZipImage img = BuildStoredZip(TwoEntries(), {.comment = "", .headerKey = 0x5A});
   int calls = 0;
   auto endOnly = [&calls](uint8_t* data, size_t size) {
     if (calls++ > 0) return false;

@@ -59,8 +59,8 @@ TEST(NameCodecInfoZip, Utf8NameFromZip) {
   const size_t nameAt = end.CentralOffset + kCentralHeaderSize;
   ASSERT_LE(nameAt + h.NameLength + h.ExtraLength, zip.size());
   const std::string_view stored = Text(zip, nameAt, h.NameLength);
-  const TZipExtra extra = ReadCentralExtra(
-      std::span(zip.data() + nameAt + h.NameLength, h.ExtraLength), stored, h);
+  const TZipExtra extra =
+      ReadCentralExtra(std::span(zip.data() + nameAt + h.NameLength, h.ExtraLength), stored, h);
   EXPECT_EQ(h.VersionMadeBy >> 8, 3);
   EXPECT_EQ(h.Flags & 0x0800, 0);
   EXPECT_EQ(DecodeCentralName(stored, h.VersionMadeBy, extra), name);

@@ -1,0 +1,186 @@
+#include "tests/support/PeerTools.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace qel::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string CurrentTestName() {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "none";
+  // Parameterised tests have "/" in their names.
+  for (char& c : name)
+    if (c == '/') c = '.';
+  return name;
+}
+
+std::string Quoted(const std::vector<std::string>& argv) {
+  std::string line;
+  for (const std::string& a : argv) line += (line.empty() ? "'" : " '") + a + "'";
+  return line;
+}
+
+}  // namespace
+
+TestFolder::TestFolder() {
+  path_ = std::string(VK_TEST_WORK_DIR) + "/" + CurrentTestName();
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+  fs::create_directories(path_, ec);
+  EXPECT_FALSE(ec) << "cannot make " << path_ << ": " << ec.message();
+}
+
+TestFolder::~TestFolder() {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  if (info && info->result()->Failed()) return;
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+ToolRun RunTool(const std::vector<std::string>& argv, const std::string& cwd,
+                std::chrono::seconds limit) {
+  ToolRun run;
+  if (argv.empty()) {
+    run.status = 127;
+    return run;
+  }
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) {
+    run.status = 127;
+    run.output = "pipe failed";
+    return run;
+  }
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    // The child: only async-signal-safe calls until exec.
+    int in = ::open("/dev/null", O_RDONLY);
+    if (in >= 0) ::dup2(in, 0);
+    ::dup2(out[1], 1);
+    ::dup2(out[1], 2);
+    if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
+    ::execvp(args[0], args.data());
+    static const char kFailed[] = "exec failed\n";
+    (void)!::write(2, kFailed, sizeof kFailed - 1);
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  if (pid < 0) {
+    ::close(out[0]);
+    run.status = 127;
+    run.output = "fork failed";
+    return run;
+  }
+
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  bool timedOut = false;
+  char buffer[4096];
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      timedOut = true;
+      break;
+    }
+    pollfd p{out[0], POLLIN, 0};
+    int ready = ::poll(&p, 1, int(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) continue;
+    ssize_t n = ::read(out[0], buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // every writer closed the pipe
+    run.output.append(buffer, size_t(n));
+  }
+  ::close(out[0]);
+  if (timedOut) ::kill(pid, SIGKILL);
+
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (timedOut)
+    run.status = -1;
+  else if (WIFEXITED(status))
+    run.status = WEXITSTATUS(status);
+  else if (WIFSIGNALED(status))
+    run.status = 128 + WTERMSIG(status);
+  return run;
+}
+
+bool RunToolOk(const std::vector<std::string>& argv, const std::string& cwd) {
+  ToolRun run = RunTool(argv, cwd);
+  if (run.Ok()) return true;
+  ADD_FAILURE() << Quoted(argv) << " in '" << cwd << "' ended with status " << run.status
+                << ":\n"
+                << run.output;
+  return false;
+}
+
+std::string FindTool(const std::string& name) {
+  if (name.find('/') != std::string::npos) return ::access(name.c_str(), X_OK) == 0 ? name : "";
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  for (size_t start = 0; start <= dirs.size();) {
+    size_t colon = dirs.find(':', start);
+    if (colon == std::string::npos) colon = dirs.size();
+    std::string dir = dirs.substr(start, colon - start);
+    std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+    std::error_code ec;
+    if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0)
+      return candidate;
+    start = colon + 1;
+  }
+  return "";
+}
+
+bool RequireTool(const std::string& name) {
+  if (!FindTool(name).empty()) return true;
+  [&] { GTEST_SKIP() << "peer tool '" << name << "' is not installed"; }();
+  return false;
+}
+
+void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  EXPECT_TRUE(f.good()) << "cannot write " << path;
+}
+
+void WriteFileText(const std::string& path, std::string_view text) {
+  WriteFileBytes(path, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+}
+
+Bytes ReadFileBytes(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  EXPECT_TRUE(f.good()) << "cannot read " << path;
+  return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+void ConcatenateFiles(const std::string& path, const std::vector<std::string>& parts) {
+  Bytes all;
+  for (const std::string& part : parts) {
+    Bytes b = ReadFileBytes(part);
+    all.insert(all.end(), b.begin(), b.end());
+  }
+  WriteFileBytes(path, all);
+}
+
+void WriteZeroFile(const std::string& path, size_t size) {
+  WriteFileBytes(path, Bytes(size, 0));
+}
+
+}  // namespace qel::test
