@@ -232,8 +232,9 @@ class TDetector {
     if (!hit.IsZip) return hit.Type;
     int64_t found = LocateZip();
     if (found == -1) return atUnsupported;
-    if (found > 0) r_.HeaderOffset = found;
-    // Inside a program, a ZIP this close to the start is the program's own data.
+    r_.HeaderOffset = found;
+    // Inside a program, a ZIP whose directory cannot be located this far in is the
+    // program's own data (archivers carry the signatures as constants).
     if (hit.Type == atZipExe && r_.HeaderOffset < kMinZipExeStart) return atUnsupported;
     return hit.Type;
   }

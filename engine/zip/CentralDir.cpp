@@ -58,25 +58,27 @@ bool ReadEndHit(const Bytes& tail, int64_t tailStart, size_t at, const THeaderDe
 }
 
 // Scans the tail backwards for the end record. A comment may itself hold the signature
-// bytes, so the first record whose comment ends within the file wins; a record whose
-// comment was cut short is taken only when no other is found.
+// bytes, so a record whose comment ends exactly at the end of the file wins; failing that,
+// the last record whose comment fits within the file (trailing junk after the archive);
+// failing that, the last one found (its comment was cut short).
 bool FindEndRecord(const Bytes& tail, int64_t tailStart, int64_t end,
                    const THeaderDecipher& decipher, EndHit& found) {
-  bool haveFallback = false;
+  std::optional<EndHit> fits, any;
   for (size_t i = tail.size() >= 4 ? tail.size() - 4 + 1 : 0; i-- > 0;) {
     if (tail[i] != 'P' || !IsEndSignature(ClassifySignature(GetU32(&tail[i])))) continue;
     EndHit hit;
     if (!ReadEndHit(tail, tailStart, i, decipher, hit)) continue;
-    if (hit.pos + int64_t(hit.size) + hit.commentLength <= end) {
+    const int64_t commentEnd = hit.pos + int64_t(hit.size) + hit.commentLength;
+    if (commentEnd == end) {
       found = hit;
       return true;
     }
-    if (!haveFallback) {
-      found = hit;
-      haveFallback = true;
-    }
+    if (commentEnd < end && !fits) fits = hit;
+    if (!any) any = hit;
   }
-  return haveFallback;
+  if (!fits && !any) return false;
+  found = fits ? *fits : *any;
+  return true;
 }
 
 // Finds the first local-header signature from the start of the file, in at most four

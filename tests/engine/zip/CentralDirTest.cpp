@@ -75,6 +75,13 @@ TEST(CentralDirFind, SignatureInsideTheCommentDoesNotWin) {
   EXPECT_EQ(Find(img.bytes, loc), img.centralPos);
   EXPECT_EQ(loc.EndPosition, img.endPos);
   EXPECT_EQ(loc.Comment, comment);
+
+  // A whole fake end record in the comment, whose own comment length fits within the file.
+  std::string fake = std::string("x") + "PK\x05\x06" + std::string(18, '\0') + "tail";
+  img = BuildStoredZip(TwoEntries(), {.comment = fake});
+  EXPECT_EQ(Find(img.bytes, loc), img.centralPos);
+  EXPECT_EQ(loc.EndPosition, img.endPos);
+  EXPECT_EQ(loc.Comment, fake);
 }
 
 TEST(CentralDirFind, DataInFrontGivesOffsetAdjust) {
