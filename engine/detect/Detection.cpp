@@ -232,10 +232,14 @@ class TDetector {
     if (!hit.IsZip) return hit.Type;
     int64_t found = LocateZip();
     if (found == -1) return atUnsupported;
-    r_.HeaderOffset = found;
-    // Inside a program, a ZIP whose directory cannot be located this far in is the
-    // program's own data (archivers carry the signatures as constants).
-    if (hit.Type == atZipExe && r_.HeaderOffset < kMinZipExeStart) return atUnsupported;
+    if (hit.Type == atZipExe) {
+      // Inside a program, a ZIP whose directory cannot be located this far in is the
+      // program's own data (archivers carry the signatures as constants).
+      r_.HeaderOffset = found;
+      return found < kMinZipExeStart ? atUnsupported : atZipExe;
+    }
+    // Behind other data, a ZIP without a directory is read from its first local header.
+    if (found > 0) r_.HeaderOffset = found;
     return hit.Type;
   }
 

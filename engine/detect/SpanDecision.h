@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,10 @@ namespace detect {
 inline constexpr std::string_view kSpannedLabel = "PKBACK#";
 // Removable media larger than the largest floppy are treated as fixed disks.
 inline constexpr int64_t kLargestFloppy = 2915328;
+
+// True when `fileName` lives on a removable disk of floppy size, the only media spanned
+// sets are written to; nothing when its drive cannot be examined.
+std::optional<bool> OnSpanningMedium(platform::IDriveProbe& drives, const std::string& fileName);
 
 // atZipDS on a removable disk labelled as a spanned set's disk, atZipMV on any other
 // medium, atNA when the drive of `fileName` cannot be examined.

@@ -53,14 +53,12 @@ TestFolder::~TestFolder() {
 ToolRun RunTool(const std::vector<std::string>& argv, const std::string& cwd,
                 std::chrono::seconds limit) {
   ToolRun run;
-  if (argv.empty()) {
-    run.status = 127;
-    return run;
-  }
-  int out[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) {
-    run.status = 127;
-    run.output = "pipe failed";
+  run.status = 127;
+  int out[2], err[2];
+  if (argv.empty() || ::pipe2(out, O_CLOEXEC) != 0) return run;
+  if (::pipe2(err, O_CLOEXEC) != 0) {
+    ::close(out[0]);
+    ::close(out[1]);
     return run;
   }
   std::vector<char*> args;
@@ -73,7 +71,7 @@ ToolRun RunTool(const std::vector<std::string>& argv, const std::string& cwd,
     int in = ::open("/dev/null", O_RDONLY);
     if (in >= 0) ::dup2(in, 0);
     ::dup2(out[1], 1);
-    ::dup2(out[1], 2);
+    ::dup2(err[1], 2);
     if (!cwd.empty() && ::chdir(cwd.c_str()) != 0) ::_exit(127);
     ::execvp(args[0], args.data());
     static const char kFailed[] = "exec failed\n";
@@ -81,33 +79,43 @@ ToolRun RunTool(const std::vector<std::string>& argv, const std::string& cwd,
     ::_exit(127);
   }
   ::close(out[1]);
+  ::close(err[1]);
   if (pid < 0) {
     ::close(out[0]);
-    run.status = 127;
-    run.output = "fork failed";
+    ::close(err[0]);
+    run.err = "fork failed";
     return run;
   }
 
+  // Both pipes are drained together, so a tool that fills one of them never blocks.
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  std::string* sinks[2] = {&run.out, &run.err};
   const auto deadline = std::chrono::steady_clock::now() + limit;
   bool timedOut = false;
-  char buffer[4096];
-  for (;;) {
+  char buffer[65536];
+  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       timedOut = true;
       break;
     }
-    pollfd p{out[0], POLLIN, 0};
-    int ready = ::poll(&p, 1, int(left.count()));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) continue;
-    ssize_t n = ::read(out[0], buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;  // every writer closed the pipe
-    run.output.append(buffer, size_t(n));
+    int ready = ::poll(fds, 2, int(left.count()));
+    if (ready <= 0) continue;  // interrupted, or time is up (checked above)
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n > 0) {
+        sinks[i]->append(buffer, size_t(n));
+      } else {  // every writer closed it
+        ::close(fds[i].fd);
+        fds[i].fd = -1;
+      }
+    }
   }
-  ::close(out[0]);
+  for (pollfd& p : fds)
+    if (p.fd >= 0) ::close(p.fd);
   if (timedOut) ::kill(pid, SIGKILL);
 
   int status = 0;
@@ -125,9 +133,8 @@ ToolRun RunTool(const std::vector<std::string>& argv, const std::string& cwd,
 bool RunToolOk(const std::vector<std::string>& argv, const std::string& cwd) {
   ToolRun run = RunTool(argv, cwd);
   if (run.Ok()) return true;
-  ADD_FAILURE() << Quoted(argv) << " in '" << cwd << "' ended with status " << run.status
-                << ":\n"
-                << run.output;
+  ADD_FAILURE() << Quoted(argv) << " in '" << cwd << "' ended with status " << run.status << ":\n"
+                << run.out << run.err;
   return false;
 }
 
@@ -179,8 +186,6 @@ void ConcatenateFiles(const std::string& path, const std::vector<std::string>& p
   WriteFileBytes(path, all);
 }
 
-void WriteZeroFile(const std::string& path, size_t size) {
-  WriteFileBytes(path, Bytes(size, 0));
-}
+void WriteZeroFile(const std::string& path, size_t size) { WriteFileBytes(path, Bytes(size, 0)); }
 
 }  // namespace qel::test

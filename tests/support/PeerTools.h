@@ -35,7 +35,8 @@ struct ToolRun {
   // The exit code; 128 + the signal number when a signal ended the tool; 127 when it could
   // not be started; -1 when it ran out of time and was killed.
   int status = -1;
-  std::string output;  // standard output and standard error, interleaved
+  std::string out;  // standard output
+  std::string err;  // standard error
 
   bool Ok() const { return status == 0; }
 };
