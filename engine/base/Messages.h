@@ -9,16 +9,20 @@ namespace qel {
 
 // Numbers the engine's own code refers to by name.
 namespace msg {
+inline constexpr int BadFileHeader = 25114;
 inline constexpr int ErrorWritingFile = 25136;
 inline constexpr int ErrorOpeningFile = 25215;
 inline constexpr int ErrorReadingFile = 25216;
+inline constexpr int UnsupportedArchiveType = 25234;
 inline constexpr int InvalidFileName = 25235;
 inline constexpr int MaximumVolumes = 25245;
 inline constexpr int InvalidDirectory = 25158;
+inline constexpr int NotAccessible = 25170;
 inline constexpr int FileNotFound = 25192;
 inline constexpr int AccessPermissions = 25279;
 inline constexpr int RegistryPermissions = 25280;
 inline constexpr int RequiredEventNotAssigned = 25281;
+inline constexpr int SevenZipLibraryNotFound = 25264;
 inline constexpr int UserCanceled = 25361;
 inline constexpr int AllFilesFilter = 25600;
 inline constexpr int AllArchivesFilter = 25601;

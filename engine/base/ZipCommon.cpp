@@ -10,6 +10,7 @@
 #include "engine/base/Messages.h"
 #include "engine/detect/Detection.h"
 #include "engine/streams/FileStream32.h"
+#include "engine/zip/HeaderCrypt.h"
 #include "platform/Drives.h"
 
 namespace qel {
@@ -39,7 +40,12 @@ uint8_t Percent(int64_t total, int64_t done) {
 
 }  // namespace
 
-TZipCommon::TZipCommon() : Drives(&platform::SystemDrives()) {}
+TZipCommon::TZipCommon()
+    : Drives(&platform::SystemDrives()),
+      HeaderDecipher([this](uint8_t* data, size_t size) {
+        zip::DecipherHeaderBytes(SeedHeaderKeys, data, size);
+        return true;
+      }) {}
 
 TZipCommon::~TZipCommon() = default;
 

@@ -18,6 +18,7 @@
 #include "engine/base/Types.h"
 #include "engine/zip/CentralDir.h"
 #include "engine/zip/HeaderCipher.h"
+#include "engine/zip/SeedKeys.h"
 
 namespace qel {
 
@@ -95,8 +96,8 @@ class TZipCommon {
   TStrings Passwords;
   int PasswordAttempts = 3;
   TEncryptionMethod EncryptionMethod = TEncryptionMethod::emNone;
-  TSeedKeyRecord SeedHeaderKeys;
-  TSeedKeyRecord SeedDataKeys;
+  TSeedKeyRecord SeedHeaderKeys = zip::kDefaultHeaderKeys;
+  TSeedKeyRecord SeedDataKeys = zip::kDefaultDataKeys;
   TStrings FileSpec;
   TStrings ExcludeSpec;
   bool RecurseDirs = true;
@@ -133,7 +134,8 @@ class TZipCommon {
   // --- Collaborators the application or the tests may replace. ---
   // The drive layer used to tell spanned sets from split ones.
   platform::IDriveProbe* Drives;
-  // Deciphers records written with enciphered headers; empty until a cipher is set.
+  // Deciphers records written with enciphered headers; by default the header cipher keyed
+  // by SeedHeaderKeys as it stands at each call.
   THeaderDecipher HeaderDecipher;
 
   // --- Reporting. ---
@@ -162,6 +164,9 @@ class TZipCommon {
   bool RunOperation(F&& work);
   void BeginOperation();
   void EndOperation();
+  // Sets the type without detecting again: for what an operation learns about the archive
+  // (a ZIP on a floppy is a spanned set's last disk).
+  void ForceArcType(TArcType type) { FArcType = type; }
 
   // A reader whose volume request was cancelled returns to where its set ended.
   virtual void RestoreSavedEndPosition() {}

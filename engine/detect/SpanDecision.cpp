@@ -6,18 +6,31 @@
 
 namespace qel::detect {
 
-std::optional<bool> OnSpanningMedium(platform::IDriveProbe& drives, const std::string& fileName) {
+namespace {
+
+bool IsSpanningMedium(const platform::DriveInfo& drive) {
+  return drive.Type == platform::DriveType::Removable && drive.TotalBytes <= kLargestFloppy;
+}
+
+std::optional<platform::DriveInfo> Examine(platform::IDriveProbe& drives, const std::string& fileName) {
   std::optional<platform::DriveInfo> drive = drives.Query(fileName);
-  if (!drive || drive->Type == platform::DriveType::None) return std::nullopt;
-  return drive->Type == platform::DriveType::Removable && drive->TotalBytes <= kLargestFloppy;
+  if (drive && drive->Type == platform::DriveType::None) drive.reset();
+  return drive;
+}
+
+}  // namespace
+
+std::optional<bool> OnSpanningMedium(platform::IDriveProbe& drives, const std::string& fileName) {
+  std::optional<platform::DriveInfo> drive = Examine(drives, fileName);
+  if (!drive) return std::nullopt;
+  return IsSpanningMedium(*drive);
 }
 
 TArcType SpanOrSplit(platform::IDriveProbe& drives, const std::string& fileName) {
-  std::optional<bool> spanning = OnSpanningMedium(drives, fileName);
-  if (!spanning) return atNA;
-  if (!*spanning) return atZipMV;
-  std::string label = drives.Query(fileName)->Label;
-  std::string word = label.substr(0, label.find(' '));
+  std::optional<platform::DriveInfo> drive = Examine(drives, fileName);
+  if (!drive) return atNA;
+  if (!IsSpanningMedium(*drive)) return atZipMV;
+  std::string word = drive->Label.substr(0, drive->Label.find(' '));
   for (char& c : word) c = char(std::toupper(static_cast<unsigned char>(c)));
   return word == kSpannedLabel ? atZipDS : atZipMV;
 }

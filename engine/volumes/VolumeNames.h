@@ -1,0 +1,23 @@
+// How the volumes of a multi-volume set are named: part files on one disk take numbered
+// extensions, and the disks of a spanned set carry numbered volume labels.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qel {
+
+// The file name of volume `volume` (from 1) of the set named `setName` whose last volume is
+// `lastVolume`: the set's own name for the last volume when the caller says it is the last
+// (`isLast`), otherwise the extension replaced (or, without one, followed) by ".z" and the
+// number in at least two digits: ".z01" ... ".z99", ".z100".
+std::string VolumeFileName(const std::string& setName, int volume, int lastVolume, bool isLast);
+
+// The disk number a spanned set's disk label carries: "PKBACK# " (in any case) followed only
+// by digits gives that number, anything else 0.
+int LabelDiskNumber(std::string_view label);
+
+// The label of disk `disk` of a spanned set, "PKBACK# " and the number in three digits.
+std::string DiskLabel(int disk);
+
+}  // namespace qel

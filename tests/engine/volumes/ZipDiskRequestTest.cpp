@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/volumes/VolumeNames.h"
+#include "engine/volumes/ZipDiskRequest.h"
+#include "platform/FakeDrives.h"
+#include "tests/engine/base/TestComponent.h"
+#include "tests/support/PeerTools.h"
+
+namespace qel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A `zip -s 64k` set put on fake floppies labelled "PKBACK# 001"...: each disk holds its
+// volume as set.zip, as every disk of a spanned set does; the last one is the set's own
+// set.zip. One drive plays them all.
+class ZipDiskRequestTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::RequireTool("zip")) GTEST_SKIP();
+    std::mt19937 random(7);
+    test::Bytes noise(150000);
+    for (uint8_t& b : noise) b = uint8_t(random());
+    test::WriteFileBytes(folder / "r.bin", noise);
+    test::WriteFileText(folder / "a.txt", "first entry\n");
+    test::WriteFileText(folder / "b.txt", "last entry\n");
+    ASSERT_TRUE(test::RunToolOk(
+        {"zip", "-q", "-X", "-s", "64k", "set.zip", "a.txt", "r.bin", "b.txt"}, folder.Path()));
+    while (fs::exists(folder / VolumeFileName("set.zip", disks + 1, 0, false))) ++disks;
+    ++disks;  // set.zip itself
+    ASSERT_GE(disks, 3);
+    for (int disk = 1; disk <= disks; ++disk) {
+      fs::create_directories(Disk(disk));
+      fs::copy_file(folder / VolumeFileName("set.zip", disk, disks, disk == disks),
+                    Disk(disk) + "/set.zip");
+    }
+    platform::DriveInfo floppy;
+    floppy.Type = platform::DriveType::Removable;
+    floppy.TotalBytes = 1457664;
+    drives.Add(drive, floppy);
+    Insert(1);
+    component.Drives = &drives;
+  }
+
+  std::string Disk(int disk) const { return folder / ("disk" + std::to_string(disk)); }
+  void Insert(int disk) {
+    ASSERT_TRUE(drives.Insert(drive, DiskLabel(disk), uint32_t(disk), Disk(disk)));
+  }
+  int64_t VolumeSize(int disk) const { return int64_t(fs::file_size(Disk(disk) + "/set.zip")); }
+
+  // Handlers that insert the disk asked for and count the questions.
+  void AnswerByInserting() {
+    component.OnGetZipLastDisk = [this](TZipCommon&, bool& cancel) {
+      asked.push_back("last");
+      Insert(disks);
+      cancel = false;
+    };
+    component.OnGetZipFirstDisk = [this](TZipCommon&, bool&) {
+      asked.push_back("first");
+      Insert(1);
+    };
+    component.OnGetZipNextDisk = [this](TZipCommon&, const WideString& volume, bool&) {
+      asked.push_back(volume);
+      Insert(std::stoi(volume));
+    };
+  }
+
+  test::TestFolder folder;
+  std::string drive = folder / "drive";
+  std::string archive = drive + "/set.zip";
+  int disks = 0;
+  platform::FakeDrives drives;
+  test::TestComponent component;
+  std::vector<std::string> asked;
+};
+
+TEST_F(ZipDiskRequestTest, WalksLastFirstAndNextDisksInOrder) {
+  AnswerByInserting();
+  TZipDiskRequest request(component, archive);
+  std::unique_ptr<TFileStream32> file = request.Request();
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->Size(), VolumeSize(disks));
+  EXPECT_TRUE(request.LastDisk().HeadFlag.Has(THeaderType::htEnding));
+  EXPECT_EQ(request.LastDisk().Zip.ThisDisk(), uint32_t(disks - 1));
+  EXPECT_EQ(request.State(), 1);
+
+  std::vector<std::string> expected = {"last", "first"};
+  for (int disk = 1; disk <= disks; ++disk) {
+    file.reset();
+    file = request.Request(0, disk);
+    ASSERT_TRUE(file) << disk;
+    EXPECT_EQ(file->Size(), VolumeSize(disk));
+    EXPECT_EQ(file->Position(), 0);
+    if (disk > 1) expected.push_back(std::to_string(disk));
+  }
+  EXPECT_EQ(asked, expected);
+  EXPECT_EQ(request.State(), disks + 1);
+  EXPECT_TRUE(component.Errors.empty());
+  EXPECT_FALSE(component.Cancel());
+}
+
+TEST_F(ZipDiskRequestTest, WrongDiskIsRefusedByItsLabel) {
+  AnswerByInserting();
+  TZipDiskRequest request(component, archive);
+  ASSERT_TRUE(request.Request());
+  ASSERT_TRUE(request.Request(0, 1));
+  // Disk 1 starts with the span marker and disk 2 in the middle of r.bin: the label, not the
+  // content at the wanted position, tells them apart.
+  int answers = 0;
+  component.OnGetZipNextDisk = [&](TZipCommon&, const WideString& volume, bool&) {
+    EXPECT_EQ(volume, "2");
+    Insert(++answers == 1 ? 1 : 2);
+  };
+  std::unique_ptr<TFileStream32> file = request.Request(0, 2);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(answers, 2);
+  EXPECT_EQ(file->Size(), VolumeSize(2));
+}
+
+TEST_F(ZipDiskRequestTest, UnlabelledDiskIsJudgedByContent) {
+  AnswerByInserting();
+  TZipDiskRequest request(component, archive);
+  ASSERT_TRUE(request.Request());
+  ASSERT_TRUE(drives.Insert(drive, "DATA", 9, Disk(1)));
+  EXPECT_TRUE(request.Request(0, 1));                   // the span marker
+  EXPECT_TRUE(request.Request(VolumeSize(1) + 10, 2));  // beyond the file
+  component.OnGetZipNextDisk = [](TZipCommon&, const WideString&, bool& cancel) { cancel = true; };
+  EXPECT_FALSE(request.Request(1, 3));  // inside the marker: no record there
+  EXPECT_EQ(component.Codes(), std::vector<int>{25361});
+}
+
+TEST_F(ZipDiskRequestTest, CancelOrEndlessAnsweringFailsAndCancels) {
+  // The last-disk question starts at Cancel: a handler that says nothing stops the request;
+  // one that says "go on" but never inserts the disk is not asked for ever.
+  for (bool goOn : {false, true}) {
+    component.Errors.clear();
+    component.SetCancel(false);
+    int answers = 0;
+    component.OnGetZipLastDisk = [&](TZipCommon&, bool& cancel) {
+      ++answers;
+      if (goOn) cancel = false;
+    };
+    TZipDiskRequest request(component, archive);
+    EXPECT_FALSE(request.Request());
+    EXPECT_EQ(answers, goOn ? 64 : 1);
+    EXPECT_TRUE(component.Cancel());
+    EXPECT_EQ(component.Codes(), (goOn ? std::vector<int>{25362, 25361} : std::vector<int>{25361}));
+  }
+}
+
+TEST_F(ZipDiskRequestTest, MissingEventIsReportedWithItsName) {
+  const std::string names[] = {"OnGetZipLastDisk", "OnGetZipFirstDisk", "OnGetZipNextDisk"};
+  for (int state = 0; state < 3; ++state) {
+    component.Errors.clear();
+    component.SetCancel(false);
+    AnswerByInserting();
+    Insert(disks);
+    TZipDiskRequest request(component, archive);
+    for (int s = 0; s < state; ++s) ASSERT_TRUE(request.Request(0, disks));
+    if (state == 0) component.OnGetZipLastDisk = nullptr;
+    if (state == 1) component.OnGetZipFirstDisk = nullptr;
+    if (state == 2) component.OnGetZipNextDisk = nullptr;
+    // The event is required even with the right disk in the drive.
+    EXPECT_FALSE(request.Request(0, disks));
+    ASSERT_EQ(component.Errors.size(), 2u) << names[state];
+    EXPECT_EQ(component.Errors[0].ExtendedMsg, names[state]);
+    EXPECT_EQ(component.Errors[0].ECode, 25281);
+    EXPECT_EQ(component.Errors[1].ECode, 25361);
+    EXPECT_TRUE(component.Cancel());
+  }
+}
+
+}  // namespace
+}  // namespace qel
