@@ -1,10 +1,11 @@
 #include "cli/CommandLine.h"
+#include "cli/ListCommand.h"
 #include "cli/TypeCommand.h"
 
 namespace vk::cli {
 
 const std::vector<Command>& Commands() {
-  static const std::vector<Command> kCommands = {TypeCommand()};
+  static const std::vector<Command> kCommands = {ListCommand(), TypeCommand()};
   return kCommands;
 }
 

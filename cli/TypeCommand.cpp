@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ostream>
 
-#include "engine/base/Messages.h"
+#include "cli/EngineReport.h"
 #include "engine/base/ZipCommon.h"
 
 namespace vk::cli {
@@ -17,17 +17,15 @@ int RunType(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   int status = kExitOk;
   for (const std::string& file : args.positional) {
     qel::TZipCommon probe;
+    EngineReport report(err);
+    report.Attach(probe);
     bool openFailed = false;
-    probe.OnError = [&](qel::TZipCommon&, const std::string&, const std::string&,
-                        const std::string&, int code) {
-      openFailed = openFailed || code == qel::msg::ErrorOpeningFile;
-    };
     try {
       probe.SetArchiveFile(file);
     } catch (const qel::E_RAISE&) {
       openFailed = true;
     }
-    if (openFailed || probe.ArchiveFile().empty()) {
+    if (openFailed || report.OpenFailed() || probe.ArchiveFile().empty()) {
       err << "vorelkit-cli: cannot open '" << file << "'\n";
       status = kExitFatal;
       continue;

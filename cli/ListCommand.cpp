@@ -1,0 +1,153 @@
+#include "cli/ListCommand.h"
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/EngineReport.h"
+#include "cli/Format.h"
+#include "cli/Password.h"
+#include "engine/base/Messages.h"
+#include "engine/list/EntryText.h"
+#include "engine/list/Quell.h"
+
+namespace vk::cli {
+namespace {
+
+struct Row {
+  std::string name, modified, size, ratio, packed, crc, method, attributes, folder;
+};
+
+void PrintTable(const std::vector<Row>& rows, const std::vector<std::string>& totals,
+                std::ostream& out) {
+  const Row header{"Name", "Modified", "Size", "Ratio", "Packed", "CRC", "Method", "Attr", "Folder"};
+  auto fields = [](const Row& r) {
+    return std::vector<const std::string*>{&r.name,  &r.modified, &r.size,
+                                           &r.ratio, &r.packed,   &r.crc,
+                                           &r.method, &r.attributes, &r.folder};
+  };
+  // Columns are measured in characters, not bytes.
+  auto chars = [](const std::string& s) {
+    return size_t(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+  };
+  std::vector<size_t> width(9, 0);
+  auto measure = [&](const Row& r) {
+    auto f = fields(r);
+    for (size_t i = 0; i < f.size(); ++i) width[i] = std::max(width[i], chars(*f[i]));
+  };
+  measure(header);
+  for (const Row& r : rows) measure(r);
+  // Numbers are right-aligned, text left-aligned; the last column is not padded.
+  const bool right[9] = {false, false, true, true, true, false, false, false, false};
+  auto print = [&](const Row& r) {
+    auto f = fields(r);
+    std::string line;
+    for (size_t i = 0; i < f.size(); ++i) {
+      std::string pad(width[i] - chars(*f[i]), ' ');
+      if (i + 1 == f.size()) pad.clear();
+      line += right[i] ? pad + *f[i] : *f[i] + pad;
+      if (i + 1 < f.size()) line += "  ";
+    }
+    out << line << "\n";
+  };
+  print(header);
+  for (const Row& r : rows) print(r);
+  out << totals[0] << " entries, " << totals[1] << " bytes, " << totals[2] << " packed, ratio "
+      << totals[3] << "%\n";
+}
+
+int RunList(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+  if (args.positional.empty()) {
+    err << "vorelkit-cli list: no archive named (see 'vorelkit-cli list --help')\n";
+    return kExitUsage;
+  }
+  const std::string& archive = args.positional[0];
+  qel::TQuell quell;
+  EngineReport report(err);
+  report.Attach(quell);
+  quell.ShowEmptyDirs = true;
+  quell.FileSpec.assign(args.positional.begin() + 1, args.positional.end());
+  const bool tsv = args.Has("--tsv");
+  std::optional<std::string> password;
+  if (args.Has("-p")) password = args.options.at("-p");
+  quell.OnGetPassword = [&](qel::TZipCommon&, const std::string& file, std::string& pw,
+                            qel::TSeedKeyRecord&, qel::TSeedKeyRecord&, bool& tryAgain) {
+    std::optional<std::string> answer = password ? password : AskPasswordOnTerminal(file);
+    tryAgain = answer.has_value();
+    if (answer) pw = *answer;
+  };
+
+  try {
+    quell.SetArchiveFile(archive);
+  } catch (const qel::E_RAISE& e) {
+    err << "vorelkit-cli: " << archive << ": " << e.what() << "\n";
+    return kExitFatal;
+  }
+  if (quell.ArchiveFile().empty() || report.OpenFailed()) {
+    err << "vorelkit-cli: cannot open '" << archive << "'\n";
+    return kExitFatal;
+  }
+  if (!qel::IsRecognised(quell.ArcType())) {
+    err << "vorelkit-cli: " << archive << ": not an archive\n";
+    return kExitFatal;
+  }
+
+  std::vector<Row> rows;
+  quell.OnRead = [&](qel::TZipCommon&, int64_t, int) {
+    const qel::TEntryRecord& e = quell.Entry();
+    const std::string attributes = qel::GetAttrText(quell.ArcType(), e.ExternalAttr, '-');
+    if (tsv) {
+      out << e.FileName << '\t' << e.UnpackedSize << '\t' << e.PackedSize << '\t'
+          << HexCrc(e.CRC) << '\t' << e.MethodName << '\t' << FormatDateTime(e.Date) << '\t'
+          << attributes << '\t' << (e.Encrypted ? 1 : 0) << '\n';
+      return;
+    }
+    std::string name = e.FileName, folder;
+    const bool isFolder = !name.empty() && name.back() == '/';
+    if (isFolder) name.pop_back();
+    if (auto slash = name.rfind('/'); slash != std::string::npos) {
+      folder = name.substr(0, slash);
+      name = name.substr(slash + 1);
+    }
+    rows.push_back({name + (isFolder ? "/" : ""), FormatDateTime(e.Date, false),
+                    WithThousands(e.UnpackedSize), std::to_string(e.Ratio) + "%",
+                    WithThousands(e.PackedSize), HexCrc(e.CRC), e.MethodName, attributes, folder});
+  };
+  std::vector<std::string> totals;
+  quell.OnTotals = [&](qel::TZipCommon&, int64_t unpacked, int64_t packed, int ratio, int files) {
+    totals = {WithThousands(files), WithThousands(unpacked), WithThousands(packed),
+              std::to_string(ratio)};
+  };
+
+  bool listed = false;
+  try {
+    listed = quell.Activate();
+  } catch (const qel::E_RAISE&) {
+  }
+  if (!listed) return kExitFatal;
+  if (!tsv && !totals.empty()) PrintTable(rows, totals, out);
+  return report.Errors() ? kExitWarning : kExitOk;
+}
+
+}  // namespace
+
+Command ListCommand() {
+  return {"list",
+          "list the entries of an archive",
+          "vorelkit-cli list [--tsv] [-p PASSWORD] ARCHIVE [MASK...]",
+          "Lists the entries of ARCHIVE, or those matching the masks (\"*\" and \"?\",\n"
+          "ignoring case; \"docs/*.txt\" selects in a folder and the folders below it).\n"
+          "By default a table of name, modification time, size, ratio, packed size, CRC,\n"
+          "method, attributes and folder, with a totals line. With --tsv, one line per\n"
+          "entry and no header: name (folders separated by \"/\"), size, packed size,\n"
+          "CRC-32 (8 hex digits), method, modification time (YYYY-MM-DD HH:MM:SS, local\n"
+          "time), attributes, and 1 or 0 for encrypted, separated by tabs.\n\n"
+          "Exit status: 0 when listed, 1 when the listing met damaged headers, 2 when the\n"
+          "archive cannot be opened or is not an archive, 7 for a usage error.",
+          {{"--tsv", false, "tab-separated lines for scripts"},
+           {"-p", true, "the password of encrypted entries (asked on the terminal otherwise)"}},
+          RunList};
+}
+
+}  // namespace vk::cli

@@ -1,0 +1,61 @@
+// One run of the lister over one open archive: what every format branch shares (the file,
+// the filters, the counting and reporting of entries, the totals).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "engine/list/Quell.h"
+#include "engine/streams/FileStream32.h"
+
+namespace qel {
+
+class TListSession {
+ public:
+  TListSession(TCustomQuell& quell, std::unique_ptr<TFileStream32> file)
+      : Q(quell), StartOffset(quell.HeaderOffset()), StartFlags(quell.HeadFlag()) {
+    UseFile(std::move(file));
+  }
+
+  // The archive file to read from now on (a spanned set's disk changes it).
+  void UseFile(std::unique_ptr<TFileStream32> file) {
+    file_ = std::move(file);
+    FileSize = file_ ? file_->Size() : 0;
+  }
+  // Closes the archive, as a disk change requires.
+  void CloseFile() { UseFile(nullptr); }
+  TStream64& File() { return *file_; }
+
+  TCustomQuell& Q;
+  int64_t FileSize = 0;
+  // Where the first header is and which ZIP structures are known, as detection found them
+  // (or, for a spanned set, as they are on its last disk).
+  int64_t StartOffset;
+  THeaderTypeState StartFlags;
+
+  bool Cancelled() const { return Q.Cancel(); }
+
+  // Fires OnReadFile, applies the filters and, when the entry passes, counts and reports
+  // it: files always, folders (names ending with "/") only with ShowEmptyDirs, and only
+  // files add to the totals. `offset` is where the entry's header starts; `storedPacked` is
+  // the compressed size as stored, which the totals add.
+  void Report(TEntryRecord& entry, int64_t offset, uint64_t storedPacked, bool flatFilter);
+
+  // 25114 "Bad file header".
+  void BadHeader(const WideString& name = {});
+
+  int Count() const { return count_; }
+  uint64_t UnpackTotal() const { return unpackTotal_; }
+  uint64_t PackTotal() const { return packTotal_; }
+
+ private:
+  std::unique_ptr<TFileStream32> file_;
+  int count_ = 0;
+  uint64_t unpackTotal_ = 0;
+  uint64_t packTotal_ = 0;
+};
+
+// The ZIP branch: every ZIP kind, from its central directory or its local headers.
+void ListZip(TListSession& session);
+
+}  // namespace qel

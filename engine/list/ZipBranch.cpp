@@ -1,0 +1,214 @@
+// The ZIP branch of the lister. Entries come from the central directory when detection
+// found one, otherwise from the local headers (a damaged archive, or the first volume of a
+// split set), the latter only when the application agrees through OnCorruptZipHeader.
+#include <string>
+#include <vector>
+
+#include "engine/base/Bytes.h"
+#include "engine/base/DateTime.h"
+#include "engine/detect/MethodName.h"
+#include "engine/list/EntryText.h"
+#include "engine/list/ListSession.h"
+#include "engine/streams/Stream.h"
+#include "engine/volumes/VolumeNames.h"
+#include "engine/volumes/ZipDiskRequest.h"
+#include "engine/zip/ExtraFields.h"
+#include "engine/zip/NameCodec.h"
+#include "engine/zip/Records.h"
+
+namespace qel {
+namespace {
+
+using namespace zip;
+
+constexpr uint16_t kFlagEncrypted = 0x0001;
+constexpr uint32_t kAttrVolume = 0x08;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr int64_t kZipCryptoHeader = 12;
+
+// One record as read from the archive: its fixed part and name deciphered when its
+// signature says they were enciphered, and the extra field and comment behind them.
+struct TRawRecord {
+  SignatureClass Class;
+  std::vector<uint8_t> Fixed;
+  std::string Name;
+  std::vector<uint8_t> Extra;
+  std::string Comment;
+  int64_t Size = 0;  // bytes from the signature to the end of the comment
+};
+
+enum class ReadResult { Ok, NotThisRecord, Damaged };
+
+// Reads the record of `kind` at `pos`. Every length is checked against the file before
+// anything is read, so a damaged header ends the walk instead of reading past the end.
+ReadResult ReadRecord(TListSession& s, int64_t pos, RecordKind kind, TRawRecord& r) {
+  const bool central = kind == RecordKind::Central;
+  const size_t fixedSize = central ? kCentralHeaderSize : kLocalHeaderSize;
+  r.Fixed.resize(fixedSize);
+  if (pos < 0 || pos + int64_t(fixedSize) > s.FileSize ||
+      !s.File().ReadExactAt(pos, r.Fixed.data(), int64_t(fixedSize)))
+    return ReadResult::NotThisRecord;
+  r.Class = ClassifySignature(GetU32(r.Fixed.data()));
+  if (r.Class.Kind != kind) return ReadResult::NotThisRecord;
+
+  // The header cipher runs over the fixed part and then the name, from the seed each time:
+  // decipher a copy once to learn the lengths, then both together.
+  std::vector<uint8_t> body(r.Fixed.begin() + 4, r.Fixed.end());
+  const THeaderDecipher& decipher = s.Q.HeaderDecipher;
+  if (r.Class.Enciphered && !(decipher && decipher(body.data(), body.size())))
+    return ReadResult::Damaged;
+  const uint8_t* f = body.data() - 4;  // field offsets count from the signature
+  const int64_t nameLen = GetU16(f + (central ? 28 : 26));
+  const int64_t extraLen = GetU16(f + (central ? 30 : 28));
+  const int64_t commentLen = central ? GetU16(f + 32) : 0;
+  r.Size = int64_t(fixedSize) + nameLen + extraLen + commentLen;
+  if (pos + r.Size > s.FileSize) return ReadResult::Damaged;
+
+  std::vector<uint8_t> rest(size_t(nameLen + extraLen + commentLen));
+  if (!rest.empty() && !s.File().ReadExactAt(pos + int64_t(fixedSize), rest.data(), int64_t(rest.size())))
+    return ReadResult::Damaged;
+  if (r.Class.Enciphered) {
+    std::vector<uint8_t> both(r.Fixed.begin() + 4, r.Fixed.end());
+    both.insert(both.end(), rest.begin(), rest.begin() + nameLen);
+    if (!decipher(both.data(), both.size())) return ReadResult::Damaged;
+    std::copy(both.begin(), both.begin() + std::ptrdiff_t(body.size()), r.Fixed.begin() + 4);
+    std::copy(both.begin() + std::ptrdiff_t(body.size()), both.end(), rest.begin());
+  }
+  r.Name.assign(rest.begin(), rest.begin() + nameLen);
+  r.Extra.assign(rest.begin() + nameLen, rest.begin() + nameLen + extraLen);
+  r.Comment.assign(rest.begin() + nameLen + extraLen, rest.end());
+  return ReadResult::Ok;
+}
+
+// The figures both header kinds share.
+void FillCommon(TEntryRecord& e, TArcType type, uint16_t flags, uint16_t method, uint32_t dosTime,
+                uint32_t crc, uint64_t packed, uint64_t unpacked, const TZipExtra& extra) {
+  e.Date = DosDateTimeToDateTime(dosTime);
+  e.CRC = crc;
+  e.Encrypted = flags & kFlagEncrypted;
+  e.Method = method;
+  e.UnpackedSize = int64_t(unpacked);
+  e.Ratio = CalcRatio(unpacked, packed);
+  // The ZipCrypto header is part of the stored size but not of the packed data.
+  const bool zipCrypto = e.Encrypted && method != 98 && method != 99;
+  e.PackedSize = int64_t(packed) - (zipCrypto && packed >= uint64_t(kZipCryptoHeader) ? kZipCryptoHeader : 0);
+  TMethodContext ctx;
+  ctx.IsDirectory = e.ExternalAttr & kAttrDirectory;
+  if (extra.Aes) ctx.AesActualMethod = extra.Aes->Method;
+  e.MethodName = (e.ExternalAttr & (kAttrDirectory | kAttrVolume)) ? std::string()
+                                                                    : MethodName(type, method, flags, ctx);
+}
+
+class TZipLister {
+ public:
+  explicit TZipLister(TListSession& s) : s_(s), q_(s.Q), type_(q_.ArcType()) {}
+
+  void Run() {
+    if (type_ == atZipDS && !InsertLastDisk()) return;
+    THeaderTypeState flags = s_.StartFlags;
+    if (type_ != atZipMV && !(flags.Has(THeaderType::htCentral) && flags.Has(THeaderType::htEnding)) &&
+        q_.OnCorruptZipHeader) {
+      bool cancel = true;
+      q_.OnCorruptZipHeader(q_, flags, cancel);
+      if (cancel) return;
+    }
+    localFound_ = flags.Has(THeaderType::htLocal);
+    if (flags.Has(THeaderType::htCentral))
+      WalkCentral(s_.StartOffset);
+    else
+      WalkLocal(s_.StartOffset);
+  }
+
+  // A spanned set keeps its central directory on the last disk.
+  bool InsertLastDisk() {
+    s_.CloseFile();
+    TZipDiskRequest disks(q_, q_.ArchiveFile());
+    std::unique_ptr<TFileStream32> file = disks.Request();
+    if (!file) return false;
+    s_.UseFile(std::move(file));
+    s_.StartOffset = disks.LastDisk().HeaderOffset;
+    s_.StartFlags = disks.LastDisk().HeadFlag;
+    return true;
+  }
+
+ private:
+  void WalkCentral(int64_t pos) {
+    TRawRecord r;
+    while (!s_.Cancelled()) {
+      ReadResult got = ReadRecord(s_, pos, RecordKind::Central, r);
+      if (got != ReadResult::Ok) {
+        if (got == ReadResult::Damaged || s_.Count() == 0) s_.BadHeader();
+        return;
+      }
+      CentralHeader h = UnpackCentral(r.Fixed.data());
+      TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);
+      TEntryRecord e;
+      e.FileName = DecodeCentralName(r.Name, h.VersionMadeBy, extra);
+      e.ExternalAttr = h.ExternalAttr & 0xFFFF;
+      if ((e.ExternalAttr & kAttrDirectory) && !e.FileName.empty() && e.FileName.back() != '/')
+        e.FileName += '/';
+      // An archive whose directory points at no local header may still list; say so.
+      if (!localFound_ && type_ != atZipDS && type_ != atZipMV && type_ != atZipExe)
+        s_.BadHeader(e.FileName);
+      e.FileComment = r.Comment;
+      e.InternalAttr = h.InternalAttr;
+      e.VersionMadeBy = h.VersionMadeBy;
+      e.VersionNeeded = h.VersionNeeded;
+      const uint64_t packed = FullCompressedSize(h, extra);
+      FillCommon(e, type_, h.Flags, h.Method, h.DosDateTime, h.Crc, packed,
+                 FullUncompressedSize(h, extra), extra);
+      e.VolumeName = VolumeOf(FullDiskStart(h, extra));
+      const int64_t offset = int64_t(FullLocalOffset(h, extra)) + q_.OffsetAdjust();
+      s_.Report(e, offset, packed, false);
+      pos += r.Size;
+    }
+  }
+
+  void WalkLocal(int64_t pos) {
+    uint8_t marker[4];
+    if (pos >= 0 && s_.File().ReadExactAt(pos, marker, 4) && GetU32(marker) == kSigSpanMarker) pos += 4;
+    TRawRecord r;
+    for (bool first = true; !s_.Cancelled(); first = false) {
+      ReadResult got = ReadRecord(s_, pos, RecordKind::Local, r);
+      if (got != ReadResult::Ok) {
+        // No local header where the archive should start means nothing to list.
+        if (got == ReadResult::Damaged || (!first && s_.Count() == 0)) s_.BadHeader();
+        return;
+      }
+      LocalHeader h = UnpackLocal(r.Fixed.data());
+      TZipExtra extra = ReadLocalExtra(r.Extra, r.Name, h);
+      TEntryRecord e;
+      e.FileName = DecodeLocalName(r.Name, extra);
+      e.VersionMadeBy = e.VersionNeeded = h.VersionNeeded;
+      const uint64_t packed = FullCompressedSize(h, extra);
+      FillCommon(e, type_, h.Flags, h.Method, h.DosDateTime, h.Crc, packed,
+                 FullUncompressedSize(h, extra), extra);
+      e.VolumeName = VolumeOf(0);
+      s_.Report(e, pos, packed, true);
+      // No data descriptor is looked for: an entry streamed with unknown sizes ends the
+      // walk at its data.
+      if (packed > uint64_t(s_.FileSize)) return;
+      pos += r.Size + int64_t(packed);
+    }
+  }
+
+  // The volume holding an entry that starts on disk `disk` (counted from 0).
+  WideString VolumeOf(uint32_t disk) const {
+    const int volume = int(std::min<uint32_t>(disk, 1000000)) + 1;
+    if (type_ == atZipDS) return DiskLabel(volume);
+    if (type_ != atZipMV) return q_.ArchiveFile();
+    const int last = int(std::min<uint32_t>(q_.ZipTail().ThisDisk(), 1000000)) + 1;
+    return VolumeFileName(q_.ArchiveFile(), volume, last, volume >= last);
+  }
+
+  TListSession& s_;
+  TCustomQuell& q_;
+  TArcType type_;
+  bool localFound_ = false;
+};
+
+}  // namespace
+
+void ListZip(TListSession& session) { TZipLister(session).Run(); }
+
+}  // namespace qel
