@@ -1,82 +1,28 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "engine/volumes/VolumeNames.h"
 #include "engine/volumes/ZipDiskRequest.h"
-#include "platform/FakeDrives.h"
 #include "tests/engine/base/TestComponent.h"
-#include "tests/support/PeerTools.h"
+#include "tests/support/SpannedSet.h"
 
 namespace qel {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A `zip -s 64k` set put on fake floppies labelled "PKBACK# 001"...: each disk holds its
-// volume as set.zip, as every disk of a spanned set does; the last one is the set's own
-// set.zip. One drive plays them all.
-class ZipDiskRequestTest : public ::testing::Test {
+class ZipDiskRequestTest : public test::SpannedSetTest {
  protected:
   void SetUp() override {
-    if (!test::RequireTool("zip")) GTEST_SKIP();
-    std::mt19937 random(7);
-    test::Bytes noise(150000);
-    for (uint8_t& b : noise) b = uint8_t(random());
-    test::WriteFileBytes(folder / "r.bin", noise);
-    test::WriteFileText(folder / "a.txt", "first entry\n");
-    test::WriteFileText(folder / "b.txt", "last entry\n");
-    ASSERT_TRUE(test::RunToolOk(
-        {"zip", "-q", "-X", "-s", "64k", "set.zip", "a.txt", "r.bin", "b.txt"}, folder.Path()));
-    while (fs::exists(folder / VolumeFileName("set.zip", disks + 1, 0, false))) ++disks;
-    ++disks;  // set.zip itself
-    ASSERT_GE(disks, 3);
-    for (int disk = 1; disk <= disks; ++disk) {
-      fs::create_directories(Disk(disk));
-      fs::copy_file(folder / VolumeFileName("set.zip", disk, disks, disk == disks),
-                    Disk(disk) + "/set.zip");
-    }
-    platform::DriveInfo floppy;
-    floppy.Type = platform::DriveType::Removable;
-    floppy.TotalBytes = 1457664;
-    drives.Add(drive, floppy);
-    Insert(1);
+    SpannedSetTest::SetUp();
     component.Drives = &drives;
   }
+  void AnswerByInserting() { SpannedSetTest::AnswerByInserting(component); }
 
-  std::string Disk(int disk) const { return folder / ("disk" + std::to_string(disk)); }
-  void Insert(int disk) {
-    ASSERT_TRUE(drives.Insert(drive, DiskLabel(disk), uint32_t(disk), Disk(disk)));
-  }
-  int64_t VolumeSize(int disk) const { return int64_t(fs::file_size(Disk(disk) + "/set.zip")); }
-
-  // Handlers that insert the disk asked for and count the questions.
-  void AnswerByInserting() {
-    component.OnGetZipLastDisk = [this](TZipCommon&, bool& cancel) {
-      asked.push_back("last");
-      Insert(disks);
-      cancel = false;
-    };
-    component.OnGetZipFirstDisk = [this](TZipCommon&, bool&) {
-      asked.push_back("first");
-      Insert(1);
-    };
-    component.OnGetZipNextDisk = [this](TZipCommon&, const WideString& volume, bool&) {
-      asked.push_back(volume);
-      Insert(std::stoi(volume));
-    };
-  }
-
-  test::TestFolder folder;
-  std::string drive = folder / "drive";
-  std::string archive = drive + "/set.zip";
-  int disks = 0;
-  platform::FakeDrives drives;
   test::TestComponent component;
-  std::vector<std::string> asked;
 };
 
 TEST_F(ZipDiskRequestTest, WalksLastFirstAndNextDisksInOrder) {
