@@ -6,11 +6,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/CommandLine.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/DetectHelpers.h"
 #include "tests/support/PeerTools.h"
 #include "tests/support/ZipFixture.h"
@@ -19,19 +18,10 @@ namespace qel {
 namespace {
 
 using test::Bytes;
+using test::Cli;
+using test::TCliRun;
+using test::Split;
 using test::TestFolder;
-
-struct TCliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-TCliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int status = vk::cli::RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
 
 // The line the command prints for `path`, from the component's own findings.
 std::string ExpectedLine(const std::string& shown, const std::string& path) {
@@ -40,17 +30,6 @@ std::string ExpectedLine(const std::string& shown, const std::string& path) {
   std::snprintf(flag, sizeof flag, "%02X", unsigned(d.HeadFlag));
   return shown + "\t" + std::string(ArcTypeName(d.Type)) + "\t" + std::to_string(d.HeaderOffset) +
          "\t" + std::to_string(d.OffsetAdjust) + "\t" + flag + "\n";
-}
-
-std::vector<std::string> Split(const std::string& line, char sep) {
-  std::vector<std::string> parts(1);
-  for (char c : line) {
-    if (c == sep)
-      parts.emplace_back();
-    else
-      parts.back() += c;
-  }
-  return parts;
 }
 
 class TypeCommand : public ::testing::Test {
