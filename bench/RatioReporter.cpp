@@ -5,8 +5,15 @@
 namespace vk::bench {
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
-  for (const Run& r : runs)
-    if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedCPUTime();
+  for (const Run& r : runs) {
+    // A repeated benchmark is represented by its median. Those that time other processes
+    // measure wall time (real or manual), their own CPU time being next to nothing.
+    const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+    if (r.run_type != Run::RT_Iteration && !median) continue;
+    const std::string& args = r.run_name.args;
+    times_[r.run_name.function_name + (args.empty() ? "" : "/" + args)] =
+        r.run_name.time_type.empty() ? r.GetAdjustedCPUTime() : r.GetAdjustedRealTime();
+  }
   ConsoleReporter::ReportRuns(runs);
 }
 

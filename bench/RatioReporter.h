@@ -12,8 +12,9 @@
 namespace vk::bench {
 
 // Prints the usual table, then for each (ours, peer) pair of benchmark names the ratio
-// of their CPU times (less disturbed by other work on the machine than wall time):
-// below 1 means ours is faster.
+// of their CPU times (less disturbed by other work on the machine than wall time), or of
+// their wall times for benchmarks that measure real or manual time; a repeated benchmark
+// counts with its median. Below 1 means ours is faster.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   explicit RatioReporter(std::vector<std::pair<std::string, std::string>> pairs)

@@ -17,7 +17,7 @@ inline constexpr int kExitFatal = 2;
 inline constexpr int kExitUsage = 7;
 
 struct OptionSpec {
-  std::string name;          // "--name"
+  std::string name;  // "--name"
   bool takesValue = false;
   std::string help;
 };

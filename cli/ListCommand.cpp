@@ -21,11 +21,11 @@ struct Row {
 
 void PrintTable(const std::vector<Row>& rows, const std::vector<std::string>& totals,
                 std::ostream& out) {
-  const Row header{"Name", "Modified", "Size", "Ratio", "Packed", "CRC", "Method", "Attr", "Folder"};
+  const Row header{"Name", "Modified", "Size", "Ratio", "Packed",
+                   "CRC",  "Method",   "Attr", "Folder"};
   auto fields = [](const Row& r) {
-    return std::vector<const std::string*>{&r.name,  &r.modified, &r.size,
-                                           &r.ratio, &r.packed,   &r.crc,
-                                           &r.method, &r.attributes, &r.folder};
+    return std::vector<const std::string*>{&r.name, &r.modified, &r.size,       &r.ratio, &r.packed,
+                                           &r.crc,  &r.method,   &r.attributes, &r.folder};
   };
   // Columns are measured in characters, not bytes.
   auto chars = [](const std::string& s) {
@@ -98,9 +98,9 @@ int RunList(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     const qel::TEntryRecord& e = quell.Entry();
     const std::string attributes = qel::GetAttrText(quell.ArcType(), e.ExternalAttr, '-');
     if (tsv) {
-      out << e.FileName << '\t' << e.UnpackedSize << '\t' << e.PackedSize << '\t'
-          << HexCrc(e.CRC) << '\t' << e.MethodName << '\t' << FormatDateTime(e.Date) << '\t'
-          << attributes << '\t' << (e.Encrypted ? 1 : 0) << '\n';
+      out << e.FileName << '\t' << e.UnpackedSize << '\t' << e.PackedSize << '\t' << HexCrc(e.CRC)
+          << '\t' << e.MethodName << '\t' << FormatDateTime(e.Date) << '\t' << attributes << '\t'
+          << (e.Encrypted ? 1 : 0) << '\n';
       return;
     }
     std::string name = e.FileName, folder;

@@ -32,8 +32,8 @@ int RunType(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     }
     char flag[3];
     std::snprintf(flag, sizeof flag, "%02X", unsigned(probe.HeadFlag().Bits()));
-    out << file << '\t' << qel::ArcTypeName(probe.ArcType()) << '\t' << probe.HeaderOffset()
-        << '\t' << probe.OffsetAdjust() << '\t' << flag << '\n';
+    out << file << '\t' << qel::ArcTypeName(probe.ArcType()) << '\t' << probe.HeaderOffset() << '\t'
+        << probe.OffsetAdjust() << '\t' << flag << '\n';
   }
   return status;
 }

@@ -16,6 +16,7 @@ struct FuzzTarget {
 };
 
 int FuzzDetection(const uint8_t* data, size_t size);
+int FuzzZipLister(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();
 

@@ -28,8 +28,7 @@ bool Holds(const std::string& folder, const std::string& path) {
 int64_t UsedBytes(const std::string& folder) {
   int64_t used = 0;
   std::error_code ec;
-  for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end;
-       it.increment(ec)) {
+  for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code sizeError;
     if (!it->is_regular_file(sizeError)) continue;
     auto size = static_cast<int64_t>(it->file_size(sizeError));
@@ -70,8 +69,7 @@ bool FakeDrives::Insert(const std::string& folder, const std::string& label, uin
 bool FakeDrives::Eject(const std::string& folder) {
   auto drive = drives_.find(Absolute(folder));
   std::error_code ec;
-  return drive != drives_.end() && fs::is_symlink(drive->first, ec) &&
-         fs::remove(drive->first, ec);
+  return drive != drives_.end() && fs::is_symlink(drive->first, ec) && fs::remove(drive->first, ec);
 }
 
 std::optional<DriveInfo> FakeDrives::Query(const std::string& path) {

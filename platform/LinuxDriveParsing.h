@@ -14,12 +14,12 @@
 namespace qel::platform {
 
 struct MountEntry {
-  uint32_t Major = 0;       // the device number of the mounted file system
+  uint32_t Major = 0;  // the device number of the mounted file system
   uint32_t Minor = 0;
-  std::string Root;         // the folder of the file system that is mounted ("/" for all of it)
-  std::string MountPoint;   // where it is mounted
-  std::string FileSystem;   // e.g. "ext4", "fuse.sshfs"
-  std::string Source;       // e.g. "/dev/sdb1", "server:/export", "tmpfs"
+  std::string Root;        // the folder of the file system that is mounted ("/" for all of it)
+  std::string MountPoint;  // where it is mounted
+  std::string FileSystem;  // e.g. "ext4", "fuse.sshfs"
+  std::string Source;      // e.g. "/dev/sdb1", "server:/export", "tmpfs"
 };
 
 // One mountinfo line: "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw".

@@ -95,8 +95,8 @@ std::optional<DriveInfo> LinuxDriveProbe::Query(const std::string& path) {
       major = ::major(node.st_rdev);
       minor = ::minor(node.st_rdev);
     }
-    info.Type = IsRemovable(sources_.SysDevBlock, major, minor) ? DriveType::Removable
-                                                                 : DriveType::Fixed;
+    info.Type =
+        IsRemovable(sources_.SysDevBlock, major, minor) ? DriveType::Removable : DriveType::Fixed;
   }
   if (hasDevice && info.Type != DriveType::Network) {
     fs::path links = sources_.DevDisk;

@@ -118,14 +118,14 @@ void AesEncryptBlock(const TAesKey& key, const uint8_t* in, uint8_t* out) {
   // Row r of the new column c comes from old column c + r (ShiftRows).
   for (int round = 1; round < key.Rounds; ++round) {
     rk += 4;
-    const uint32_t t0 = T[0][s0 >> 24] ^ T[1][(s1 >> 16) & 0xFF] ^ T[2][(s2 >> 8) & 0xFF] ^
-                        T[3][s3 & 0xFF] ^ rk[0];
-    const uint32_t t1 = T[0][s1 >> 24] ^ T[1][(s2 >> 16) & 0xFF] ^ T[2][(s3 >> 8) & 0xFF] ^
-                        T[3][s0 & 0xFF] ^ rk[1];
-    const uint32_t t2 = T[0][s2 >> 24] ^ T[1][(s3 >> 16) & 0xFF] ^ T[2][(s0 >> 8) & 0xFF] ^
-                        T[3][s1 & 0xFF] ^ rk[2];
-    const uint32_t t3 = T[0][s3 >> 24] ^ T[1][(s0 >> 16) & 0xFF] ^ T[2][(s1 >> 8) & 0xFF] ^
-                        T[3][s2 & 0xFF] ^ rk[3];
+    const uint32_t t0 =
+        T[0][s0 >> 24] ^ T[1][(s1 >> 16) & 0xFF] ^ T[2][(s2 >> 8) & 0xFF] ^ T[3][s3 & 0xFF] ^ rk[0];
+    const uint32_t t1 =
+        T[0][s1 >> 24] ^ T[1][(s2 >> 16) & 0xFF] ^ T[2][(s3 >> 8) & 0xFF] ^ T[3][s0 & 0xFF] ^ rk[1];
+    const uint32_t t2 =
+        T[0][s2 >> 24] ^ T[1][(s3 >> 16) & 0xFF] ^ T[2][(s0 >> 8) & 0xFF] ^ T[3][s1 & 0xFF] ^ rk[2];
+    const uint32_t t3 =
+        T[0][s3 >> 24] ^ T[1][(s0 >> 16) & 0xFF] ^ T[2][(s1 >> 8) & 0xFF] ^ T[3][s2 & 0xFF] ^ rk[3];
     s0 = t0;
     s1 = t1;
     s2 = t2;

@@ -5,7 +5,15 @@
 
 namespace qel {
 
-enum class THeaderType : uint8_t { htLocal, htCentral, htEnding, htLocator, htEnding64, htSfx, htNone };
+enum class THeaderType : uint8_t {
+  htLocal,
+  htCentral,
+  htEnding,
+  htLocator,
+  htEnding64,
+  htSfx,
+  htNone
+};
 
 class THeaderTypeState {
  public:

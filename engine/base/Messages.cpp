@@ -137,7 +137,11 @@ constexpr Entry kMessages[] = {
     {25505, "Insert FIRST diskette of this archive set"},
     {25506, "Insert LAST disk of this archive set"},
     {25600, "All_files (*.*)|*.*"},
-    {25601, "ALL Archives |*.ace;*.arc;*.arj;*.bh;*.bz;*.bz2;*.cab;*.enc;*.gz;*.ha;*.jar;*.lha;*.lzh;*.mbf;*.mim;*.pak;*.pk3;*.pk_;*.rar;*.sqx;*.tar;*.tbz;*.tgz;*.uue;*.uu;*.war;*.xxe;*.z;*.zap;*.zip;*.zoo;*.qel;*.7z;*.7zip"},
+    {25601,
+     "ALL Archives "
+     "|*.ace;*.arc;*.arj;*.bh;*.bz;*.bz2;*.cab;*.enc;*.gz;*.ha;*.jar;*.lha;*.lzh;*.mbf;*.mim;*.pak;"
+     "*.pk3;*.pk_;*.rar;*.sqx;*.tar;*.tbz;*.tgz;*.uue;*.uu;*.war;*.xxe;*.z;*.zap;*.zip;*.zoo;*.qel;"
+     "*.7z;*.7zip"},
     {25602, "Executables (*.exe)"},
     {25717, "Invalid password"},
     {25722, "Password failed"},

@@ -25,15 +25,32 @@ struct TSeedKeyRecord {
 };
 
 enum class TEncryptionMethod : uint8_t {
-  emAes1_128, emAes1_192, emAes1_256, emAes2_128, emAes2_192, emAes2_256, emZip_V2,
-  emPkAes1_128, emPkAes1_192, emPkAes1_256, emPkAes2_128, emPkAes2_192, emPkAes2_256,
-  emNone, emUnsupported
+  emAes1_128,
+  emAes1_192,
+  emAes1_256,
+  emAes2_128,
+  emAes2_192,
+  emAes2_256,
+  emZip_V2,
+  emPkAes1_128,
+  emPkAes1_192,
+  emPkAes1_256,
+  emPkAes2_128,
+  emPkAes2_192,
+  emPkAes2_256,
+  emNone,
+  emUnsupported
 };
 
 enum class TOverwriteMode : uint8_t { omOverwrite, omSkip };
 
 enum class TStoredDirNames : uint8_t {
-  sdNone, sdAbsolute, sdAbsoluteNoDrv, sdAbsoluteNoRoot, sdRelative, sdRelativeStoreStart
+  sdNone,
+  sdAbsolute,
+  sdAbsoluteNoDrv,
+  sdAbsoluteNoRoot,
+  sdRelative,
+  sdRelativeStoreStart
 };
 
 enum class TDateAttribute : uint8_t { daFileDate, daSysDate, daMaxFileDate };
@@ -41,8 +58,16 @@ enum class TDeleteOptions : uint8_t { doFinal, doAllowUndo };
 enum class TStreamType : uint8_t { stMemory, stFile };
 
 enum class TqelFileAttribute : uint8_t {
-  fsZeroAttr, fsReadOnly, fsHidden, fsSysFile, fsVolumeID, fsDirectory, fsArchive,
-  fsCompressed, fsEncrypted, fsReparsePoints
+  fsZeroAttr,
+  fsReadOnly,
+  fsHidden,
+  fsSysFile,
+  fsVolumeID,
+  fsDirectory,
+  fsArchive,
+  fsCompressed,
+  fsEncrypted,
+  fsReparsePoints
 };
 
 // A set of TqelFileAttribute, bit n for value n.

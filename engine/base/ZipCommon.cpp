@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <filesystem>
+#include <optional>
 
 #include "engine/base/DateTime.h"
 #include "engine/base/FileSystem.h"
@@ -41,8 +41,7 @@ uint8_t Percent(int64_t total, int64_t done) {
 }  // namespace
 
 TZipCommon::TZipCommon()
-    : Drives(&platform::SystemDrives()),
-      HeaderDecipher([this](uint8_t* data, size_t size) {
+    : Drives(&platform::SystemDrives()), HeaderDecipher([this](uint8_t* data, size_t size) {
         zip::DecipherHeaderBytes(SeedHeaderKeys, data, size);
         return true;
       }) {}
@@ -146,8 +145,8 @@ void TZipCommon::DoError(const WideString& fileName, const WideString& extendedM
   Timer.Resume();
 }
 
-void TZipCommon::ReportAndRaise(const WideString& fileName, int code,
-                                const WideString& extendedMsg, const WideString& volumeID) {
+void TZipCommon::ReportAndRaise(const WideString& fileName, int code, const WideString& extendedMsg,
+                                const WideString& volumeID) {
   DoError(fileName, extendedMsg, code, volumeID);
   if (Cancel()) throw ECancelled();
   throw E_RAISE(code, std::string(MessageText(code)));

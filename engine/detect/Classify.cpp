@@ -33,14 +33,22 @@ TClassification Classify(const uint8_t b[4], ClassifyMode mode) {
   if (b[2] == '-' && b[3] == 'l') return Type(atLha, atLhaExe, mode);
   if (b[0] == 0x1A) {
     switch (b[1]) {
-      case 0x02: case 0x1E: return Type(atArc, atUnsupported, mode);
-      case 0x04: case 0x08: case 0x09: return Type(atArc, atArcExe, mode);
-      case 0x0A: case 0x0B: return Type(atPak, atPakExe, mode);
-      default: break;
+      case 0x02:
+      case 0x1E:
+        return Type(atArc, atUnsupported, mode);
+      case 0x04:
+      case 0x08:
+      case 0x09:
+        return Type(atArc, atArcExe, mode);
+      case 0x0A:
+      case 0x0B:
+        return Type(atPak, atPakExe, mode);
+      default:
+        break;
     }
   }
-  if ((b[0] == 0x1F && (b[1] == 0x1E || b[1] == 0x8B || b[1] == 0x9D || b[1] == 0x9E ||
-                        b[1] == 0xA0)) ||
+  if ((b[0] == 0x1F &&
+       (b[1] == 0x1E || b[1] == 0x8B || b[1] == 0x9D || b[1] == 0x9E || b[1] == 0xA0)) ||
       (b[0] == '%' && b[1] == '!'))
     return Type(atGZip, atUnsupported, mode);
   if (b[0] == 'H' && b[1] == 'A') return Type(atHA, atUnsupported, mode);
@@ -52,7 +60,8 @@ TClassification Classify(const uint8_t b[4], ClassifyMode mode) {
     return Type(atZip, atZipExe, mode);
   }
   if (b[0] == 'Z' && b[1] == 'O') return Type(atZoo, atUnsupported, mode);
-  if (b[0] == 0xB7 && (b[1] == 0x92 || b[1] == 0xDF)) return {atArcExe, ClassifyFollowUp::None, true};
+  if (b[0] == 0xB7 && (b[1] == 0x92 || b[1] == 0xDF))
+    return {atArcExe, ClassifyFollowUp::None, true};
   if (b[0] == 0x60 && b[1] == 0xEA) return Type(atArj, atArjExe, mode);
   return {atNA};
 }

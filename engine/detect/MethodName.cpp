@@ -25,15 +25,21 @@ std::string_view ZipName(int method, uint16_t flags, const TMethodContext& ctx, 
                                                                "DFLT-S"};
   if (method >= 0 && method <= 7) return kLow[size_t(method)];
   switch (method) {
-    case 8: case 9: return kDeflate[size_t(DeflateOption(flags))];
-    case 10: return "DCL-implode";
-    case 12: return "BZip2";
-    case 98: return "PPMDi1";
+    case 8:
+    case 9:
+      return kDeflate[size_t(DeflateOption(flags))];
+    case 10:
+      return "DCL-implode";
+    case 12:
+      return "BZip2";
+    case 98:
+      return "PPMDi1";
     case 99:
       if (depth == 0 && ctx.AesActualMethod >= 0 && ctx.AesActualMethod != 99)
         return ZipName(ctx.AesActualMethod, flags, ctx, 1);
       return kUnsupported;
-    default: return ctx.IsDirectory ? kDir : kUnsupported;
+    default:
+      return ctx.IsDirectory ? kDir : kUnsupported;
   }
 }
 
@@ -45,11 +51,16 @@ std::string_view BhName(int method, uint16_t flags) {
   if (method != 8 && method != 12) return kUnsupported;
   if (flags < 7) return kBZip2[size_t((flags >> 1) & 3)];
   switch (flags) {
-    case 7: return "DFLT-64N";
-    case 9: return "DFLT-64X";
-    case 11: return "DFLT-64F";
-    case 13: return "DFLT-64S";
-    default: return "Deflate";
+    case 7:
+      return "DFLT-64N";
+    case 9:
+      return "DFLT-64X";
+    case 11:
+      return "DFLT-64F";
+    case 13:
+      return "DFLT-64S";
+    default:
+      return "Deflate";
   }
 }
 
@@ -57,28 +68,38 @@ std::string_view BhName(int method, uint16_t flags) {
 
 std::string MethodName(TArcType type, int method, uint16_t flags, const TMethodContext& ctx) {
   switch (type) {
-    case atZip: case atZipExe: case atJar: case atJarExe: case atZipDS: case atZipMV:
+    case atZip:
+    case atZipExe:
+    case atJar:
+    case atJarExe:
+    case atZipDS:
+    case atZipMV:
       return std::string(ZipName(method, flags, ctx, 0));
-    case atBh: case atBhExe:
+    case atBh:
+    case atBhExe:
       return std::string(BhName(method, flags));
-    case atArj: case atArjExe: {
+    case atArj:
+    case atArjExe: {
       static constexpr std::array<std::string_view, 4> k = {"Stored", "Most", "2nd Most",
                                                             "2nd Fast"};
       return std::string(ctx.IsDirectory ? kDir : Pick(k, method));
     }
-    case atArc: case atArcExe: {
+    case atArc:
+    case atArcExe: {
       static constexpr std::array<std::string_view, 11> k = {
-          "Stored", "Stored", "Packed", "Squeezed", "Crunched", "Crunched",
-          "Squashed", "Pack10", "Pack11", "Pack12", "Stored"};
+          "Stored",   "Stored", "Packed", "Squeezed", "Crunched", "Crunched",
+          "Squashed", "Pack10", "Pack11", "Pack12",   "Stored"};
       return std::string(ctx.IsDirectory ? kDir : Pick(k, method - 1));
     }
-    case atPak: case atPakExe: {
+    case atPak:
+    case atPakExe: {
       static constexpr std::array<std::string_view, 10> k = {
-          "Stored", "RLE", "Squeezed", "FixedLen", "FixedLen", "FixedLen", "Varible", "Varible",
-          "Crushed", "Distill"};
+          "Stored",   "RLE",     "Squeezed", "FixedLen", "FixedLen",
+          "FixedLen", "Varible", "Varible",  "Crushed",  "Distill"};
       return std::string(Pick(k, method - 2));
     }
-    case atAce: case atAceExe: {
+    case atAce:
+    case atAceExe: {
       static constexpr std::array<std::string_view, 6> k = {"Fastest", "Fast", "Normal",
                                                             "Good",    "Best", "Lzw"};
       return std::string(Pick(k, method));
@@ -87,7 +108,8 @@ std::string MethodName(TArcType type, int method, uint16_t flags, const TMethodC
       static constexpr std::array<std::string_view, 2> k = {"Stored", "BZ'd"};
       return std::string(Pick(k, method));
     }
-    case atCab: case atCabExe: {
+    case atCab:
+    case atCabExe: {
       static constexpr std::array<std::string_view, 4> k = {"Stored", "MsZIP", "Quantum", "Lzx"};
       int low = method & 15;
       return low < 4 ? std::string(k[size_t(low)]) : "Lzx" + std::to_string(low);
@@ -105,14 +127,18 @@ std::string MethodName(TArcType type, int method, uint16_t flags, const TMethodC
       if (method == 15) return "Special";
       return std::string(Pick(k, method));
     }
-    case atLha: case atLhaExe: case atLzh: case atLzhExe: {
-      static constexpr std::array<std::string_view, 8> k = {
-          "Stored", "Frozen-1", "Frozen-2", "Frozen-3", "Frozen-4", "Frozen-5", "Frozen-6",
-          "Frozen-7"};
+    case atLha:
+    case atLhaExe:
+    case atLzh:
+    case atLzhExe: {
+      static constexpr std::array<std::string_view, 8> k = {"Stored",   "Frozen-1", "Frozen-2",
+                                                            "Frozen-3", "Frozen-4", "Frozen-5",
+                                                            "Frozen-6", "Frozen-7"};
       if (method == 100) return std::string(kDir);
       return std::string(Pick(k, method - '0'));
     }
-    case atRar: case atRarExe: {
+    case atRar:
+    case atRarExe: {
       static constexpr std::array<std::string_view, 6> k = {"Stored", "Fastest", "Fast",
                                                             "Normal", "Good",    "Best"};
       return std::string(ctx.IsDirectory ? kDir : Pick(k, method - '0'));
@@ -126,8 +152,8 @@ std::string MethodName(TArcType type, int method, uint16_t flags, const TMethodC
     }
     case at7Zip: {
       static constexpr std::array<std::string_view, 13> k = {
-          "Stored",  "Shrink",   "Reduced1", "Reduced2",   "Reduced3", "Reduced4", "Implode",
-          "Tokenized", "Deflate", "Deflate64", "PKImplding", "Unknown", "BZip2"};
+          "Stored",    "Shrink",  "Reduced1",  "Reduced2",   "Reduced3", "Reduced4", "Implode",
+          "Tokenized", "Deflate", "Deflate64", "PKImplding", "Unknown",  "BZip2"};
       return std::string(Pick(k, method));
     }
     default:

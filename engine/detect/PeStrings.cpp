@@ -48,9 +48,14 @@ TPeStrings::TPeStrings(TStream64& image) : image_(image) {
   if (!image_.ReadExactAt(optionalAt, optional, 2)) return;
   uint32_t countAt = 0;
   switch (GetU16(optional)) {
-    case kMagicPe32: countAt = 92; break;
-    case kMagicPe32Plus: countAt = 108; break;
-    default: return;
+    case kMagicPe32:
+      countAt = 92;
+      break;
+    case kMagicPe32Plus:
+      countAt = 108;
+      break;
+    default:
+      return;
   }
   const uint32_t dirsAt = countAt + 4;
   const uint32_t needed = dirsAt + (kResourceDirIndex + 1) * 8;

@@ -56,8 +56,8 @@ TScanHit ScanForSignature(TStream64& stream, int64_t size, ScanFrom from) {
         return {from == ScanFrom::Executable ? atZipExe : atZip, pos, true};
       if (*p == 'R' && Match(p, end, {'R', 'a', 'r', '!'}))
         return {ExeOr(pos > 0, atRarExe, atRar), pos};
-      if (*p == 'Z' && pos > 0 && (Match(p, end, {'Z', 'O', 'O', ' ', '1'}) ||
-                                   Match(p, end, {'Z', 'O', 'O', ' ', '2'})))
+      if (*p == 'Z' && pos > 0 &&
+          (Match(p, end, {'Z', 'O', 'O', ' ', '1'}) || Match(p, end, {'Z', 'O', 'O', ' ', '2'})))
         return {atZoo, pos};
       if (*p == 0x60 && Match(p, end, {0x60, 0xEA}) && end - p >= 4) {
         // An ARJ main header: its size, then the next header's id right behind it.

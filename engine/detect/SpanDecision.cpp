@@ -12,7 +12,8 @@ bool IsSpanningMedium(const platform::DriveInfo& drive) {
   return drive.Type == platform::DriveType::Removable && drive.TotalBytes <= kLargestFloppy;
 }
 
-std::optional<platform::DriveInfo> Examine(platform::IDriveProbe& drives, const std::string& fileName) {
+std::optional<platform::DriveInfo> Examine(platform::IDriveProbe& drives,
+                                           const std::string& fileName) {
   std::optional<platform::DriveInfo> drive = drives.Query(fileName);
   if (drive && drive->Type == platform::DriveType::None) drive.reset();
   return drive;

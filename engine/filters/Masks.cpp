@@ -119,13 +119,13 @@ bool MatchesSpec(const std::string& name, const TStrings& fileSpec, const TStrin
   return false;
 }
 
-bool MatchesSpecFlat(const std::string& name, const TStrings& fileSpec,
-                     const TStrings& excludeSpec, const TExcludedHandler& onExcluded) {
+bool MatchesSpecFlat(const std::string& name, const TStrings& fileSpec, const TStrings& excludeSpec,
+                     const TExcludedHandler& onExcluded) {
   const std::u32string folded = Folded(name);
-  bool accepted = fileSpec.empty() ||
-                  std::any_of(fileSpec.begin(), fileSpec.end(), [&](const std::string& p) {
-                    return MatchWithDotRule(folded, Folded(p));
-                  });
+  bool accepted =
+      fileSpec.empty() || std::any_of(fileSpec.begin(), fileSpec.end(), [&](const std::string& p) {
+        return MatchWithDotRule(folded, Folded(p));
+      });
   if (!accepted) return false;
   if (Excluded(folded, folded, excludeSpec, false)) {
     if (onExcluded) onExcluded(name);
@@ -135,4 +135,3 @@ bool MatchesSpecFlat(const std::string& name, const TStrings& fileSpec,
 }
 
 }  // namespace qel
-

@@ -27,7 +27,7 @@ bool MatchesSpec(const std::string& name, const TStrings& fileSpec, const TStrin
 
 // The simpler form of formats that keep no folder structure to speak of: the whole name
 // against each pattern, then ExcludeSpec against the whole name.
-bool MatchesSpecFlat(const std::string& name, const TStrings& fileSpec,
-                     const TStrings& excludeSpec, const TExcludedHandler& onExcluded);
+bool MatchesSpecFlat(const std::string& name, const TStrings& fileSpec, const TStrings& excludeSpec,
+                     const TExcludedHandler& onExcluded);
 
 }  // namespace qel

@@ -26,7 +26,9 @@ TCustomQuell::TCustomQuell() : ArchiveExts(qel::ArchiveExts()) {}
 
 TCustomQuell::~TCustomQuell() = default;
 
-void TCustomQuell::SetZipCmntBufSize(int value) { FZipCmntBufSize = std::clamp(value, 2000, 32767); }
+void TCustomQuell::SetZipCmntBufSize(int value) {
+  FZipCmntBufSize = std::clamp(value, 2000, 32767);
+}
 
 bool TCustomQuell::Activate() {
   if (FBusy) return false;

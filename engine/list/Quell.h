@@ -17,12 +17,12 @@ class TListSession;
 
 // What the lister knows of the entry being reported; valid during OnRead.
 struct TEntryRecord {
-  WideString FileName;    // "/"-separated; a folder's name ends with "/"
+  WideString FileName;  // "/"-separated; a folder's name ends with "/"
   AnsiString FileComment;
   TDateTime Date = 0;
   uint32_t CRC = 0;
   bool Encrypted = false;
-  int64_t PackedSize = 0;    // without a ZipCrypto header
+  int64_t PackedSize = 0;  // without a ZipCrypto header
   int64_t UnpackedSize = 0;
   int Ratio = 0;
   uint16_t Method = 0;
@@ -38,8 +38,8 @@ struct TEntryRecord {
 class TCustomQuell : public TZipCommon {
  public:
   using TReadEvent = std::function<void(TZipCommon& Sender, int64_t Offset, int Filenum)>;
-  using TTotalsEvent = std::function<void(TZipCommon& Sender, int64_t UnpackSize,
-                                          int64_t PackSize, int Ratio, int NumFiles)>;
+  using TTotalsEvent = std::function<void(TZipCommon& Sender, int64_t UnpackSize, int64_t PackSize,
+                                          int Ratio, int NumFiles)>;
 
   TCustomQuell();
   ~TCustomQuell() override;

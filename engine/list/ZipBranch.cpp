@@ -65,7 +65,8 @@ ReadResult ReadRecord(TListSession& s, int64_t pos, RecordKind kind, TRawRecord&
   if (pos + r.Size > s.FileSize) return ReadResult::Damaged;
 
   std::vector<uint8_t> rest(size_t(nameLen + extraLen + commentLen));
-  if (!rest.empty() && !s.File().ReadExactAt(pos + int64_t(fixedSize), rest.data(), int64_t(rest.size())))
+  if (!rest.empty() &&
+      !s.File().ReadExactAt(pos + int64_t(fixedSize), rest.data(), int64_t(rest.size())))
     return ReadResult::Damaged;
   if (r.Class.Enciphered) {
     std::vector<uint8_t> both(r.Fixed.begin() + 4, r.Fixed.end());
@@ -91,12 +92,14 @@ void FillCommon(TEntryRecord& e, TArcType type, uint16_t flags, uint16_t method,
   e.Ratio = CalcRatio(unpacked, packed);
   // The ZipCrypto header is part of the stored size but not of the packed data.
   const bool zipCrypto = e.Encrypted && method != 98 && method != 99;
-  e.PackedSize = int64_t(packed) - (zipCrypto && packed >= uint64_t(kZipCryptoHeader) ? kZipCryptoHeader : 0);
+  e.PackedSize =
+      int64_t(packed) - (zipCrypto && packed >= uint64_t(kZipCryptoHeader) ? kZipCryptoHeader : 0);
   TMethodContext ctx;
   ctx.IsDirectory = e.ExternalAttr & kAttrDirectory;
   if (extra.Aes) ctx.AesActualMethod = extra.Aes->Method;
-  e.MethodName = (e.ExternalAttr & (kAttrDirectory | kAttrVolume)) ? std::string()
-                                                                    : MethodName(type, method, flags, ctx);
+  e.MethodName = (e.ExternalAttr & (kAttrDirectory | kAttrVolume))
+                     ? std::string()
+                     : MethodName(type, method, flags, ctx);
 }
 
 class TZipLister {
@@ -106,7 +109,8 @@ class TZipLister {
   void Run() {
     if (type_ == atZipDS && !InsertLastDisk()) return;
     THeaderTypeState flags = s_.StartFlags;
-    if (type_ != atZipMV && !(flags.Has(THeaderType::htCentral) && flags.Has(THeaderType::htEnding)) &&
+    if (type_ != atZipMV &&
+        !(flags.Has(THeaderType::htCentral) && flags.Has(THeaderType::htEnding)) &&
         q_.OnCorruptZipHeader) {
       bool cancel = true;
       q_.OnCorruptZipHeader(q_, flags, cancel);
@@ -166,7 +170,8 @@ class TZipLister {
 
   void WalkLocal(int64_t pos) {
     uint8_t marker[4];
-    if (pos >= 0 && s_.File().ReadExactAt(pos, marker, 4) && GetU32(marker) == kSigSpanMarker) pos += 4;
+    if (pos >= 0 && s_.File().ReadExactAt(pos, marker, 4) && GetU32(marker) == kSigSpanMarker)
+      pos += 4;
     TRawRecord r;
     for (bool first = true; !s_.Cancelled(); first = false) {
       ReadResult got = ReadRecord(s_, pos, RecordKind::Local, r);

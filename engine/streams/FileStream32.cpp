@@ -14,10 +14,14 @@ namespace {
 int OpenFlags(uint16_t mode) {
   if (mode == fmCreate) return O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW;
   switch (mode & 0x000F) {
-    case fmOpenRead: return O_RDONLY;
-    case fmOpenWrite: return O_WRONLY;
-    case fmOpenReadWrite: return O_RDWR;
-    default: return -1;
+    case fmOpenRead:
+      return O_RDONLY;
+    case fmOpenWrite:
+      return O_WRONLY;
+    case fmOpenReadWrite:
+      return O_RDWR;
+    default:
+      return -1;
   }
 }
 

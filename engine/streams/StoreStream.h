@@ -29,8 +29,7 @@ class TStoreStream : public TSinkStream {
   // Copies `count` bytes (all that is left when count < 0) from the current position of
   // `source` in blocks of at most kBlockSize, stopping before the next block once `*cancel`
   // is set; answers the bytes copied.
-  int64_t CopyFrom(TStream64& source, int64_t count,
-                   const std::atomic<uint8_t>* cancel = nullptr);
+  int64_t CopyFrom(TStream64& source, int64_t count, const std::atomic<uint8_t>* cancel = nullptr);
 
   uint32_t CRC() const { return crc_.Value(); }
 

@@ -154,9 +154,7 @@ bool CopyBeside(const TCommitSource& source, int64_t size, const TTarget& target
 }  // namespace
 
 int CreateTempFile(const std::string& folder, std::string& path) {
-  std::string name = folder.empty() ? std::string()
-                     : folder.back() == '/' ? folder
-                                            : folder + '/';
+  std::string name = folder.empty() ? std::string() : folder.back() == '/' ? folder : folder + '/';
   name += kTempPattern;
   int fd;
   do {

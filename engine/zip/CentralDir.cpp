@@ -142,7 +142,8 @@ int64_t FindCentralDir(TStream64& stream, int64_t end, TCentralDirLocation& out,
     out.Locator = UnpackZip64Locator(rec);
     out.HeadFlag.Include(THeaderType::htLocator);
     int64_t before = hit.pos - int64_t(kZip64LocatorSize + kZip64EndSize);
-    if (before >= 0 && stream.ReadExactAt(before, rec, kZip64EndSize) && GetU32(rec) == kSigZip64End) {
+    if (before >= 0 && stream.ReadExactAt(before, rec, kZip64EndSize) &&
+        GetU32(rec) == kSigZip64End) {
       out.End64 = UnpackZip64End(rec);
       out.HeadFlag.Include(THeaderType::htEnding64);
       end64Pos = before;
@@ -161,7 +162,8 @@ int64_t FindCentralDir(TStream64& stream, int64_t end, TCentralDirLocation& out,
   // where the Zip64 end record (or else the end record) begins.
   const uint64_t centralSize = out.CentralSize();
   const int64_t directoryEnd = end64Pos >= 0 ? end64Pos : hit.pos;
-  const int64_t actual = centralSize <= uint64_t(directoryEnd) ? directoryEnd - int64_t(centralSize) : -1;
+  const int64_t actual =
+      centralSize <= uint64_t(directoryEnd) ? directoryEnd - int64_t(centralSize) : -1;
 
   // The first guess is the recorded position, which is right unless data was put in front
   // of the archive; a Zip64 directory's recorded position follows from the locator.

@@ -24,12 +24,12 @@ struct TCentralDirLocation {
   int64_t OffsetAdjust = 0;  // bytes in front of the archive (actual minus recorded position)
   int64_t EndPosition = -1;  // where the end record starts; -1 when none was found
   bool EndEnciphered = false;
-  bool Extended = false;      // the engine's 64-bit end record rather than the standard one
-  EndRecord End;              // the standard end record (when !Extended)
+  bool Extended = false;  // the engine's 64-bit end record rather than the standard one
+  EndRecord End;          // the standard end record (when !Extended)
   ExtendedEndRecord ExtendedEnd;
   std::optional<Zip64Locator> Locator;
   std::optional<Zip64EndRecord> End64;
-  std::string Comment;        // the archive comment that follows the end record
+  std::string Comment;  // the archive comment that follows the end record
   int64_t CommentPosition = -1;
 
   // The figures of whichever end record is in force, widened to 64 bits.

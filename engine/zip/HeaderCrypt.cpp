@@ -10,11 +10,16 @@ namespace {
 
 size_t CipherSize(RecordKind kind) {
   switch (kind) {
-    case RecordKind::Local: return kLocalCipherSize;
-    case RecordKind::Central: return kCentralCipherSize;
-    case RecordKind::End: return kEndCipherSize;
-    case RecordKind::ExtendedEnd: return kExtendedEndCipherSize;
-    case RecordKind::None: break;
+    case RecordKind::Local:
+      return kLocalCipherSize;
+    case RecordKind::Central:
+      return kCentralCipherSize;
+    case RecordKind::End:
+      return kEndCipherSize;
+    case RecordKind::ExtendedEnd:
+      return kExtendedEndCipherSize;
+    case RecordKind::None:
+      break;
   }
   return 0;
 }

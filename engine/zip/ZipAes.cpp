@@ -25,8 +25,8 @@ std::optional<TZipAesKeys> DeriveZipAesKeys(std::string_view password, uint8_t s
   const size_t keySize = AesKeySize(strength);
   uint8_t derived[2 * kAesMaxKeySize + kAesVerifierSize];
   const std::span<uint8_t> out(derived, 2 * keySize + kAesVerifierSize);
-  crypto::Pbkdf2HmacSha1({reinterpret_cast<const uint8_t*>(password.data()), password.size()},
-                         salt, kAesIterations, out);
+  crypto::Pbkdf2HmacSha1({reinterpret_cast<const uint8_t*>(password.data()), password.size()}, salt,
+                         kAesIterations, out);
   TZipAesKeys keys;
   keys.Strength = strength;
   std::copy_n(derived, keySize, keys.AesKey.begin());

@@ -5,6 +5,7 @@ namespace vk::fuzz {
 std::span<const FuzzTarget> FuzzTargets() {
   static constexpr FuzzTarget kTargets[] = {
       {"detection", FuzzDetection},
+      {"ziplister", FuzzZipLister},
   };
   return kTargets;
 }

@@ -48,8 +48,7 @@ TEST_F(ListCommand, TableHasHeaderAndTotals) {
   run = Cli({"list", zip_});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.rfind("Name", 0), 0u);
-  EXPECT_NE(run.out.find("2 entries, 42 bytes, 42 packed, ratio 0%"), std::string::npos)
-      << run.out;
+  EXPECT_NE(run.out.find("2 entries, 42 bytes, 42 packed, ratio 0%"), std::string::npos) << run.out;
 }
 
 TEST_F(ListCommand, MasksSelectEntries) {

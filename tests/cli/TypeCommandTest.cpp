@@ -19,8 +19,8 @@ namespace {
 
 using test::Bytes;
 using test::Cli;
-using test::TCliRun;
 using test::Split;
+using test::TCliRun;
 using test::TestFolder;
 
 // The line the command prints for `path`, from the component's own findings.

@@ -63,11 +63,11 @@ TEST(DrivesFake, FreeSpaceCountsWholeClusters) {
   drives.Add(t / "floppy", Drive("", 0, 1457664));
   EXPECT_EQ(drives.Query(t / "floppy")->FreeBytes, 1457664);
 
-  t.Write("floppy/empty", "");                          // 0 clusters
-  t.Write("floppy/one", "x");                           // 1
-  t.Write("floppy/full", std::string(512, 'x'));        // 1
-  t.Write("floppy/over", std::string(513, 'x'));        // 2
-  t.Write("floppy/dir/deep", std::string(1000, 'x'));   // 2
+  t.Write("floppy/empty", "");                         // 0 clusters
+  t.Write("floppy/one", "x");                          // 1
+  t.Write("floppy/full", std::string(512, 'x'));       // 1
+  t.Write("floppy/over", std::string(513, 'x'));       // 2
+  t.Write("floppy/dir/deep", std::string(1000, 'x'));  // 2
   std::optional<DriveInfo> info = drives.Query(t / "floppy/one");
   ASSERT_TRUE(info);
   EXPECT_EQ(info->TotalBytes, 1457664);

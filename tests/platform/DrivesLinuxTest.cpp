@@ -64,14 +64,15 @@ TEST(DrivesLinux, RemovablePartitionWithLabelAndSerial) {
   fs::create_symlink("../../dev/sda1", t / "disk/by-uuid/1111-2222");
   fs::create_symlink("../../dev/sdb1", t / "disk/by-uuid/ABCD-1234");
   std::string base = t / "";
-  t.Write("mountinfo",
-          "1 0 8:1 / / rw - ext4 " + base + "dev/sda1 rw\n"
-          "2 1 8:17 / " + base + "media/PKBACK#\\040001 rw shared:1 - vfat " + base +
-              "dev/sdb1 rw\n"
-          "3 1 0:60 / " + base + "media/share rw - nfs4 server:/export rw\n");
-  LinuxDriveProbe probe({.MountInfo = t / "mountinfo",
-                         .SysDevBlock = t / "sys/dev/block",
-                         .DevDisk = t / "disk"});
+  t.Write("mountinfo", "1 0 8:1 / / rw - ext4 " + base +
+                           "dev/sda1 rw\n"
+                           "2 1 8:17 / " +
+                           base + "media/PKBACK#\\040001 rw shared:1 - vfat " + base +
+                           "dev/sdb1 rw\n"
+                           "3 1 0:60 / " +
+                           base + "media/share rw - nfs4 server:/export rw\n");
+  LinuxDriveProbe probe(
+      {.MountInfo = t / "mountinfo", .SysDevBlock = t / "sys/dev/block", .DevDisk = t / "disk"});
 
   std::optional<DriveInfo> disk = probe.Query(t / "media/PKBACK# 001");
   ASSERT_TRUE(disk);

@@ -53,11 +53,10 @@ TEST(DrivesParsing, MountInfoEscapesAreUndone) {
 }
 
 TEST(DrivesParsing, MalformedMountInfoLinesAreRefused) {
-  for (const char* line : {"", "\n", "36 35 98:0 /mnt1 /mnt2 rw", "36 35 98:0 /a /b rw - ext4",
-                           "36 35 98:0 /a /b rw master:1 ext4 /dev/sda rw",
-                           "36 35 98x0 /a /b rw - ext4 /dev/sda rw",
-                           "36 35 98: /a /b rw - ext4 /dev/sda rw",
-                           "36 35 98:0 /a relative rw - ext4 /dev/sda rw"}) {
+  for (const char* line :
+       {"", "\n", "36 35 98:0 /mnt1 /mnt2 rw", "36 35 98:0 /a /b rw - ext4",
+        "36 35 98:0 /a /b rw master:1 ext4 /dev/sda rw", "36 35 98x0 /a /b rw - ext4 /dev/sda rw",
+        "36 35 98: /a /b rw - ext4 /dev/sda rw", "36 35 98:0 /a relative rw - ext4 /dev/sda rw"}) {
     EXPECT_FALSE(ParseMountInfoLine(line)) << line;
   }
   auto mounts = ParseMountInfo(

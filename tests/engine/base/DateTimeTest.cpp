@@ -57,12 +57,11 @@ TEST_F(DateTime, DosRoundTrips) {
 
 TEST_F(DateTime, InvalidValuesGiveTheFallback) {
   const TDateTime fallback = EncodeDateTime(1980, 1, 1, 0, 1, 0);
-  for (uint32_t dos : {0u, Dos(2001, 0, 10, 12, 0, 0), Dos(2001, 13, 10, 12, 0, 0),
-                       Dos(2001, 5, 0, 12, 0, 0), Dos(2004, 2, 30, 12, 0, 0),
-                       Dos(2001, 2, 29, 12, 0, 0), Dos(2100, 2, 29, 12, 0, 0),
-                       Dos(2001, 4, 31, 12, 0, 0), Dos(2001, 5, 10, 12, 0, 0) | 30u,
-                       Dos(2001, 5, 10, 24, 0, 0), Dos(2001, 5, 10, 12, 60, 0),
-                       0xFFFFFFFFu}) {
+  for (uint32_t dos :
+       {0u, Dos(2001, 0, 10, 12, 0, 0), Dos(2001, 13, 10, 12, 0, 0), Dos(2001, 5, 0, 12, 0, 0),
+        Dos(2004, 2, 30, 12, 0, 0), Dos(2001, 2, 29, 12, 0, 0), Dos(2100, 2, 29, 12, 0, 0),
+        Dos(2001, 4, 31, 12, 0, 0), Dos(2001, 5, 10, 12, 0, 0) | 30u, Dos(2001, 5, 10, 24, 0, 0),
+        Dos(2001, 5, 10, 12, 60, 0), 0xFFFFFFFFu}) {
     SCOPED_TRACE(::testing::Message() << std::hex << dos);
     EXPECT_FALSE(IsValidDosDateTime(dos));
     EXPECT_EQ(DosDateTimeToDateTime(dos), fallback);

@@ -287,8 +287,7 @@ TEST(ZipCommonTempDir, ForeignEntryInThePerUserPlaceIsNotUsed) {
   ScratchDir tmp;
   ScratchDir elsewhere;
   EnvGuard env("TMPDIR", tmp.Path());
-  fs::create_directory_symlink(elsewhere.Path(),
-                               tmp / ("vorelkit-" + std::to_string(getuid())));
+  fs::create_directory_symlink(elsewhere.Path(), tmp / ("vorelkit-" + std::to_string(getuid())));
   TestComponent c;
   EXPECT_EQ(c.TempDir(), tmp.Path() + "/");
 }

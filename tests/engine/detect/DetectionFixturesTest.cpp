@@ -91,7 +91,10 @@ Bytes TarHeader(const std::string& name, char type, size_t size) {
   Put(h, 124, field);
   Put(h, 136, "14567416530");
   h[156] = uint8_t(type);
-  Put(h, 257, std::string_view("ustar\0" "00", 8));
+  Put(h, 257,
+      std::string_view("ustar\0"
+                       "00",
+                       8));
   Put(h, 148, "        ");
   unsigned sum = 0;
   for (uint8_t c : h) sum += c;
@@ -156,10 +159,26 @@ TEST(DetectionFixtures, SignaturesAtTheStart) {
       F("zoo, first two letters only", Padded(B("ZOx"), 64), atZoo, 0),
       F("ha", Padded(B("HA\x02\x00"), 64, 0x20), atHA, 0),
       F("bh", Padded(B("BH\x05\x07"), 64), atBh, 0),
-      F("pak 1A 0A", Padded(B("\x1a\x0a" "FILE.TXT"), 64), atPak, 0),
-      F("pak 1A 0B", Padded(B("\x1a\x0b" "FILE.TXT"), 64), atPak, 0),
-      F("arc stored", Padded(B("\x1a\x02" "FILE.TXT"), 64), atArc, 0),
-      F("arc crunched", Padded(B("\x1a\x08" "FILE.TXT"), 64), atArc, 0),
+      F("pak 1A 0A",
+        Padded(B("\x1a\x0a"
+                 "FILE.TXT"),
+               64),
+        atPak, 0),
+      F("pak 1A 0B",
+        Padded(B("\x1a\x0b"
+                 "FILE.TXT"),
+               64),
+        atPak, 0),
+      F("arc stored",
+        Padded(B("\x1a\x02"
+                 "FILE.TXT"),
+               64),
+        atArc, 0),
+      F("arc crunched",
+        Padded(B("\x1a\x08"
+                 "FILE.TXT"),
+               64),
+        atArc, 0),
       F("arc with the TW mark", Padded(B("\xb7\xdfTW"), 64), atArc, 0),
       // The self-extractor mark names a fixed position, even beyond the end of a short file.
       F("arc self-extractor mark", Padded(B("\xb7\x92"), 64), atArcExe, 7716),
@@ -172,7 +191,11 @@ TEST(DetectionFixtures, SignaturesAtTheStart) {
       F("qelx", Padded(B("qelx"), 64), atQelX, 0),
       F("ms compressed", Padded(B("\x13\x5d\x65\x8c\x3a\x01"), 64), atMsGZ, 0),
       // The SZDD file of Microsoft's compress program is none of the kinds.
-      F("szdd", Padded(B("SZDD\x88\xf0\x27\x33" "A"), 64), atNA, -1),
+      F("szdd",
+        Padded(B("SZDD\x88\xf0\x27\x33"
+                 "A"),
+               64),
+        atNA, -1),
       // Not an archive the engine reads, so no place to start reading either.
       F("PKG5 package", Padded(B("PKG5"), 64), atUnknown, -1),
       F("PKG4 is no zip", Padded(B("PKG4"), 64), atNA, -1),
@@ -189,8 +212,8 @@ TEST(DetectionFixtures, SignaturesAtTheStart) {
       F("20 bytes", Padded(kRar, 20), atRar, 0),
       F("bzip2 block", Padded(B("BZh91AY&SY"), 64), atBz2, 0),
       F("bzip2 block, odd level byte", Padded(B("BZhX1AY&SY"), 64), atBz2, 0),
-      F("bzip2, empty stream padded", Padded(B("BZh9\x17\x72\x45\x38\x50\x90\0\0\0\0"), 20),
-        atBz2, 0),
+      F("bzip2, empty stream padded", Padded(B("BZh9\x17\x72\x45\x38\x50\x90\0\0\0\0"), 20), atBz2,
+        0),
       F("bzip2, empty stream with a level of 0",
         Padded(B("BZh0\x17\x72\x45\x38\x50\x90\0\0\0\0"), 20), atNA, -1),
       F("nothing but zeros", Bytes(40000, 0), atNA, -1),
@@ -210,14 +233,14 @@ TEST(DetectionFixtures, ThingsInFront) {
   TZipFixture zip = MakeZip();
   const std::vector<TFixture> fixtures = {
       F("macintosh header", Cat(mac, lha), atLha, 128),
-      F("macintosh header, archive too short", Cat(mac, Bytes(lha.begin(), lha.begin() + 4)),
-        atNA, -1),
+      F("macintosh header, archive too short", Cat(mac, Bytes(lha.begin(), lha.begin() + 4)), atNA,
+        -1),
       F("zip behind zeros", Cat(Bytes(1000, 0), zip.bytes), atZip, 1000 + int64_t(zip.central),
         0x07, 1000),
       // Without an end record the start is where the zeros end.
       F("zip local headers behind zeros", zerosAndLocals, atZip, 1000, 0x01),
-      F("zip behind text", Cat(B("Read me first.\n"), zip.bytes), atZip,
-        15 + int64_t(zip.central), 0x07, 15),
+      F("zip behind text", Cat(B("Read me first.\n"), zip.bytes), atZip, 15 + int64_t(zip.central),
+        0x07, 15),
   };
   for (const TFixture& f : fixtures) Check(f);
 }
@@ -235,8 +258,8 @@ TEST(DetectionFixtures, Text) {
       F("mime, all lower case",
         B("From: a@b\nMIME-Version: 1.0\ncontent-transfer-encoding: base64\n\naGVsbG8K\n"), atB64,
         0),
-      F("mime, mixed case", B("Subject: x\nContent-Transfer-Encoding: BASE64\n\naGVsbG8K\n"),
-        atB64, 0),
+      F("mime, mixed case", B("Subject: x\nContent-Transfer-Encoding: BASE64\n\naGVsbG8K\n"), atB64,
+        0),
       // The header needs its line end too.
       F("mime header ending the file", B("Some prose first.\nContent-Transfer-Encoding: Base64"),
         atNA, -1),
@@ -294,7 +317,9 @@ TEST(DetectionFixtures, ZipEndRecords) {
 TEST(DetectionFixtures, ProgramsWithArchives) {
   const TZipFixture zip = MakeZip();
   const Bytes locals = LocalPartOfZip();
-  const Bytes arcStub = B("\x1a\x08" "FILE.TXT");
+  const Bytes arcStub =
+      B("\x1a\x08"
+        "FILE.TXT");
   auto with = [](Bytes b, size_t at, const Bytes& payload) {
     Put(b, at, payload, kCode);
     return b;
@@ -308,11 +333,16 @@ TEST(DetectionFixtures, ProgramsWithArchives) {
       F("arj two bytes past the DOS image end",
         MzWith(1124, B("\x00\x00\x60\xea\x26\x00"), 1124, 3000), atArjExe, 1126, 0x20),
       F("gzip at the DOS image end", MzWith(1124, kGzip, 1124, 3000), atUnsupported, 1124, 0x20),
-      F("zip at the DOS image end, offsets not adjusted", MzWith(1124, zip.bytes, 1124),
-        atZipExe, 1124 + int64_t(zip.central), 0x27, 1124),
+      F("zip at the DOS image end, offsets not adjusted", MzWith(1124, zip.bytes, 1124), atZipExe,
+        1124 + int64_t(zip.central), 0x27, 1124),
       // Fixed stub offsets.
       F("arc stub", MzWith(6674, arcStub, 0, 9000), atArcExe, 6674, 0x20),
-      F("pak stub", MzWith(6867, B("\x1a\x0a" "F.TXT"), 0, 9000), atPakExe, 6867, 0x20),
+      F("pak stub",
+        MzWith(6867,
+               B("\x1a\x0a"
+                 "F.TXT"),
+               0, 9000),
+        atPakExe, 6867, 0x20),
       F("arc stub at the last place", MzWith(13138, arcStub, 0, 14000), atArcExe, 13138, 0x20),
       F("lha stub", MzWith(1945, B("\x24\x00-lh5-"), 0, 3000), atLhaExe, 1945, 0x20),
       F("zip stub at 7612", MzWith(7612, locals), atZipExe, 7612, 0x21),
@@ -323,16 +353,16 @@ TEST(DetectionFixtures, ProgramsWithArchives) {
       // that does not leaves it.
       F("arc stub, then rar at the DOS image end",
         with(MzWith(6674, arcStub, 1124, 9000), 1124, kRar), atRarExe, 1124, 0x20),
-      F("arc stub, nothing at the DOS image end", MzWith(6674, arcStub, 1124, 9000), atArcExe,
-        6674, 0x20),
+      F("arc stub, nothing at the DOS image end", MzWith(6674, arcStub, 1124, 9000), atArcExe, 6674,
+        0x20),
       // Found by scanning from 1500; signatures followed by known program code are passed over.
       F("zip signature inside program code",
         MzWith(12000, B("PK\x03\x04\x74\x0b\x3d\x00"), 0, 13000), atNA, -1, 0x20),
       F("ace scanned", MzWith(5000, ace, 0, 6000), atAceExe, 5000, 0x20),
       F("lha scanned", MzWith(3000, B("\x24\x00-lh5-"), 0, 4000), atLhaExe, 3000, 0x20),
       F("bh scanned", MzWith(3000, B("BH\x05\x07\x01\x02"), 0, 4000), atBhExe, 3000, 0x20),
-      F("bh signature inside program code",
-        MzWith(3000, B("BH\x05\x07\x0f\x94\xc3\x84"), 0, 4000), atNA, -1, 0x20),
+      F("bh signature inside program code", MzWith(3000, B("BH\x05\x07\x0f\x94\xc3\x84"), 0, 4000),
+        atNA, -1, 0x20),
       F("cabinet scanned", MzWith(3000, B("MSCF\0\0\0\0\x01"), 0, 4000), atCabExe, 3000, 0x20),
       F("rar scanned", MzWith(3000, kRar, 0, 4000), atRarExe, 3000, 0x20),
       F("zoo scanned", MzWith(3000, B("ZOO 2.10 Archive."), 0, 4000), atZoo, 3000, 0x20),
@@ -353,7 +383,9 @@ TEST(DetectionFixtures, ProgramsWithArchives) {
 TEST(DetectionFixtures, ZipFoundOnlyByScanning) {
   const Bytes locals = LocalPartOfZip();
   Bytes elf(12000, kCode);
-  Put(elf, 0, "\x7f" "ELF\x02\x01\x01");
+  Put(elf, 0,
+      "\x7f"
+      "ELF\x02\x01\x01");
   const std::vector<TFixture> fixtures = {
       F("program, below 10000", MzWith(3000, locals), atUnsupported, kAnyOffset),
       F("program, above 10000", MzWith(12000, locals), atUnsupported, kAnyOffset),
@@ -370,7 +402,9 @@ TEST(DetectionFixtures, ZipFoundOnlyByScanning) {
 TEST(DetectionFixtures, ElfPrograms) {
   // Read as a DOS header, these ELF bytes put the DOS image's end past the scan's reach.
   Bytes elf(420000, kCode);
-  Put(elf, 0, "\x7f" "ELF\xff\x02");
+  Put(elf, 0,
+      "\x7f"
+      "ELF\xff\x02");
   const size_t imageEnd = (GetU16(&elf[4]) - 1) * 512 + GetU16(&elf[2]);
   ASSERT_GT(imageEnd, size_t(1500 + 11 * 32768));
   Put(elf, imageEnd, kRar);
@@ -411,12 +445,19 @@ TEST(DetectionFixtures, StringResourceOffsets) {
   } cases[] = {
       {"identifier 1", {u"", u"5000"}, kRar, atRarExe, 5000, 0},
       {"identifier 2 after one pointing at code", {u"", other, u"5000"}, kRar, atRarExe, 5000, 0},
-      {"identifier 2 after one too near the end", {u"", u"5995", u"5000"}, kRar, atRarExe, 5000,
+      {"identifier 2 after one too near the end", {u"", u"5995", u"5000"}, kRar, atRarExe, 5000, 0},
+      {"identifier 7",
+       {u"", other, other, other, other, other, other, u"5000"},
+       kRar,
+       atRarExe,
+       5000,
        0},
-      {"identifier 7", {u"", other, other, other, other, other, other, u"5000"}, kRar, atRarExe,
-       5000, 0},
-      {"identifier 8 is not read", {u"", other, other, other, other, other, other, other, u"5000"},
-       kRar, atRarExe, 2000, 0},
+      {"identifier 8 is not read",
+       {u"", other, other, other, other, other, other, other, u"5000"},
+       kRar,
+       atRarExe,
+       2000,
+       0},
       {"stops at text", {u"", u"abc", u"5000"}, kRar, atRarExe, 2000, 0},
       {"stops at a missing string", {u"", u"", u"5000"}, kRar, atRarExe, 2000, 0},
       {"stops at the end of the file", {u"", u"6000", u"5000"}, kRar, atRarExe, 2000, 0},
@@ -424,10 +465,18 @@ TEST(DetectionFixtures, StringResourceOffsets) {
       {"five characters are read", {u"", u"050009"}, kRar, atRarExe, 5000, 0},
       {"ace", {u"", u"5000"}, AceHeader(), atAceExe, 5000, 0},
       {"gzip cannot be read from a program", {u"", u"5000"}, kGzip, atUnsupported, 5000, 0},
-      {"zip, offsets not adjusted", {u"", u"5000"}, zip.bytes, atZipExe,
-       5000 + int64_t(zip.central), 5000},
-      {"zip, offsets adjusted", {u"", u"5000"}, adjustedZip.bytes, atZipExe,
-       5000 + int64_t(adjustedZip.central), 0},
+      {"zip, offsets not adjusted",
+       {u"", u"5000"},
+       zip.bytes,
+       atZipExe,
+       5000 + int64_t(zip.central),
+       5000},
+      {"zip, offsets adjusted",
+       {u"", u"5000"},
+       adjustedZip.bytes,
+       atZipExe,
+       5000 + int64_t(adjustedZip.central),
+       0},
       // Without an end record the resource's offset is where reading starts.
       {"zip without its end", {u"", u"5000"}, LocalPartOfZip(), atZipExe, 5000, 0},
   };
@@ -527,9 +576,9 @@ TEST(DetectionFixtures, VolumeStartingWithTheCentralDirectory) {
   TZipFixture z = MakeZip();
   Bytes directory(z.bytes.begin() + std::ptrdiff_t(z.central), z.bytes.end());
   const size_t end = z.end - z.central;
-  PutU16(&directory[end + 4], 1);       // this disk
-  PutU16(&directory[end + 6], 1);       // where the directory starts
-  PutU32(&directory[end + 16], 0);      // its offset on that disk
+  PutU16(&directory[end + 4], 1);   // this disk
+  PutU16(&directory[end + 6], 1);   // where the directory starts
+  PutU32(&directory[end + 16], 0);  // its offset on that disk
   test::WriteFileBytes(dir / "s.zip", directory);
 
   platform::FakeDrives drives;

@@ -132,189 +132,249 @@ const std::vector<TPeerCase>& Cases() {
   using D = const TestFolder&;
   static const std::vector<TPeerCase> kCases = {
       // --- zip ---
-      Case("ZipPlain", {"zip"}, [](D d) { ZipAB(d, "a.zip"); }, "a.zip", atZip, kCentralDir, 0x07)
+      Case(
+          "ZipPlain", {"zip"}, [](D d) { ZipAB(d, "a.zip"); }, "a.zip", atZip, kCentralDir, 0x07)
           .Says("Zip archive data")
           .ViaCli(),
-      Case("ZipBehindZeros", {"zip"},
-           [](D d) {
-             ZipAB(d, "a.zip");
-             test::WriteZeroFile(d / "zeros", 1000);
-             test::ConcatenateFiles(d / "front.zip", {d / "zeros", d / "a.zip"});
-           },
-           "front.zip", atZip, kCentralDir, 0x07)
+      Case(
+          "ZipBehindZeros", {"zip"},
+          [](D d) {
+            ZipAB(d, "a.zip");
+            test::WriteZeroFile(d / "zeros", 1000);
+            test::ConcatenateFiles(d / "front.zip", {d / "zeros", d / "a.zip"});
+          },
+          "front.zip", atZip, kCentralDir, 0x07)
           .Adjust(1000)
           .ViaCli(),
-      Case("ZipNamedJar", {"zip"}, [](D d) { ZipAB(d, "a.jar"); }, "a.jar", atJar, kCentralDir,
-           0x07)
+      Case(
+          "ZipNamedJar", {"zip"}, [](D d) { ZipAB(d, "a.jar"); }, "a.jar", atJar, kCentralDir, 0x07)
           .Says("Zip archive data"),
       // The first volume of a split set starts with the span marker.
-      Case("ZipSplitFirstVolume", {"zip"},
-           [](D d) { Zip(d, {"-s", "64k", "s.zip", "a.txt", "b.txt", "r.bin"}); }, "s.z01",
-           atZipMV, 0, 0x01)
+      Case(
+          "ZipSplitFirstVolume", {"zip"},
+          [](D d) {
+            Zip(d, {"-s", "64k", "s.zip", "a.txt", "b.txt", "r.bin"});
+          },
+          "s.z01", atZipMV, 0, 0x01)
           .Says("Zip multi-volume archive data"),
       // The last volume holds the end record, whose disk number is not 0; the local headers
       // are on other volumes.
-      Case("ZipSplitLastVolume", {"zip"},
-           [](D d) { Zip(d, {"-s", "64k", "s.zip", "a.txt", "b.txt", "r.bin"}); }, "s.zip",
-           atZipMV, kCentralDir, 0x06),
-      Case("Zip64", {"zip"}, [](D d) { Zip(d, {"-fz", "z.zip", "a.txt", "b.txt"}); }, "z.zip",
-           atZip, kCentralDir, 0x1F)
+      Case(
+          "ZipSplitLastVolume", {"zip"},
+          [](D d) {
+            Zip(d, {"-s", "64k", "s.zip", "a.txt", "b.txt", "r.bin"});
+          },
+          "s.zip", atZipMV, kCentralDir, 0x06),
+      Case(
+          "Zip64", {"zip"},
+          [](D d) {
+            Zip(d, {"-fz", "z.zip", "a.txt", "b.txt"});
+          },
+          "z.zip", atZip, kCentralDir, 0x1F)
           .Says("Zip archive data"),
-      Case("Zip64BehindZeros", {"zip"},
-           [](D d) {
-             Zip(d, {"-fz", "z.zip", "a.txt", "b.txt"});
-             test::WriteZeroFile(d / "zeros", 1000);
-             test::ConcatenateFiles(d / "front.zip", {d / "zeros", d / "z.zip"});
-           },
-           "front.zip", atZip, kCentralDir, 0x1F)
+      Case(
+          "Zip64BehindZeros", {"zip"},
+          [](D d) {
+            Zip(d, {"-fz", "z.zip", "a.txt", "b.txt"});
+            test::WriteZeroFile(d / "zeros", 1000);
+            test::ConcatenateFiles(d / "front.zip", {d / "zeros", d / "z.zip"});
+          },
+          "front.zip", atZip, kCentralDir, 0x1F)
           .Adjust(1000),
       // Nothing is recognised at the start, so the Zip64 locator's disk count decides: the
       // 1 that zip writes means one disk.
-      Case("Zip64BehindText", {"zip"},
-           [](D d) {
-             Zip(d, {"-fz", "z.zip", "a.txt", "b.txt"});
-             test::WriteFileText(d / "text", "Read me first.\n");
-             test::ConcatenateFiles(d / "front.zip", {d / "text", d / "z.zip"});
-           },
-           "front.zip", atZip, kCentralDir, 0x1F)
+      Case(
+          "Zip64BehindText", {"zip"},
+          [](D d) {
+            Zip(d, {"-fz", "z.zip", "a.txt", "b.txt"});
+            test::WriteFileText(d / "text", "Read me first.\n");
+            test::ConcatenateFiles(d / "front.zip", {d / "text", d / "z.zip"});
+          },
+          "front.zip", atZip, kCentralDir, 0x1F)
           .Adjust(15),
-      Case("ZipBehindUnzipsfxAdjusted", {"zip", "unzipsfx"}, [](D d) { MakeUnzipSfx(d, true); },
-           "sfx", atZipExe, kCentralDir, 0x27)
+      Case(
+          "ZipBehindUnzipsfxAdjusted", {"zip", "unzipsfx"}, [](D d) { MakeUnzipSfx(d, true); },
+          "sfx", atZipExe, kCentralDir, 0x27)
           .Says("ELF")
           .ViaCli(),
-      Case("ZipBehindUnzipsfx", {"zip", "unzipsfx"}, [](D d) { MakeUnzipSfx(d, false); }, "sfx",
-           atZipExe, kCentralDir, 0x27)
+      Case(
+          "ZipBehindUnzipsfx", {"zip", "unzipsfx"}, [](D d) { MakeUnzipSfx(d, false); }, "sfx",
+          atZipExe, kCentralDir, 0x27)
           .AdjustIsSizeOf("unzipsfx"),
       // Only atZip turns into atJar.
-      Case("ZipBehindUnzipsfxNamedJar", {"zip", "unzipsfx"},
-           [](D d) {
-             MakeUnzipSfx(d, true);
-             test::ConcatenateFiles(d / "sfx.jar", {d / "sfx"});
-           },
-           "sfx.jar", atZipExe, kCentralDir, 0x27),
+      Case(
+          "ZipBehindUnzipsfxNamedJar", {"zip", "unzipsfx"},
+          [](D d) {
+            MakeUnzipSfx(d, true);
+            test::ConcatenateFiles(d / "sfx.jar", {d / "sfx"});
+          },
+          "sfx.jar", atZipExe, kCentralDir, 0x27),
       // --- 7z ---
-      Case("SevenZip", {"7z"},
-           [](D d) { RunToolOk({"7z", "a", "-bd", "x.7z", "a.txt", "b.txt"}, d.Path()); }, "x.7z",
-           at7Zip, 0)
+      Case(
+          "SevenZip", {"7z"},
+          [](D d) {
+            RunToolOk({"7z", "a", "-bd", "x.7z", "a.txt", "b.txt"}, d.Path());
+          },
+          "x.7z", at7Zip, 0)
           .Says("7-zip archive data")
           .ViaCli(),
-      Case("SevenZipWritingZip", {"7z"},
-           [](D d) {
-             RunToolOk({"7z", "a", "-bd", "-tzip", "x.zip", "a.txt", "b.txt"}, d.Path());
-           },
-           "x.zip", atZip, kCentralDir, 0x07)
+      Case(
+          "SevenZipWritingZip", {"7z"},
+          [](D d) {
+            RunToolOk({"7z", "a", "-bd", "-tzip", "x.zip", "a.txt", "b.txt"}, d.Path());
+          },
+          "x.zip", atZip, kCentralDir, 0x07)
           .Says("Zip archive data"),
-      Case("SevenZipVolumes", {"7z"},
-           [](D d) {
-             RunToolOk({"7z", "a", "-bd", "-v100k", "v.7z", "r.bin", "b.txt"}, d.Path());
-           },
-           "v.7z.001", at7Zip, 0)
+      Case(
+          "SevenZipVolumes", {"7z"},
+          [](D d) {
+            RunToolOk({"7z", "a", "-bd", "-v100k", "v.7z", "r.bin", "b.txt"}, d.Path());
+          },
+          "v.7z.001", at7Zip, 0)
           .Says("7-zip archive data"),
       // The 7z console self-extractor is an ELF program with the archive behind it. No rule
       // looks for a 7z signature inside a program, so nothing is recognised (atNA with the
       // p7zip of Debian 12); a stray signature in the program could give another unusable
       // type, but never a readable kind other than the 7z it is.
-      Case("SevenZipSelfExtractor", {"7z"},
-           [](D d) {
-             RunToolOk({"7z", "a", "-bd", "-sfx7zCon.sfx", "x.sfx", "a.txt", "b.txt"}, d.Path());
-           },
-           "x.sfx", atNA, kAnyOffset, 0x20)
+      Case(
+          "SevenZipSelfExtractor", {"7z"},
+          [](D d) {
+            RunToolOk({"7z", "a", "-bd", "-sfx7zCon.sfx", "x.sfx", "a.txt", "b.txt"}, d.Path());
+          },
+          "x.sfx", atNA, kAnyOffset, 0x20)
           .Says("ELF")
           .OrElse({atUnsupported, at7Zip}),
       // --- tar ---
-      Case("BsdtarUstar", {"bsdtar"}, [](D d) { Bsdtar(d, "ustar"); }, "t.tar", atTar, 0)
+      Case(
+          "BsdtarUstar", {"bsdtar"}, [](D d) { Bsdtar(d, "ustar"); }, "t.tar", atTar, 0)
           .Says("POSIX tar archive"),
-      Case("BsdtarPax", {"bsdtar"}, [](D d) { Bsdtar(d, "pax"); }, "t.tar", atTar, 0)
+      Case(
+          "BsdtarPax", {"bsdtar"}, [](D d) { Bsdtar(d, "pax"); }, "t.tar", atTar, 0)
           .Says("POSIX tar archive"),
-      Case("GnuTarUstar", {"tar"}, [](D d) { Tar(d, "ustar"); }, "t.tar", atTar, 0)
+      Case(
+          "GnuTarUstar", {"tar"}, [](D d) { Tar(d, "ustar"); }, "t.tar", atTar, 0)
           .Says("POSIX tar archive"),
-      Case("GnuTarGnu", {"tar"}, [](D d) { Tar(d, "gnu"); }, "t.tar", atTar, 0)
+      Case(
+          "GnuTarGnu", {"tar"}, [](D d) { Tar(d, "gnu"); }, "t.tar", atTar, 0)
           .Says("POSIX tar archive (GNU)"),
-      Case("GnuTarPax", {"tar"}, [](D d) { Tar(d, "pax"); }, "t.tar", atTar, 0)
+      Case(
+          "GnuTarPax", {"tar"}, [](D d) { Tar(d, "pax"); }, "t.tar", atTar, 0)
           .Says("POSIX tar archive"),
-      Case("GnuTarV7", {"tar"}, [](D d) { Tar(d, "v7"); }, "t.tar", atTar, 0).Says("tar archive"),
+      Case(
+          "GnuTarV7", {"tar"}, [](D d) { Tar(d, "v7"); }, "t.tar", atTar, 0)
+          .Says("tar archive"),
       // The volume label comes first; reading starts at the member behind it.
-      Case("GnuTarVolumeLabel", {"tar"},
-           [](D d) { RunToolOk({"tar", "--label=VOL", "-cf", "t.tar", "a.txt"}, d.Path()); },
-           "t.tar", atTar, 512)
+      Case(
+          "GnuTarVolumeLabel", {"tar"},
+          [](D d) {
+            RunToolOk({"tar", "--label=VOL", "-cf", "t.tar", "a.txt"}, d.Path());
+          },
+          "t.tar", atTar, 512)
           .Says("tar archive")
           .ViaCli(),
       // --- single-file compressors ---
-      Case("Gzip", {"gzip"}, [](D d) { RunToolOk({"gzip", "-k", "b.txt"}, d.Path()); },
-           "b.txt.gz", atGZip, 0)
+      Case(
+          "Gzip", {"gzip"},
+          [](D d) {
+            RunToolOk({"gzip", "-k", "b.txt"}, d.Path());
+          },
+          "b.txt.gz", atGZip, 0)
           .Says("gzip compressed data")
           .ViaCli(),
-      Case("Bzip2", {"bzip2"}, [](D d) { RunToolOk({"bzip2", "-k", "b.txt"}, d.Path()); },
-           "b.txt.bz2", atBz2, 0)
+      Case(
+          "Bzip2", {"bzip2"},
+          [](D d) {
+            RunToolOk({"bzip2", "-k", "b.txt"}, d.Path());
+          },
+          "b.txt.bz2", atBz2, 0)
           .Says("bzip2 compressed data"),
       // An empty stream is 14 bytes, too short to be examined at all.
-      Case("Bzip2Empty", {"bzip2"},
-           [](D d) {
-             test::WriteFileText(d / "e", "");
-             RunToolOk({"bzip2", "e"}, d.Path());
-           },
-           "e.bz2", atNA, -1)
+      Case(
+          "Bzip2Empty", {"bzip2"},
+          [](D d) {
+            test::WriteFileText(d / "e", "");
+            RunToolOk({"bzip2", "e"}, d.Path());
+          },
+          "e.bz2", atNA, -1)
           .Says("bzip2 compressed data"),
       // Two empty streams (bzip2 reads concatenated streams as one file): no block, only
       // the end-of-stream magic behind the header.
-      Case("Bzip2TwoEmptyStreams", {"bzip2"},
-           [](D d) {
-             test::WriteFileText(d / "e", "");
-             RunToolOk({"bzip2", "e"}, d.Path());
-             test::ConcatenateFiles(d / "ee.bz2", {d / "e.bz2", d / "e.bz2"});
-             RunToolOk({"bzip2", "-t", "ee.bz2"}, d.Path());
-           },
-           "ee.bz2", atBz2, 0)
+      Case(
+          "Bzip2TwoEmptyStreams", {"bzip2"},
+          [](D d) {
+            test::WriteFileText(d / "e", "");
+            RunToolOk({"bzip2", "e"}, d.Path());
+            test::ConcatenateFiles(d / "ee.bz2", {d / "e.bz2", d / "e.bz2"});
+            RunToolOk({"bzip2", "-t", "ee.bz2"}, d.Path());
+          },
+          "ee.bz2", atBz2, 0)
           .Says("bzip2 compressed data"),
-      Case("Compress", {"compress"},
-           [](D d) {
-             test::ConcatenateFiles(d / "c.txt", {d / "b.txt"});
-             RunToolOk({"compress", "-f", "c.txt"}, d.Path());
-           },
-           "c.txt.Z", atGZip, 0)
+      Case(
+          "Compress", {"compress"},
+          [](D d) {
+            test::ConcatenateFiles(d / "c.txt", {d / "b.txt"});
+            RunToolOk({"compress", "-f", "c.txt"}, d.Path());
+          },
+          "c.txt.Z", atGZip, 0)
           .Says("compress'd data"),
       // --- archivers of other formats ---
-      Case("GcabStored", {"gcab"},
-           [](D d) { RunToolOk({"gcab", "-c", "x.cab", "a.txt", "b.txt"}, d.Path()); }, "x.cab",
-           atCab, 0)
+      Case(
+          "GcabStored", {"gcab"},
+          [](D d) {
+            RunToolOk({"gcab", "-c", "x.cab", "a.txt", "b.txt"}, d.Path());
+          },
+          "x.cab", atCab, 0)
           .Says("Microsoft Cabinet archive data"),
-      Case("GcabMsZip", {"gcab"},
-           [](D d) { RunToolOk({"gcab", "-cz", "x.cab", "a.txt", "b.txt"}, d.Path()); }, "x.cab",
-           atCab, 0)
+      Case(
+          "GcabMsZip", {"gcab"},
+          [](D d) {
+            RunToolOk({"gcab", "-cz", "x.cab", "a.txt", "b.txt"}, d.Path());
+          },
+          "x.cab", atCab, 0)
           .Says("Microsoft Cabinet archive data"),
-      Case("Arj", {"arj"},
-           [](D d) { RunToolOk({"arj", "a", "x.arj", "a.txt", "b.txt"}, d.Path()); }, "x.arj",
-           atArj, 0)
+      Case(
+          "Arj", {"arj"},
+          [](D d) {
+            RunToolOk({"arj", "a", "x.arj", "a.txt", "b.txt"}, d.Path());
+          },
+          "x.arj", atArj, 0)
           .Says("ARJ archive data"),
-      Case("Arc", {"arc"},
-           [](D d) { RunToolOk({"arc", "a", "x.arc", "a.txt", "b.txt"}, d.Path()); }, "x.arc",
-           atArc, 0)
+      Case(
+          "Arc", {"arc"},
+          [](D d) {
+            RunToolOk({"arc", "a", "x.arc", "a.txt", "b.txt"}, d.Path());
+          },
+          "x.arc", atArc, 0)
           .Says("ARC archive data"),
       // jlha is the lha that writes; plain "lha" may be lhasa, which only reads.
-      Case("Lha", {"jlha"},
-           [](D d) { RunToolOk({"jlha", "a", "x.lzh", "a.txt", "b.txt"}, d.Path()); }, "x.lzh",
-           atLha, 0)
+      Case(
+          "Lha", {"jlha"},
+          [](D d) {
+            RunToolOk({"jlha", "a", "x.lzh", "a.txt", "b.txt"}, d.Path());
+          },
+          "x.lzh", atLha, 0)
           .Says("LHarc"),
       // --- text encodings ---
-      Case("Uuencode", {"uuencode"},
-           [](D d) {
-             test::ToolRun run = test::RunTool({"uuencode", "a.txt", "a.txt"}, d.Path());
-             ASSERT_TRUE(run.Ok()) << run.err;
-             test::WriteFileText(d / "x.uue", run.out);
-           },
-           "x.uue", atUUE, 0)
+      Case(
+          "Uuencode", {"uuencode"},
+          [](D d) {
+            test::ToolRun run = test::RunTool({"uuencode", "a.txt", "a.txt"}, d.Path());
+            ASSERT_TRUE(run.Ok()) << run.err;
+            test::WriteFileText(d / "x.uue", run.out);
+          },
+          "x.uue", atUUE, 0)
           .Says("uuencoded"),
       // mpack writes "Content-Transfer-Encoding: base64" (the header name in mixed case, the
       // value in lower case) after the mail headers and a preamble.
-      Case("Mpack", {"mpack"},
-           [](D d) {
-             RunToolOk({"mpack", "-s", "sample", "-o", "x.mim", "a.txt"}, d.Path());
-             Bytes b = test::ReadFileBytes(d / "x.mim");
-             EXPECT_NE(std::string(b.begin(), b.end())
-                           .find("\nContent-Transfer-Encoding: base64\n"),
-                       std::string::npos);
-           },
-           "x.mim", atB64, 0),
+      Case(
+          "Mpack", {"mpack"},
+          [](D d) {
+            RunToolOk({"mpack", "-s", "sample", "-o", "x.mim", "a.txt"}, d.Path());
+            Bytes b = test::ReadFileBytes(d / "x.mim");
+            EXPECT_NE(std::string(b.begin(), b.end()).find("\nContent-Transfer-Encoding: base64\n"),
+                      std::string::npos);
+          },
+          "x.mim", atB64, 0),
   };
   return kCases;
 }
@@ -344,8 +404,8 @@ void DetectDamagedCopies(const Bytes& original) {
   for (size_t n = 0; n < std::min<size_t>(size, 100); ++n) cuts.push_back(n);
   for (size_t n = 1; n < std::min<size_t>(size, 40); ++n) cuts.push_back(size - n);
   for (size_t i = 1; i < 40; ++i) cuts.push_back(size * i / 40);
-  for (size_t n : cuts) check(Bytes(original.begin(), original.begin() + std::ptrdiff_t(n)),
-                              "cut at", n);
+  for (size_t n : cuts)
+    check(Bytes(original.begin(), original.begin() + std::ptrdiff_t(n)), "cut at", n);
 
   // Overwrites in the places detection reads: the start and the tail with the end records.
   std::mt19937 rng(size);

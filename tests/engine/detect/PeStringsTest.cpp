@@ -34,9 +34,24 @@ std::vector<std::string> ReadAll(const std::vector<uint8_t>& bytes, bool* valid 
   return out;
 }
 
-const std::vector<std::string> kExpected = {"", "1024", "123456789", "0", "Gr\xC3\xBC\xC3\x9F" "e",
-                                            "\xE4\xB8\xAD\xE6\x96\x87", "\xF0\x9F\x98\x80x",
-                                            "77", "", "", "", "", "", "", "", "", ""};
+const std::vector<std::string> kExpected = {"",
+                                            "1024",
+                                            "123456789",
+                                            "0",
+                                            "Gr\xC3\xBC\xC3\x9F"
+                                            "e",
+                                            "\xE4\xB8\xAD\xE6\x96\x87",
+                                            "\xF0\x9F\x98\x80x",
+                                            "77",
+                                            "",
+                                            "",
+                                            "",
+                                            "",
+                                            "",
+                                            "",
+                                            "",
+                                            "",
+                                            ""};
 
 TEST(PeStrings, ReadsBlockOneFromPe32AndPe32Plus) {
   for (bool plus : {false, true}) {
@@ -58,15 +73,22 @@ TEST(PeStrings, MissingIdentifiersAreEmpty) {
 
 TEST(PeStrings, LongStringsAndLoneSurrogates) {
   std::u16string longText(300, u'9');
-  std::vector<std::u16string> strings = {
-      u"", longText, {char16_t(0xD800)}, {char16_t(0xD800), u'A'}, {char16_t(0xDC00), u'B'},
-      {char16_t(0xDBFF), char16_t(0xDFFF)}};
+  std::vector<std::u16string> strings = {u"",
+                                         longText,
+                                         {char16_t(0xD800)},
+                                         {char16_t(0xD800), u'A'},
+                                         {char16_t(0xDC00), u'B'},
+                                         {char16_t(0xDBFF), char16_t(0xDFFF)}};
   TMemoryStream32 stream;
   TPeStrings pe = Open(stream, BuildPe(true, strings).bytes);
   EXPECT_EQ(pe.String(1), std::string(300, '9'));
   EXPECT_EQ(pe.String(2), "\xEF\xBF\xBD");
-  EXPECT_EQ(pe.String(3), "\xEF\xBF\xBD" "A");
-  EXPECT_EQ(pe.String(4), "\xEF\xBF\xBD" "B");
+  EXPECT_EQ(pe.String(3),
+            "\xEF\xBF\xBD"
+            "A");
+  EXPECT_EQ(pe.String(4),
+            "\xEF\xBF\xBD"
+            "B");
   EXPECT_EQ(pe.String(5), "\xF4\x8F\xBF\xBF");  // U+10FFFF
 }
 

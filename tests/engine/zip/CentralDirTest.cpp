@@ -11,8 +11,8 @@
 namespace qel::zip {
 namespace {
 
-using test::Bytes;
 using test::BuildStoredZip;
+using test::Bytes;
 using test::TwoEntries;
 using test::ZipImage;
 using test::ZipOptions;

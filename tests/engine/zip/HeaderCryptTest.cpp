@@ -111,11 +111,9 @@ TEST(HeaderCryptDefaults, ComponentHookFollowsItsSeed) {
     component.SeedHeaderKeys = seed;
     const test::ZipImage img = EncipheredArchive(seed);
     TMemoryStream32 stream;
-    ASSERT_EQ(stream.Write(img.bytes.data(), int64_t(img.bytes.size())),
-              int64_t(img.bytes.size()));
+    ASSERT_EQ(stream.Write(img.bytes.data(), int64_t(img.bytes.size())), int64_t(img.bytes.size()));
     TCentralDirLocation loc;
-    EXPECT_EQ(FindCentralDir(stream, stream.Size(), loc, component.HeaderDecipher),
-              img.centralPos);
+    EXPECT_EQ(FindCentralDir(stream, stream.Size(), loc, component.HeaderDecipher), img.centralPos);
     // The first local header was found through the deciphered central header's offset.
     EXPECT_TRUE(loc.HeadFlag.Has(THeaderType::htLocal));
 

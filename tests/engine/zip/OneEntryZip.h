@@ -16,7 +16,7 @@ namespace qel::test {
 struct ZipEntryView {
   zip::CentralHeader central;
   zip::LocalHeader local;
-  zip::TZipExtra extra;  // from the local header
+  zip::TZipExtra extra;       // from the local header
   std::vector<uint8_t> data;  // the entry's data as stored
 };
 
@@ -30,8 +30,7 @@ inline std::optional<ZipEntryView> FirstEntry(const std::vector<uint8_t>& zip) {
   ZipEntryView v;
   v.central = UnpackCentral(zip.data() + end.CentralOffset);
   const uint64_t at = v.central.LocalOffset;
-  if (v.central.Signature != kSigCentral || at + kLocalHeaderSize > zip.size())
-    return std::nullopt;
+  if (v.central.Signature != kSigCentral || at + kLocalHeaderSize > zip.size()) return std::nullopt;
   v.local = UnpackLocal(zip.data() + at);
   const uint64_t name = at + kLocalHeaderSize;
   const uint64_t extra = name + v.local.NameLength;

@@ -169,16 +169,16 @@ TEST(ZipAesPeers, SevenZipAes256Stored) {
 }
 
 TEST(ZipAesPeers, BsdtarAes256) {
-  CheckPeerEntry({"bsdtar", "--format", "zip", "--options", "zip:encryption=aes256",
-                  "--passphrase", "secret", "-cf", "a.zip", "f.bin"},
+  CheckPeerEntry({"bsdtar", "--format", "zip", "--options", "zip:encryption=aes256", "--passphrase",
+                  "secret", "-cf", "a.zip", "f.bin"},
                  8);
 }
 
 TEST(ZipAesPeers, BsdtarAes128Stored) {
-  CheckPeerEntry({"bsdtar", "--format", "zip", "--options",
-                  "zip:encryption=aes128,zip:compression=store", "--passphrase", "secret", "-cf",
-                  "a.zip", "f.bin"},
-                 0);
+  CheckPeerEntry(
+      {"bsdtar", "--format", "zip", "--options", "zip:encryption=aes128,zip:compression=store",
+       "--passphrase", "secret", "-cf", "a.zip", "f.bin"},
+      0);
 }
 
 // Our stored AE-2 entry (CRC 0), read back by 7-Zip and by libarchive.
