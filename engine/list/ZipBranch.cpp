@@ -162,7 +162,9 @@ class TZipLister {
       FillCommon(e, type_, h.Flags, h.Method, h.DosDateTime, h.Crc, packed,
                  FullUncompressedSize(h, extra), extra);
       e.VolumeName = VolumeOf(FullDiskStart(h, extra));
-      const int64_t offset = int64_t(FullLocalOffset(h, extra)) + q_.OffsetAdjust();
+      // In unsigned arithmetic: a damaged Zip64 offset near 2^63 plus data in front must not
+      // overflow.
+      const int64_t offset = int64_t(FullLocalOffset(h, extra) + uint64_t(q_.OffsetAdjust()));
       s_.Report(e, offset, packed, false);
       pos += r.Size;
     }
