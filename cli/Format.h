@@ -14,5 +14,8 @@ std::string WithThousands(int64_t value);
 std::string FormatDateTime(qel::TDateTime t, bool seconds = true);
 // 8 upper-case hex digits.
 std::string HexCrc(uint32_t crc);
+// A field of a tab-separated line: tabs, line breaks and backslashes written as "\t",
+// "\n", "\r" and "\\", so that every entry stays one line of eight fields.
+std::string EscapeField(const std::string& text);
 
 }  // namespace vk::cli

@@ -94,13 +94,28 @@ int RunList(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   }
 
   std::vector<Row> rows;
+  std::string line;
   quell.OnRead = [&](qel::TZipCommon&, int64_t, int) {
     const qel::TEntryRecord& e = quell.Entry();
     const std::string attributes = qel::GetAttrText(quell.ArcType(), e.ExternalAttr, '-');
     if (tsv) {
-      out << e.FileName << '\t' << e.UnpackedSize << '\t' << e.PackedSize << '\t' << HexCrc(e.CRC)
-          << '\t' << e.MethodName << '\t' << FormatDateTime(e.Date) << '\t' << attributes << '\t'
-          << (e.Encrypted ? 1 : 0) << '\n';
+      // One write per line: listings of hundreds of thousands of entries are common.
+      line.clear();
+      line += EscapeField(e.FileName);
+      line += '\t';
+      line += std::to_string(e.UnpackedSize);
+      line += '\t';
+      line += std::to_string(e.PackedSize);
+      line += '\t';
+      line += HexCrc(e.CRC);
+      line += '\t';
+      line += e.MethodName;
+      line += '\t';
+      line += FormatDateTime(e.Date);
+      line += '\t';
+      line += attributes;
+      line += e.Encrypted ? "\t1\n" : "\t0\n";
+      out.write(line.data(), std::streamsize(line.size()));
       return;
     }
     std::string name = e.FileName, folder;
@@ -140,7 +155,8 @@ Command ListCommand() {
           "ignoring case; \"docs/*.txt\" selects in a folder and the folders below it).\n"
           "By default a table of name, modification time, size, ratio, packed size, CRC,\n"
           "method, attributes and folder, with a totals line. With --tsv, one line per\n"
-          "entry and no header: name (folders separated by \"/\"), size, packed size,\n"
+          "entry and no header: name (folders separated by \"/\"; tab, line break and\n"
+          "backslash written as \\t, \\n, \\r and \\\\), size, packed size,\n"
           "CRC-32 (8 hex digits), method, modification time (YYYY-MM-DD HH:MM:SS, local\n"
           "time), attributes, and 1 or 0 for encrypted, separated by tabs.\n\n"
           "Exit status: 0 when listed, 1 when the listing met damaged headers, 2 when the\n"

@@ -95,6 +95,7 @@ bool MatchMask(std::string_view name, std::string_view mask) {
 
 bool MatchesSpec(const std::string& name, const TStrings& fileSpec, const TStrings& excludeSpec,
                  bool recurseDirs, const TExcludedHandler& onExcluded) {
+  if (fileSpec.empty() && excludeSpec.empty()) return true;  // the common "everything"
   const std::u32string folded = Folded(name);
   const SplitName n = Split(folded);
   if (Excluded(folded, n.file, excludeSpec, recurseDirs)) {
@@ -121,6 +122,7 @@ bool MatchesSpec(const std::string& name, const TStrings& fileSpec, const TStrin
 
 bool MatchesSpecFlat(const std::string& name, const TStrings& fileSpec, const TStrings& excludeSpec,
                      const TExcludedHandler& onExcluded) {
+  if (fileSpec.empty() && excludeSpec.empty()) return true;
   const std::u32string folded = Folded(name);
   bool accepted =
       fileSpec.empty() || std::any_of(fileSpec.begin(), fileSpec.end(), [&](const std::string& p) {

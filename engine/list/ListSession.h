@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "engine/list/Quell.h"
 #include "engine/streams/FileStream32.h"
@@ -13,7 +14,10 @@ namespace qel {
 class TListSession {
  public:
   TListSession(TCustomQuell& quell, std::unique_ptr<TFileStream32> file)
-      : Q(quell), StartOffset(quell.HeaderOffset()), StartFlags(quell.HeadFlag()) {
+      : Q(quell),
+        StartOffset(quell.HeaderOffset()),
+        StartFlags(quell.HeadFlag()),
+        Tail(quell.ZipTail()) {
     UseFile(std::move(file));
   }
 
@@ -21,10 +25,13 @@ class TListSession {
   void UseFile(std::unique_ptr<TFileStream32> file) {
     file_ = std::move(file);
     FileSize = file_ ? file_->Size() : 0;
+    windowSize_ = 0;
   }
   // Closes the archive, as a disk change requires.
   void CloseFile() { UseFile(nullptr); }
-  TStream64& File() { return *file_; }
+  // Reads exactly `count` bytes at `pos`; false when they are not all in the file. Headers
+  // follow one another, so reads go through a window of the file read ahead in one call.
+  bool ReadAt(int64_t pos, void* buffer, int64_t count);
 
   TCustomQuell& Q;
   int64_t FileSize = 0;
@@ -32,6 +39,8 @@ class TListSession {
   // (or, for a spanned set, as they are on its last disk).
   int64_t StartOffset;
   THeaderTypeState StartFlags;
+  // What the search for the ZIP end records found.
+  zip::TCentralDirLocation Tail;
 
   bool Cancelled() const { return Q.Cancel(); }
 
@@ -50,6 +59,9 @@ class TListSession {
 
  private:
   std::unique_ptr<TFileStream32> file_;
+  std::vector<uint8_t> window_;
+  int64_t windowPos_ = 0;
+  int64_t windowSize_ = 0;
   int count_ = 0;
   uint64_t unpackTotal_ = 0;
   uint64_t packTotal_ = 0;

@@ -46,7 +46,7 @@ ReadResult ReadRecord(TListSession& s, int64_t pos, RecordKind kind, TRawRecord&
   const size_t fixedSize = central ? kCentralHeaderSize : kLocalHeaderSize;
   r.Fixed.resize(fixedSize);
   if (pos < 0 || pos + int64_t(fixedSize) > s.FileSize ||
-      !s.File().ReadExactAt(pos, r.Fixed.data(), int64_t(fixedSize)))
+      !s.ReadAt(pos, r.Fixed.data(), int64_t(fixedSize)))
     return ReadResult::NotThisRecord;
   r.Class = ClassifySignature(GetU32(r.Fixed.data()));
   if (r.Class.Kind != kind) return ReadResult::NotThisRecord;
@@ -66,7 +66,7 @@ ReadResult ReadRecord(TListSession& s, int64_t pos, RecordKind kind, TRawRecord&
 
   std::vector<uint8_t> rest(size_t(nameLen + extraLen + commentLen));
   if (!rest.empty() &&
-      !s.File().ReadExactAt(pos + int64_t(fixedSize), rest.data(), int64_t(rest.size())))
+      !s.ReadAt(pos + int64_t(fixedSize), rest.data(), int64_t(rest.size())))
     return ReadResult::Damaged;
   if (r.Class.Enciphered) {
     std::vector<uint8_t> both(r.Fixed.begin() + 4, r.Fixed.end());
@@ -123,6 +123,14 @@ class TZipLister {
       WalkLocal(s_.StartOffset);
   }
 
+  // Where the directory that starts at `start` ends by its end record; -1 when unknown.
+  int64_t DirectoryEnd(int64_t start) const {
+    const TCentralDirLocation& tail = s_.Tail;
+    if (tail.EndPosition < 0 || tail.CentralSize() > uint64_t(s_.FileSize)) return -1;
+    const int64_t end = start + int64_t(tail.CentralSize());
+    return end <= tail.EndPosition ? end : -1;
+  }
+
   // A spanned set keeps its central directory on the last disk.
   bool InsertLastDisk() {
     s_.CloseFile();
@@ -132,16 +140,23 @@ class TZipLister {
     s_.UseFile(std::move(file));
     s_.StartOffset = disks.LastDisk().HeaderOffset;
     s_.StartFlags = disks.LastDisk().HeadFlag;
+    s_.Tail = disks.LastDisk().Zip;
     return true;
   }
 
  private:
   void WalkCentral(int64_t pos) {
+    // The end record says where the directory ends: a header whose lengths were damaged
+    // would otherwise swallow the next one and end the walk without a word.
+    const int64_t end = DirectoryEnd(pos);
     TRawRecord r;
     while (!s_.Cancelled()) {
-      ReadResult got = ReadRecord(s_, pos, RecordKind::Central, r);
+      ReadResult got = pos == end ? ReadResult::NotThisRecord
+                                  : ReadRecord(s_, pos, RecordKind::Central, r);
+      if (got == ReadResult::Ok && end >= 0 && pos + r.Size > end) got = ReadResult::Damaged;
       if (got != ReadResult::Ok) {
-        if (got == ReadResult::Damaged || s_.Count() == 0) s_.BadHeader();
+        if (got == ReadResult::Damaged || s_.Count() == 0 || (end >= 0 && pos != end))
+          s_.BadHeader();
         return;
       }
       CentralHeader h = UnpackCentral(r.Fixed.data());
@@ -172,7 +187,7 @@ class TZipLister {
 
   void WalkLocal(int64_t pos) {
     uint8_t marker[4];
-    if (pos >= 0 && s_.File().ReadExactAt(pos, marker, 4) && GetU32(marker) == kSigSpanMarker)
+    if (pos >= 0 && s_.ReadAt(pos, marker, 4) && GetU32(marker) == kSigSpanMarker)
       pos += 4;
     TRawRecord r;
     for (bool first = true; !s_.Cancelled(); first = false) {

@@ -15,7 +15,12 @@ bool LooksLikeUtf8(std::string_view stored) {
 
 std::string DecodeEntryName(std::string_view stored, TNameCodePage page) {
   std::string name;
-  if (!LooksLikeUtf8(stored)) {
+  const bool ascii =
+      std::all_of(stored.begin(), stored.end(), [](char c) { return uint8_t(c) < 0x80; });
+  if (ascii && !stored.empty()) {
+    // Every code page the names come in agrees with ASCII, and most names are ASCII.
+    name.assign(stored);
+  } else if (!LooksLikeUtf8(stored)) {
     const TCodePagePair pair = CodePages();
     name = DecodeCodePage(page == TNameCodePage::Oem ? pair.Oem : pair.Ansi, stored)
                .value_or(std::string());

@@ -101,6 +101,17 @@ TEST_F(ListerDamage, ListsWhatIsSoundAndReportsBadHeaders) {
   }
 }
 
+// A name length raised so far that the name takes in the next header: the walk no longer
+// meets the end of the directory where the end record puts it, and says so.
+TEST_F(ListerDamage, HeaderSwallowingTheNextIsReported) {
+  ZipImage z = Sound();
+  const int64_t first = CentralHeaderPos(z, kEntries, 0);
+  PutField(z.bytes, first + 28, 2, uint32_t(kEntries[0].name.size() + 20));
+  TListed r = List(z.bytes);
+  EXPECT_LT(r.Names().size(), kEntries.size());
+  EXPECT_TRUE(r.HasError(msg::BadFileHeader));
+}
+
 // Whatever a cut archive still shows is a subset of its real entries, each one once.
 TEST_F(ListerDamage, EveryPrefixOfAnArchive) {
   const Bytes whole = Sound().bytes;
