@@ -15,11 +15,13 @@ constexpr uint8_t GfMul(uint8_t a, uint8_t b) {
   return r;
 }
 
-// The multiplicative inverse as x^254 (x^255 = 1 for x != 0); 0 maps to 0.
+// The multiplicative inverse as x^254 (x^255 = 1 for x != 0), by square and multiply so
+// that building the tables stays within what compilers evaluate at compile time; 0 maps to 0.
 constexpr uint8_t GfInverse(uint8_t x) {
   uint8_t r = 1;
-  for (int i = 0; i < 254; ++i) r = GfMul(r, x);
-  return x ? r : 0;
+  for (unsigned e = 254; e; e >>= 1, x = GfMul(x, x))
+    if (e & 1) r = GfMul(r, x);
+  return r;
 }
 
 // The S-box: the inverse followed by the affine transformation
