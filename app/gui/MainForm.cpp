@@ -1,0 +1,425 @@
+#include "app/gui/MainForm.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "app/core/AppPaths.h"
+#include "app/core/AppSettings.h"
+#include "app/core/Translation.h"
+#include "app/core/VrOneInstance.h"
+#include "app/gui/TranslateWindows.h"
+#include "engine/base/FileSystem.h"
+
+#include <unistd.h>
+
+namespace vk::gui {
+namespace {
+
+constexpr char kTitle[] = "Vorelkit";
+// The names the single-instance layer derives its lock file and socket from.
+constexpr char kMapFileName[] = "{D7C34DB6-D23D-4230-9D7C-F6B0FAB75851}";
+constexpr char kMutexName[] = "{37D373AE-D311-42BF-B8D4-AE77A0860207}";
+
+struct ActionSpec {
+  const char* name;
+  const char* caption;
+  const char* shortcut;
+};
+
+// Every command of the window, by menu. Their work arrives with the archive commands; until
+// then only the program's own commands are enabled.
+const std::vector<std::pair<const char*, std::vector<ActionSpec>>>& MenuLayout() {
+  static const std::vector<std::pair<const char*, std::vector<ActionSpec>>> kLayout = {
+      {"mnFile",
+       {{"acNew", "&New Archive...", "Ctrl+N"},
+        {"acOpen", "&Open Archive...", "Ctrl+O"},
+        {"acFavorites", "&Favorites...", ""},
+        {"acClose", "&Close Archive", ""},
+        {nullptr, nullptr, nullptr},
+        {"acMoveArchive", "&Move Archive...", ""},
+        {"acCopyArchive", "Co&py Archive...", ""},
+        {"acRenameArchive", "Re&name Archive...", ""},
+        {"acDeleteArchive", "&Delete Archive", ""},
+        {nullptr, nullptr, nullptr},
+        {"acProperties", "P&roperties", ""},
+        {"acComments", "Co&mments...", ""},
+        {"acPrint", "Pr&int...", ""},
+        {"acPrintToFile", "Print to Fi&le...", ""},
+        {"acMail", "Ma&il Archive...", ""},
+        {nullptr, nullptr, nullptr},
+        {"acExit", "E&xit", "Alt+X"}}},
+      {"mnActions",
+       {{"acAdd", "&Add...", "Ctrl+A"},
+        {"acExtract", "&Extract...", "Ctrl+E"},
+        {"acDelete", "&Delete...", "Del"},
+        {"acView", "&View", "Ctrl+V"},
+        {"acViewWithNotepad", "View &with...", ""},
+        {"acOpenFile", "&Open", ""},
+        {"acFileProps", "File P&roperties...", ""},
+        {"acRename", "Re&name", "F2"},
+        {"acTest", "&Test", "Ctrl+T"},
+        {nullptr, nullptr, nullptr},
+        {"acSelectAll", "Select A&ll", ""},
+        {"acInvertSelection", "&Invert Selection", ""},
+        {"acFilter", "&Filter...", ""},
+        {"acFindInArchives", "Find in Arc&hives...", ""}}},
+      {"mnTools",
+       {{"acConvert", "&Convert Archive...", ""},
+        {"acMakeSFXFile", "Make &Self-Extracting File...", ""},
+        {"acUnSFX", "SFX to &Archive", ""},
+        {"acSplit", "S&plit...", ""},
+        {"acMerge", "&Merge...", ""},
+        {"acRepair", "&Repair...", ""},
+        {"acUUEncode", "&UUEncode...", ""},
+        {"acConvertCDImage", "Convert CD &Image...", ""},
+        {"acEncrypt", "&Encrypt...", ""},
+        {"acDecrypt", "&Decrypt...", ""},
+        {"acVirusScan", "&Virus Scan", ""},
+        {"acCheckVirusTotal", "Check with Virus&Total", ""},
+        {"acCheckOut", "Check &Out...", ""},
+        {"acInstall", "I&nstall", ""}}},
+      {"mnOptions", {{"acConfiguration", "&Configuration...", ""}}},
+      {"mnHelp",
+       {{"acContentsandIndex", "&Contents and Index", "F1"},
+        {"acCheckforUpdate", "Check for &Update", ""},
+        {"acAbout", "&About...", ""}}},
+  };
+  return kLayout;
+}
+
+const char* MenuCaption(const QString& menu) {
+  if (menu == "mnFile") return "&File";
+  if (menu == "mnActions") return "&Actions";
+  if (menu == "mnTools") return "&Tools";
+  if (menu == "mnOptions") return "&Options";
+  return "&Help";
+}
+
+// The commands that work today; the rest stay disabled until their parts arrive.
+bool AvailableNow(const QString& action) { return action == "acExit" || action == "acAbout"; }
+
+}  // namespace
+
+TMainForm::TMainForm(const app::TStartCommand& start, bool checkInstance, QWidget* parent)
+    : QMainWindow(parent), start_(start) {
+  setObjectName("MainForm");
+  setWindowTitle(kTitle);
+  CreateActions();
+  CreateMenus();
+  CreateToolBar();
+  CreateStatusBar();
+  CreateList();
+  ApplySettings();
+  ApplyColumnWidths();
+
+  if (checkInstance) {
+    instance_ = new app::TVrOneInstance(this);
+    instance_->setObjectName("VrOneInstance");
+    instance_->SetMapFileName(kMapFileName);
+    instance_->SetMutexName(kMutexName);
+    instance_->SetRestoreMaininstance(true);
+    instanceAllowed_ = instance_->CheckInstance(QCoreApplication::arguments().mid(1));
+    // A check that failed for another reason than a running first instance: go on as one,
+    // rather than leave the user with nothing.
+    if (!instanceAllowed_ && !instance_->HandedOver()) instanceAllowed_ = true;
+    if (!instanceAllowed_) return;
+    connect(instance_, &app::TVrOneInstance::RestoreRequested, this, [this] {
+      SetTrayVisible(false);
+      showNormal();
+      raise();
+      activateWindow();
+    });
+    connect(instance_, &app::TVrOneInstance::SharedDataWaiting, this, [this] {
+      // Taken only when no operation runs; a busy window takes it when it ends.
+      if (!Busy() && instance_->PollSharedData())
+        ReceiveCommandLine(instance_->ReceivedCommandLine(), instance_->ReceivedArchive());
+    });
+  }
+  FillLanguageMenu();
+  CloseArchive();
+}
+
+TMainForm::~TMainForm() = default;
+
+QAction* TMainForm::Action(const QString& name) const {
+  auto it = actions_.find(name);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void TMainForm::CreateActions() {
+  for (const auto& [menu, specs] : MenuLayout()) {
+    for (const ActionSpec& item : specs) {
+      if (!item.name) continue;
+      auto* action = new QAction(item.caption, this);
+      action->setObjectName(item.name);
+      if (*item.shortcut) action->setShortcut(QKeySequence(item.shortcut));
+      action->setEnabled(AvailableNow(item.name));
+      actions_[item.name] = action;
+    }
+  }
+  connect(Action("acExit"), &QAction::triggered, this, &QWidget::close);
+  connect(Action("acAbout"), &QAction::triggered, this, [this] {
+    QMessageBox::about(this, kTitle,
+                       app::AboutTranslationText().value_or(
+                           QString(kTitle) + " " + QCoreApplication::applicationVersion()));
+  });
+}
+
+void TMainForm::CreateMenus() {
+  for (const auto& [menuName, specs] : MenuLayout()) {
+    QMenu* menu = menuBar()->addMenu(MenuCaption(menuName));
+    menu->setObjectName(menuName);
+    for (const ActionSpec& item : specs) {
+      if (item.name)
+        menu->addAction(Action(item.name));
+      else
+        menu->addSeparator();
+    }
+    if (QString(menuName) == "mnOptions") {
+      languageMenu_ = menu->addMenu("&Language");
+      languageMenu_->setObjectName("mnLanguage");
+    }
+  }
+}
+
+void TMainForm::CreateToolBar() {
+  toolBar_ = addToolBar("Toolbar");
+  toolBar_->setObjectName("ToolBar");
+  toolBar_->setMovable(false);
+  for (const char* name :
+       {"acNew", "acOpen", "acFavorites", "acAdd", "acExtract", "acView", "acDelete", "acTest",
+        "acCheckOut", "acInstall", "acVirusScan", "acExit"})
+    toolBar_->addAction(Action(name));
+}
+
+void TMainForm::CreateStatusBar() {
+  statusBar()->setObjectName("StatusBar");
+  // The two status lights: green while idle, red while an operation runs.
+  ledGreen_ = new QLabel(QStringLiteral("\u25CF"), this);
+  ledGreen_->setObjectName("imgGreen");
+  ledGreen_->setStyleSheet("color: #2a2;");
+  ledRed_ = new QLabel(QStringLiteral("\u25CF"), this);
+  ledRed_->setObjectName("imgRed");
+  ledRed_->setStyleSheet("color: #c22;");
+  ledRed_->hide();
+  statusBar()->addPermanentWidget(ledGreen_);
+  statusBar()->addPermanentWidget(ledRed_);
+}
+
+void TMainForm::CreateList() {
+  list_ = new QTreeWidget(this);
+  list_->setObjectName("FileList");
+  list_->setRootIsDecorated(false);
+  list_->setHeaderLabels(
+      {"Name", "Type", "Modified", "Size", "Ratio", "Packed", "CRC", "Attributes", "Folder"});
+  setCentralWidget(list_);
+}
+
+void TMainForm::ApplyColumnWidths() {
+  const app::TColumnWidths& w = app::AppSettings().Columns;
+  const int widths[] = {w.FileName, w.FileType, w.DateTime,   w.Unpacked, w.Ratio,
+                        w.Packed,   w.CRC,      w.Attributes, w.Folder};
+  for (int i = 0; i < 9; ++i) list_->setColumnWidth(i, widths[i]);
+}
+
+void TMainForm::ApplySettings() {
+  app::TAppSettings& s = app::AppSettings();
+  const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry()
+                                                     : QRect(0, 0, 1024, 768);
+  auto centre = [&] { move(screen.width() / 2 - width() / 2, screen.height() / 2 - height() / 2); };
+  if (s.FirstRun) {
+    resize(760, 480);
+    centre();
+    return;
+  }
+  toolBar_->setVisible(s.ShowToolbar);
+  toolBar_->setToolButtonStyle(s.ShowToolbarCaptions ? Qt::ToolButtonTextUnderIcon
+                                                     : Qt::ToolButtonIconOnly);
+  statusBar()->setVisible(s.ShowStatusPanel);
+  list_->setAlternatingRowColors(s.ShowGridLines);
+  if (s.StartUpType == 0) s.AppCurrentDir = app::ProgramFolder();
+  if (s.StartUpType == 2) s.AppCurrentDir = s.AppStartUpFolder;
+  if (s.AppCurrentDir.isEmpty() || !QFileInfo(s.AppCurrentDir).isDir())
+    s.AppCurrentDir = QDir::currentPath();
+  s.NormaliseTempFolder();
+  resize(std::max(s.Width, 300), std::max(s.Height, 200));
+  if (screen.width() >= s.Left && screen.height() >= s.Top)
+    move(s.Left, s.Top);
+  else
+    centre();
+  setWindowFlag(Qt::WindowStaysOnTopHint, s.AlwaysOnTop);
+}
+
+void TMainForm::FillLanguageMenu() {
+  languageMenu_->clear();
+  delete languageGroup_;
+  languageGroup_ = new QActionGroup(this);
+  for (const app::TLanguageEntry& entry : app::ListLanguages()) {
+    QAction* item = languageMenu_->addAction(entry.name);
+    item->setCheckable(true);
+    item->setData(entry.path);
+    languageGroup_->addAction(item);
+    connect(item, &QAction::triggered, this, [this, path = entry.path] { LoadLanguage(path); });
+  }
+  LoadLanguage(app::StartLanguagePath(app::AppSettings().AppLanguageFile));
+}
+
+void TMainForm::LoadLanguage(const QString& path) {
+  if (!app::LoadLanguage(path)) return;
+  app::AppSettings().AppLanguageFile = app::LanguageFileSetting(path);
+  TranslateWindows({this}, app::ActiveLanguageFile());
+  for (QAction* item : languageGroup_->actions())
+    item->setChecked(item->data().toString() == app::ActiveLanguagePath());
+}
+
+void TMainForm::CloseArchive() {
+  BeginBusy();
+  list_->clear();
+  EndBusy();
+  statusBar()->showMessage(app::Message(220));  // "no archive open"
+  setWindowTitle(kTitle);
+  if (tray_) tray_->setToolTip(kTitle);
+}
+
+bool TMainForm::ConfirmCloseArchive() {
+  // Checked-out files arrive with the CheckOut command; nothing to ask about yet.
+  return true;
+}
+
+void TMainForm::CleanTempFiles() {
+  // Only the program's own leftovers, and only in its own per-user folder.
+  const app::TAppSettings& s = app::AppSettings();
+  const QString folder =
+      s.AppTempFolder.isEmpty() ? QString::fromStdString(qel::SystemTempFolder()) : s.AppTempFolder;
+  QDir dir(folder);
+  for (const QFileInfo& info :
+       dir.entryInfoList({"$$_*", app::kListFileName},
+                         QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+    if (info.isSymLink() || info.ownerId() != uint(getuid())) continue;
+    if (info.isDir())
+      QDir(info.filePath()).removeRecursively();
+    else
+      QFile::remove(info.filePath());
+  }
+}
+
+void TMainForm::StoreViewState() {
+  app::TAppSettings& s = app::AppSettings();
+  s.WindowState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+  if (s.WindowState == 0) {
+    s.Width = width();
+    s.Height = height();
+    s.Left = x();
+    s.Top = y();
+  }
+  s.ShowToolbar = toolBar_->isVisible();
+  s.ShowStatusPanel = statusBar()->isVisible();
+  app::TColumnWidths& w = s.Columns;
+  int* widths[] = {&w.FileName, &w.FileType, &w.DateTime,   &w.Unpacked, &w.Ratio,
+                   &w.Packed,   &w.CRC,      &w.Attributes, &w.Folder};
+  for (int i = 0; i < 9; ++i) *widths[i] = list_->columnWidth(i);
+}
+
+void TMainForm::BeginBusy() {
+  if (busy_++ > 0) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ledRed_->show();
+  ledGreen_->hide();
+}
+
+void TMainForm::EndBusy() {
+  if (busy_ == 0 || --busy_ > 0) return;
+  QApplication::restoreOverrideCursor();
+  ledGreen_->show();
+  ledRed_->hide();
+  setWindowTitle(kTitle);
+  // A hand-over that arrived during the operation is taken now.
+  if (instance_ && instance_->PollSharedData())
+    ReceiveCommandLine(instance_->ReceivedCommandLine(), instance_->ReceivedArchive());
+}
+
+void TMainForm::ReceiveCommandLine(const QString& commandLine, const QString& archive) {
+  if (commandLine.trimmed().isEmpty() || !ConfirmCloseArchive()) return;
+  CloseArchive();
+  ShowNotAvailable(tr("Opening archives (%1)").arg(archive));
+}
+
+void TMainForm::OpenStartupArchive() {
+  // Once only: opening it again at every activation would lose the user's place.
+  startupHandled_ = true;
+  const QString archive = start_.StartupArchive;
+  start_.StartupArchive.clear();
+  if (archive.isEmpty()) return;
+  if (archive == "ADD") {
+    ShowNotAvailable(tr("Adding files"));
+    return;
+  }
+  if (QFileInfo::exists(archive)) ShowNotAvailable(tr("Opening archives (%1)").arg(archive));
+}
+
+void TMainForm::ShowNotAvailable(const QString& what) {
+  const QString text = tr("%1 is not available yet in this version.").arg(what);
+  statusBar()->showMessage(text);
+  QMessageBox::information(this, kTitle, text);
+}
+
+bool TMainForm::event(QEvent* e) {
+  const bool handled = QMainWindow::event(e);
+  if (e->type() == QEvent::WindowActivate && !startupHandled_) OpenStartupArchive();
+  return handled;
+}
+
+void TMainForm::SetTrayVisible(bool inTray) {
+  if (!inTray) {
+    if (tray_) tray_->hide();
+    return;
+  }
+  if (!tray_) {
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_->setObjectName("VrTrayIcon");
+    connect(tray_, &QSystemTrayIcon::activated, this, [this] {
+      SetTrayVisible(false);
+      showNormal();
+      activateWindow();
+    });
+  }
+  tray_->setToolTip(windowTitle());
+  tray_->show();
+}
+
+void TMainForm::changeEvent(QEvent* e) {
+  QMainWindow::changeEvent(e);
+  // Minimised to the tray only where the desktop has one; elsewhere a plain minimise.
+  if (e->type() == QEvent::WindowStateChange && isMinimized() && app::AppSettings().MinToTray &&
+      QSystemTrayIcon::isSystemTrayAvailable()) {
+    SetTrayVisible(true);
+    hide();
+  }
+}
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+  if (!ConfirmCloseArchive()) {
+    e->ignore();
+    return;
+  }
+  if (instanceAllowed_) {
+    if (!app::AppSettings().Reuse) CleanTempFiles();
+    StoreViewState();
+  }
+  e->accept();
+}
+
+}  // namespace vk::gui
