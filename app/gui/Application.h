@@ -1,5 +1,7 @@
 // The QApplication of the window program: exceptions that reach the event loop from a
-// handler are caught here, so that one failing command never ends the program.
+// handler are caught here, so that one failing command never ends the program; and a
+// request to end (SIGTERM, SIGINT, SIGHUP, as at logout) closes the windows the ordinary
+// way, so that the view state and the settings are saved.
 #pragma once
 
 #include <QApplication>
@@ -8,7 +10,7 @@ namespace vk::gui {
 
 class TApplication : public QApplication {
  public:
-  using QApplication::QApplication;
+  TApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 };
 

@@ -20,6 +20,7 @@
 #include "app/core/AppSettings.h"
 #include "app/core/Translation.h"
 #include "app/core/VrOneInstance.h"
+#include "app/core/WindowGeometry.h"
 #include "app/gui/TranslateWindows.h"
 #include "engine/base/FileSystem.h"
 
@@ -237,14 +238,12 @@ void TMainForm::ApplyColumnWidths() {
 
 void TMainForm::ApplySettings() {
   app::TAppSettings& s = app::AppSettings();
-  const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry()
-                                                     : QRect(0, 0, 1024, 768);
-  auto centre = [&] { move(screen.width() / 2 - width() / 2, screen.height() / 2 - height() / 2); };
-  if (s.FirstRun) {
-    resize(760, 480);
-    centre();
-    return;
-  }
+  const QSize screen = QApplication::primaryScreen()
+                           ? QApplication::primaryScreen()->geometry().size()
+                           : QSize(1024, 768);
+  const app::TWindowRect place = app::MainWindowRect(s, QSize(760, 480), screen);
+  setGeometry(place.Left, place.Top, place.Width, place.Height);
+  if (s.FirstRun) return;  // everything else keeps the window's built-in look
   toolBar_->setVisible(s.ShowToolbar);
   toolBar_->setToolButtonStyle(s.ShowToolbarCaptions ? Qt::ToolButtonTextUnderIcon
                                                      : Qt::ToolButtonIconOnly);
@@ -255,11 +254,6 @@ void TMainForm::ApplySettings() {
   if (s.AppCurrentDir.isEmpty() || !QFileInfo(s.AppCurrentDir).isDir())
     s.AppCurrentDir = QDir::currentPath();
   s.NormaliseTempFolder();
-  resize(std::max(s.Width, 300), std::max(s.Height, 200));
-  if (screen.width() >= s.Left && screen.height() >= s.Top)
-    move(s.Left, s.Top);
-  else
-    centre();
   setWindowFlag(Qt::WindowStaysOnTopHint, s.AlwaysOnTop);
 }
 
