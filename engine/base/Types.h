@@ -23,6 +23,9 @@ struct TSeedKeyRecord {
   uint32_t Key2 = 0;
   bool operator==(const TSeedKeyRecord&) const = default;
 };
+// The published form of a key triple (SeedDataKeys, SeedHeaderKeys): the record itself,
+// since every record and entry reads its seed afresh, so assigning one takes effect at once.
+using TSeedKeys = TSeedKeyRecord;
 
 enum class TEncryptionMethod : uint8_t {
   emAes1_128,

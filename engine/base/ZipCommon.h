@@ -96,8 +96,8 @@ class TZipCommon {
   TStrings Passwords;
   int PasswordAttempts = 3;
   TEncryptionMethod EncryptionMethod = TEncryptionMethod::emNone;
-  TSeedKeyRecord SeedHeaderKeys = zip::kDefaultHeaderKeys;
-  TSeedKeyRecord SeedDataKeys = zip::kDefaultDataKeys;
+  TSeedKeys SeedHeaderKeys = zip::kDefaultHeaderKeys;
+  TSeedKeys SeedDataKeys = zip::kDefaultDataKeys;
   TStrings FileSpec;
   TStrings ExcludeSpec;
   bool RecurseDirs = true;
