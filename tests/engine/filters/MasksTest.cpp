@@ -42,7 +42,7 @@ TEST(Masks, MatchMask) {
 
 struct TSpecCase {
   const char* name;
-  TStrings spec;
+  TStrings masks;
   TStrings exclude;
   bool recurse;
   bool passes;
@@ -52,15 +52,15 @@ struct TSpecCase {
 std::vector<std::string> Run(const TSpecCase& c, bool flat, bool& passes) {
   std::vector<std::string> told;
   auto onExcluded = [&](const std::string& n) { told.push_back(n); };
-  passes = flat ? MatchesSpecFlat(c.name, c.spec, c.exclude, onExcluded)
-                : MatchesSpec(c.name, c.spec, c.exclude, c.recurse, onExcluded);
+  passes = flat ? MatchesSpecFlat(c.name, c.masks, c.exclude, onExcluded)
+                : MatchesSpec(c.name, c.masks, c.exclude, c.recurse, onExcluded);
   return told;
 }
 
 void Check(const TSpecCase& c, bool flat) {
   bool passes = false;
   std::vector<std::string> told = Run(c, flat, passes);
-  const std::string what = std::string(c.name) + " spec " + ::testing::PrintToString(c.spec) +
+  const std::string what = std::string(c.name) + " masks " + ::testing::PrintToString(c.masks) +
                            " exclude " + ::testing::PrintToString(c.exclude) +
                            (c.recurse ? " recursing" : "");
   EXPECT_EQ(passes, c.passes) << what;

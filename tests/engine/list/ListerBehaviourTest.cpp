@@ -329,7 +329,7 @@ TEST_F(ListerBehaviour, FiltersSelectEntries) {
                                                 {"docs/sub/d.txt", "4"},
                                                 {"other/e.txt", "5"}}));
   struct {
-    TStrings spec, exclude;
+    TStrings masks, exclude;
     bool recurse;
     Names listed, excluded;
   } cases[] = {
@@ -344,11 +344,11 @@ TEST_F(ListerBehaviour, FiltersSelectEntries) {
       {{"*.txt"}, {"docs/*"}, true, {"a.txt", "other/e.txt"}, {"docs/c.txt", "docs/sub/d.txt"}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.spec) + " " + ::testing::PrintToString(c.exclude) +
+    SCOPED_TRACE(::testing::PrintToString(c.masks) + " " + ::testing::PrintToString(c.exclude) +
                  (c.recurse ? " recursing" : ""));
     Names excluded;
     TListed r = ListArchive(zip, false, [&](TQuell& q) {
-      q.FileSpec = c.spec;
+      q.FileSpec = c.masks;
       q.ExcludeSpec = c.exclude;
       q.RecurseDirs = c.recurse;
       q.OnExcludeFile = [&](TZipCommon&, const WideString& n) { excluded.push_back(n); };
