@@ -9,8 +9,14 @@ namespace qel {
 
 // Numbers the engine's own code refers to by name.
 namespace msg {
+inline constexpr int FileIsDirectory = 25110;
 inline constexpr int BadFileHeader = 25114;
 inline constexpr int ErrorWritingFile = 25136;
+inline constexpr int UnsupportedOverwriteAttr = 25137;
+inline constexpr int ErrorClosingFile = 25142;
+inline constexpr int ErrorCreatingDir = 25150;
+inline constexpr int CrcCheckFailed = 25151;
+inline constexpr int SameInputOutput = 25191;
 inline constexpr int ErrorOpeningFile = 25215;
 inline constexpr int ErrorReadingFile = 25216;
 inline constexpr int UnsupportedArchiveType = 25234;

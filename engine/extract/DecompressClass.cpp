@@ -1,0 +1,117 @@
+#include "engine/extract/DecompressClass.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/base/FileSystem.h"
+#include "engine/base/Messages.h"
+#include "engine/extract/OutputNames.h"
+#include "engine/filters/Masks.h"
+#include "engine/streams/FileStream32.h"
+
+namespace qel {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string CurrentFolder() {
+  std::error_code ec;
+  return WithTrailingSlash(fs::current_path(ec).string());
+}
+
+}  // namespace
+
+TDecompressClass::TDecompressClass() { TranslateOemChar = true; }
+
+TDecompressClass::~TDecompressClass() = default;
+
+void TDecompressClass::SetExtractDir(const WideString& folder) {
+  std::string target = folder;
+  if (target.empty()) {
+    target = fs::path(ArchiveFile()).parent_path().string();
+    if (target.empty()) target = CurrentFolder();
+  }
+  std::error_code ec;
+  fs::create_directories(target, ec);
+  if (!fs::is_directory(target, ec)) {
+    DoError(target, "ExtractDir", msg::ErrorCreatingDir, "");
+    target = CurrentFolder();
+  }
+  FExtractDir = WithTrailingSlash(target);
+}
+
+int TDecompressClass::Extract() { return Run(TOutputMode::Extract); }
+int TDecompressClass::ExtractAsIs() { return Run(TOutputMode::ExtractAsIs); }
+int TDecompressClass::Test() { return Run(TOutputMode::Test); }
+
+void TDecompressClass::ResetState() {
+  FCount = 0;
+  FNewestDate = 0;
+  FileBytesLeft = 0;
+  FArchiveTotal = ArchiveBytesLeft = FArchive ? FArchive->Size() : 0;
+  VolumeCounter = 0;
+  FVolumeName = ArchiveFile();
+}
+
+int TDecompressClass::Run(TOutputMode mode) {
+  FOutputMode = mode;
+  FArchive.reset();
+  FVolumeIds.clear();
+  if (ArchiveFile().empty()) {
+    DoError("", "", msg::FileNotFound, "");
+    return 0;
+  }
+  if (NeedsArchiveStream() && !OpenVolume(ArchiveFile())) return 0;
+  ResetState();
+  RunOperation([this] {
+    FTargetDir = WithTrailingSlash(FExtractDir.empty() ? CurrentFolder() : FExtractDir);
+    if (IsDiskMode() && !CheckWriteAccess(FTargetDir)) return;
+    ExtractEntries();
+  });
+  ReleaseOutput();
+  FArchive.reset();
+  return FCount;
+}
+
+bool TDecompressClass::OpenVolume(const WideString& name) {
+  std::unique_ptr<TFileStream32> file = TFileStream32::Open(name, fmOpenRead);
+  if (!file) {
+    DoError(name, "", msg::ErrorOpeningFile, name);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(file->Handle(), &st) == 0) FVolumeIds.emplace_back(st.st_dev, st.st_ino);
+  FArchive = std::move(file);
+  FVolumeName = name;
+  return true;
+}
+
+bool TDecompressClass::IsArchiveFile(const WideString& path) const {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  return std::find(FVolumeIds.begin(), FVolumeIds.end(), std::make_pair(st.st_dev, st.st_ino)) !=
+         FVolumeIds.end();
+}
+
+WideString TDecompressClass::NextVolumeName() { return NextNumberedName(FVolumeName); }
+
+bool TDecompressClass::OpenNextVolume() {
+  WideString name = NextVolumeName();
+  return RequestNextVolume(name, VolumeCounter + 1) && OpenVolume(name);
+}
+
+bool TDecompressClass::MatchesSpec(const WideString& name) {
+  return qel::MatchesSpec(name, FileSpec, ExcludeSpec, RecurseDirs, [this](const std::string& n) {
+    if (OnExcludeFile) OnExcludeFile(*this, n);
+  });
+}
+
+bool TDecompressClass::MatchesSpecFlat(const WideString& name) {
+  return qel::MatchesSpecFlat(name, FileSpec, ExcludeSpec, [this](const std::string& n) {
+    if (OnExcludeFile) OnExcludeFile(*this, n);
+  });
+}
+
+}  // namespace qel

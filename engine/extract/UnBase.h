@@ -1,0 +1,91 @@
+// TUnBase: the per-entry steps every format reader calls, in this order, for each entry
+// that passes the file filters: BuildOutputName, PrepareEntry, OpenOutput (disk modes),
+// the data through ReadInput and WriteOutput, FinishFile, VerifyCRC. The codecs call the
+// two data routines.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "engine/base/DateTime.h"
+#include "engine/extract/DecompressClass.h"
+#include "engine/streams/CrcAccumulator.h"
+
+namespace qel {
+
+class IDataDecipher;
+class TOutputFile;
+
+// What a reader knows of the entry it is about to process, from its header.
+struct TUnEntry {
+  WideString StoredName;   // "/"-separated; a folder's name ends with "/"
+  int64_t PackedSize = 0;  // the data as stored, cipher header included
+  int64_t UnpackedSize = 0;
+  uint32_t DosDateTime = kDosDateFallback;
+  int64_t UnixTime = -1;      // formats that store Unix seconds; -1 when absent
+  uint32_t ExternalAttr = 0;  // DOS bits low; the Unix mode in the high 16 bits when made there
+  uint8_t HostSystem = 0;     // 3 for Unix
+  IDataDecipher* Decipher = nullptr;  // reads pass through it when asked to decipher
+};
+
+class TUnBase : public TDecompressClass {
+ public:
+  TUnBase();
+  ~TUnBase() override;
+
+  // The entry being processed: what an OnFileExists handler shows beside the file on disk.
+  const TUnEntry& CurrentEntry() const { return FEntry; }
+  // Its modification date as Unix seconds (the stored Unix time, else the DOS date-time).
+  int64_t CurrentEntryTime() const;
+  // Where the entry goes (disk modes) or its stored name.
+  const WideString& OutputName() const { return FOutName; }
+
+  // Passes decoded data on: updates the running CRC of the given width and the progress,
+  // and writes it unless testing. A short write reports 25136 and raises.
+  void WriteOutput(const uint8_t* data, size_t size, TCrcWidth width);
+  // Reads up to `size` bytes of the entry's stored data, never past its end, moving on to
+  // the next volume where the current one ends; deciphers when `decrypt` is set and the
+  // entry has a cipher. Answers the bytes read (0 at the end of the data).
+  size_t ReadInput(uint8_t* buffer, size_t size, bool decrypt);
+
+ protected:
+  // Makes `entry` the current one and builds its output name below the target folder.
+  // False (25235 reported) when the stored name names no file: the reader skips the data.
+  bool BuildOutputName(const TUnEntry& entry);
+  // Asks the application and decides whether to process the entry (directories always
+  // are); a processed entry is counted and its data state reset.
+  bool PrepareEntry(bool isDirectory);
+  // Opens the output file (disk modes and continuations); false, reported, when it
+  // cannot be opened: the reader skips the data.
+  bool OpenOutput();
+  // Sets the date and attributes and closes the output.
+  void FinishFile();
+  // The CRC verdict over the data written for the entry, with OnEnd; a failure also
+  // reports 25151.
+  bool VerifyCRC(TCrcWidth width, uint32_t stored);
+  // Readers that collect their entries first note each date, for daMaxFileDate.
+  void NoteEntryDate(uint32_t dosDateTime) { FNewestDate = std::max(FNewestDate, dosDateTime); }
+  void ReleaseOutput() override;
+
+ private:
+  void PrepareFolder();
+  bool DecideOverwrite();
+  bool ForceFolderOf(const WideString& path);
+  bool Replaceable(const WideString& path);
+  int OpenFolderFor(const WideString& folder);
+  int64_t TimeToSet() const;
+  void ApplyAttributes();
+
+  TUnEntry FEntry;
+  WideString FOutName;
+  bool FUserChosen = false;  // the name came from the application, not the archive
+  WideString FLastCreated;   // the only file a continuation may append to
+  std::unique_ptr<TOutputFile> FOutput;
+  uint32_t FCrc = 0;
+  int64_t FPackedLeft = 0;
+  unsigned FUmask;
+};
+
+}  // namespace qel

@@ -1,0 +1,140 @@
+// The data side of TUnBase: the output file, the two routines the codecs call, and what
+// happens when an entry's data is complete.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+
+#include "engine/base/Crc.h"
+#include "engine/base/Messages.h"
+#include "engine/extract/DataDecipher.h"
+#include "engine/extract/SafeFiles.h"
+#include "engine/extract/UnBase.h"
+#include "engine/streams/FileStream32.h"
+
+namespace qel {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint8_t kHostUnix = 3;
+constexpr uint32_t kDosReadOnly = 0x01;
+constexpr uint32_t kDosArchiveOnly = 0x20;
+
+}  // namespace
+
+bool TUnBase::OpenOutput() {
+  FOutput.reset();
+  if (OutputMode() == TOutputMode::Continue) {
+    // Only the file this operation made may be continued, never one that was there.
+    if (FOutName == FLastCreated) FOutput = TOutputFile::Append(FOutName);
+    if (!FOutput) DoError(FOutName, "", msg::ErrorOpeningFile, "");
+    return FOutput != nullptr;
+  }
+  if (!IsDiskMode()) return true;
+  fs::path path(FOutName);
+  int folder = OpenFolderFor(path.parent_path().string());
+  if (folder < 0) return false;
+  FOutput = TOutputFile::Replace(folder, path.filename().string(), FOutName);
+  int err = errno;
+  ::close(folder);
+  if (!FOutput) {
+    DoError(FOutName, "", err == EISDIR ? msg::FileIsDirectory : msg::ErrorOpeningFile, "");
+    return false;
+  }
+  FLastCreated = FOutName;
+  return true;
+}
+
+int64_t TUnBase::TimeToSet() const {
+  switch (DateAttribute) {
+    case TDateAttribute::daSysDate:
+      return int64_t(std::time(nullptr));
+    case TDateAttribute::daMaxFileDate:
+      if (FNewestDate != 0) return DosDateTimeToUnix(FNewestDate);
+      break;
+    case TDateAttribute::daFileDate:
+      break;
+  }
+  return CurrentEntryTime();
+}
+
+void TUnBase::ApplyAttributes() {
+  uint32_t attr = FEntry.ExternalAttr;
+  if (!RestoreFileAttr || attr == kDosArchiveOnly) return;
+  unsigned unixMode = attr >> 16;
+  if (FEntry.HostSystem == kHostUnix && unixMode != 0) {
+    // Permission bits only: an archive never hands out setuid, setgid or sticky.
+    FOutput->SetMode(unixMode & 0777 & ~FUmask);
+  } else if (attr & kDosReadOnly) {
+    struct stat st {};
+    if (::fstat(FOutput->Handle(), &st) == 0) FOutput->SetMode(st.st_mode & 0777 & ~0222u);
+  }
+}
+
+void TUnBase::FinishFile() {
+  if (!FOutput) {
+    if (!IsDiskMode()) FOutName = FEntry.StoredName;
+    return;
+  }
+  if (IsDiskMode()) {
+    FOutput->SetTime(TimeToSet());
+    ApplyAttributes();
+  }
+  if (!FOutput->Close()) DoError(FOutName, "", msg::ErrorClosingFile, "");
+  FOutput.reset();
+}
+
+void TUnBase::ReleaseOutput() { FOutput.reset(); }
+
+bool TUnBase::VerifyCRC(TCrcWidth width, uint32_t stored) {
+  uint32_t mask = width == TCrcWidth::crc32 ? 0xFFFFFFFFu : 0xFFFFu;
+  stored &= mask;
+  bool pass = !Cancel() && (stored == (FCrc & mask) || stored == (~FCrc & mask));
+  const WideString& name = IsDiskMode() ? FOutName : FEntry.StoredName;
+  if (OnEnd) OnEnd(*this, name, pass);
+  if (!pass) DoError(name, "", msg::CrcCheckFailed, "");
+  return pass;
+}
+
+void TUnBase::WriteOutput(const uint8_t* data, size_t size, TCrcWidth width) {
+  if (Cancel()) throw ECancelled();
+  FCrc = width == TCrcWidth::crc32 ? Crc32(FCrc, data, size)
+                                   : Crc16(static_cast<uint16_t>(FCrc), data, size);
+  if (OutputMode() != TOutputMode::Test && FOutput &&
+      !FOutput->WriteFully(data, static_cast<int64_t>(size))) {
+    FOutput.reset();
+    ReportAndRaise(FOutName, msg::ErrorWritingFile, "", "");
+  }
+  FileBytesLeft -= static_cast<int64_t>(size);
+  ReportProgress(FEntry.UnpackedSize, FEntry.UnpackedSize - FileBytesLeft, FArchiveTotal,
+                 FArchiveTotal - ArchiveBytesLeft);
+}
+
+size_t TUnBase::ReadInput(uint8_t* buffer, size_t size, bool decrypt) {
+  size_t want = static_cast<size_t>(
+      std::min<int64_t>(static_cast<int64_t>(size), std::max<int64_t>(FPackedLeft, 0)));
+  size_t got = 0;
+  while (got < want && ArchiveStream()) {
+    TFileStream32& volume = *ArchiveStream();
+    int64_t n = volume.Read(buffer + got, static_cast<int64_t>(want - got));
+    if (n > 0) {
+      got += static_cast<size_t>(n);
+      continue;
+    }
+    // A read that fails inside a volume is an error, not the volume's end.
+    if (volume.Position() < volume.Size() || !OpenNextVolume()) break;
+  }
+  if (got == 0) return 0;
+  if (decrypt && FEntry.Decipher) FEntry.Decipher->Decipher(buffer, got);
+  FPackedLeft -= static_cast<int64_t>(got);
+  ArchiveBytesLeft -= static_cast<int64_t>(got);
+  ReportProgress(FEntry.UnpackedSize, FEntry.UnpackedSize - FileBytesLeft, FArchiveTotal,
+                 FArchiveTotal - ArchiveBytesLeft);
+  return got;
+}
+
+}  // namespace qel

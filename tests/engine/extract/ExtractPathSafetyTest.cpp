@@ -1,0 +1,120 @@
+// Whatever an entry is called, extraction writes below the target folder only.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+
+#include "engine/base/Messages.h"
+#include "tests/engine/extract/TestReader.h"
+
+namespace qel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every path below `root`, links not followed.
+std::set<std::string> Tree(const std::string& root) {
+  std::set<std::string> paths;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::end(it); ++it)
+    paths.insert(it->path().string());
+  return paths;
+}
+
+struct NameCase {
+  std::string stored;
+  std::string expected;  // relative to the target folder; "" when refused
+};
+
+TEST(ExtractPathSafety, StoredNamesStayBelowTheTarget) {
+  const std::vector<NameCase> cases = {
+      {"../../x1", "x1"},
+      {"/abs/x2", "abs/x2"},
+      {"a/../../x3", "a/x3"},
+      {"C:\\x4", "x4"},
+      {"C:\\d\\x5", "d/x5"},
+      {std::string("b\0/../c\x01x6", 11), "b/cx6"},
+      {"\\..\\..\\x7", "x7"},
+      {"e:f/x8", "f/x8"},
+      {"dd:f/x9", "dd_f/x9"},
+      {"sp .. /x10", "sp/x10"},
+      {"..", ""},
+      {"a/..", ""},
+      {"a/.", ""},
+  };
+  ScratchDir scratch;
+  std::string target = scratch / "p/q/out";
+  fs::create_directories(target);
+  TestReader reader;
+  for (const NameCase& c : cases) reader.Add(c.stored, "data");
+  reader.Save(scratch / "arc.bin");
+  reader.SetExtractDir(target);
+  std::set<std::string> before = Tree(scratch.Path());
+
+  reader.Extract();
+
+  std::set<std::string> after = Tree(scratch.Path());
+  for (const std::string& path : after)
+    EXPECT_TRUE(before.count(path) || path.rfind(target + "/", 0) == 0) << path;
+  int refused = 0;
+  for (const NameCase& c : cases) {
+    if (c.expected.empty()) {
+      ++refused;
+      continue;
+    }
+    EXPECT_EQ(ReadText(target + "/" + c.expected), "data") << c.expected;
+  }
+  EXPECT_EQ(reader.Codes(), std::vector<int>(refused, msg::InvalidFileName));
+}
+
+TEST(ExtractPathSafety, WithoutStoredDirsOnlyTheFilePartIsKept) {
+  ScratchDir scratch;
+  TestReader reader;
+  reader.Add("../../d/x", "1");
+  reader.Add("p\\q\\y", "2");
+  reader.Save(scratch / "arc.bin");
+  reader.SetExtractDir(scratch / "out");
+  reader.UseStoredDirs = false;
+  EXPECT_EQ(reader.Extract(), 2);
+  EXPECT_EQ(ReadText(scratch / "out/x"), "1");
+  EXPECT_EQ(ReadText(scratch / "out/y"), "2");
+  EXPECT_EQ(scratch.Count(), 2u);  // arc.bin and out
+}
+
+TEST(ExtractPathSafety, LinksInTheTargetAreReplacedNeverFollowed) {
+  ScratchDir scratch;
+  WriteText(scratch / "outside.txt", "secret");
+  fs::create_directories(scratch / "elsewhere");
+  fs::create_directories(scratch / "out");
+  fs::create_symlink(scratch / "outside.txt", scratch / "out/link");
+  fs::create_symlink(scratch / "elsewhere", scratch / "out/dirlink");
+  TestReader reader;
+  reader.Add("link", "new");
+  reader.Add("dirlink/f", "through");
+  reader.Save(scratch / "arc.bin");
+  reader.SetExtractDir(scratch / "out");
+
+  reader.Extract();
+
+  EXPECT_EQ(ReadText(scratch / "outside.txt"), "secret");
+  EXPECT_FALSE(fs::is_symlink(scratch / "out/link"));
+  EXPECT_EQ(ReadText(scratch / "out/link"), "new");
+  EXPECT_TRUE(fs::is_empty(scratch / "elsewhere"));
+  EXPECT_EQ(reader.Codes(), std::vector<int>{msg::ErrorCreatingDir});
+}
+
+TEST(ExtractPathSafety, TheArchiveItselfIsNeverAnOutput) {
+  ScratchDir scratch;
+  TestReader reader;
+  reader.Add("arc.bin", "overwritten");
+  reader.Save(scratch / "arc.bin");
+  std::string original = ReadText(scratch / "arc.bin");
+  reader.SetExtractDir(scratch.Path());
+  EXPECT_EQ(reader.Extract(), 0);
+  EXPECT_EQ(reader.Codes(), std::vector<int>{msg::SameInputOutput});
+  EXPECT_EQ(ReadText(scratch / "arc.bin"), original);
+}
+
+}  // namespace
+}  // namespace qel::test
