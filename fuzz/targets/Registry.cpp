@@ -6,6 +6,8 @@ std::span<const FuzzTarget> FuzzTargets() {
   static constexpr FuzzTarget kTargets[] = {
       {"detection", FuzzDetection},
       {"ziplister", FuzzZipLister},
+      {"inflate", FuzzInflate},
+      {"deflate64", FuzzDeflate64},
   };
   return kTargets;
 }
