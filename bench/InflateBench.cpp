@@ -17,6 +17,7 @@
 #include "bench/RatioReporter.h"
 #include "codecs/inflate/Inflater.h"
 #include "engine/zip/Records.h"
+#include "tests/support/ZlibReference.h"
 
 #ifdef VK_HAVE_LIBDEFLATE
 #include <libdeflate.h>
@@ -52,20 +53,6 @@ Bytes RandomBytes() {
   Bytes out(kCorpusSize);
   std::mt19937 rng(1);
   for (auto& b : out) b = uint8_t(rng());
-  return out;
-}
-
-Bytes ZlibDeflate(const Bytes& data, int level) {
-  z_stream z{};
-  deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-  Bytes out(deflateBound(&z, uLong(data.size())));
-  z.next_in = const_cast<Bytef*>(data.data());
-  z.avail_in = uInt(data.size());
-  z.next_out = out.data();
-  z.avail_out = uInt(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
   return out;
 }
 
@@ -165,7 +152,7 @@ int main(int argc, char** argv) {
   for (const Corpus& c : corpora) {
     if (c.data.empty()) continue;
     for (int level : {1, 6, 9}) {
-      const Bytes* s = &streams.emplace_back(ZlibDeflate(c.data, level));
+      const Bytes* s = &streams.emplace_back(qel::test::ZlibDeflate(c.data, level));
       const std::string tag = std::string(c.name) + "_L" + std::to_string(level);
       benchmark::RegisterBenchmark(("BM_Inflate_Vorelkit/" + tag).c_str(), Ours, s, c.data.size(),
                                    qel::DeflateVariant::Deflate);

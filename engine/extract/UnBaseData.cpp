@@ -10,7 +10,7 @@
 
 #include "engine/base/Crc.h"
 #include "engine/base/Messages.h"
-#include "engine/extract/DataDecipher.h"
+#include "engine/streams/DataDecipher.h"
 #include "engine/extract/SafeFiles.h"
 #include "engine/extract/UnBase.h"
 #include "engine/streams/FileStream32.h"

@@ -1,5 +1,6 @@
-// What the decoder tests share: zlib as the reference encoder, sample data, decoding a
-// stream through either front-end, and a bit writer for hand-made streams.
+// What the decoder tests share: sample data, decoding a stream through either front-end,
+// and a bit writer for hand-made streams (zlib, the reference encoder, is in
+// tests/support/ZlibReference.h).
 #pragma once
 
 #include <zlib.h>
@@ -12,25 +13,11 @@
 #include "codecs/inflate/DecompressStream.h"
 #include "codecs/inflate/InflateMember.h"
 #include "engine/streams/MemoryStream32.h"
+#include "tests/support/ZlibReference.h"
 
 namespace qel::test {
 
 using Bytes = std::vector<uint8_t>;
-
-// Raw Deflate from zlib.
-inline Bytes ZlibDeflate(const Bytes& data, int level, int strategy = Z_DEFAULT_STRATEGY) {
-  z_stream z{};
-  deflateInit2(&z, level, Z_DEFLATED, -15, 8, strategy);
-  Bytes out(deflateBound(&z, uLong(data.size())) + 16);
-  z.next_in = const_cast<Bytef*>(data.data());
-  z.avail_in = uInt(data.size());
-  z.next_out = out.data();
-  z.avail_out = uInt(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
 
 enum class Sample { Text, Binary, Random };
 

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "engine/base/Messages.h"
-#include "engine/extract/DataDecipher.h"
+#include "engine/streams/DataDecipher.h"
 #include "tests/engine/extract/TestReader.h"
 
 namespace qel::test {
