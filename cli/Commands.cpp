@@ -1,11 +1,13 @@
 #include "cli/CommandLine.h"
+#include "cli/ExtractCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/TypeCommand.h"
 
 namespace vk::cli {
 
 const std::vector<Command>& Commands() {
-  static const std::vector<Command> kCommands = {ListCommand(), TypeCommand()};
+  static const std::vector<Command> kCommands = {ListCommand(), ExtractCommand(), TestCommand(),
+                                                 TypeCommand()};
   return kCommands;
 }
 

@@ -14,6 +14,7 @@
 #include "engine/volumes/ZipDiskRequest.h"
 #include "engine/zip/ExtraFields.h"
 #include "engine/zip/NameCodec.h"
+#include "engine/zip/RecordReader.h"
 #include "engine/zip/Records.h"
 
 namespace qel {
@@ -26,59 +27,12 @@ constexpr uint32_t kAttrVolume = 0x08;
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr int64_t kZipCryptoHeader = 12;
 
-// One record as read from the archive: its fixed part and name deciphered when its
-// signature says they were enciphered, and the extra field and comment behind them.
-struct TRawRecord {
-  SignatureClass Class;
-  std::vector<uint8_t> Fixed;
-  std::string Name;
-  std::vector<uint8_t> Extra;
-  std::string Comment;
-  int64_t Size = 0;  // bytes from the signature to the end of the comment
-};
-
-enum class ReadResult { Ok, NotThisRecord, Damaged };
-
-// Reads the record of `kind` at `pos`. Every length is checked against the file before
-// anything is read, so a damaged header ends the walk instead of reading past the end.
-ReadResult ReadRecord(TListSession& s, int64_t pos, RecordKind kind, TRawRecord& r) {
-  const bool central = kind == RecordKind::Central;
-  const size_t fixedSize = central ? kCentralHeaderSize : kLocalHeaderSize;
-  r.Fixed.resize(fixedSize);
-  if (pos < 0 || pos + int64_t(fixedSize) > s.FileSize ||
-      !s.ReadAt(pos, r.Fixed.data(), int64_t(fixedSize)))
-    return ReadResult::NotThisRecord;
-  r.Class = ClassifySignature(GetU32(r.Fixed.data()));
-  if (r.Class.Kind != kind) return ReadResult::NotThisRecord;
-
-  // The header cipher runs over the fixed part and then the name, from the seed each time:
-  // decipher a copy once to learn the lengths, then both together.
-  std::vector<uint8_t> body(r.Fixed.begin() + 4, r.Fixed.end());
-  const THeaderDecipher& decipher = s.Q.HeaderDecipher;
-  if (r.Class.Enciphered && !(decipher && decipher(body.data(), body.size())))
-    return ReadResult::Damaged;
-  const uint8_t* f = body.data() - 4;  // field offsets count from the signature
-  const int64_t nameLen = GetU16(f + (central ? 28 : 26));
-  const int64_t extraLen = GetU16(f + (central ? 30 : 28));
-  const int64_t commentLen = central ? GetU16(f + 32) : 0;
-  r.Size = int64_t(fixedSize) + nameLen + extraLen + commentLen;
-  if (pos + r.Size > s.FileSize) return ReadResult::Damaged;
-
-  std::vector<uint8_t> rest(size_t(nameLen + extraLen + commentLen));
-  if (!rest.empty() &&
-      !s.ReadAt(pos + int64_t(fixedSize), rest.data(), int64_t(rest.size())))
-    return ReadResult::Damaged;
-  if (r.Class.Enciphered) {
-    std::vector<uint8_t> both(r.Fixed.begin() + 4, r.Fixed.end());
-    both.insert(both.end(), rest.begin(), rest.begin() + nameLen);
-    if (!decipher(both.data(), both.size())) return ReadResult::Damaged;
-    std::copy(both.begin(), both.begin() + std::ptrdiff_t(body.size()), r.Fixed.begin() + 4);
-    std::copy(both.begin() + std::ptrdiff_t(body.size()), both.end(), rest.begin());
-  }
-  r.Name.assign(rest.begin(), rest.begin() + nameLen);
-  r.Extra.assign(rest.begin() + nameLen, rest.begin() + nameLen + extraLen);
-  r.Comment.assign(rest.begin() + nameLen + extraLen, rest.end());
-  return ReadResult::Ok;
+// Reads the record of `kind` at `pos` of the session's file.
+TRecordRead ReadRecord(TListSession& s, int64_t pos, RecordKind kind, TRecordBytes& r) {
+  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
+    return s.ReadAt(at, data, size);
+  };
+  return ReadZipRecord(readAt, s.FileSize, pos, kind, s.Q.HeaderDecipher, r);
 }
 
 // The figures both header kinds share.
@@ -149,13 +103,13 @@ class TZipLister {
     // The end record says where the directory ends: a header whose lengths were damaged
     // would otherwise swallow the next one and end the walk without a word.
     const int64_t end = DirectoryEnd(pos);
-    TRawRecord r;
+    TRecordBytes r;
     while (!s_.Cancelled()) {
-      ReadResult got = pos == end ? ReadResult::NotThisRecord
-                                  : ReadRecord(s_, pos, RecordKind::Central, r);
-      if (got == ReadResult::Ok && end >= 0 && pos + r.Size > end) got = ReadResult::Damaged;
-      if (got != ReadResult::Ok) {
-        if (got == ReadResult::Damaged || s_.Count() == 0 || (end >= 0 && pos != end))
+      TRecordRead got =
+          pos == end ? TRecordRead::NotThisRecord : ReadRecord(s_, pos, RecordKind::Central, r);
+      if (got == TRecordRead::Ok && end >= 0 && pos + r.Size > end) got = TRecordRead::Damaged;
+      if (got != TRecordRead::Ok) {
+        if (got == TRecordRead::Damaged || s_.Count() == 0 || (end >= 0 && pos != end))
           s_.BadHeader();
         return;
       }
@@ -187,14 +141,13 @@ class TZipLister {
 
   void WalkLocal(int64_t pos) {
     uint8_t marker[4];
-    if (pos >= 0 && s_.ReadAt(pos, marker, 4) && GetU32(marker) == kSigSpanMarker)
-      pos += 4;
-    TRawRecord r;
+    if (pos >= 0 && s_.ReadAt(pos, marker, 4) && GetU32(marker) == kSigSpanMarker) pos += 4;
+    TRecordBytes r;
     for (bool first = true; !s_.Cancelled(); first = false) {
-      ReadResult got = ReadRecord(s_, pos, RecordKind::Local, r);
-      if (got != ReadResult::Ok) {
+      TRecordRead got = ReadRecord(s_, pos, RecordKind::Local, r);
+      if (got != TRecordRead::Ok) {
         // No local header where the archive should start means nothing to list.
-        if (got == ReadResult::Damaged || (!first && s_.Count() == 0)) s_.BadHeader();
+        if (got == TRecordRead::Damaged || (!first && s_.Count() == 0)) s_.BadHeader();
         return;
       }
       LocalHeader h = UnpackLocal(r.Fixed.data());

@@ -1,0 +1,337 @@
+#include "engine/zip/UnZip.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+
+#include "codecs/inflate/InflateMember.h"
+#include "engine/base/Bytes.h"
+#include "engine/base/Crc.h"
+#include "engine/base/Errors.h"
+#include "engine/base/Messages.h"
+#include "engine/streams/FileStream32.h"
+#include "engine/volumes/VolumeNames.h"
+#include "engine/zip/EncryptionMethod.h"
+#include "engine/zip/EntryPassword.h"
+#include "engine/zip/ExtraFields.h"
+#include "engine/zip/NameCodec.h"
+#include "engine/zip/RecordReader.h"
+
+namespace qel {
+namespace {
+
+using namespace zip;
+
+constexpr int kBadLocalOffset = 25115;
+constexpr int kUnsupportedMethod = 25326;
+constexpr int kUnsupportedEncryption = 25327;
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr uint16_t kMethodAes = 99;
+// Where a self-extractor's archive is looked for when its offsets are relative to it.
+constexpr int64_t kResyncStart = 15000;
+constexpr size_t kResyncBlock = 32768;
+constexpr int kResyncBlocks = 4;
+constexpr size_t kCopyBuffer = 32768;
+
+bool IsDirectoryName(const std::string& name) { return !name.empty() && name.back() == '/'; }
+
+// The first local-header signature at or after kResyncStart; -1 when none is found.
+int64_t SearchLocalSignature(TFileStream32& file) {
+  std::vector<uint8_t> block(kResyncBlock + 3);
+  int64_t pos = kResyncStart;
+  for (int i = 0; i < kResyncBlocks && pos < file.Size(); ++i) {
+    const int64_t want = std::min<int64_t>(int64_t(block.size()), file.Size() - pos);
+    if (want < 4 || !file.SetPosition(pos) || file.Read(block.data(), want) != want) return -1;
+    for (int64_t j = 0; j + 4 <= want; ++j)
+      if (GetU32(block.data() + j) == kSigLocal) return pos + j;
+    pos += int64_t(kResyncBlock);
+  }
+  return -1;
+}
+
+}  // namespace
+
+TUnZip::TUnZip() = default;
+TUnZip::~TUnZip() = default;
+
+void TUnZip::ExtractEntries() {
+  FEntries.clear();
+  FShift = 0;
+  FShiftSearched = false;
+  if (!ArchiveStream()) return;
+  // Spanned disks are not read yet.
+  if (ArcType() == atZipDS) {
+    DoError(ArchiveFile(), "", msg::UnsupportedArchiveType, "");
+    return;
+  }
+  FVolume = LastVolume();
+  Timer.Pause();
+  if (HeadFlag().Has(THeaderType::htCentral)) {
+    CollectCentral();
+  } else if (OnCorruptZipHeader) {
+    bool cancel = true;
+    OnCorruptZipHeader(*this, HeadFlag(), cancel);
+    if (!cancel) CollectLocal();
+  }
+  Timer.Resume();
+  for (const TCollected& e : FEntries) {
+    if (Cancel()) break;
+    if (IsSplit() && !OpenStartVolume(e.Disk)) break;
+    Decode(e);
+  }
+}
+
+int TUnZip::LastVolume() const {
+  const zip::TCentralDirLocation& tail = ZipTail();
+  const uint64_t disks = tail.Locator ? tail.Locator->TotalDisks : uint64_t(tail.ThisDisk()) + 1;
+  return int(std::clamp<uint64_t>(disks, 1, 1000000));
+}
+
+bool TUnZip::OpenStartVolume(uint32_t disk) {
+  const int volume = int(std::min<uint32_t>(disk, 1000000)) + 1;
+  if (volume == FVolume) return true;
+  WideString name = VolumeFileName(ArchiveFile(), volume, LastVolume(), volume >= LastVolume());
+  if (!RequestNextVolume(name, volume) || !OpenVolume(name)) return false;
+  FVolume = volume;
+  return true;
+}
+
+WideString TUnZip::NextVolumeName() {
+  if (!IsSplit()) return TUnBase::NextVolumeName();
+  return VolumeFileName(ArchiveFile(), FVolume + 1, LastVolume(), FVolume + 1 >= LastVolume());
+}
+
+bool TUnZip::OpenNextVolume() {
+  if (IsSplit() && FVolume >= LastVolume()) return false;
+  if (!TUnBase::OpenNextVolume()) return false;
+  ++FVolume;
+  return true;
+}
+
+bool TUnZip::ConfirmLocal(int64_t& pos) {
+  TFileStream32& file = *ArchiveStream();
+  auto isLocal = [&file](int64_t at) {
+    uint8_t sig[4];
+    return at >= 0 && at + int64_t(kLocalHeaderSize) <= file.Size() && file.SetPosition(at) &&
+           file.Read(sig, 4) == 4 && ClassifySignature(GetU32(sig)).Kind == RecordKind::Local;
+  };
+  if (isLocal(pos + FShift)) {
+    pos += FShift;
+    return true;
+  }
+  if (FShiftSearched) return false;
+  FShiftSearched = true;
+  const int64_t found = SearchLocalSignature(file);
+  if (found < 0) return false;
+  FShift = found;
+  if (!isLocal(pos + FShift)) return false;
+  pos += FShift;
+  return true;
+}
+
+void TUnZip::CollectCentral() {
+  TFileStream32& file = *ArchiveStream();
+  int64_t pos = HeaderOffset();
+  int64_t packedTotal = 0;
+  TRecordBytes r;
+  while (!Cancel() &&
+         ReadZipRecord(file, pos, RecordKind::Central, HeaderDecipher, r) == TRecordRead::Ok) {
+    pos += r.Size;
+    CentralHeader h = UnpackCentral(r.Fixed.data());
+    const TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);
+    TCollected e;
+    e.Name = DecodeCentralName(r.Name, h.VersionMadeBy, extra);
+    e.ExternalAttr = h.ExternalAttr;
+    if ((h.ExternalAttr & kAttrDirectory) && !e.Name.empty() && !IsDirectoryName(e.Name))
+      e.Name += '/';
+    if (!MatchesSpec(e.Name)) continue;
+    const TEncryptionMethod method = GetEncryptionMethod(h.Flags, extra);
+    if (method == TEncryptionMethod::emUnsupported) {
+      DoError(e.Name, "", kUnsupportedEncryption, "");
+      continue;
+    }
+    // Unsigned: a damaged Zip64 offset plus data in front must not overflow.
+    e.LocalPos = int64_t(FullLocalOffset(h, extra) + uint64_t(OffsetAdjust()));
+    if (!IsSplit() && !ConfirmLocal(e.LocalPos)) {
+      if (FShiftSearched && FShift == 0) break;  // the search found nothing: give up
+      DoError(e.Name, "", kBadLocalOffset, "");
+      continue;
+    }
+    e.Disk = FullDiskStart(h, extra);
+    e.VersionMadeBy = h.VersionMadeBy;
+    e.Crc = h.Crc;
+    e.Packed = FullCompressedSize(h, extra);
+    e.Unpacked = FullUncompressedSize(h, extra);
+    NoteEntryDate(h.DosDateTime);
+    packedTotal += int64_t(std::min<uint64_t>(e.Packed, uint64_t(INT32_MAX)));
+    FEntries.push_back(std::move(e));
+  }
+  FArchiveTotal = ArchiveBytesLeft = packedTotal;
+}
+
+void TUnZip::CollectLocal() {
+  TFileStream32& file = *ArchiveStream();
+  int64_t pos = std::max<int64_t>(HeaderOffset(), 0);
+  uint8_t marker[4];
+  if (file.SetPosition(pos) && file.Read(marker, 4) == 4 && GetU32(marker) == kSigSpanMarker)
+    pos += 4;
+  TRecordBytes r;
+  while (!Cancel() &&
+         ReadZipRecord(file, pos, RecordKind::Local, HeaderDecipher, r) == TRecordRead::Ok) {
+    LocalHeader h = UnpackLocal(r.Fixed.data());
+    const TZipExtra extra = ReadLocalExtra(r.Extra, r.Name, h);
+    TCollected e;
+    e.Name = DecodeLocalName(r.Name, extra);
+    e.LocalPos = pos;
+    e.Crc = h.Crc;
+    e.Packed = FullCompressedSize(h, extra);
+    e.Unpacked = FullUncompressedSize(h, extra);
+    // Sizes unknown to the local header (a data descriptor follows) end the walk.
+    if (e.Packed > uint64_t(file.Size())) break;
+    pos += r.Size + int64_t(e.Packed);
+    if (MatchesSpec(e.Name)) {
+      NoteEntryDate(h.DosDateTime);
+      FEntries.push_back(std::move(e));
+    }
+  }
+}
+
+void TUnZip::Fail(const WideString& name) {
+  --FCount;  // passed over, not processed
+  if (OnEnd) OnEnd(*this, name, false);
+  DoError(name, "", msg::CrcCheckFailed, "");
+}
+
+void TUnZip::Decode(const TCollected& e) {
+  TFileStream32& file = *ArchiveStream();
+  TRecordBytes r;
+  if (ReadZipRecord(file, e.LocalPos, RecordKind::Local, HeaderDecipher, r) != TRecordRead::Ok) {
+    DoError(e.Name, "", msg::BadFileHeader, "");
+    return;
+  }
+  LocalHeader h = UnpackLocal(r.Fixed.data());
+  const TZipExtra extra = ReadLocalExtra(r.Extra, r.Name, h);
+  // A data descriptor entry's local sizes and CRC were written before they were known:
+  // 0, or (some streaming writers) other bytes entirely. The collected ones hold.
+  const bool described = h.Flags & kFlagDataDescriptor;
+  const uint64_t localPacked = described ? 0 : FullCompressedSize(h, extra);
+  const uint64_t localUnpacked = described ? 0 : FullUncompressedSize(h, extra);
+  const uint64_t packed = localPacked ? localPacked : e.Packed;
+  const uint64_t unpacked = localUnpacked ? localUnpacked : e.Unpacked;
+  const uint32_t crc = h.Crc && !described ? h.Crc : e.Crc;
+
+  FCipher.Reset();
+  TUnEntry entry;
+  entry.StoredName = e.Name;
+  entry.PackedSize = int64_t(std::min<uint64_t>(packed, uint64_t(INT64_MAX)));
+  entry.UnpackedSize = int64_t(std::min<uint64_t>(unpacked, uint64_t(INT64_MAX)));
+  entry.DosDateTime = h.DosDateTime;
+  entry.ExternalAttr = e.ExternalAttr;
+  entry.HostSystem = uint8_t(e.VersionMadeBy >> 8);
+  entry.Decipher = &FCipher;
+  const bool directory = IsDirectoryName(e.Name);
+  if (!BuildOutputName(entry) || !PrepareEntry(directory) || directory) return;
+  const WideString& name = IsDiskMode() ? OutputName() : e.Name;
+  if (!file.SetPosition(e.LocalPos + r.Size)) return;
+
+  // The cipher header in front of the data and the code behind it.
+  const TEncryptionMethod cipher =
+      (h.Flags & kFlagEncrypted) ? GetEncryptionMethod(h.Flags, extra) : TEncryptionMethod::emNone;
+  const bool aes = cipher != TEncryptionMethod::emNone && cipher != TEncryptionMethod::emZip_V2 &&
+                   cipher != TEncryptionMethod::emUnsupported && extra.Aes;
+  uint64_t front = 0, back = 0;
+  if (cipher == TEncryptionMethod::emZip_V2) front = kZipCryptoHeaderSize;
+  if (aes) {
+    front = AesSaltSize(extra.Aes->Strength) + kAesVerifierSize;
+    back = kAesAuthCodeSize;
+  }
+  if (cipher == TEncryptionMethod::emUnsupported) {
+    DoError(e.Name, "", kUnsupportedEncryption, "");
+    Fail(name);
+    return;
+  }
+  if (packed < front + back) {  // too short to hold its own cipher framing
+    DoError(e.Name, "", msg::BadFileHeader, "");
+    Fail(name);
+    return;
+  }
+  if (cipher != TEncryptionMethod::emNone) {
+    std::vector<uint8_t> head(front);
+    if (ReadInput(head.data(), head.size(), false) != head.size()) {
+      Fail(name);
+      return;
+    }
+    std::function<bool(std::string_view)> fits;
+    if (aes) {
+      const uint8_t strength = extra.Aes->Strength;
+      const std::span<const uint8_t> salt(head.data(), head.size() - kAesVerifierSize);
+      const std::span<const uint8_t> verifier(head.data() + salt.size(), kAesVerifierSize);
+      fits = [this, strength, salt, verifier](std::string_view password) {
+        auto keys = CheckZipAesPassword(password, strength, salt, verifier);
+        if (keys) FCipher.Use(*keys);
+        return keys.has_value();
+      };
+    } else {
+      const uint8_t check = ZipCryptoCheckByte(h.Flags, crc, h.DosDateTime);
+      fits = [this, check, &head](std::string_view password) {
+        auto keys = CheckZipCryptoPassword(SeedDataKeys, password, head, check);
+        if (keys) FCipher.Use(*keys);
+        return keys.has_value();
+      };
+    }
+    if (!ObtainPassword(*this, e.Name, fits)) {
+      Fail(name);
+      return;
+    }
+  }
+
+  // An AES entry names its real method in its field, whatever its sizes.
+  const uint16_t method = (h.Method == kMethodAes && extra.Aes) ? extra.Aes->Method : h.Method;
+  if (method != 0 && method != 8 && method != 9) {
+    DoError(e.Name, std::to_string(method), kUnsupportedMethod, "");
+    return;
+  }
+  if (!OpenOutput()) return;
+
+  uint64_t dataLeft = packed - front - back;
+  uint32_t ownCrc = 0;
+  auto source = [&](uint8_t* buffer, size_t size) {
+    const size_t got = ReadInput(buffer, size_t(std::min<uint64_t>(size, dataLeft)), true);
+    dataLeft -= got;
+    return got;
+  };
+  auto sink = [&](std::span<const uint8_t> data) {
+    ownCrc = Crc32(ownCrc, data.data(), data.size());
+    WriteOutput(data.data(), data.size(), TCrcWidth::crc32);
+    return true;
+  };
+  try {
+    if (method == 0) {
+      std::vector<uint8_t> buffer(kCopyBuffer);
+      while (size_t n = source(buffer.data(), buffer.size())) sink({buffer.data(), n});
+    } else {
+      InflateMember(method == 9 ? DeflateVariant::Deflate64 : DeflateVariant::Deflate, source,
+                    sink);
+    }
+  } catch (const E_RAISE&) {
+    ReleaseOutput();
+    return;
+  }
+  // The authentication code covers all the ciphertext, decoded or not.
+  std::vector<uint8_t> rest(kCopyBuffer);
+  while (dataLeft && source(rest.data(), rest.size())) {
+  }
+  FinishFile();
+  if (aes) {
+    uint8_t code[kAesAuthCodeSize];
+    bool pass = ReadInput(code, sizeof code, false) == sizeof code && dataLeft == 0 &&
+                FCipher.AuthCodeMatches(code);
+    // AE-1 entries also keep their CRC.
+    if (extra.Aes->VendorVersion == 1) pass = pass && ownCrc == crc;
+    VerifyCRC(TCrcWidth::crc32, pass ? ownCrc : ownCrc ^ 1);
+  } else {
+    VerifyCRC(TCrcWidth::crc32, crc);
+  }
+}
+
+}  // namespace qel
