@@ -17,6 +17,7 @@ struct FuzzTarget {
 
 int FuzzDetection(const uint8_t* data, size_t size);
 int FuzzZipLister(const uint8_t* data, size_t size);
+int FuzzZipReader(const uint8_t* data, size_t size);
 int FuzzInflate(const uint8_t* data, size_t size);
 int FuzzDeflate64(const uint8_t* data, size_t size);
 

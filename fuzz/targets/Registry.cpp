@@ -6,6 +6,7 @@ std::span<const FuzzTarget> FuzzTargets() {
   static constexpr FuzzTarget kTargets[] = {
       {"detection", FuzzDetection},
       {"ziplister", FuzzZipLister},
+      {"zipreader", FuzzZipReader},
       {"inflate", FuzzInflate},
       {"deflate64", FuzzDeflate64},
   };

@@ -1,5 +1,7 @@
-// The lister over arbitrary bytes: detection, the central-directory walk, and the local-header
-// walk that an archive without a usable directory gets when the application agrees to it.
+// The lister and the ZIP reader over arbitrary bytes: detection, the central-directory walk,
+// the local-header walk that an archive without a usable directory gets when the
+// application agrees to it, and for the reader the decoding and checking of every entry
+// (test mode: nothing is written).
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -7,6 +9,7 @@
 #include <string>
 
 #include "engine/list/Quell.h"
+#include "engine/zip/UnZip.h"
 #include "fuzz/FuzzTargets.h"
 #include "platform/Drives.h"
 
@@ -25,11 +28,19 @@ class FixedDisk : public qel::platform::IDriveProbe {
   }
 };
 
-// The lister opens archives by name: the input goes to an in-memory file, named through
+// The components open archives by name: the input goes to an in-memory file, named through
 // /proc. One file serves every run.
 int InputFile() {
-  static const int fd = memfd_create("ziplister", 0);
+  static const int fd = memfd_create("ziparchive", 0);
   return fd;
+}
+
+std::string InputPath() { return "/proc/self/fd/" + std::to_string(InputFile()); }
+
+void WalkDamagedArchives(qel::TZipCommon& component) {
+  component.OnCorruptZipHeader = [](qel::TZipCommon&, qel::THeaderTypeState, bool& cancel) {
+    cancel = false;
+  };
 }
 
 bool WriteInput(int fd, const uint8_t* data, size_t size) {
@@ -56,12 +67,30 @@ int FuzzZipLister(const uint8_t* data, size_t size) {
     volatile size_t touched = e.FileName.size() + e.FileComment.size() + e.VolumeName.size();
     (void)touched;
   };
-  q.OnCorruptZipHeader = [](qel::TZipCommon&, qel::THeaderTypeState, bool& cancel) {
-    cancel = false;
+  WalkDamagedArchives(q);
+  try {
+    q.SetArchiveFile(InputPath());
+    q.Activate();
+  } catch (const qel::E_RAISE&) {
+  }
+  return 0;
+}
+
+int FuzzZipReader(const uint8_t* data, size_t size) {
+  if (!WriteInput(InputFile(), data, size)) return 0;
+  static FixedDisk disk;
+  qel::TUnZip reader;
+  reader.Drives = &disk;
+  WalkDamagedArchives(reader);
+  // One password to try, and no second chance: encrypted entries run their checks.
+  reader.SetPassword("password");
+  reader.OnGetPassword = [](qel::TZipCommon&, const std::string&, std::string&,
+                            qel::TSeedKeyRecord&, qel::TSeedKeyRecord&, bool& tryAgain) {
+    tryAgain = false;
   };
   try {
-    q.SetArchiveFile("/proc/self/fd/" + std::to_string(fd));
-    q.Activate();
+    reader.SetArchiveFile(InputPath());
+    reader.Test();
   } catch (const qel::E_RAISE&) {
   }
   return 0;
