@@ -1,5 +1,7 @@
 #include "engine/zip/UnZip.h"
 
+#include <cstdint>
+
 #include <algorithm>
 #include <array>
 #include <span>
@@ -110,11 +112,14 @@ bool TUnZip::OpenNextVolume() {
 
 bool TUnZip::ConfirmLocal(int64_t& pos) {
   TFileStream32& file = *ArchiveStream();
+  // Offsets come from the archive: compared by subtraction, so that a damaged one near the
+  // top of the range cannot overflow.
   auto isLocal = [&file](int64_t at) {
     uint8_t sig[4];
-    return at >= 0 && at + int64_t(kLocalHeaderSize) <= file.Size() && file.SetPosition(at) &&
+    return at >= 0 && at <= file.Size() - int64_t(kLocalHeaderSize) && file.SetPosition(at) &&
            file.Read(sig, 4) == 4 && ClassifySignature(GetU32(sig)).Kind == RecordKind::Local;
   };
+  if (pos > INT64_MAX - FShift) return false;
   if (isLocal(pos + FShift)) {
     pos += FShift;
     return true;
@@ -124,7 +129,7 @@ bool TUnZip::ConfirmLocal(int64_t& pos) {
   const int64_t found = SearchLocalSignature(file);
   if (found < 0) return false;
   FShift = found;
-  if (!isLocal(pos + FShift)) return false;
+  if (pos > INT64_MAX - FShift || !isLocal(pos + FShift)) return false;
   pos += FShift;
   return true;
 }
