@@ -11,6 +11,7 @@ namespace qel {
 namespace msg {
 inline constexpr int FileIsDirectory = 25110;
 inline constexpr int BadFileHeader = 25114;
+inline constexpr int BadLocalOffset = 25115;
 inline constexpr int ErrorWritingFile = 25136;
 inline constexpr int UnsupportedOverwriteAttr = 25137;
 inline constexpr int ErrorClosingFile = 25142;
@@ -29,7 +30,10 @@ inline constexpr int AccessPermissions = 25279;
 inline constexpr int RegistryPermissions = 25280;
 inline constexpr int RequiredEventNotAssigned = 25281;
 inline constexpr int SevenZipLibraryNotFound = 25264;
+inline constexpr int UnsupportedMethod = 25326;
+inline constexpr int UnsupportedEncryption = 25327;
 inline constexpr int UserCanceled = 25361;
+inline constexpr int InvalidPassword = 25717;
 inline constexpr int AllFilesFilter = 25600;
 inline constexpr int AllArchivesFilter = 25601;
 inline constexpr int ExecutablesFilter = 25602;

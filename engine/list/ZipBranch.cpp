@@ -12,20 +12,20 @@
 #include "engine/streams/Stream.h"
 #include "engine/volumes/VolumeNames.h"
 #include "engine/volumes/ZipDiskRequest.h"
+#include "engine/zip/EncryptionMethod.h"
 #include "engine/zip/ExtraFields.h"
 #include "engine/zip/NameCodec.h"
 #include "engine/zip/RecordReader.h"
 #include "engine/zip/Records.h"
+#include "engine/zip/ZipCrypto.h"
 
 namespace qel {
 namespace {
 
 using namespace zip;
 
-constexpr uint16_t kFlagEncrypted = 0x0001;
 constexpr uint32_t kAttrVolume = 0x08;
 constexpr uint32_t kAttrDirectory = 0x10;
-constexpr int64_t kZipCryptoHeader = 12;
 
 // Reads the record of `kind` at `pos` of the session's file.
 TRecordRead ReadRecord(TListSession& s, int64_t pos, RecordKind kind, TRecordBytes& r) {
@@ -46,8 +46,9 @@ void FillCommon(TEntryRecord& e, TArcType type, uint16_t flags, uint16_t method,
   e.Ratio = CalcRatio(unpacked, packed);
   // The ZipCrypto header is part of the stored size but not of the packed data.
   const bool zipCrypto = e.Encrypted && method != 98 && method != 99;
-  e.PackedSize =
-      int64_t(packed) - (zipCrypto && packed >= uint64_t(kZipCryptoHeader) ? kZipCryptoHeader : 0);
+  e.PackedSize = int64_t(packed) - (zipCrypto && packed >= uint64_t(int64_t(kZipCryptoHeaderSize))
+                                        ? int64_t(kZipCryptoHeaderSize)
+                                        : 0);
   TMethodContext ctx;
   ctx.IsDirectory = e.ExternalAttr & kAttrDirectory;
   if (extra.Aes) ctx.AesActualMethod = extra.Aes->Method;

@@ -26,7 +26,7 @@ bool ObtainPassword(TZipCommon& z, const WideString& entryName,
     z.SeedHeaderKeys = headerKeys;
     z.SeedDataKeys = dataKeys;
     if (!tryAgain) {
-      z.DoError(entryName, "User canceled", kInvalidPassword, "");
+      z.DoError(entryName, "User canceled", msg::InvalidPassword, "");
       return false;
     }
     if (fits(password)) {
@@ -34,7 +34,7 @@ bool ObtainPassword(TZipCommon& z, const WideString& entryName,
       z.Passwords.insert(z.Passwords.begin(), password);
       return true;
     }
-    z.DoError(entryName, password, kInvalidPassword, "");
+    z.DoError(entryName, password, msg::InvalidPassword, "");
     z.SetPassword("");
   }
   return false;

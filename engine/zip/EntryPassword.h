@@ -9,8 +9,6 @@
 
 namespace qel::zip {
 
-inline constexpr int kInvalidPassword = 25717;
-
 // `fits` checks one candidate (and keeps the keys it made). A candidate from the list or
 // the application that fits becomes `Password`; one from the application also goes to the
 // front of `Passwords`. False, reported, when nothing fits.

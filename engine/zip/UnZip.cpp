@@ -24,9 +24,6 @@ namespace {
 
 using namespace zip;
 
-constexpr int kBadLocalOffset = 25115;
-constexpr int kUnsupportedMethod = 25326;
-constexpr int kUnsupportedEncryption = 25327;
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint16_t kMethodAes = 99;
 // Where a self-extractor's archive is looked for when its offsets are relative to it.
@@ -152,14 +149,14 @@ void TUnZip::CollectCentral() {
     if (!MatchesSpec(e.Name)) continue;
     const TEncryptionMethod method = GetEncryptionMethod(h.Flags, extra);
     if (method == TEncryptionMethod::emUnsupported) {
-      DoError(e.Name, "", kUnsupportedEncryption, "");
+      DoError(e.Name, "", msg::UnsupportedEncryption, "");
       continue;
     }
     // Unsigned: a damaged Zip64 offset plus data in front must not overflow.
     e.LocalPos = int64_t(FullLocalOffset(h, extra) + uint64_t(OffsetAdjust()));
     if (!IsSplit() && !ConfirmLocal(e.LocalPos)) {
       if (FShiftSearched && FShift == 0) break;  // the search found nothing: give up
-      DoError(e.Name, "", kBadLocalOffset, "");
+      DoError(e.Name, "", msg::BadLocalOffset, "");
       continue;
     }
     e.Disk = FullDiskStart(h, extra);
@@ -251,7 +248,7 @@ void TUnZip::Decode(const TCollected& e) {
     back = kAesAuthCodeSize;
   }
   if (cipher == TEncryptionMethod::emUnsupported) {
-    DoError(e.Name, "", kUnsupportedEncryption, "");
+    DoError(e.Name, "", msg::UnsupportedEncryption, "");
     Fail(name);
     return;
   }
@@ -293,7 +290,7 @@ void TUnZip::Decode(const TCollected& e) {
   // An AES entry names its real method in its field, whatever its sizes.
   const uint16_t method = (h.Method == kMethodAes && extra.Aes) ? extra.Aes->Method : h.Method;
   if (method != 0 && method != 8 && method != 9) {
-    DoError(e.Name, std::to_string(method), kUnsupportedMethod, "");
+    DoError(e.Name, std::to_string(method), msg::UnsupportedMethod, "");
     return;
   }
   if (!OpenOutput()) return;
