@@ -177,7 +177,8 @@ class TDetector {
     } else if (IsZipFamily(t)) {
       int64_t found = LocateZip();
       if (found == -1) return atUnsupported;
-      if (found == 0 && !r_.HeadFlag.Has(THeaderType::htLocal)) {
+      if (found == 0 && !r_.HeadFlag.Has(THeaderType::htLocal) &&
+          !r_.Zip.DirectoryOnEarlierDisk()) {
         r_.HeaderOffset = int64_t(zeros);
         r_.HeadFlag.Include(THeaderType::htLocal);
       } else {
@@ -199,7 +200,7 @@ class TDetector {
     }
     if (r_.HeaderOffset < 0) {
       int64_t found = LocateZip();
-      if (found > 0) {
+      if (found > 0 || r_.Zip.DirectoryOnEarlierDisk()) {
         r_.HeaderOffset = found;
         if (IsSingleDisk()) return atZip;
         TArcType t = SpanOrSplit();

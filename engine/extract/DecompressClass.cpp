@@ -81,12 +81,18 @@ bool TDecompressClass::OpenVolume(const WideString& name) {
     DoError(name, "", msg::ErrorOpeningFile, name);
     return false;
   }
+  UseVolume(std::move(file), name);
+  return true;
+}
+
+void TDecompressClass::UseVolume(std::unique_ptr<TFileStream32> file, const WideString& name) {
   struct stat st {};
   if (::fstat(file->Handle(), &st) == 0) FVolumeIds.emplace_back(st.st_dev, st.st_ino);
   FArchive = std::move(file);
   FVolumeName = name;
-  return true;
 }
+
+void TDecompressClass::CloseVolume() { FArchive.reset(); }
 
 bool TDecompressClass::IsArchiveFile(const WideString& path) const {
   struct stat st {};

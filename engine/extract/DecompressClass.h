@@ -81,6 +81,10 @@ class TDecompressClass : public TZipCommon {
   virtual WideString NextVolumeName();
   // Opens `name` as the volume being read; false (reported) when it cannot be opened.
   bool OpenVolume(const WideString& name);
+  // Makes `file`, opened by the reader, the volume being read (a spanned set's disk).
+  void UseVolume(std::unique_ptr<TFileStream32> file, const WideString& name);
+  // Closes the volume being read, as changing a disk requires.
+  void CloseVolume();
   // True when `path` names the archive or one of its volumes read so far.
   bool IsArchiveFile(const WideString& path) const;
 

@@ -21,8 +21,9 @@ class TListSession {
     UseFile(std::move(file));
   }
 
-  // The archive file to read from now on (a spanned set's disk changes it).
-  void UseFile(std::unique_ptr<TFileStream32> file) {
+  // The archive file to read from now on (a spanned set's disk changes it, a gathered
+  // central directory stands in for it).
+  void UseFile(std::unique_ptr<TStream64> file) {
     file_ = std::move(file);
     FileSize = file_ ? file_->Size() : 0;
     windowSize_ = 0;
@@ -58,7 +59,7 @@ class TListSession {
   uint64_t PackTotal() const { return packTotal_; }
 
  private:
-  std::unique_ptr<TFileStream32> file_;
+  std::unique_ptr<TStream64> file_;
   std::vector<uint8_t> window_;
   int64_t windowPos_ = 0;
   int64_t windowSize_ = 0;

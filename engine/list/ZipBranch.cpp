@@ -6,9 +6,11 @@
 
 #include "engine/base/Bytes.h"
 #include "engine/base/DateTime.h"
+#include "engine/base/Messages.h"
 #include "engine/detect/MethodName.h"
 #include "engine/list/EntryText.h"
 #include "engine/list/ListSession.h"
+#include "engine/streams/MemoryStream32.h"
 #include "engine/streams/Stream.h"
 #include "engine/volumes/VolumeNames.h"
 #include "engine/volumes/ZipDiskRequest.h"
@@ -17,6 +19,7 @@
 #include "engine/zip/NameCodec.h"
 #include "engine/zip/RecordReader.h"
 #include "engine/zip/Records.h"
+#include "engine/zip/SpreadCentralDir.h"
 #include "engine/zip/ZipCrypto.h"
 
 namespace qel {
@@ -72,10 +75,12 @@ class TZipLister {
       if (cancel) return;
     }
     localFound_ = flags.Has(THeaderType::htLocal);
-    if (flags.Has(THeaderType::htCentral))
-      WalkCentral(s_.StartOffset);
-    else
+    if (!flags.Has(THeaderType::htCentral))
       WalkLocal(s_.StartOffset);
+    else if (!s_.Tail.DirectoryOnEarlierDisk())
+      WalkCentral(s_.StartOffset, DirectoryEnd(s_.StartOffset));
+    else if (GatherDirectory())
+      WalkCentral(0, s_.FileSize);
   }
 
   // Where the directory that starts at `start` ends by its end record; -1 when unknown.
@@ -89,21 +94,47 @@ class TZipLister {
   // A spanned set keeps its central directory on the last disk.
   bool InsertLastDisk() {
     s_.CloseFile();
-    TZipDiskRequest disks(q_, q_.ArchiveFile());
-    std::unique_ptr<TFileStream32> file = disks.Request();
+    disks_ = std::make_unique<TZipDiskRequest>(q_, q_.ArchiveFile());
+    std::unique_ptr<TFileStream32> file = disks_->Request();
     if (!file) return false;
     s_.UseFile(std::move(file));
-    s_.StartOffset = disks.LastDisk().HeaderOffset;
-    s_.StartFlags = disks.LastDisk().HeadFlag;
-    s_.Tail = disks.LastDisk().Zip;
+    s_.StartOffset = disks_->LastDisk().HeaderOffset;
+    s_.StartFlags = disks_->LastDisk().HeadFlag;
+    s_.Tail = disks_->LastDisk().Zip;
+    return true;
+  }
+
+  // A directory that starts on an earlier disk is read from the disks into memory, which
+  // then stands in for the archive.
+  bool GatherDirectory() {
+    s_.CloseFile();
+    std::unique_ptr<TFileStream32> volume;
+    const auto openDisk = [this, &volume](uint32_t disk) -> TStream64* {
+      volume.reset();
+      if (disks_) {
+        const int64_t at = disk == s_.Tail.CentralDisk() ? int64_t(s_.Tail.CentralOffset()) : 0;
+        volume = disks_->Request(at, int(std::min<uint32_t>(disk, 1000000)) + 1);
+      } else {
+        const WideString name = VolumeOf(disk);
+        volume = TFileStream32::Open(name, fmOpenRead);
+        if (!volume) q_.DoError(name, "", msg::ErrorOpeningFile, name);
+      }
+      return volume.get();
+    };
+    std::optional<std::vector<uint8_t>> bytes = GatherCentralDir(s_.Tail, openDisk);
+    if (!bytes) {
+      if (!s_.Cancelled()) s_.BadHeader();
+      return false;
+    }
+    s_.UseFile(std::make_unique<TMemoryStream32>(std::move(*bytes)));
     return true;
   }
 
  private:
-  void WalkCentral(int64_t pos) {
-    // The end record says where the directory ends: a header whose lengths were damaged
-    // would otherwise swallow the next one and end the walk without a word.
-    const int64_t end = DirectoryEnd(pos);
+  // The end record says where the directory ends (`end`; -1 when unknown): a header whose
+  // lengths were damaged would otherwise swallow the next one and end the walk without a
+  // word.
+  void WalkCentral(int64_t pos, int64_t end) {
     TRecordBytes r;
     while (!s_.Cancelled()) {
       TRecordRead got =
@@ -181,6 +212,7 @@ class TZipLister {
   TCustomQuell& q_;
   TArcType type_;
   bool localFound_ = false;
+  std::unique_ptr<TZipDiskRequest> disks_;  // spanned sets
 };
 
 }  // namespace

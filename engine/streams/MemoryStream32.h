@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "engine/streams/Stream.h"
@@ -10,6 +11,10 @@ namespace qel {
 
 class TMemoryStream32 : public TStream64 {
  public:
+  TMemoryStream32() = default;
+  // A stream over `data`, positioned at its start.
+  explicit TMemoryStream32(std::vector<uint8_t> data) : data_(std::move(data)) {}
+
   int64_t Read(void* buffer, int64_t count) override;
   // Writing past the end fills the gap with zeros; answers 0 when memory runs out.
   int64_t Write(const void* buffer, int64_t count) override;

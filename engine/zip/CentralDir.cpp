@@ -28,6 +28,11 @@ uint32_t TCentralDirLocation::ThisDisk() const {
   return End64 ? End64->ThisDisk : End.ThisDisk;
 }
 
+uint32_t TCentralDirLocation::CentralDisk() const {
+  if (Extended) return ExtendedEnd.CentralDisk;
+  return End64 ? End64->CentralDisk : End.CentralDisk;
+}
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -156,6 +161,12 @@ int64_t FindCentralDir(TStream64& stream, int64_t end, TCentralDirLocation& out,
     out.Comment.resize(size_t(commentLen));
     commentLen = stream.ReadAt(out.CommentPosition, out.Comment.data(), commentLen);
     out.Comment.resize(size_t(commentLen));
+  }
+
+  // The directory runs on into this disk from its start.
+  if (out.DirectoryOnEarlierDisk()) {
+    out.HeadFlag.Include(THeaderType::htCentral);
+    return 0;
   }
 
   // Where the central directory really starts, from the records' own positions: it ends

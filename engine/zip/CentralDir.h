@@ -37,12 +37,18 @@ struct TCentralDirLocation {
   uint64_t CentralOffset() const;
   uint64_t TotalEntries() const;
   uint32_t ThisDisk() const;
+  uint32_t CentralDisk() const;
+  // Split and spanned sets may start the directory on an earlier disk than the one that
+  // holds the end record; it then runs on across the disks in between.
+  bool DirectoryOnEarlierDisk() const { return EndPosition >= 0 && CentralDisk() < ThisDisk(); }
 };
 
 // Searches `stream` up to `end` (normally its size). Answers the position of the first
 // central header; 0 when no end record was found (the caller's earlier finding decides);
 // -1 when the archive is unusable; or, when the central directory cannot be found, the
-// position of the first local header found by scanning from the start. Never reads past
+// position of the first local header found by scanning from the start. A directory that
+// starts on an earlier disk is taken on trust (htCentral, 0: the part of it on this disk
+// starts there); its start is the tail's CentralOffset on its CentralDisk. Never reads past
 // `end`, whatever the records claim.
 int64_t FindCentralDir(TStream64& stream, int64_t end, TCentralDirLocation& out,
                        const THeaderDecipher& decipher);

@@ -3,29 +3,13 @@
 #include <algorithm>
 
 #include "engine/base/Bytes.h"
-#include "engine/streams/FileStream32.h"
+#include "engine/streams/Stream.h"
 
 namespace qel::zip {
-namespace {
-
-bool ReadAt(TFileStream32& file, int64_t pos, uint8_t* data, int64_t size) {
-  if (pos < 0 || size < 0 || pos + size > file.Size()) return false;
-  file.SetPosition(pos);
-  int64_t got = 0;
-  while (got < size) {
-    const int64_t n = file.Read(data + got, size - got);
-    if (n <= 0) return false;
-    got += n;
-  }
-  return true;
-}
-
-}  // namespace
-
-TRecordRead ReadZipRecord(TFileStream32& file, int64_t pos, RecordKind kind,
+TRecordRead ReadZipRecord(TStream64& file, int64_t pos, RecordKind kind,
                           const THeaderDecipher& decipher, TRecordBytes& r) {
   const TReadAt readAt = [&file](int64_t at, uint8_t* data, int64_t size) {
-    return ReadAt(file, at, data, size);
+    return file.ReadExactAt(at, data, size);
   };
   return ReadZipRecord(readAt, file.Size(), pos, kind, decipher, r);
 }

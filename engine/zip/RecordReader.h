@@ -11,7 +11,7 @@
 #include "engine/zip/Records.h"
 
 namespace qel {
-class TFileStream32;
+class TStream64;
 }
 
 namespace qel::zip {
@@ -34,8 +34,8 @@ using TReadAt = std::function<bool(int64_t pos, uint8_t* data, int64_t size)>;
 // Every length is checked against the file before anything is read.
 TRecordRead ReadZipRecord(const TReadAt& readAt, int64_t fileSize, int64_t pos, RecordKind kind,
                           const THeaderDecipher& decipher, TRecordBytes& r);
-// The same from an archive volume.
-TRecordRead ReadZipRecord(TFileStream32& file, int64_t pos, RecordKind kind,
+// The same from a stream (an archive volume, a gathered directory).
+TRecordRead ReadZipRecord(TStream64& file, int64_t pos, RecordKind kind,
                           const THeaderDecipher& decipher, TRecordBytes& r);
 
 }  // namespace qel::zip

@@ -12,12 +12,15 @@
 #include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
+#include "engine/streams/MemoryStream32.h"
 #include "engine/volumes/VolumeNames.h"
+#include "engine/volumes/ZipDiskRequest.h"
 #include "engine/zip/EncryptionMethod.h"
 #include "engine/zip/EntryPassword.h"
 #include "engine/zip/ExtraFields.h"
 #include "engine/zip/NameCodec.h"
 #include "engine/zip/RecordReader.h"
+#include "engine/zip/SpreadCentralDir.h"
 
 namespace qel {
 namespace {
@@ -57,54 +60,65 @@ void TUnZip::ExtractEntries() {
   FEntries.clear();
   FShift = 0;
   FShiftSearched = false;
-  if (!ArchiveStream()) return;
-  // Spanned disks are not read yet.
-  if (ArcType() == atZipDS) {
-    DoError(ArchiveFile(), "", msg::UnsupportedArchiveType, "");
-    return;
-  }
+  FDirOffset = HeaderOffset();
+  FDirFlags = HeadFlag();
+  FTail = ZipTail();
+  FDisks.reset();
+  if (!ArchiveStream() || (IsSpanned() && !InsertLastDisk())) return;
   FVolume = LastVolume();
   Timer.Pause();
-  if (HeadFlag().Has(THeaderType::htCentral)) {
+  if (FDirFlags.Has(THeaderType::htCentral)) {
     CollectCentral();
   } else if (OnCorruptZipHeader) {
     bool cancel = true;
-    OnCorruptZipHeader(*this, HeadFlag(), cancel);
+    OnCorruptZipHeader(*this, FDirFlags, cancel);
     if (!cancel) CollectLocal();
   }
   Timer.Resume();
   for (const TCollected& e : FEntries) {
     if (Cancel()) break;
-    if (IsSplit() && !OpenStartVolume(e.Disk)) break;
+    if ((IsSplit() || IsSpanned()) && !OpenStartVolume(e.Disk, e.LocalPos)) break;
     Decode(e);
   }
 }
 
+// A spanned set keeps its central directory on the last disk, which is asked for first.
+bool TUnZip::InsertLastDisk() {
+  FDisks = std::make_unique<TZipDiskRequest>(*this, ArchiveFile());
+  CloseVolume();
+  std::unique_ptr<TFileStream32> file = FDisks->Request();
+  if (!file) return false;
+  UseVolume(std::move(file), ArchiveFile());
+  FDirOffset = FDisks->LastDisk().HeaderOffset;
+  FDirFlags = FDisks->LastDisk().HeadFlag;
+  FTail = FDisks->LastDisk().Zip;
+  return true;
+}
+
 int TUnZip::LastVolume() const {
-  const zip::TCentralDirLocation& tail = ZipTail();
-  const uint64_t disks = tail.Locator ? tail.Locator->TotalDisks : uint64_t(tail.ThisDisk()) + 1;
+  const uint64_t disks = FTail.Locator ? FTail.Locator->TotalDisks : uint64_t(FTail.ThisDisk()) + 1;
   return int(std::clamp<uint64_t>(disks, 1, 1000000));
 }
 
-bool TUnZip::OpenStartVolume(uint32_t disk) {
+bool TUnZip::OpenStartVolume(uint32_t disk, int64_t position) {
   const int volume = int(std::min<uint32_t>(disk, 1000000)) + 1;
   if (volume == FVolume) return true;
-  WideString name = VolumeFileName(ArchiveFile(), volume, LastVolume(), volume >= LastVolume());
-  if (!RequestNextVolume(name, volume) || !OpenVolume(name)) return false;
+  if (IsSpanned()) {
+    CloseVolume();
+    std::unique_ptr<TFileStream32> file = FDisks->Request(position, volume);
+    if (!file) return false;
+    UseVolume(std::move(file), ArchiveFile());
+  } else {
+    WideString name = VolumeFileName(ArchiveFile(), volume, LastVolume(), volume >= LastVolume());
+    if (!RequestNextVolume(name, volume) || !OpenVolume(name)) return false;
+  }
   FVolume = volume;
   return true;
 }
 
-WideString TUnZip::NextVolumeName() {
-  if (!IsSplit()) return TUnBase::NextVolumeName();
-  return VolumeFileName(ArchiveFile(), FVolume + 1, LastVolume(), FVolume + 1 >= LastVolume());
-}
-
 bool TUnZip::OpenNextVolume() {
-  if (IsSplit() && FVolume >= LastVolume()) return false;
-  if (!TUnBase::OpenNextVolume()) return false;
-  ++FVolume;
-  return true;
+  if (!IsSplit() && !IsSpanned()) return TUnBase::OpenNextVolume();
+  return FVolume < LastVolume() && OpenStartVolume(uint32_t(FVolume), 0);
 }
 
 bool TUnZip::ConfirmLocal(int64_t& pos) {
@@ -132,12 +146,27 @@ bool TUnZip::ConfirmLocal(int64_t& pos) {
 }
 
 void TUnZip::CollectCentral() {
-  TFileStream32& file = *ArchiveStream();
-  int64_t pos = HeaderOffset();
+  TStream64* directory = ArchiveStream();
+  int64_t pos = FDirOffset;
+  std::unique_ptr<TMemoryStream32> gathered;
+  if (FTail.DirectoryOnEarlierDisk()) {
+    const auto openDisk = [this](uint32_t disk) -> TStream64* {
+      const int64_t at = disk == FTail.CentralDisk() ? int64_t(FTail.CentralOffset()) : 0;
+      return OpenStartVolume(disk, at) ? ArchiveStream() : nullptr;
+    };
+    std::optional<std::vector<uint8_t>> bytes = GatherCentralDir(FTail, openDisk);
+    if (!bytes) {
+      if (!Cancel()) DoError(ArchiveFile(), "", msg::BadFileHeader, "");
+      return;
+    }
+    gathered = std::make_unique<TMemoryStream32>(std::move(*bytes));
+    directory = gathered.get();
+    pos = 0;
+  }
   int64_t packedTotal = 0;
   TRecordBytes r;
-  while (!Cancel() &&
-         ReadZipRecord(file, pos, RecordKind::Central, HeaderDecipher, r) == TRecordRead::Ok) {
+  while (!Cancel() && ReadZipRecord(*directory, pos, RecordKind::Central, HeaderDecipher, r) ==
+                          TRecordRead::Ok) {
     pos += r.Size;
     CentralHeader h = UnpackCentral(r.Fixed.data());
     const TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);
@@ -154,7 +183,7 @@ void TUnZip::CollectCentral() {
     }
     // Unsigned: a damaged Zip64 offset plus data in front must not overflow.
     e.LocalPos = int64_t(FullLocalOffset(h, extra) + uint64_t(OffsetAdjust()));
-    if (!IsSplit() && !ConfirmLocal(e.LocalPos)) {
+    if (!IsSplit() && !IsSpanned() && !ConfirmLocal(e.LocalPos)) {
       if (FShiftSearched && FShift == 0) break;  // the search found nothing: give up
       DoError(e.Name, "", msg::BadLocalOffset, "");
       continue;
@@ -173,7 +202,7 @@ void TUnZip::CollectCentral() {
 
 void TUnZip::CollectLocal() {
   TFileStream32& file = *ArchiveStream();
-  int64_t pos = std::max<int64_t>(HeaderOffset(), 0);
+  int64_t pos = std::max<int64_t>(FDirOffset, 0);
   uint8_t marker[4];
   if (file.SetPosition(pos) && file.Read(marker, 4) == 4 && GetU32(marker) == kSigSpanMarker)
     pos += 4;

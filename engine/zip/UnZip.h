@@ -5,14 +5,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/extract/UnBase.h"
+#include "engine/zip/CentralDir.h"
 #include "engine/zip/EntryCipher.h"
 #include "engine/zip/Records.h"
 
 namespace qel {
+
+class TZipDiskRequest;
 
 class TUnZip : public TUnBase {
  public:
@@ -23,8 +27,7 @@ class TUnZip : public TUnBase {
 
  protected:
   void ExtractEntries() override;
-  // Split sets: the volume after the one being read, by its number.
-  WideString NextVolumeName() override;
+  // Split sets and spanned disks: the volume after the one being read, by its number.
   bool OpenNextVolume() override;
 
  private:
@@ -46,9 +49,19 @@ class TUnZip : public TUnBase {
   void Decode(const TCollected& e);
   void Fail(const WideString& name);
   bool IsSplit() const { return ArcType() == atZipMV; }
+  bool IsSpanned() const { return ArcType() == atZipDS; }
+  bool InsertLastDisk();
   int LastVolume() const;
-  bool OpenStartVolume(uint32_t disk);
+  // Makes disk `disk` (from 0) the volume being read; `position` is where on it reading
+  // starts, which tells an unlabelled disk.
+  bool OpenStartVolume(uint32_t disk, int64_t position);
 
+  // Where the central directory starts and what the end records say: as detection found
+  // them, or as the last of a set of spanned disks holds them.
+  int64_t FDirOffset = -1;
+  THeaderTypeState FDirFlags;
+  zip::TCentralDirLocation FTail;
+  std::unique_ptr<TZipDiskRequest> FDisks;
   std::vector<TCollected> FEntries;
   zip::TEntryCipher FCipher;
   int64_t FShift = 0;
