@@ -69,6 +69,7 @@ int TDecompressClass::Run(TOutputMode mode) {
     FTargetDir = WithTrailingSlash(FExtractDir.empty() ? CurrentFolder() : FExtractDir);
     if (IsDiskMode() && !CheckWriteAccess(FTargetDir)) return;
     ExtractEntries();
+    EndEntries();
   });
   ReleaseOutput();
   FArchive.reset();

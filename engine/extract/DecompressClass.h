@@ -62,6 +62,8 @@ class TDecompressClass : public TZipCommon {
  protected:
   // The reader's walk over its entries, run inside the operation frame.
   virtual void ExtractEntries() = 0;
+  // Called once the reader's walk is over (not after a cancel or a raise).
+  virtual void EndEntries() {}
   // Called when an operation ends, however it ended: closes what an entry left open.
   virtual void ReleaseOutput() {}
   // Readers that go through an external library open the archive themselves.

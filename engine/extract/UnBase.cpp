@@ -44,7 +44,9 @@ bool TUnBase::BuildOutputName(const TUnEntry& entry) {
   FPackedLeft = entry.PackedSize;
   if (!IsDiskMode()) return true;
   std::optional<std::string> cleaned = CleanStoredName(entry.StoredName, UseStoredDirs);
-  if (!cleaned) {
+  // Nothing left is a folder entry flattened away; a file needs a name.
+  const bool folder = !entry.StoredName.empty() && entry.StoredName.back() == '/';
+  if (!cleaned || (cleaned->empty() && !folder)) {
     DoError(entry.StoredName, "", msg::InvalidFileName, "");
     FOutName.clear();
     return false;
@@ -94,8 +96,22 @@ void TUnBase::PrepareFolder() {
     OnBegin(*this, FileName, FCount + 1, extract);
     Timer.Resume();
   }
-  if (IsDiskMode() && CreateStoredDirs && !FOutName.empty() && !PathExists(FOutName))
-    ForceFolderOf(FOutName);
+  if (IsDiskMode() && CreateStoredDirs && !FOutName.empty()) {
+    if (!PathExists(FOutName)) ForceFolderOf(FOutName);
+    FFolderTimes.emplace_back(FOutName, TimeToSet());
+  }
+}
+
+void TUnBase::EndEntries() {
+  for (const auto& [folder, time] : FFolderTimes) {
+    const fs::path path = fs::path(folder).parent_path();  // without its trailing "/"
+    const int parent = OpenFolderFor(path.parent_path().string());
+    if (parent < 0) continue;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(time), 0}};
+    ::utimensat(parent, path.filename().c_str(), times, AT_SYMLINK_NOFOLLOW);
+    ::close(parent);
+  }
+  FFolderTimes.clear();
 }
 
 bool TUnBase::PrepareEntry(bool isDirectory) {

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "engine/base/DateTime.h"
 #include "engine/extract/DecompressClass.h"
@@ -68,6 +70,8 @@ class TUnBase : public TDecompressClass {
   // Readers that collect their entries first note each date, for daMaxFileDate.
   void NoteEntryDate(uint32_t dosDateTime) { FNewestDate = std::max(FNewestDate, dosDateTime); }
   void ReleaseOutput() override;
+  // Folders get their dates last: every file written into one changes its date.
+  void EndEntries() override;
 
  private:
   void PrepareFolder();
@@ -83,6 +87,7 @@ class TUnBase : public TDecompressClass {
   bool FUserChosen = false;  // the name came from the application, not the archive
   WideString FLastCreated;   // the only file a continuation may append to
   std::unique_ptr<TOutputFile> FOutput;
+  std::vector<std::pair<WideString, int64_t>> FFolderTimes;  // folder entries made, and when
   uint32_t FCrc = 0;
   int64_t FPackedLeft = 0;
   unsigned FUmask;

@@ -10,9 +10,9 @@
 
 #include "engine/base/Crc.h"
 #include "engine/base/Messages.h"
-#include "engine/streams/DataDecipher.h"
 #include "engine/extract/SafeFiles.h"
 #include "engine/extract/UnBase.h"
+#include "engine/streams/DataDecipher.h"
 #include "engine/streams/FileStream32.h"
 
 namespace qel {
@@ -88,7 +88,10 @@ void TUnBase::FinishFile() {
   FOutput.reset();
 }
 
-void TUnBase::ReleaseOutput() { FOutput.reset(); }
+void TUnBase::ReleaseOutput() {
+  FOutput.reset();
+  FFolderTimes.clear();
+}
 
 bool TUnBase::VerifyCRC(TCrcWidth width, uint32_t stored) {
   uint32_t mask = width == TCrcWidth::crc32 ? 0xFFFFFFFFu : 0xFFFFu;

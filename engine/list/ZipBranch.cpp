@@ -107,6 +107,11 @@ class TZipLister {
   // A directory that starts on an earlier disk is read from the disks into memory, which
   // then stands in for the archive.
   bool GatherDirectory() {
+    // Only a set has other disks: in a single file the claim is damage.
+    if (type_ != atZipMV && type_ != atZipDS) {
+      s_.BadHeader();
+      return false;
+    }
     s_.CloseFile();
     std::unique_ptr<TFileStream32> volume;
     const auto openDisk = [this, &volume](uint32_t disk) -> TStream64* {

@@ -99,6 +99,11 @@ TZipExtra Walk(std::span<const uint8_t> area, std::string_view storedName,
         x.NtfsTimes.assign(field.begin(), field.end());
         x.NtfsModified = NtfsModification(data);
         break;
+      case kExtraUnixTimes:
+        // Flag bit 0 announces the modification time, 32-bit Unix seconds (read unsigned:
+        // writers past 2038 count on it).
+        if (size >= 5 && (d[0] & 1)) x.UnixModified = int64_t(GetU32(d + 1));
+        break;
       case kExtraStrongEncryption:
         x.StrongEncryption.assign(field.begin(), field.end());
         break;

@@ -15,6 +15,7 @@ namespace qel::zip {
 
 inline constexpr uint16_t kExtraZip64 = 0x0001;
 inline constexpr uint16_t kExtraNtfsTimes = 0x000A;
+inline constexpr uint16_t kExtraUnixTimes = 0x5455;  // the extended timestamp
 inline constexpr uint16_t kExtraStrongEncryption = 0x0017;
 inline constexpr uint16_t kExtraSizeExtension = 0x0064;  // the engine's own 64-bit sizes
 inline constexpr uint16_t kExtraUnicodePath = 0x7075;
@@ -49,6 +50,7 @@ struct TZipExtra {
   // The whole NTFS-times field, its 4 header bytes included; empty when there is none.
   std::vector<uint8_t> NtfsTimes;
   std::optional<int64_t> NtfsModified;  // its modification time in Unix seconds
+  std::optional<int64_t> UnixModified;  // from an extended timestamp field
   // The whole strong-encryption field, header included; empty when there is none.
   std::vector<uint8_t> StrongEncryption;
   // The UTF-8 name of a Unicode path field written for the name the header holds.

@@ -51,6 +51,13 @@ int64_t SearchLocalSignature(TFileStream32& file) {
   return -1;
 }
 
+// The DOS time keeps even seconds only (and writers round it up); a time field is exact.
+// Some writers put it in the central header only.
+int64_t ExactTime(const TZipExtra& extra) {
+  if (extra.NtfsModified) return *extra.NtfsModified;
+  return extra.UnixModified.value_or(-1);
+}
+
 }  // namespace
 
 TUnZip::TUnZip() = default;
@@ -150,6 +157,11 @@ void TUnZip::CollectCentral() {
   int64_t pos = FDirOffset;
   std::unique_ptr<TMemoryStream32> gathered;
   if (FTail.DirectoryOnEarlierDisk()) {
+    // Only a set has other disks: in a single file the claim is damage.
+    if (!IsSplit() && !IsSpanned()) {
+      DoError(ArchiveFile(), "", msg::BadFileHeader, "");
+      return;
+    }
     const auto openDisk = [this](uint32_t disk) -> TStream64* {
       const int64_t at = disk == FTail.CentralDisk() ? int64_t(FTail.CentralOffset()) : 0;
       return OpenStartVolume(disk, at) ? ArchiveStream() : nullptr;
@@ -190,6 +202,7 @@ void TUnZip::CollectCentral() {
     }
     e.Disk = FullDiskStart(h, extra);
     e.VersionMadeBy = h.VersionMadeBy;
+    e.UnixTime = ExactTime(extra);
     e.Crc = h.Crc;
     e.Packed = FullCompressedSize(h, extra);
     e.Unpacked = FullUncompressedSize(h, extra);
@@ -214,6 +227,7 @@ void TUnZip::CollectLocal() {
     TCollected e;
     e.Name = DecodeLocalName(r.Name, extra);
     e.LocalPos = pos;
+    e.UnixTime = ExactTime(extra);
     e.Crc = h.Crc;
     e.Packed = FullCompressedSize(h, extra);
     e.Unpacked = FullUncompressedSize(h, extra);
@@ -257,6 +271,7 @@ void TUnZip::Decode(const TCollected& e) {
   entry.PackedSize = int64_t(std::min<uint64_t>(packed, uint64_t(INT64_MAX)));
   entry.UnpackedSize = int64_t(std::min<uint64_t>(unpacked, uint64_t(INT64_MAX)));
   entry.DosDateTime = h.DosDateTime;
+  entry.UnixTime = e.UnixTime;
   entry.ExternalAttr = e.ExternalAttr;
   entry.HostSystem = uint8_t(e.VersionMadeBy >> 8);
   entry.Decipher = &FCipher;

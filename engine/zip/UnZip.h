@@ -38,6 +38,7 @@ class TUnZip : public TUnBase {
     int64_t LocalPos = 0;
     uint32_t ExternalAttr = 0;
     uint16_t VersionMadeBy = 0;
+    int64_t UnixTime = -1;  // from a time field; -1 when there is none
     uint32_t Crc = 0;
     uint64_t Packed = 0;
     uint64_t Unpacked = 0;
