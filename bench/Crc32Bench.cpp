@@ -49,7 +49,6 @@ BENCHMARK(BM_Crc32_Bytewise);
 }  // namespace
 
 int main(int argc, char** argv) {
-  return vk::bench::RunWithRatios(argc, argv,
-                                  {{"BM_Crc32_Vorelkit", "BM_Crc32_Zlib"},
-                                   {"BM_Crc32_Bytewise", "BM_Crc32_Zlib"}});
+  return vk::bench::RunWithRatios(
+      argc, argv, {{"BM_Crc32_Vorelkit", "BM_Crc32_Zlib"}, {"BM_Crc32_Bytewise", "BM_Crc32_Zlib"}});
 }

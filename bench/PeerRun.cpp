@@ -1,0 +1,49 @@
+#include "bench/PeerRun.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+
+extern char** environ;
+
+namespace vk::bench {
+
+int RunQuietly(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int failed = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed) return -1;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool TimeRun(benchmark::State& state, const std::vector<std::string>& argv) {
+  const auto start = std::chrono::steady_clock::now();
+  const int status = RunQuietly(argv);
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  if (status != 0) {
+    state.SkipWithError((argv[0] + (status < 0 ? " could not be run" : " failed")).c_str());
+    return false;
+  }
+  state.SetIterationTime(took.count());
+  return true;
+}
+
+void SevenTimedRuns(benchmark::internal::Benchmark* b) {
+  b->UseManualTime()->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)->Unit(
+      benchmark::kMillisecond);
+}
+
+}  // namespace vk::bench
