@@ -28,6 +28,7 @@ inline constexpr int NotAccessible = 25170;
 inline constexpr int FileNotFound = 25192;
 inline constexpr int AccessPermissions = 25279;
 inline constexpr int RegistryPermissions = 25280;
+inline constexpr int TooManyNestedDirs = 25270;
 inline constexpr int RequiredEventNotAssigned = 25281;
 inline constexpr int SevenZipLibraryNotFound = 25264;
 inline constexpr int UnsupportedMethod = 25326;

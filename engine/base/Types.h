@@ -53,8 +53,40 @@ enum class TStoredDirNames : uint8_t {
   sdAbsoluteNoDrv,
   sdAbsoluteNoRoot,
   sdRelative,
-  sdRelativeStoreStart
+  sdRelativeStoreStart,
+  sdExplorer_Auto,
+  sdExplorer_UserDefineDefaultDir
 };
+
+// What a writer's Compress does.
+enum class TSwitch : uint8_t { swAdd, swRefresh, swMove, swDelete, swRead };
+// Which folder relative stored names start from: each FileSpec item's own, or the
+// shallowest item's for the whole list.
+enum class TRelativeDir : uint8_t { byItem, byList };
+
+// The writers' methods; the order is the one method lists show (values 0 to 15).
+enum class TCompressMethod : uint8_t {
+  cmStore,
+  cmDeflate,
+  cmFuse,
+  cmFrozen5,
+  cmFrozen6,
+  cmFrozen7,
+  cmMsZip,
+  cmLzx,
+  cmQuantum,
+  cmUUEncode,
+  cmXXEncode,
+  cmBase64,
+  cmTar,
+  cmTarGz,
+  cmTarBz,
+  cmBz2,
+  cmPPMDi
+};
+
+// Deflate strength: stored, fast, normal, maximum.
+enum class TDeflateType : uint8_t { dtDeflateS, dtDeflateF, dtDeflateN, dtDeflateX };
 
 enum class TDateAttribute : uint8_t { daFileDate, daSysDate, daMaxFileDate };
 enum class TDeleteOptions : uint8_t { doFinal, doAllowUndo };
