@@ -66,6 +66,7 @@ std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
       return std::nullopt;
     }
     parsed.options[name] = value;
+    parsed.values[name].push_back(value);
   }
   return parsed;
 }

@@ -15,6 +15,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitWarning = 1;
 inline constexpr int kExitFatal = 2;
 inline constexpr int kExitUsage = 7;
+inline constexpr int kExitCancelled = 255;
 
 struct OptionSpec {
   std::string name;  // "--name"
@@ -24,7 +25,8 @@ struct OptionSpec {
 
 struct ParsedArgs {
   std::vector<std::string> positional;
-  std::map<std::string, std::string> options;  // name -> value ("" for flags)
+  std::map<std::string, std::string> options;  // name -> value ("" for flags), the last given
+  std::map<std::string, std::vector<std::string>> values;  // every value of a repeated option
   bool help = false;
   bool Has(const std::string& name) const { return options.count(name) != 0; }
 };

@@ -1,3 +1,4 @@
+#include "cli/AddCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ExtractCommand.h"
 #include "cli/ListCommand.h"
@@ -7,7 +8,7 @@ namespace vk::cli {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> kCommands = {ListCommand(), ExtractCommand(), TestCommand(),
-                                                 TypeCommand()};
+                                                 AddCommand(),  DeleteCommand(),  TypeCommand()};
   return kCommands;
 }
 

@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -12,19 +10,12 @@
 
 #include "cli/EngineReport.h"
 #include "cli/Password.h"
+#include "cli/TerminalProgress.h"
 #include "engine/base/Messages.h"
 #include "engine/zip/UnZip.h"
 
 namespace vk::cli {
 namespace {
-
-constexpr int kExitCancelled = 255;
-
-std::atomic<bool> g_interrupted{false};
-
-// Ctrl+C only raises a flag; the next progress report turns it into the engine's cancel,
-// so the operation ends cleanly and removes nothing it should keep.
-void OnInterrupt(int) { g_interrupted = true; }
 
 enum class Overwrite { Ask, Always, Never, Newer, Rename };
 enum class TOverwriteAnswer { Replace, Keep, Rename };
@@ -162,17 +153,10 @@ int Run(const ParsedArgs& args, std::ostream& out, std::ostream& err, bool testO
     if (!pass && failures.count(file)) out << ": " << qel::MessageText(failures[file]);
     out << "\n";
   };
-  const bool showProgress = isatty(STDERR_FILENO);
-  reader.OnProgress = [&](qel::TZipCommon& sender, uint8_t, uint8_t byArchive) {
-    if (g_interrupted && !sender.Cancel()) sender.SetCancel(true);
-    if (showProgress) std::cerr << "\r" << int(byArchive) << "% " << std::flush;
-  };
-
-  g_interrupted = false;
-  auto previous = std::signal(SIGINT, OnInterrupt);
-  testOnly ? reader.Test() : reader.Extract();
-  std::signal(SIGINT, previous);
-  if (showProgress) std::cerr << "\r     \r";
+  {
+    TerminalProgress progress(reader);
+    testOnly ? reader.Test() : reader.Extract();
+  }
 
   if (testOnly) out << tested << " entries tested, " << failed << " failed\n";
   if (reader.Cancel()) return kExitCancelled;

@@ -100,6 +100,12 @@ void TZipCommon::SetArchiveFile(const WideString& name) {
   FArchiveDate = created >= 0 ? UnixToDosDateTime(created) : kDosDateFallback;
 }
 
+void TZipCommon::SetArchiveName(const WideString& name) {
+  ResetDetection();
+  FArchiveFile = name;
+  FCancel.store(0);
+}
+
 void TZipCommon::SetArcType(TArcType type) {
   if (FArchiveFile.empty()) {
     FArcType = type;

@@ -167,6 +167,9 @@ class TZipCommon {
   // Sets the type without detecting again: for what an operation learns about the archive
   // (a ZIP on a floppy is a spanned set's last disk).
   void ForceArcType(TArcType type) { FArcType = type; }
+  // Writers name their archive without detecting it (it may not exist yet): the detection
+  // results and the cancel flag are cleared.
+  void SetArchiveName(const WideString& name);
 
   // A reader whose volume request was cancelled returns to where its set ended.
   virtual void RestoreSavedEndPosition() {}

@@ -1,0 +1,175 @@
+#include "cli/AddCommand.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <ostream>
+
+#include "cli/EngineReport.h"
+#include "cli/TerminalProgress.h"
+#include "engine/base/Messages.h"
+#include "engine/zip/ZipWriter.h"
+
+namespace vk::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+template <typename T>
+std::optional<T> Choice(const ParsedArgs& args, const std::string& option,
+                        const std::map<std::string, T>& choices, T fallback, std::ostream& err) {
+  if (!args.Has(option)) return fallback;
+  auto it = choices.find(args.options.at(option));
+  if (it != choices.end()) return it->second;
+  err << "vorelkit-cli: " << option << " takes";
+  for (const auto& [name, value] : choices) err << " " << name;
+  err << "\n";
+  return std::nullopt;
+}
+
+// Runs the writer's operation and turns its outcome into an exit status.
+int RunWriter(qel::TZip& zip, EngineReport& report) {
+  {
+    TerminalProgress progress(zip);
+    zip.Compress();
+  }
+  if (zip.Cancel()) return kExitCancelled;
+  return report.Errors() > 0 ? kExitWarning : kExitOk;
+}
+
+int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+  if (args.positional.size() < 2) {
+    err << "vorelkit-cli add: name an archive and what to add (see 'vorelkit-cli add --help')\n";
+    return kExitUsage;
+  }
+  using enum qel::TDeflateType;
+  const auto level = Choice<qel::TDeflateType>(
+      args, "--level",
+      {{"store", dtDeflateS}, {"fast", dtDeflateF}, {"normal", dtDeflateN}, {"max", dtDeflateX}},
+      dtDeflateN, err);
+  using enum qel::TEncryptionMethod;
+  const auto encryption = Choice<qel::TEncryptionMethod>(args, "--encryption",
+                                                         {{"zipcrypto", emZip_V2},
+                                                          {"aes128", emAes2_128},
+                                                          {"aes192", emAes2_192},
+                                                          {"aes256", emAes2_256}},
+                                                         emAes2_256, err);
+  using enum qel::TStoredDirNames;
+  const auto paths = Choice<qel::TStoredDirNames>(args, "--paths",
+                                                  {{"relative", sdExplorer_UserDefineDefaultDir},
+                                                   {"none", sdNone},
+                                                   {"absolute", sdAbsoluteNoRoot}},
+                                                  sdExplorer_UserDefineDefaultDir, err);
+  if (!level || !encryption || !paths) return kExitUsage;
+  if (args.Has("--update") + args.Has("--freshen") + args.Has("--move") > 1) {
+    err << "vorelkit-cli: --update, --freshen and --move exclude each other\n";
+    return kExitUsage;
+  }
+
+  qel::TZip zip;
+  EngineReport report(err);
+  report.Attach(zip);
+  zip.SetArchiveFile(args.positional[0]);
+  zip.RecurseDirs = args.Has("-r");
+  if (args.values.count("-x")) zip.ExcludeSpec = args.values.at("-x");
+  zip.DeflateType = *level;
+  zip.SetCompressMethod(*level == dtDeflateS ? qel::TCompressMethod::cmStore
+                                             : qel::TCompressMethod::cmDeflate);
+  if (args.Has("-p")) {
+    zip.SetPassword(args.options.at("-p"));
+    zip.EncryptionMethod = *encryption;
+  }
+  // Names are stored relative to the current folder, as given on the command line.
+  zip.StoredDirNames = *paths;
+  zip.DefaultDir = fs::current_path().string();
+  zip.StoreEmptySubDirs = zip.RecurseDirs;
+  if (args.Has("--comment")) {
+    zip.ArchiveComment = args.options.at("--comment");
+    zip.ArchiveCommentChanged = true;
+  }
+  zip.Switch = args.Has("--freshen") ? qel::TSwitch::swRefresh
+               : args.Has("--move")  ? qel::TSwitch::swMove
+                                     : qel::TSwitch::swAdd;
+  const bool onlyNewer = args.Has("--update");
+  zip.OnReplaceFile = [onlyNewer](qel::TZipCommon&, const std::string&, const std::string&,
+                                  qel::TDateTime date, qel::TDateTime newDate, int64_t, int64_t,
+                                  int, int,
+                                  bool& replace) { replace = !onlyNewer || newDate > date; };
+  for (auto it = args.positional.begin() + 1; it != args.positional.end(); ++it) {
+    std::error_code ec;
+    const fs::path path = fs::absolute(*it, ec).lexically_normal();
+    struct stat st {};
+    // A folder stands for its contents; anything else is a file name or a mask.
+    const bool folder = ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    zip.FileSpec.push_back(folder ? (path / "*").string() : path.string());
+  }
+  int stored = 0;
+  zip.OnEnd = [&](qel::TZipCommon&, const std::string&, bool) { ++stored; };
+  const int status = RunWriter(zip, report);
+  out << stored << (stored == 1 ? " file" : " files") << " stored\n";
+  return status;
+}
+
+int RunDelete(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+  if (args.positional.size() < 2) {
+    err << "vorelkit-cli delete: name an archive and the entries to delete\n";
+    return kExitUsage;
+  }
+  qel::TZip zip;
+  EngineReport report(err);
+  report.Attach(zip);
+  zip.SetArchiveFile(args.positional[0]);
+  zip.Switch = qel::TSwitch::swDelete;
+  zip.FileSpec.assign(args.positional.begin() + 1, args.positional.end());
+  int deleted = 0;
+  zip.OnDeleteFile = [&](qel::TZipCommon&, const std::string& name, int, int) {
+    out << "deleted " << name << "\n";
+    ++deleted;
+  };
+  const int status = RunWriter(zip, report);
+  return status == kExitOk && deleted == 0 ? kExitWarning : status;
+}
+
+}  // namespace
+
+Command AddCommand() {
+  return {"add",
+          "add files to an archive, creating it when missing",
+          "vorelkit-cli add ARCHIVE [-r] [-x MASK]... [--level store|fast|normal|max] "
+          "[-p PASSWORD [--encryption zipcrypto|aes128|aes192|aes256]] "
+          "[--update|--freshen|--move] [--paths relative|none|absolute] [--comment TEXT] PATH...",
+          "Stores the files named (a folder stands for the files in it, and with -r for\n"
+          "everything below it) in the ZIP archive ARCHIVE. Names are stored relative to\n"
+          "the current folder. An entry of the same name is replaced; with --update only\n"
+          "by a newer file; --freshen only replaces entries and adds nothing; --move\n"
+          "deletes the files once the archive holds them.\n\n"
+          "Exit status: 0 when everything was stored, 1 when a file could not be stored or\n"
+          "there was nothing to do, 2 when the archive cannot be used, 7 for a usage\n"
+          "error, 255 when cancelled (Ctrl+C). The archive is replaced only when the whole\n"
+          "operation succeeded.",
+          {{"-r", false, "recurse into folders"},
+           {"-x", true, "leave out files matching this mask (may be repeated)"},
+           {"--level", true, "store, fast, normal or max (default: normal)"},
+           {"-p", true, "encrypt with this password"},
+           {"--encryption", true, "zipcrypto, aes128, aes192 or aes256 (default: aes256)"},
+           {"--update", false, "replace entries only by newer files"},
+           {"--freshen", false, "only replace entries that have a newer file"},
+           {"--move", false, "delete the files once stored"},
+           {"--paths", true, "relative, none or absolute (default: relative)"},
+           {"--comment", true, "the archive comment"}},
+          RunAdd};
+}
+
+Command DeleteCommand() {
+  return {"delete",
+          "delete entries from an archive",
+          "vorelkit-cli delete ARCHIVE MASK...",
+          "Removes the entries matching the masks from ARCHIVE.\n\n"
+          "Exit status: 0 when entries were deleted, 1 when none matched, 2 when the\n"
+          "archive cannot be used, 7 for a usage error, 255 when cancelled.",
+          {},
+          RunDelete};
+}
+
+}  // namespace vk::cli

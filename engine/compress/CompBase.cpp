@@ -1,0 +1,384 @@
+#include "engine/compress/CompBase.h"
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/base/DateTime.h"
+#include "engine/base/FileSystem.h"
+#include "engine/base/Messages.h"
+#include "engine/filters/Masks.h"
+#include "engine/scan/ExcludeSpec.h"
+#include "engine/scan/FileScan.h"
+#include "engine/streams/FileStream32.h"
+#include "engine/streams/TempStreams.h"
+
+namespace qel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Attributes that tell two files apart: the archive bit means nothing on Linux.
+constexpr uint32_t kComparedAttr = 0x17;
+
+WideString FileFolder(const WideString& path) {
+  const size_t cut = path.rfind('/');
+  return cut == WideString::npos ? WideString() : path.substr(0, cut + 1);
+}
+
+WideString FilePart(WideString name) {
+  if (!name.empty() && name.back() == '/') name.pop_back();
+  const size_t cut = name.rfind('/');
+  return cut == WideString::npos ? name : name.substr(cut + 1);
+}
+
+bool SameDevice(const WideString& a, const WideString& b) {
+  struct stat sa {
+  }, sb{};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+}  // namespace
+
+int TCompBase::Compress() {
+  FStored = 0;
+  if (ArchiveFile().empty()) {
+    DoError("", "ArchiveFile Property", msg::InvalidFileName, "");
+    return 0;
+  }
+  if (!PrepareArchiveFolder()) return 0;
+  if (Switch == TSwitch::swRead) {
+    ReadOnly();
+    return 0;
+  }
+  struct stat st {};
+  const bool exists = ::stat(ArchiveFile().c_str(), &st) == 0;
+  if (!exists && (Switch == TSwitch::swRefresh || Switch == TSwitch::swDelete)) {
+    DoError(ArchiveFile(), "", msg::NothingToUpdate, "");
+    return 0;
+  }
+  if (exists && !ArchiveWritable()) return 0;
+  RunOperation([this] { Run(); });
+  return Cancel() ? 0 : FStored;
+}
+
+bool TCompBase::PrepareArchiveFolder() {
+  const WideString folder = FileFolder(ArchiveFile());
+  std::error_code ec;
+  if (folder.empty() || fs::is_directory(folder, ec)) return true;
+  if (OnCreateDirectory) OnCreateDirectory(*this, folder, true);
+  if (fs::create_directories(folder, ec) || fs::is_directory(folder, ec)) return true;
+  DoError(folder, "ArchiveFile Property", msg::ErrorCreatingDir, "");
+  return false;
+}
+
+bool TCompBase::ArchiveWritable() {
+  if (::access(ArchiveFile().c_str(), W_OK) == 0) return true;
+  if (!OnNonWriteableArchive) {
+    DoError(ArchiveFile(), "OnNonWriteableArchive", msg::RequiredEventNotAssigned, "");
+    return false;
+  }
+  bool writeToFile = false;
+  OnNonWriteableArchive(*this, ArchiveFile(), writeToFile);
+  if (!writeToFile) return false;
+  // The archive is replaced by rename, which needs only the folder writable; the new one
+  // takes over the old one's mode, so the owner's write bit is given back here.
+  struct stat st {};
+  return ::stat(ArchiveFile().c_str(), &st) == 0 &&
+         ::chmod(ArchiveFile().c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+void TCompBase::Run() {
+  TCompList list;
+  FDetectedType = atNA;
+  FNewestTime = 0;
+  std::unique_ptr<TFileStream32> archive;
+  if (ArchiveExistsNow()) {
+    archive = TFileStream32::Open(ArchiveFile(), fmOpenRead);
+    if (!archive) ReportAndRaise(ArchiveFile(), msg::ErrorOpeningFile, "", "");
+    FDetectedType = GetArcType(*archive);
+    if (!ReadDirectory(*archive, list)) return;
+  }
+  std::unique_ptr<TTempFileStream> temp = TTempFileStream::Create(TempDir());
+  if (!temp) ReportAndRaise(TempDir(), msg::ErrorCreatingFile, "", "");
+  FTempFile = temp->FileName();
+  const bool selected = Switch == TSwitch::swDelete ? MarkDeleted(list) : Gather(list);
+  if (Cancel()) return;
+  if (!selected) {
+    DoError("", "", msg::NothingToDo, "");
+    return;
+  }
+  WriteEntries(archive.get(), *temp, list);
+  if (Cancel()) return;
+  const bool changed = FStored > 0 || std::any_of(list.begin(), list.end(), [](const auto& e) {
+                         return !e.Header.empty() && e.State != TEntryState::esKeep;
+                       });
+  if (!changed) {
+    DoError("", "", msg::NothingToDo, "");
+    return;
+  }
+  WriteDirectory(*temp, list);
+  archive.reset();
+  if (!Commit(*temp)) return;
+  if (Switch == TSwitch::swMove) DeleteMoved(list);
+}
+
+bool TCompBase::ArchiveExistsNow() const {
+  struct stat st {};
+  return ::stat(ArchiveFile().c_str(), &st) == 0;
+}
+
+WideString TCompBase::StoredNameOf(const WideString& path) const {
+  return StoredName(path, FBase, StoredDirNames);
+}
+
+bool TCompBase::Gather(TCompList& list) {
+  TqelFileScan scan;
+  for (WideString line : FileSpec) {
+    std::replace(line.begin(), line.end(), '\\', '/');
+    scan.FileSpec.push_back(line);
+  }
+  scan.Attributes = Attributes;
+  scan.AttributesEx = AttributesEx;
+  scan.RecurseDirs = RecurseDirs;
+  scan.IncludeHiddenDirs = IncludeHiddenDirs;
+  scan.IncludeEmptyDirs = StoreEmptySubDirs;
+  scan.ExcludedFiles = {ArchiveFile(), FTempFile};
+  scan.Cancelled = [this] { return Cancel(); };
+  scan.OnError = [this](TqelFileScan&, const WideString& name, int code) {
+    DoError(name, "", code, "");
+  };
+  scan.OnRecurseDir = [this](TqelFileScan&, const WideString& dir) {
+    if (OnRecurseDir) OnRecurseDir(*this, dir);
+  };
+  scan.OnScanFile = [this](TqelFileScan&, const WideString& name, int count, int64_t size) {
+    if (OnFileScanStatus) OnFileScanStatus(*this, name, count, size);
+  };
+
+  // The base folder of relative names: the shallowest line's folder for the whole list, or
+  // each group's own as the scanner moves to it (noted by the index of its first file).
+  FBase = TStoredNameBase();
+  const bool relative = StoredDirNames == TStoredDirNames::sdRelative ||
+                        StoredDirNames == TStoredDirNames::sdRelativeStoreStart;
+  const bool explorer = StoredDirNames == TStoredDirNames::sdExplorer_Auto ||
+                        StoredDirNames == TStoredDirNames::sdExplorer_UserDefineDefaultDir;
+  WideString shallowest;
+  long depth = -1;
+  for (const WideString& line : scan.FileSpec) {
+    const long d = long(std::count(line.begin(), line.end(), '/'));
+    if (depth < 0 || d <= depth) {
+      depth = d;
+      shallowest = SpecFolder(line);
+    }
+  }
+  if (explorer) {
+    FBase.Fallback = shallowest;
+    if (StoredDirNames == TStoredDirNames::sdExplorer_Auto) {
+      DefaultDir = CommonSpecFolder(scan.FileSpec);
+    } else if (DefaultDir.empty()) {
+      DoError("", "DefaultDir", msg::RequiredPropertyNotAssigned, "");
+      return false;
+    }
+    FBase.DefaultDir = DefaultDir;
+  }
+  const bool byList = RelativeDir == TRelativeDir::byList && relative;
+  if (byList) scan.RootDir = FBase.Folder = shallowest;
+  std::vector<std::pair<size_t, WideString>> groups;
+  scan.OnRootDirChange = [&groups](TqelFileScan& s, const WideString& dir) {
+    groups.emplace_back(s.Files().size(), dir);
+  };
+  scan.Scan();
+  if (Cancel()) return false;
+  FArchiveTotal = scan.FilesSize();
+  ArchiveBytesLeft = FArchiveTotal;
+
+  const size_t existing = list.size();
+  bool selected = false;
+  size_t group = 0;
+  for (size_t i = 0; i < scan.Files().size(); ++i) {
+    const TFileObject& f = scan.Files()[i];
+    while (!byList && group < groups.size() && groups[group].first <= i)
+      FBase.Folder = groups[group++].second;
+    if (ExcludedBySpec(f.FileName, f.IsFolder, ExcludeSpec, RecurseDirs)) {
+      if (OnExcludeFile) OnExcludeFile(*this, f.FileName);
+      continue;
+    }
+    selected |= Evaluate(f, list, existing);
+  }
+  return selected;
+}
+
+bool TCompBase::Evaluate(const TFileObject& f, TCompList& list, size_t existing) {
+  TCompEntry file;
+  file.SourcePath = f.IsFolder ? WithTrailingSlash(f.FileName) : f.FileName;
+  file.StoredName = StoredNameOf(file.SourcePath);
+  file.Size = f.IsFolder ? 0 : f.Size;
+  file.Time = f.Time;
+  file.Attr = f.Attr;
+  file.IsFolder = f.IsFolder;
+  if (file.StoredName.empty() || file.StoredName == "/") return false;
+  FNewestTime = std::max(FNewestTime, f.Time);
+
+  const bool byFilePart = StoredDirNames == TStoredDirNames::sdNone;
+  const auto same = [&](const TCompEntry& e) {
+    return byFilePart ? FilePart(e.StoredName) == FilePart(file.StoredName)
+                      : e.StoredName == file.StoredName;
+  };
+  const auto found = std::find_if(list.begin(), list.end(), same);
+  const bool add = Switch == TSwitch::swAdd || Switch == TSwitch::swMove;
+  if (found == list.end()) {
+    if (!add) return false;
+    list.push_back(std::move(file));
+    return true;
+  }
+  // A second file under a name already taken in this run.
+  if (size_t(found - list.begin()) >= existing) return false;
+  TCompEntry& old = *found;
+  const bool newer = UnixToDosDateTime(file.Time) > UnixToDosDateTime(old.Time);
+  const bool identical = old.Size == file.Size &&
+                         UnixToDosDateTime(old.Time) == UnixToDosDateTime(file.Time) &&
+                         (old.Attr & kComparedAttr) == (file.Attr & kComparedAttr);
+  if (identical || (Switch == TSwitch::swRefresh && !newer)) return false;
+  if (Switch == TSwitch::swRefresh || AskReplace(old, file)) {
+    // The old entry stays in the list behind the file, copied again if the file fails.
+    file.Header = std::move(old.Header);
+    file.Offset = old.Offset;
+    file.Replaces = true;
+    old = std::move(file);
+    return true;
+  }
+  if (!OnRenameDupeFile) return false;
+  WideString proposal = file.StoredName;
+  for (;;) {
+    bool rename = true;
+    OnRenameDupeFile(*this, file.StoredName, proposal, rename);
+    if (!rename || proposal.empty() || proposal == file.StoredName) return false;
+    const bool taken = std::any_of(list.begin(), list.end(),
+                                   [&](const TCompEntry& e) { return e.StoredName == proposal; });
+    if (!taken) break;
+  }
+  file.StoredName = proposal;
+  list.push_back(std::move(file));
+  return true;
+}
+
+bool TCompBase::AskReplace(const TCompEntry& old, const TCompEntry& file) {
+  if (!OnReplaceFile) {
+    DoError(file.StoredName, "OnReplaceFile", msg::RequiredEventNotAssigned, "");
+    return false;
+  }
+  bool replace = false;
+  Timer.Pause();
+  OnReplaceFile(*this, old.StoredName, file.SourcePath, UnixToDateTime(old.Time),
+                UnixToDateTime(file.Time), old.Size, file.Size, int(old.Attr), int(file.Attr),
+                replace);
+  Timer.Resume();
+  return replace;
+}
+
+bool TCompBase::MarkDeleted(TCompList& list) {
+  int dropped = 0;
+  for (TCompEntry& e : list) {
+    if (!MatchesSpec(e.StoredName, FileSpec, ExcludeSpec, RecurseDirs, [this](const auto& n) {
+          if (OnExcludeFile) OnExcludeFile(*this, n);
+        }))
+      continue;
+    e.State = TEntryState::esDrop;
+    ++dropped;
+  }
+  int count = 0;
+  for (const TCompEntry& e : list)
+    if (e.State == TEntryState::esDrop && OnDeleteFile)
+      OnDeleteFile(*this, e.StoredName, ++count, dropped);
+  return dropped > 0;
+}
+
+bool TCompBase::Commit(TTempFileStream& temp) {
+  const WideString tempName = temp.FileName();
+  if (OnTmpFileMoveBegin) {
+    bool cancel = false;
+    OnTmpFileMoveBegin(*this, ArchiveFile(), tempName, cancel);
+    if (cancel) return false;
+  }
+  const int64_t size = temp.Size();
+  // Across file systems the new archive is copied beside the old one first: the room for it
+  // is looked for before anything is written.
+  const WideString folder = FileFolder(ArchiveFile()).empty() ? "." : FileFolder(ArchiveFile());
+  struct statvfs vfs {};
+  if (!SameDevice(tempName, folder) && ::statvfs(folder.c_str(), &vfs) == 0 &&
+      int64_t(vfs.f_bavail) * int64_t(vfs.f_frsize) < size) {
+    DoError(ArchiveFile(), "", msg::NotEnoughDiskSpace, "");
+    return false;
+  }
+  temp.OnCopyProgress = [this](int64_t done, int64_t total) {
+    if (OnTmpFileProgress && total > 0)
+      OnTmpFileProgress(*this, uint8_t(done * 100 / total), uint8_t(done * 100 / total));
+  };
+  if (!temp.Commit(ArchiveFile())) {
+    DoError(ArchiveFile(), "", temp.CommitError() == ENOSPC ? msg::DiskFull : msg::ErrorWritingFile,
+            "");
+    return false;
+  }
+  if (size > 65536 && OnTmpFileMoveEnd) OnTmpFileMoveEnd(*this);
+  return true;
+}
+
+void TCompBase::DeleteMoved(const TCompList& list) {
+  std::vector<const TCompEntry*> moved;
+  for (const TCompEntry& e : list)
+    if (e.State == TEntryState::esCompress && !e.SourcePath.empty()) moved.push_back(&e);
+  if (VerifyBeforeDelete) {
+    // What the new archive's directory holds, read back from the file.
+    TCompList written;
+    std::unique_ptr<TFileStream32> archive = TFileStream32::Open(ArchiveFile(), fmOpenRead);
+    if (!archive) return;
+    FDetectedType = GetArcType(*archive);
+    if (!ReadDirectory(*archive, written)) return;
+    std::erase_if(moved, [&](const TCompEntry* e) {
+      return std::none_of(written.begin(), written.end(),
+                          [&](const TCompEntry& w) { return w.StoredName == e->StoredName; });
+    });
+  }
+  int count = 0;
+  std::set<WideString, std::greater<>> folders;  // deepest first
+  for (const TCompEntry* e : moved) {
+    if (e->IsFolder) {
+      folders.insert(e->SourcePath);
+      continue;
+    }
+    const bool trashed =
+        DeleteOptions == TDeleteOptions::doAllowUndo && MoveToTrash && MoveToTrash(e->SourcePath);
+    if (!trashed && ::unlink(e->SourcePath.c_str()) != 0) {
+      DoError(e->SourcePath, "", msg::ErrorDeletingFiles, "");
+      continue;
+    }
+    if (OnDeleteFile) OnDeleteFile(*this, e->SourcePath, ++count, int(moved.size()));
+    folders.insert(FileFolder(e->SourcePath));
+  }
+  // Only folders the move emptied go, never their contents: rmdir refuses the others.
+  for (const WideString& folder : folders) ::rmdir(folder.c_str());
+}
+
+void TCompBase::ReadOnly() {
+  if (!OnRead) {
+    DoError(ArchiveFile(), "OnRead", msg::RequiredEventNotAssigned, "");
+    return;
+  }
+  std::unique_ptr<TFileStream32> archive = TFileStream32::Open(ArchiveFile(), fmOpenRead);
+  if (!archive) {
+    DoError(ArchiveFile(), "", msg::ErrorOpeningFile, "");
+    return;
+  }
+  RunOperation([&] {
+    FDetectedType = GetArcType(*archive);
+    TCompList list;
+    if (!ReadDirectory(*archive, list)) return;
+    int count = 0;
+    for (const TCompEntry& e : list) OnRead(*this, e.Offset, ++count);
+  });
+}
+
+}  // namespace qel

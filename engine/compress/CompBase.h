@@ -1,0 +1,67 @@
+// TCompBase: the operation every archive writer runs. Compress reads the existing archive's
+// directory into the per-file list (the format's part), gathers and weighs the files named
+// by FileSpec against it, has the format write kept and new entries into a temporary
+// archive, then commits that archive over the old one and, for a move, deletes the sources.
+// The archive file is not touched before the commit; a failure or a cancel leaves it as it
+// was.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/compress/CompEntry.h"
+#include "engine/compress/CompressClass.h"
+#include "engine/compress/StoredNames.h"
+
+namespace qel {
+
+struct TFileObject;
+class TTempFileStream;
+
+class TCompBase : public TCompressClass {
+ public:
+  using TCompressClass::TCompressClass;
+
+  // Runs the operation Switch selects; answers the files added or replaced (0 when
+  // cancelled or when nothing was done).
+  int Compress();
+
+ protected:
+  // --- The format's part. ---
+  // Reads the existing archive's entries into `list` (state esKeep); false, reported,
+  // when the archive cannot be read.
+  virtual bool ReadDirectory(TStream64& archive, TCompList& list) = 0;
+  // Writes the entries of `list` in order to `out`: kept ones copied from `archive`, the
+  // others compressed. Entries whose file could not be stored are marked esDrop.
+  virtual void WriteEntries(TStream64* archive, TStream64& out, TCompList& list) = 0;
+  // The directory and end records after the entries; an archive of no entries too.
+  virtual void WriteDirectory(TStream64& out, const TCompList& list) = 0;
+
+  // The stored name of a file found while gathering.
+  WideString StoredNameOf(const WideString& path) const;
+
+  int FStored = 0;                // files added or replaced
+  int64_t FArchiveTotal = 0;      // bytes of the files to store, behind the archive percentage
+  int64_t FNewestTime = 0;        // the newest file's time, for daMaxFileDate
+  TArcType FDetectedType = atNA;  // what the existing archive was found to be
+
+ private:
+  bool PrepareArchiveFolder();
+  bool ArchiveWritable();
+  bool ArchiveExistsNow() const;
+  void Run();
+  // Scans FileSpec and weighs each file against the list; true when something is to do.
+  bool Gather(TCompList& list);
+  bool Evaluate(const TFileObject& file, TCompList& list, size_t existing);
+  bool AskReplace(const TCompEntry& old, const TCompEntry& file);
+  bool MarkDeleted(TCompList& list);
+  bool Commit(TTempFileStream& temp);
+  void DeleteMoved(const TCompList& list);
+  void ReadOnly();
+
+  TStoredNameBase FBase;
+  WideString FTempFile;  // the temporary archive, never gathered
+};
+
+}  // namespace qel

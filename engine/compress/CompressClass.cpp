@@ -1,0 +1,75 @@
+#include "engine/compress/CompressClass.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "engine/base/Messages.h"
+#include "engine/streams/Stream.h"
+
+namespace qel {
+namespace {
+
+namespace fs = std::filesystem;
+
+WideString Lower(WideString s) {
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return char(std::tolower(c)); });
+  return s;
+}
+
+// The extension of the file part, dot included; "" when there is none.
+WideString ExtensionOf(const WideString& name) {
+  const size_t slash = name.rfind('/');
+  const size_t dot = name.rfind('.');
+  if (dot == WideString::npos || (slash != WideString::npos && dot < slash)) return {};
+  return name.substr(dot);
+}
+
+}  // namespace
+
+TCompressClass::TCompressClass(WideString builtInExt)
+    : FBuiltInExt(std::move(builtInExt)), FDefaultExt(FBuiltInExt) {}
+
+void TCompressClass::SetArchiveFile(const WideString& name) {
+  WideString file = name;
+  if (!file.empty() && file.back() != '/' && ExtensionOf(file).empty()) file += FDefaultExt;
+  SetArchiveName(file);
+  struct stat st {};
+  FArchiveExisted = !file.empty() && ::stat(file.c_str(), &st) == 0;
+}
+
+void TCompressClass::SetDefaultExt(const WideString& ext) {
+  const WideString old = FDefaultExt;
+  if (ext.empty() || ext == ".") {
+    FDefaultExt = FBuiltInExt;
+  } else {
+    WideString e = ext.front() == '.' ? ext : "." + ext;
+    FDefaultExt = Lower(e.substr(0, 4));
+  }
+  const WideString& file = ArchiveFile();
+  if (file.empty()) return;
+  const WideString current = ExtensionOf(file);
+  if (current.empty())
+    SetArchiveName(file + FDefaultExt);
+  else if (Lower(current) == Lower(old))
+    SetArchiveName(file.substr(0, file.size() - current.size()) + FDefaultExt);
+}
+
+bool TCompressClass::SetCompressMethod(TCompressMethod method) {
+  if (!AcceptsMethod(method)) return false;
+  FCompressMethod = method;
+  return true;
+}
+
+int64_t TCompressClass::ReadSource(TStream64& source, uint8_t* buffer, int64_t size) {
+  const int64_t got = source.Read(buffer, size);
+  if (got < 0) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+  FileBytesLeft -= got;
+  ArchiveBytesLeft -= got;
+  return got;
+}
+
+}  // namespace qel

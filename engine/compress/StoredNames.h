@@ -1,0 +1,29 @@
+// The name a file gets in an archive, by the writer's TStoredDirNames mode. Paths are
+// "/"-separated Linux paths; there are no drives, so the modes that drop a drive differ
+// from the absolute one only by the leading "/".
+#pragma once
+
+#include <string>
+
+#include "engine/base/Types.h"
+
+namespace qel {
+
+struct TStoredNameBase {
+  WideString Folder;      // the base folder of the FileSpec group being gathered
+  WideString DefaultDir;  // the explorer modes' folder
+  WideString Fallback;    // the explorer modes' fallback prefix (shallowest FileSpec folder)
+};
+
+// `path` is the file's full path. Prefix tests compare exactly: Linux names are
+// case-sensitive. A folder entry's name ends with "/".
+WideString StoredName(const WideString& path, const TStoredNameBase& base, TStoredDirNames mode);
+
+// The folder part of a FileSpec line ("" when it has none), with its trailing "/".
+WideString SpecFolder(const WideString& spec);
+
+// The explorer modes' automatic folder: the longest common leading folder of the lines'
+// folder parts, ending with "/" ("" when they share none).
+WideString CommonSpecFolder(const TStrings& fileSpec);
+
+}  // namespace qel

@@ -1,0 +1,286 @@
+// Compressing one file into a ZIP archive: a placeholder local header, the cipher's header,
+// the data (deflated, or stored when Deflate would enlarge it), the authentication code, and
+// the local header completed in place.
+#include <algorithm>
+#include <memory>
+
+#include "codecs/deflate/CompressStream.h"
+#include "engine/base/Crc.h"
+#include "engine/base/Messages.h"
+#include "engine/streams/FileStream32.h"
+#include "engine/streams/StoreStream.h"
+#include "engine/zip/EncryptionMethod.h"
+#include "engine/zip/ExtraFields.h"
+#include "engine/zip/HeaderCrypt.h"
+#include "engine/zip/NameCodec.h"
+#include "engine/zip/ZipAes.h"
+#include "engine/zip/ZipCrypto.h"
+#include "engine/zip/ZipWriter.h"
+
+namespace qel {
+
+using namespace zip;
+
+namespace {
+
+constexpr int64_t kReadBlock = 1 << 17;
+constexpr uint16_t kMethodStore = 0;
+constexpr uint16_t kMethodDeflate = 8;
+constexpr uint16_t kMethodAes = 99;
+
+// The Deflate option bits 1-2 of the general-purpose flags: normal 00, maximum 01, fast 10.
+uint16_t DeflateFlags(TDeflateType type) {
+  if (type == TDeflateType::dtDeflateX) return 0x0002;
+  if (type == TDeflateType::dtDeflateF) return 0x0004;
+  return 0;
+}
+
+// The AES key strength (1-3) the method asks for; 0 for none.
+uint8_t AesStrength(TEncryptionMethod m) {
+  using enum TEncryptionMethod;
+  switch (m) {
+    case emAes1_128:
+    case emAes2_128:
+      return 1;
+    case emAes1_192:
+    case emAes2_192:
+      return 2;
+    case emAes1_256:
+    case emAes2_256:
+      return 3;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+// The cipher of one entry and how to start it again when the data is written a second time.
+struct TZipBase::TEntryCipher {
+  std::optional<TZipCryptoKeys> CryptoKeys;  // ZipCrypto: the state after its header
+  uint8_t AesStrength = 0;
+  std::unique_ptr<IDataCipher> Cipher;
+  std::unique_ptr<TZipAesEncipher> Aes;
+
+  bool Enciphered() const { return CryptoKeys || AesStrength; }
+  uint64_t Overhead() const {
+    if (CryptoKeys) return kZipCryptoHeaderSize;
+    return AesStrength ? AesSaltSize(AesStrength) + kAesVerifierSize + kAesAuthCodeSize : 0;
+  }
+};
+
+bool TZipBase::ChooseName(TCompEntry& e, const TCompList& list) {
+  if (!OnRenameFile) return true;
+  for (int asked = 0; asked < 16; ++asked) {
+    WideString proposal;
+    OnRenameFile(*this, e.StoredName, proposal);
+    if (proposal.empty() || proposal == e.StoredName) return true;
+    const bool taken = std::any_of(list.begin(), list.end(), [&](const TCompEntry& other) {
+      return &other != &e && other.StoredName == proposal;
+    });
+    if (!taken) {
+      e.StoredName = proposal;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list) {
+  FileName = e.StoredName;
+  if (OnBegin) {
+    bool extract = true;
+    Timer.Pause();
+    OnBegin(*this, FileName, index, extract);
+    Timer.Resume();
+    if (!extract) return false;
+  }
+  std::unique_ptr<TFileStream32> source;
+  if (!e.IsFolder) {
+    source = TFileStream32::Open(e.SourcePath, fmOpenRead);
+    if (!source) {
+      DoError(e.SourcePath, "", msg::ErrorOpeningFile, "");
+      return false;
+    }
+  }
+  const int64_t size = source ? source->Size() : 0;
+  FileBytesLeft = size;
+
+  // The method: folders and empty files are stored, never enciphered.
+  uint16_t method = kMethodStore;
+  uint16_t flags = 0;
+  if (size > 0 && CompressMethod() != TCompressMethod::cmStore &&
+      DeflateType != TDeflateType::dtDeflateS) {
+    if (CompressMethod() != TCompressMethod::cmDeflate) {
+      DoError(e.SourcePath, "", msg::UnsupportedMethod, "");
+      return false;
+    }
+    method = kMethodDeflate;
+    flags |= DeflateFlags(DeflateType);
+  }
+  TEntryCipher cipher;
+  if (size > 0 && !Password().empty()) {
+    if (EncryptionMethod == TEncryptionMethod::emZip_V2)
+      cipher.CryptoKeys.emplace(SeedDataKeys, Password());
+    else
+      cipher.AesStrength = AesStrength(EncryptionMethod);
+  }
+  if (cipher.Enciphered()) flags |= kFlagEncrypted;
+  if (!ChooseName(e, list)) return false;
+
+  const TEncodedName name = EncodeName(e.StoredName);
+  LocalHeader h;
+  h.Flags = flags;
+  h.Method = cipher.AesStrength ? kMethodAes : method;
+  h.DosDateTime = DosTimeOf(e);
+  const int64_t offset = out.Position();
+  // Decided before the data exists: room for the largest the entry can become.
+  const bool wide =
+      uint64_t(size) + cipher.Overhead() >= kZip64Marker || uint64_t(offset) >= kZip64Marker;
+  TAesExtra aes;
+  aes.Strength = cipher.AesStrength;
+  auto headerBytes = [&](uint64_t packed, uint64_t unpacked) {
+    std::vector<uint8_t> extra;
+    LocalHeader fixed = h;
+    if (wide) {
+      StoreLocalSizes(extra, fixed, packed, unpacked, true);
+    } else {
+      fixed.CompressedSize = uint32_t(packed);
+      fixed.UncompressedSize = uint32_t(unpacked);
+    }
+    if (cipher.AesStrength) AppendAesField(extra, aes);
+    fixed.NameLength = uint16_t(name.Bytes.size());
+    fixed.ExtraLength = uint16_t(extra.size());
+    if (EncryptHeaders) fixed.Signature = kSigLocal + kEncipheredDelta;
+    std::vector<uint8_t> bytes(kLocalHeaderSize);
+    Pack(fixed, bytes.data());
+    bytes.insert(bytes.end(), name.Bytes.begin(), name.Bytes.end());
+    if (EncryptHeaders) EncipherHeader(SeedHeaderKeys, bytes, RecordKind::Local);
+    bytes.insert(bytes.end(), extra.begin(), extra.end());
+    return bytes;
+  };
+  std::vector<uint8_t> placeholder = headerBytes(0, uint64_t(size));
+  WriteOut(out, placeholder.data(), placeholder.size());
+  const int64_t dataStart = out.Position();
+
+  // ZipCrypto's header carries the CRC, so the file is read once for it first.
+  uint32_t crc = 0;
+  if (cipher.CryptoKeys && source) {
+    std::vector<uint8_t> buffer(size_t(std::min<int64_t>(size, kReadBlock)));
+    while (int64_t n = source->Read(buffer.data(), int64_t(buffer.size()))) {
+      if (n < 0) ReportAndRaise(e.SourcePath, msg::ErrorReadingFile, "", "");
+      crc = Crc32(crc, buffer.data(), size_t(n));
+    }
+    std::optional<TZipCryptoHeader> head = MakeZipCryptoHeader(*cipher.CryptoKeys, crc);
+    if (!head) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+    WriteOut(out, head->data(), head->size());
+  }
+  // Starts (or starts again) the cipher for the data; AES writes a fresh salt each time.
+  auto startCipher = [&] {
+    if (cipher.CryptoKeys) {
+      cipher.Cipher = std::make_unique<TZipCryptoEncipher>(*cipher.CryptoKeys);
+    } else if (cipher.AesStrength) {
+      std::optional<TZipAesStart> start = StartZipAesEntry(Password(), cipher.AesStrength);
+      if (!start) {
+        DoError(e.SourcePath, "", msg::InvalidPassword, "");
+        return false;
+      }
+      WriteOut(out, start->Preamble.data(), start->Preamble.size());
+      cipher.Aes = std::make_unique<TZipAesEncipher>(start->Keys);
+    }
+    return true;
+  };
+  const int64_t cipherStart = out.Position();
+  if (!startCipher()) return false;
+  IDataCipher* dataCipher = cipher.Aes ? cipher.Aes.get() : cipher.Cipher.get();
+
+  std::optional<std::pair<uint64_t, uint32_t>> data;
+  if (source) {
+    data = WriteData(*source, out, method, dataCipher, size);
+    if (!data) {
+      // Deflate would enlarge the file: cut back and store it.
+      method = kMethodStore;
+      h.Flags &= uint16_t(~0x0006);
+      if (!out.SetSize(cipherStart) || !out.SetPosition(cipherStart))
+        ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+      if (!startCipher()) return false;
+      dataCipher = cipher.Aes ? cipher.Aes.get() : cipher.Cipher.get();
+      data = WriteData(*source, out, method, dataCipher, size);
+    }
+    if (!data) return false;
+  }
+  if (cipher.Aes) {
+    const TAesAuthCode code = cipher.Aes->AuthCode();
+    WriteOut(out, code.data(), code.size());
+  }
+  // An AES entry's CRC is left 0 (its authentication code checks it); ZipCrypto's came first.
+  if (!cipher.Enciphered() && data) crc = data->second;
+  if (cipher.AesStrength) crc = 0;
+  aes.Method = method;
+  if (!cipher.AesStrength) h.Method = method;
+  h.Crc = crc;
+  const int64_t end = out.Position();
+  const uint64_t packed = uint64_t(end - dataStart);
+  const std::vector<uint8_t> final = headerBytes(packed, uint64_t(size));
+  if (!out.SetPosition(offset)) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+  WriteOut(out, final.data(), final.size());
+  if (!out.SetPosition(end)) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+
+  TCentralRecord rec;
+  rec.Header.VersionMadeBy = name.VersionMadeBy;
+  rec.Header.VersionNeeded = wide ? kVersionZip64 : 20;
+  rec.Header.Flags = h.Flags;
+  rec.Header.Method = h.Method;
+  rec.Header.DosDateTime = h.DosDateTime;
+  rec.Header.Crc = crc;
+  rec.Header.ExternalAttr = e.Attr | (e.IsFolder ? 0x10 : 0);
+  rec.Name = name.Bytes;
+  if (cipher.AesStrength) AppendAesField(rec.Extra, aes);
+  rec.Packed = packed;
+  rec.Unpacked = uint64_t(size);
+  rec.Offset = uint64_t(offset);
+  FCentral.push_back(std::move(rec));
+  if (OnEnd) OnEnd(*this, FileName, true);
+  return true;
+}
+
+std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& source, TStream64& out,
+                                                                 uint16_t method,
+                                                                 IDataCipher* cipher,
+                                                                 int64_t size) {
+  if (!source.SetPosition(0)) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+  FileBytesLeft = size;
+  const int64_t start = out.Position();
+  std::vector<uint8_t> buffer(size_t(std::min<int64_t>(std::max<int64_t>(size, 1), kReadBlock)));
+  auto pump = [&](TStream64& sink) {
+    int64_t total = 0;
+    while (int64_t n = ReadSource(source, buffer.data(), int64_t(buffer.size()))) {
+      if (Cancel()) throw ECancelled();
+      if (sink.Write(buffer.data(), n) != n)
+        ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
+      total += n;
+      ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
+    }
+    // A file that shrank while it was read would leave its header claiming more.
+    if (total != size) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+  };
+  if (method == 8) {
+    TCompressStream deflate(out, int(DeflateType), cipher);
+    pump(deflate);
+    if (!deflate.Finish()) {
+      if (Cancel()) throw ECancelled();
+      ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
+    }
+    if (out.Position() - start > size) {
+      // Progress goes back for the second pass.
+      ArchiveBytesLeft += size;
+      return std::nullopt;
+    }
+    return std::make_pair(uint64_t(out.Position() - start), deflate.CRC());
+  }
+  TStoreStream store(out, TCrcWidth::crc32, cipher);
+  pump(store);
+  return std::make_pair(uint64_t(out.Position() - start), store.CRC());
+}
+
+}  // namespace qel

@@ -1,0 +1,207 @@
+#include "engine/zip/ZipWriter.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "engine/base/Bytes.h"
+#include "engine/base/DateTime.h"
+#include "engine/base/Messages.h"
+#include "engine/streams/Stream.h"
+#include "engine/zip/EncryptionMethod.h"
+#include "engine/zip/ExtraFields.h"
+#include "engine/zip/NameCodec.h"
+#include "engine/zip/RecordReader.h"
+
+namespace qel {
+
+using namespace zip;
+
+namespace {
+
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr int64_t kCopyBlock = 1 << 16;
+
+// The parts of an existing entry's stored central record.
+struct TStoredCentral {
+  CentralHeader Header;
+  std::string Name;
+  std::vector<uint8_t> Extra;
+  std::string Comment;
+};
+
+TStoredCentral SplitCentral(const std::vector<uint8_t>& record) {
+  TStoredCentral c;
+  c.Header = UnpackCentral(record.data());
+  const auto* p = reinterpret_cast<const char*>(record.data()) + kCentralHeaderSize;
+  c.Name.assign(p, c.Header.NameLength);
+  c.Extra.assign(
+      record.begin() + long(kCentralHeaderSize + c.Header.NameLength),
+      record.begin() + long(kCentralHeaderSize + c.Header.NameLength + c.Header.ExtraLength));
+  c.Comment.assign(p + c.Header.NameLength + c.Header.ExtraLength, c.Header.CommentLength);
+  return c;
+}
+
+}  // namespace
+
+TZipBase::TZipBase(TArcType type, WideString builtInExt)
+    : TCompBase(std::move(builtInExt)), FType(type) {
+  ForceArcType(type);
+  InitCompressMethod(TCompressMethod::cmDeflate);
+}
+
+TZip::TZip() : TZipBase(atZip, ".zip") {}
+TJar::TJar() : TZipBase(atJar, ".jar") {}
+
+bool TZipBase::AcceptsMethod(TCompressMethod method) const {
+  using enum TCompressMethod;
+  if (method == cmStore || method == cmDeflate) return true;
+  return FType == atZip && (method == cmBz2 || method == cmPPMDi);
+}
+
+bool TZipBase::ReadDirectory(TStream64& archive, TCompList& list) {
+  if (FDetectedType == atZipMV || FDetectedType == atZipDS) {
+    DoError(ArchiveFile(), "", msg::UnsupportedArchiveType, "");
+    return false;
+  }
+  if (!HeadFlag().Has(THeaderType::htCentral)) {
+    DoError(ArchiveFile(), "", msg::BadFileHeader, "");
+    return false;
+  }
+  if (!ArchiveCommentChanged) ArchiveComment = ZipTail().Comment;
+  int64_t pos = HeaderOffset();
+  TRecordBytes r;
+  while (ReadZipRecord(archive, pos, RecordKind::Central, HeaderDecipher, r) == TRecordRead::Ok) {
+    pos += r.Size;
+    CentralHeader h = UnpackCentral(r.Fixed.data());
+    const TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);
+    TCompEntry e;
+    e.State = TEntryState::esKeep;
+    e.StoredName = DecodeCentralName(r.Name, h.VersionMadeBy, extra);
+    e.IsFolder =
+        (h.ExternalAttr & kAttrDirectory) || (!e.StoredName.empty() && e.StoredName.back() == '/');
+    if (e.IsFolder && !e.StoredName.empty() && e.StoredName.back() != '/') e.StoredName += '/';
+    e.Size = int64_t(std::min<uint64_t>(FullUncompressedSize(h, extra), INT64_MAX));
+    e.Time = DosDateTimeToUnix(h.DosDateTime);
+    e.Attr = h.ExternalAttr & 0xFF;
+    e.Offset = int64_t(FullLocalOffset(h, extra) + uint64_t(OffsetAdjust()));
+    // Kept deciphered: the record is written again with the writer's own header setting.
+    e.Header.assign(r.Fixed.begin(), r.Fixed.end());
+    e.Header.insert(e.Header.end(), r.Name.begin(), r.Name.end());
+    e.Header.insert(e.Header.end(), r.Extra.begin(), r.Extra.end());
+    e.Header.insert(e.Header.end(), r.Comment.begin(), r.Comment.end());
+    list.push_back(std::move(e));
+    if (Cancel()) return false;
+  }
+  if (list.size() < ZipTail().TotalEntries() && list.size() < 0xFFFF) {
+    DoError(ArchiveFile(), "", msg::BadFileHeader, "");
+    return false;
+  }
+  return true;
+}
+
+void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list) {
+  FCentral.clear();
+  if (archive && FDetectedType == atZipExe) CopyStub(*archive, out, list);
+  int index = 0;
+  for (TCompEntry& e : list) {
+    if (Cancel()) return;
+    if (e.State == TEntryState::esCompress) {
+      if (CompressFile(out, e, ++index, list)) {
+        ++FStored;
+        continue;
+      }
+      if (Cancel()) return;
+      // A replacement that could not be stored leaves the old entry in place.
+      if (!e.Replaces) {
+        e.State = TEntryState::esDrop;
+        continue;
+      }
+      e.State = TEntryState::esKeep;
+    }
+    if (e.State == TEntryState::esKeep && archive && !CopyKept(*archive, out, e))
+      e.State = TEntryState::esDrop;
+  }
+}
+
+// A self-extractor's program goes in front of the new archive as it was.
+void TZipBase::CopyStub(TStream64& archive, TStream64& out, const TCompList& list) {
+  int64_t first = HeaderOffset();
+  for (const TCompEntry& e : list)
+    if (!e.Header.empty()) first = std::min(first, e.Offset);
+  if (first <= 0 || !archive.SetPosition(0) || out.CopyFrom(archive, first) != first)
+    ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
+}
+
+bool TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e) {
+  TStoredCentral c = SplitCentral(e.Header);
+  const TZipExtra extra = ReadCentralExtra(
+      std::span(e.Header).subspan(kCentralHeaderSize + c.Header.NameLength, c.Header.ExtraLength),
+      c.Name, c.Header);
+  const uint64_t packed = FullCompressedSize(c.Header, extra);
+  TRecordBytes local;
+  if (ReadZipRecord(archive, e.Offset, RecordKind::Local, HeaderDecipher, local) !=
+          TRecordRead::Ok ||
+      packed > uint64_t(archive.Size())) {
+    DoError(e.StoredName, "", msg::BadLocalOffset, "");
+    return false;
+  }
+  int64_t end = e.Offset + local.Size + int64_t(packed);
+  // A streamed entry's sizes follow its data in a descriptor, which goes with it: with or
+  // without its signature, 32-bit sizes or (Zip64) 64-bit ones.
+  if (c.Header.Flags & kFlagDataDescriptor) {
+    const bool wide = HasExtraField(local.Extra, kExtraZip64);
+    uint8_t sig[4];
+    const bool signed_ = archive.ReadExactAt(end, sig, 4) && GetU32(sig) == kSigSpanMarker;
+    end += (signed_ ? 4 : 0) + 4 + (wide ? 16 : 8);
+  }
+  if (end > archive.Size()) {
+    DoError(e.StoredName, "", msg::BadFileHeader, "");
+    return false;
+  }
+  const int64_t at = out.Position();
+  if (!archive.SetPosition(e.Offset)) return false;
+  for (int64_t left = end - e.Offset; left > 0;) {
+    if (Cancel()) throw ECancelled();
+    const int64_t n = std::min(left, kCopyBlock);
+    if (out.CopyFrom(archive, n) != n) ReportAndRaise(e.StoredName, msg::ErrorWritingFile, "", "");
+    left -= n;
+  }
+  TCentralRecord rec;
+  rec.Header = c.Header;
+  rec.Header.Signature = kSigCentral;
+  rec.Name = std::move(c.Name);
+  rec.Extra = std::move(c.Extra);
+  RemoveExtraField(rec.Extra, kExtraZip64);
+  RemoveExtraField(rec.Extra, kExtraSizeExtension);
+  rec.Comment = std::move(c.Comment);
+  rec.Header.DiskStart = 0;
+  rec.Packed = packed;
+  rec.Unpacked = FullUncompressedSize(c.Header, extra);
+  rec.Offset = uint64_t(at);
+  FCentral.push_back(std::move(rec));
+  return true;
+}
+
+void TZipBase::WriteDirectory(TStream64& out, const TCompList&) {
+  const TSeedKeyRecord* seed = EncryptHeaders ? &SeedHeaderKeys : nullptr;
+  if (!WriteCentralDirectory(out, FCentral, ArchiveComment, seed))
+    ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
+}
+
+void TZipBase::WriteOut(TStream64& out, const void* data, size_t size) {
+  if (!out.WriteFully(data, int64_t(size))) ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
+}
+
+uint32_t TZipBase::DosTimeOf(const TCompEntry& e) const {
+  switch (DateAttribute) {
+    case TDateAttribute::daSysDate:
+      return UnixToDosDateTime(int64_t(std::time(nullptr)));
+    case TDateAttribute::daMaxFileDate:
+      return UnixToDosDateTime(FNewestTime);
+    case TDateAttribute::daFileDate:
+      break;
+  }
+  return UnixToDosDateTime(e.Time);
+}
+
+}  // namespace qel

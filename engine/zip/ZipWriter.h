@@ -1,0 +1,67 @@
+// TZipBase: the ZIP half of the compression pipeline. It reads an existing archive's
+// directory into the per-file list, copies kept entries byte for byte (data descriptors
+// included) at their new offsets, compresses new and replaced files, and writes the central
+// directory. Local headers are written first as placeholders and completed in place: no
+// data descriptor is written. TZip and TJar differ in their type and extension.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/compress/CompBase.h"
+#include "engine/zip/DirectoryWriter.h"
+
+namespace qel {
+
+class TStream64;
+class TFileStream32;
+class IDataCipher;
+
+class TZipBase : public TCompBase {
+ public:
+  TZipBase(TArcType type, WideString builtInExt);
+
+  // The comment written with the archive (kept from the existing archive unless changed).
+  std::string ArchiveComment;
+  bool ArchiveCommentChanged = false;
+
+ protected:
+  bool ReadDirectory(TStream64& archive, TCompList& list) override;
+  void WriteEntries(TStream64* archive, TStream64& out, TCompList& list) override;
+  void WriteDirectory(TStream64& out, const TCompList& list) override;
+  bool AcceptsMethod(TCompressMethod method) const override;
+
+ private:
+  // How one new entry is enciphered.
+  struct TEntryCipher;
+
+  void CopyStub(TStream64& archive, TStream64& out, const TCompList& list);
+  bool CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e);
+  bool CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list);
+  bool ChooseName(TCompEntry& e, const TCompList& list);
+  // Writes the entry's data from `source` at the output's position with `method` (0 or 8);
+  // answers the bytes written and the CRC (unenciphered entries), or nothing when a
+  // Deflate result came out larger than the file (the output is then as it was).
+  std::optional<std::pair<uint64_t, uint32_t>> WriteData(TStream64& source, TStream64& out,
+                                                         uint16_t method, IDataCipher* cipher,
+                                                         int64_t size);
+  void WriteOut(TStream64& out, const void* data, size_t size);
+  uint32_t DosTimeOf(const TCompEntry& e) const;
+
+  TArcType FType;
+  std::vector<zip::TCentralRecord> FCentral;
+};
+
+class TZip : public TZipBase {
+ public:
+  TZip();
+};
+
+class TJar : public TZipBase {
+ public:
+  TJar();
+};
+
+}  // namespace qel
