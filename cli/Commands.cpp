@@ -1,14 +1,15 @@
-#include "cli/AddCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ExtractCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/TypeCommand.h"
+#include "cli/UpdateCommands.h"
 
 namespace vk::cli {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> kCommands = {ListCommand(), ExtractCommand(), TestCommand(),
-                                                 AddCommand(),  DeleteCommand(),  TypeCommand()};
+                                                 AddCommand(),  DeleteCommand(),  CommentCommand(),
+                                                 TypeCommand()};
   return kCommands;
 }
 

@@ -40,6 +40,9 @@ class TCompBase : public TCompressClass {
 
   // The stored name of a file found while gathering.
   WideString StoredNameOf(const WideString& path) const;
+  // Replaces the archive with `temp`; false, reported, when that failed or was declined
+  // (the archive is then as it was).
+  bool Commit(TTempFileStream& temp);
 
   int FStored = 0;                // files added or replaced
   int64_t FArchiveTotal = 0;      // bytes of the files to store, behind the archive percentage
@@ -56,7 +59,6 @@ class TCompBase : public TCompressClass {
   bool Evaluate(const TFileObject& file, TCompList& list, size_t existing);
   bool AskReplace(const TCompEntry& old, const TCompEntry& file);
   bool MarkDeleted(TCompList& list);
-  bool Commit(TTempFileStream& temp);
   void DeleteMoved(const TCompList& list);
   void ReadOnly();
 

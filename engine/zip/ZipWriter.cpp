@@ -21,27 +21,28 @@ namespace {
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr int64_t kCopyBlock = 1 << 16;
 
-// The parts of an existing entry's stored central record.
-struct TStoredCentral {
-  CentralHeader Header;
-  std::string Name;
-  std::vector<uint8_t> Extra;
-  std::string Comment;
-};
-
-TStoredCentral SplitCentral(const std::vector<uint8_t>& record) {
-  TStoredCentral c;
-  c.Header = UnpackCentral(record.data());
-  const auto* p = reinterpret_cast<const char*>(record.data()) + kCentralHeaderSize;
-  c.Name.assign(p, c.Header.NameLength);
-  c.Extra.assign(
-      record.begin() + long(kCentralHeaderSize + c.Header.NameLength),
-      record.begin() + long(kCentralHeaderSize + c.Header.NameLength + c.Header.ExtraLength));
-  c.Comment.assign(p + c.Header.NameLength + c.Header.ExtraLength, c.Header.CommentLength);
-  return c;
-}
-
 }  // namespace
+
+TCentralRecord CentralRecordOf(const TCompEntry& e) {
+  const std::vector<uint8_t>& stored = e.Header;
+  TCentralRecord rec;
+  rec.Header = UnpackCentral(stored.data());
+  CentralHeader h = rec.Header;  // the extra fields fill in its Zip64 figures
+  const auto* p = reinterpret_cast<const char*>(stored.data()) + kCentralHeaderSize;
+  rec.Name.assign(p, h.NameLength);
+  rec.Extra.assign(stored.begin() + long(kCentralHeaderSize + h.NameLength),
+                   stored.begin() + long(kCentralHeaderSize + h.NameLength + h.ExtraLength));
+  rec.Comment.assign(p + h.NameLength + h.ExtraLength, h.CommentLength);
+  const TZipExtra extra = ReadCentralExtra(rec.Extra, rec.Name, h);
+  rec.Packed = FullCompressedSize(h, extra);
+  rec.Unpacked = FullUncompressedSize(h, extra);
+  rec.Offset = FullLocalOffset(h, extra);
+  // The writer adds the Zip64 field again as the figures need it.
+  RemoveExtraField(rec.Extra, kExtraZip64);
+  RemoveExtraField(rec.Extra, kExtraSizeExtension);
+  rec.Header.Signature = kSigCentral;
+  return rec;
+}
 
 TZipBase::TZipBase(TArcType type, WideString builtInExt)
     : TCompBase(std::move(builtInExt)), FType(type) {
@@ -133,11 +134,8 @@ void TZipBase::CopyStub(TStream64& archive, TStream64& out, const TCompList& lis
 }
 
 bool TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e) {
-  TStoredCentral c = SplitCentral(e.Header);
-  const TZipExtra extra = ReadCentralExtra(
-      std::span(e.Header).subspan(kCentralHeaderSize + c.Header.NameLength, c.Header.ExtraLength),
-      c.Name, c.Header);
-  const uint64_t packed = FullCompressedSize(c.Header, extra);
+  TCentralRecord rec = CentralRecordOf(e);
+  const uint64_t packed = rec.Packed;
   TRecordBytes local;
   if (ReadZipRecord(archive, e.Offset, RecordKind::Local, HeaderDecipher, local) !=
           TRecordRead::Ok ||
@@ -148,7 +146,7 @@ bool TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
   int64_t end = e.Offset + local.Size + int64_t(packed);
   // A streamed entry's sizes follow its data in a descriptor, which goes with it: with or
   // without its signature, 32-bit sizes or (Zip64) 64-bit ones.
-  if (c.Header.Flags & kFlagDataDescriptor) {
+  if (rec.Header.Flags & kFlagDataDescriptor) {
     const bool wide = HasExtraField(local.Extra, kExtraZip64);
     uint8_t sig[4];
     const bool signed_ = archive.ReadExactAt(end, sig, 4) && GetU32(sig) == kSigSpanMarker;
@@ -166,17 +164,7 @@ bool TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
     if (out.CopyFrom(archive, n) != n) ReportAndRaise(e.StoredName, msg::ErrorWritingFile, "", "");
     left -= n;
   }
-  TCentralRecord rec;
-  rec.Header = c.Header;
-  rec.Header.Signature = kSigCentral;
-  rec.Name = std::move(c.Name);
-  rec.Extra = std::move(c.Extra);
-  RemoveExtraField(rec.Extra, kExtraZip64);
-  RemoveExtraField(rec.Extra, kExtraSizeExtension);
-  rec.Comment = std::move(c.Comment);
   rec.Header.DiskStart = 0;
-  rec.Packed = packed;
-  rec.Unpacked = FullUncompressedSize(c.Header, extra);
   rec.Offset = uint64_t(at);
   FCentral.push_back(std::move(rec));
   return true;

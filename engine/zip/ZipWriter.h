@@ -27,6 +27,17 @@ class TZipBase : public TCompBase {
   std::string ArchiveComment;
   bool ArchiveCommentChanged = false;
 
+  // Comment editing without compressing anything. BeginCommentEdit reads the directory
+  // (answers the entry count, -1 when the archive cannot be read); the comments are then
+  // read and set by index; EndCommentEdit writes them when `commit` is set and something
+  // changed: every byte before the directory (before the end record when only the archive
+  // comment changed) stays as it was. The archive is replaced like after any update.
+  int BeginCommentEdit();
+  bool GetEntryComment(int index, WideString& storedName, std::string& comment) const;
+  bool SetEntryComment(int index, const std::string& comment);
+  bool CommentsChanged() const { return FEntryCommentsChanged || ArchiveCommentChanged; }
+  bool EndCommentEdit(bool commit);
+
  protected:
   bool ReadDirectory(TStream64& archive, TCompList& list) override;
   void WriteEntries(TStream64* archive, TStream64& out, TCompList& list) override;
@@ -50,9 +61,19 @@ class TZipBase : public TCompBase {
   void WriteOut(TStream64& out, const void* data, size_t size);
   uint32_t DosTimeOf(const TCompEntry& e) const;
 
+  bool WriteComments(TStream64& archive, TStream64& out);
+
   TArcType FType;
   std::vector<zip::TCentralRecord> FCentral;
+  // Comment editing: the directory as read, and whether its records were enciphered.
+  TCompList FEdited;
+  bool FEntryCommentsChanged = false;
+  bool FEditEnciphered = false;
 };
+
+// An existing entry's central record (its stored TCompEntry::Header) as it is to be written
+// again: full sizes and offset, without the fields the writer makes anew.
+zip::TCentralRecord CentralRecordOf(const TCompEntry& e);
 
 class TZip : public TZipBase {
  public:

@@ -1,4 +1,4 @@
-#include "cli/AddCommand.h"
+#include "cli/UpdateCommands.h"
 
 #include <sys/stat.h>
 
@@ -131,7 +131,40 @@ int RunDelete(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   return status == kExitOk && deleted == 0 ? kExitWarning : status;
 }
 
+int RunComment(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+  if (args.positional.empty() || args.positional.size() > 2) {
+    err << "vorelkit-cli comment: name an archive and, to set it, the comment\n";
+    return kExitUsage;
+  }
+  qel::TZip zip;
+  EngineReport report(err);
+  report.Attach(zip);
+  zip.SetArchiveFile(args.positional[0]);
+  if (zip.BeginCommentEdit() < 0) return kExitFatal;
+  if (args.positional.size() == 1) {
+    out << zip.ArchiveComment;
+    if (!zip.ArchiveComment.empty() && zip.ArchiveComment.back() != '\n') out << "\n";
+    zip.EndCommentEdit(false);
+    return kExitOk;
+  }
+  zip.ArchiveComment = args.positional[1];
+  zip.ArchiveCommentChanged = true;
+  return zip.EndCommentEdit(true) ? kExitOk : kExitFatal;
+}
+
 }  // namespace
+
+Command CommentCommand() {
+  return {"comment",
+          "show or set the comment of an archive",
+          "vorelkit-cli comment ARCHIVE [TEXT]",
+          "Prints the archive comment of ARCHIVE, or replaces it with TEXT (an empty TEXT\n"
+          "removes it). Nothing but the comment changes.\n\n"
+          "Exit status: 0 on success, 2 when the archive cannot be read or written, 7 for a\n"
+          "usage error.",
+          {},
+          RunComment};
+}
 
 Command AddCommand() {
   return {"add",

@@ -1,4 +1,4 @@
-// vorelkit-cli add and delete: creating and updating ZIP archives.
+// vorelkit-cli add, delete and comment: creating and updating ZIP archives.
 #pragma once
 
 #include "cli/CommandLine.h"
@@ -7,5 +7,6 @@ namespace vk::cli {
 
 Command AddCommand();
 Command DeleteCommand();
+Command CommentCommand();
 
 }  // namespace vk::cli
