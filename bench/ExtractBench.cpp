@@ -6,13 +6,10 @@
 // The runs extract into the system's temporary folder (TMPDIR, else /tmp). TMPDIR=/dev/shm
 // leaves the disk out and measures what the programs themselves cost, which a busy or
 // shared disk otherwise swamps.
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
-#include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "bench/PeerRun.h"
@@ -39,13 +36,6 @@ const std::string& Archive() {
   return path;
 }
 
-// `arg` with every `from` in it replaced by `to`.
-std::string Substitute(std::string arg, std::string_view from, const std::string& to) {
-  for (size_t at = arg.find(from); at != std::string::npos; at = arg.find(from, at + to.size()))
-    arg.replace(at, from.size(), to);
-  return arg;
-}
-
 // The regular files below `folder`: shown beside each time, so a tool that left some out
 // stands out.
 size_t CountFiles(const std::string& folder) {
@@ -60,25 +50,15 @@ void BM_Extract(benchmark::State& state, const std::vector<std::string>& command
     state.SkipWithError("could not make the archive with zip");
     return;
   }
-  std::error_code error;
-  const fs::path temp = fs::temp_directory_path(error);
-  if (error) {
-    state.SkipWithError("no temporary folder");
-    return;
-  }
-  const std::string folder_template = (temp / "vk-extract-XXXXXX").string();
   size_t files = 0;
   for (auto _ : state) {
-    std::string folder = folder_template;
-    if (!mkdtemp(folder.data())) {
+    const std::string folder = vk::bench::MakeScratchFolder();
+    if (folder.empty()) {
       state.SkipWithError("could not make a scratch folder");
       break;
     }
-    // "{archive}" and "{folder}" in a command stand for the archive and the folder.
-    std::vector<std::string> argv;
-    for (const std::string& arg : command)
-      argv.push_back(Substitute(Substitute(arg, "{archive}", Archive()), "{folder}", folder));
-    const bool ran = vk::bench::TimeRun(state, argv);
+    const bool ran = vk::bench::TimeRun(
+        state, vk::bench::Expand(command, {{"archive", Archive()}, {"folder", folder}}));
     if (ran) files = CountFiles(folder);
     fs::remove_all(folder);
     // Write-back of this run's files must not land in the next run's time.

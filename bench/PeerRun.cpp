@@ -5,7 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <stdlib.h>
+
 #include <chrono>
+#include <filesystem>
+#include <system_error>
 
 extern char** environ;
 
@@ -44,6 +48,29 @@ bool TimeRun(benchmark::State& state, const std::vector<std::string>& argv) {
 void SevenTimedRuns(benchmark::internal::Benchmark* b) {
   b->UseManualTime()->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)->Unit(
       benchmark::kMillisecond);
+}
+
+std::vector<std::string> Expand(const std::vector<std::string>& command,
+                                const std::vector<std::pair<std::string, std::string>>& names) {
+  std::vector<std::string> argv;
+  for (std::string arg : command) {
+    for (const auto& [name, value] : names) {
+      const std::string key = "{" + name + "}";
+      for (size_t at = arg.find(key); at != std::string::npos;
+           at = arg.find(key, at + value.size()))
+        arg.replace(at, key.size(), value);
+    }
+    argv.push_back(std::move(arg));
+  }
+  return argv;
+}
+
+std::string MakeScratchFolder() {
+  std::error_code error;
+  const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+  if (error) return {};
+  std::string folder = (temp / "vk-bench-XXXXXX").string();
+  return mkdtemp(folder.data()) ? folder : std::string();
 }
 
 }  // namespace vk::bench

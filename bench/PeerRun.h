@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vk::bench {
@@ -20,5 +21,13 @@ bool TimeRun(benchmark::State& state, const std::vector<std::string>& argv);
 
 // Seven single runs timed by the wall clock; their median stands for the benchmark.
 void SevenTimedRuns(benchmark::internal::Benchmark* b);
+
+// `command` with each "{name}" in its words replaced by the value `names` gives it.
+std::vector<std::string> Expand(const std::vector<std::string>& command,
+                                const std::vector<std::pair<std::string, std::string>>& names);
+
+// A new empty folder in the system's temporary folder (TMPDIR, else /tmp); "" when none
+// could be made.
+std::string MakeScratchFolder();
 
 }  // namespace vk::bench

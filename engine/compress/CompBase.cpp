@@ -131,6 +131,10 @@ bool TCompBase::ArchiveExistsNow() const {
   return ::stat(ArchiveFile().c_str(), &st) == 0;
 }
 
+WideString TCompBase::NameKey(const WideString& storedName) const {
+  return StoredDirNames == TStoredDirNames::sdNone ? FilePart(storedName) : storedName;
+}
+
 WideString TCompBase::StoredNameOf(const WideString& path) const {
   return StoredName(path, FBase, StoredDirNames);
 }
@@ -196,6 +200,8 @@ bool TCompBase::Gather(TCompList& list) {
   ArchiveBytesLeft = FArchiveTotal;
 
   const size_t existing = list.size();
+  FNames.clear();
+  for (size_t i = 0; i < list.size(); ++i) FNames.emplace(NameKey(list[i].StoredName), i);
   bool selected = false;
   size_t group = 0;
   for (size_t i = 0; i < scan.Files().size(); ++i) {
@@ -222,21 +228,17 @@ bool TCompBase::Evaluate(const TFileObject& f, TCompList& list, size_t existing)
   if (file.StoredName.empty() || file.StoredName == "/") return false;
   FNewestTime = std::max(FNewestTime, f.Time);
 
-  const bool byFilePart = StoredDirNames == TStoredDirNames::sdNone;
-  const auto same = [&](const TCompEntry& e) {
-    return byFilePart ? FilePart(e.StoredName) == FilePart(file.StoredName)
-                      : e.StoredName == file.StoredName;
-  };
-  const auto found = std::find_if(list.begin(), list.end(), same);
+  const auto found = FNames.find(NameKey(file.StoredName));
   const bool add = Switch == TSwitch::swAdd || Switch == TSwitch::swMove;
-  if (found == list.end()) {
+  if (found == FNames.end()) {
     if (!add) return false;
+    FNames.emplace(NameKey(file.StoredName), list.size());
     list.push_back(std::move(file));
     return true;
   }
   // A second file under a name already taken in this run.
-  if (size_t(found - list.begin()) >= existing) return false;
-  TCompEntry& old = *found;
+  if (found->second >= existing) return false;
+  TCompEntry& old = list[found->second];
   const bool newer = UnixToDosDateTime(file.Time) > UnixToDosDateTime(old.Time);
   const bool identical = old.Size == file.Size &&
                          UnixToDosDateTime(old.Time) == UnixToDosDateTime(file.Time) &&
@@ -256,11 +258,10 @@ bool TCompBase::Evaluate(const TFileObject& f, TCompList& list, size_t existing)
     bool rename = true;
     OnRenameDupeFile(*this, file.StoredName, proposal, rename);
     if (!rename || proposal.empty() || proposal == file.StoredName) return false;
-    const bool taken = std::any_of(list.begin(), list.end(),
-                                   [&](const TCompEntry& e) { return e.StoredName == proposal; });
-    if (!taken) break;
+    if (!FNames.contains(NameKey(proposal))) break;
   }
   file.StoredName = proposal;
+  FNames.emplace(NameKey(proposal), list.size());
   list.push_back(std::move(file));
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/compress/CompEntry.h"
@@ -58,12 +59,16 @@ class TCompBase : public TCompressClass {
   bool Gather(TCompList& list);
   bool Evaluate(const TFileObject& file, TCompList& list, size_t existing);
   bool AskReplace(const TCompEntry& old, const TCompEntry& file);
+  // What makes two stored names the same entry: the whole name, or with sdNone the file
+  // part alone.
+  WideString NameKey(const WideString& storedName) const;
   bool MarkDeleted(TCompList& list);
   void DeleteMoved(const TCompList& list);
   void ReadOnly();
 
   TStoredNameBase FBase;
-  WideString FTempFile;  // the temporary archive, never gathered
+  WideString FTempFile;                           // the temporary archive, never gathered
+  std::unordered_map<WideString, size_t> FNames;  // list index by NameKey, while gathering
 };
 
 }  // namespace qel
