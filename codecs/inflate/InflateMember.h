@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 
 #include "codecs/inflate/InflateStatus.h"
@@ -26,6 +27,26 @@ struct TInflateResult {
   size_t Unused = 0;
 };
 
+class Inflater;
+
+// Decodes one member after another with the same decoder and input buffer: a reader of many
+// small entries would otherwise spend more on setting them up than on decoding.
+class TMemberInflater {
+ public:
+  TMemberInflater();
+  ~TMemberInflater();
+  TMemberInflater(const TMemberInflater&) = delete;
+  TMemberInflater& operator=(const TMemberInflater&) = delete;
+
+  TInflateResult Run(DeflateVariant variant, const TInflateSource& source,
+                     const TInflateSink& sink);
+
+ private:
+  std::unique_ptr<Inflater> decoder_;
+  std::unique_ptr<uint8_t[]> input_;
+};
+
+// One member with a decoder of its own.
 TInflateResult InflateMember(DeflateVariant variant, const TInflateSource& source,
                              const TInflateSink& sink);
 

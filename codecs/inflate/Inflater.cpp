@@ -95,7 +95,7 @@ inline void CopyMatch(uint8_t* out, size_t dist, size_t len) {
 Inflater::Inflater(DeflateVariant variant)
     : variant_(variant),
       window_(variant == DeflateVariant::Deflate64 ? 65536 : 32768),
-      buffer_(5 * window_ + kOverrun),
+      buffer_(new uint8_t[5 * window_ + kOverrun]),
       limit_(5 * window_) {
   Reset();
 }
@@ -112,7 +112,7 @@ void Inflater::Reset() {
 }
 
 std::span<const uint8_t> Inflater::TakeOutput() {
-  std::span<const uint8_t> out(buffer_.data() + base_, pos_ - base_);
+  std::span<const uint8_t> out(buffer_.get() + base_, pos_ - base_);
   base_ = pos_;
   return out;
 }
@@ -121,7 +121,7 @@ std::span<const uint8_t> Inflater::TakeOutput() {
 // not taken yet), making room for new output.
 void Inflater::Slide() {
   const size_t drop = std::min(base_, pos_ - window_);
-  std::memmove(buffer_.data(), buffer_.data() + drop, pos_ - drop);
+  std::memmove(buffer_.get(), buffer_.get() + drop, pos_ - drop);
   pos_ -= drop;
   base_ -= drop;
   totalOut_ += drop;
@@ -221,7 +221,7 @@ InflateStatus Inflater::CopyStored() {
     }
     if (in_ == inEnd_) return InflateStatus::NeedInput;
     const size_t n = std::min({storedLeft_, limit_ - pos_, size_t(inEnd_ - in_)});
-    std::memcpy(buffer_.data() + pos_, in_, n);
+    std::memcpy(buffer_.get() + pos_, in_, n);
     in_ += n;
     pos_ += n;
     storedLeft_ -= n;
@@ -338,7 +338,7 @@ void Inflater::UseFixedTables() {
 
 bool Inflater::CopyPending() {
   const size_t n = std::min(copyLen_, limit_ - pos_);
-  uint8_t* out = buffer_.data() + pos_;
+  uint8_t* out = buffer_.get() + pos_;
   const uint8_t* src = out - copyDist_;
   for (size_t i = 0; i < n; ++i) out[i] = src[i];
   pos_ += n;
@@ -395,7 +395,7 @@ InflateStatus Inflater::DecodeData() {
 // left, so it refills the bit buffer a word at a time and checks nothing per byte. The bits
 // above the count stay the next input bits, so reloading them is harmless.
 InflateStatus Inflater::FastLoop() {
-  uint8_t* const buf = buffer_.data();
+  uint8_t* const buf = buffer_.get();
   uint8_t* out = buf + pos_;
   uint8_t* const outLimit = buf + limit_;
   uint8_t* const outSafe = outLimit - kFastRoom;

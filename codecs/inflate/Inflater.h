@@ -6,8 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
-#include <vector>
 
 #include "codecs/inflate/InflateStatus.h"
 
@@ -16,6 +16,8 @@ namespace qel {
 class Inflater {
  public:
   explicit Inflater(DeflateVariant variant);
+
+  DeflateVariant Variant() const { return variant_; }
 
   // Starts a new stream; the window is forgotten.
   void Reset();
@@ -64,7 +66,9 @@ class Inflater {
 
   DeflateVariant variant_;
   size_t window_;  // history size: 32 KiB or 64 KiB
-  std::vector<uint8_t> buffer_;
+  // Left uninitialised: nothing is read before it was decoded (distances are checked
+  // against the output so far), and zeroing it for every stream showed in profiles.
+  std::unique_ptr<uint8_t[]> buffer_;
   size_t limit_;           // decoded bytes stop here; the buffer goes on for copy overrun
   size_t pos_ = 0;         // next output byte
   size_t base_ = 0;        // output before this was taken

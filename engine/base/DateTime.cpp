@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace qel {
 namespace {
@@ -53,6 +54,49 @@ uint32_t PackDos(int year, int month, int day, int hour, int minute, int second)
          (uint32_t(hour) << 11) | (uint32_t(minute) << 5) | uint32_t(second / 2);
 }
 
+// mktime looks at the zone file again on every call (unless TZ is set), a system call each
+// time; the dates of one archive mostly share few hours, and an hour shares its offset from
+// UTC. So the offset mktime found is kept for the date's day and hour and reused once
+// localtime_r (which does not look again) maps the result back to the same fields; around
+// a change of offset it does not, and mktime decides as before.
+int64_t LocalToUnix(uint32_t dos, const DosFields& f) {
+  struct TCache {
+    bool valid = false;
+    uint32_t hour = 0;  // the date and hour bits of the DOS value
+    bool zoneSet = false;
+    std::string zone;  // TZ as it was: a change of it is a new zone
+    int64_t offset = 0;
+  };
+  thread_local TCache cache;
+  const char* tz = std::getenv("TZ");
+  const int64_t naive = (DaysFromCivil(f.year, f.month, f.day) - 25569) * 86400 + f.hour * 3600 +
+                        f.minute * 60 + f.second;
+  if (cache.valid && cache.hour == dos >> 11 && cache.zoneSet == (tz != nullptr) &&
+      (!tz || cache.zone == tz)) {
+    const std::time_t t = std::time_t(naive - cache.offset);
+    std::tm tm{};
+    if (localtime_r(&t, &tm) && tm.tm_year == f.year - 1900 && tm.tm_mon == f.month - 1 &&
+        tm.tm_mday == f.day && tm.tm_hour == f.hour && tm.tm_min == f.minute &&
+        tm.tm_sec == f.second)
+      return int64_t(t);
+  }
+  std::tm tm{};
+  tm.tm_year = f.year - 1900;
+  tm.tm_mon = f.month - 1;
+  tm.tm_mday = f.day;
+  tm.tm_hour = f.hour;
+  tm.tm_min = f.minute;
+  tm.tm_sec = f.second;
+  tm.tm_isdst = -1;
+  const int64_t t = int64_t(std::mktime(&tm));
+  cache.valid = true;
+  cache.hour = dos >> 11;
+  cache.zoneSet = tz != nullptr;
+  cache.zone = tz ? tz : "";
+  cache.offset = naive - t;
+  return t;
+}
+
 }  // namespace
 
 bool IsValidDosDateTime(uint32_t dos) {
@@ -92,16 +136,7 @@ uint32_t DateTimeToDosDateTime(TDateTime t) {
 
 int64_t DosDateTimeToUnix(uint32_t dos) {
   if (dos < kDosDateFallback || !IsValidDosDateTime(dos)) dos = kDosDateFallback;
-  DosFields f = Split(dos);
-  std::tm tm{};
-  tm.tm_year = f.year - 1900;
-  tm.tm_mon = f.month - 1;
-  tm.tm_mday = f.day;
-  tm.tm_hour = f.hour;
-  tm.tm_min = f.minute;
-  tm.tm_sec = f.second;
-  tm.tm_isdst = -1;
-  return int64_t(std::mktime(&tm));
+  return LocalToUnix(dos, Split(dos));
 }
 
 uint32_t UnixToDosDateTime(int64_t seconds) {

@@ -57,7 +57,7 @@ void TDecompressClass::ResetState() {
 
 int TDecompressClass::Run(TOutputMode mode) {
   FOutputMode = mode;
-  FArchive.reset();
+  CloseVolume();
   FVolumeIds.clear();
   if (ArchiveFile().empty()) {
     DoError("", "", msg::FileNotFound, "");
@@ -72,7 +72,7 @@ int TDecompressClass::Run(TOutputMode mode) {
     EndEntries();
   });
   ReleaseOutput();
-  FArchive.reset();
+  CloseVolume();
   return FCount;
 }
 
@@ -91,9 +91,13 @@ void TDecompressClass::UseVolume(std::unique_ptr<TFileStream32> file, const Wide
   if (::fstat(file->Handle(), &st) == 0) FVolumeIds.emplace_back(st.st_dev, st.st_ino);
   FArchive = std::move(file);
   FVolumeName = name;
+  ++FVolumeSerial;
 }
 
-void TDecompressClass::CloseVolume() { FArchive.reset(); }
+void TDecompressClass::CloseVolume() {
+  FArchive.reset();
+  ++FVolumeSerial;
+}
 
 bool TDecompressClass::IsArchiveFile(const WideString& path) const {
   struct stat st {};

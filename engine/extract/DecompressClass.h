@@ -87,6 +87,9 @@ class TDecompressClass : public TZipCommon {
   void UseVolume(std::unique_ptr<TFileStream32> file, const WideString& name);
   // Closes the volume being read, as changing a disk requires.
   void CloseVolume();
+  // Changes whenever the volume being read does: what a reader read ahead of a volume
+  // holds while this stays the same.
+  uint64_t VolumeSerial() const { return FVolumeSerial; }
   // True when `path` names the archive or one of its volumes read so far.
   bool IsArchiveFile(const WideString& path) const;
 
@@ -106,6 +109,7 @@ class TDecompressClass : public TZipCommon {
   TOutputMode FOutputMode = TOutputMode::Extract;
   WideString FVolumeName;
   std::unique_ptr<TFileStream32> FArchive;
+  uint64_t FVolumeSerial = 0;
   std::vector<std::pair<dev_t, ino_t>> FVolumeIds;
 };
 

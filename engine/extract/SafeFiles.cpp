@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace qel {
 
@@ -20,41 +21,89 @@ int OpenAt(int dir, const char* name, int flags, mode_t mode) {
   return fd;
 }
 
-}  // namespace
+constexpr int kRootFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+constexpr int kBelowFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-int OpenFolderBelow(const std::string& root, const std::string& rel, bool create) {
-  int fd = OpenAt(AT_FDCWD, root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC, 0);
+// The folder `part` in the open folder `dir`, made first when missing. A link reads as
+// ELOOP or ENOTDIR: either way no way through.
+int OpenPartBelow(int dir, const std::string& part) {
+  int next = OpenAt(dir, part.c_str(), kBelowFlags, 0);
+  if (next < 0 && errno == ENOENT && (::mkdirat(dir, part.c_str(), 0777) == 0 || errno == EEXIST))
+    next = OpenAt(dir, part.c_str(), kBelowFlags, 0);
+  return next;
+}
+
+// The non-empty components of `rel`.
+std::vector<std::string> SplitPath(const std::string& rel) {
+  std::vector<std::string> parts;
   size_t start = 0;
-  while (fd >= 0 && start < rel.size()) {
+  while (start < rel.size()) {
     size_t end = rel.find('/', start);
     if (end == std::string::npos) end = rel.size();
-    std::string part = rel.substr(start, end - start);
+    if (end > start) parts.push_back(rel.substr(start, end - start));
     start = end + 1;
-    if (part.empty()) continue;
-    const int flags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    int next = OpenAt(fd, part.c_str(), flags, 0);
-    if (next < 0 && errno == ENOENT && create &&
-        (::mkdirat(fd, part.c_str(), 0777) == 0 || errno == EEXIST))
-      next = OpenAt(fd, part.c_str(), flags, 0);
-    // A link below the root reads as ELOOP or ENOTDIR: either way no way through.
-    int err = errno;
-    ::close(fd);
-    errno = err;
-    fd = next;
   }
-  return fd;
+  return parts;
+}
+
+void CloseKeepingErrno(int fd) {
+  const int err = errno;
+  ::close(fd);
+  errno = err;
+}
+
+}  // namespace
+
+int TFolderCache::Open(const std::string& root, const std::string& rel) {
+  if (folders_.empty() || root != root_) {
+    Clear();
+    const int fd = OpenAt(AT_FDCWD, root.c_str(), kRootFlags, 0);
+    if (fd < 0) return -1;
+    root_ = root;
+    folders_.push_back(fd);
+  }
+  std::vector<std::string> parts = SplitPath(rel);
+  size_t shared = 0;
+  while (shared < parts.size() && shared < names_.size() && parts[shared] == names_[shared])
+    ++shared;
+  if (shared != names_.size() || shared != parts.size()) CreatedMode.reset();
+  while (names_.size() > shared) {
+    ::close(folders_.back());
+    folders_.pop_back();
+    names_.pop_back();
+  }
+  for (; shared < parts.size(); ++shared) {
+    const int next = OpenPartBelow(folders_.back(), parts[shared]);
+    if (next < 0) return -1;
+    folders_.push_back(next);
+    names_.push_back(std::move(parts[shared]));
+  }
+  return folders_.back();
+}
+
+void TFolderCache::Clear() {
+  for (int fd : folders_) CloseKeepingErrno(fd);
+  folders_.clear();
+  names_.clear();
+  root_.clear();
+  CreatedMode.reset();
 }
 
 std::unique_ptr<TOutputFile> TOutputFile::Replace(int folder, const std::string& name,
                                                   const std::string& path) {
-  if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT) {
-    struct stat st {};
-    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
-      errno = EISDIR;
-    return nullptr;
+  // O_EXCL: a name that is taken, by a link above all, is never opened; what is there is
+  // removed and the file made anew. Most names are new, so the removal comes second.
+  constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  int fd = OpenAt(folder, name.c_str(), kFlags, 0666);
+  if (fd < 0 && errno == EEXIST) {
+    if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT) {
+      struct stat st {};
+      if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
+        errno = EISDIR;
+      return nullptr;
+    }
+    fd = OpenAt(folder, name.c_str(), kFlags, 0666);
   }
-  // O_EXCL: whatever appears at the name between the unlink and here is not ours to open.
-  int fd = OpenAt(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return nullptr;
   return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path));
 }

@@ -4,23 +4,50 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/streams/FileStream32.h"
 
 namespace qel {
 
-// Opens the folder `rel` below the folder `root` ("" for root itself), creating missing
-// folders when `create` is set. `root` itself is followed (the user chose it); no folder
-// below it may be a link. Answers a descriptor (O_PATH) or -1 with errno set.
-int OpenFolderBelow(const std::string& root, const std::string& rel, bool create);
+// Opens folders below a root folder for one entry after another. Entries come folder by
+// folder, so the folders of the last path stay open and the next walk starts below the
+// deepest one it shares: only the levels that differ are opened. A descriptor kept open
+// still names the folder that was reached without following a link, wherever that folder
+// is moved later.
+class TFolderCache {
+ public:
+  TFolderCache() = default;
+  ~TFolderCache() { Clear(); }
+  TFolderCache(const TFolderCache&) = delete;
+  TFolderCache& operator=(const TFolderCache&) = delete;
+
+  // The folder `rel` below the folder `root` ("" for root itself), creating missing
+  // folders. `root` itself is followed (the user chose it); no folder below it may be a
+  // link. Answers a descriptor (O_PATH), which stays the cache's and is valid until the
+  // next call or Clear, or -1 with errno set.
+  int Open(const std::string& root, const std::string& rel);
+  // Closes every kept folder.
+  void Clear();
+
+  // The mode a file created with 0666 in the folder last opened gets (the umask or a
+  // default ACL decides it): the same for every such file, so learnt from the first one.
+  std::optional<unsigned> CreatedMode;
+
+ private:
+  std::string root_;
+  std::vector<std::string> names_;  // the components below the root
+  std::vector<int> folders_;        // the root, then one descriptor per component
+};
 
 // An extracted file being written.
 class TOutputFile : public TFileStream32 {
  public:
-  // Creates `name` in the open folder `folder`, replacing what is there: an existing file
-  // or link is removed first, so a link is replaced, never written through. Null with
-  // errno set on failure (EISDIR when a folder is in the way).
+  // Creates `name` in the open folder `folder` with mode 0666 (less the umask), replacing
+  // what is there: an existing file or link is removed first, so a link is replaced, never
+  // written through. Null with errno set on failure (EISDIR when a folder is in the way).
   static std::unique_ptr<TOutputFile> Replace(int folder, const std::string& name,
                                               const std::string& path);
   // Opens a file this operation created for writing at its end (an entry continued on the

@@ -67,18 +67,16 @@ int TUnBase::OpenFolderFor(const WideString& folder) {
     // The application's choice may lie anywhere, through links included.
     std::error_code ec;
     fs::create_directories(folder, ec);
-    fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    fd = FChosen.Open(folder, "");
   } else if (std::optional<std::string> rel = RelativeBelow(folder, FTargetDir)) {
-    fd = OpenFolderBelow(FTargetDir, *rel, true);
+    fd = FFolders.Open(FTargetDir, *rel);
   }
   if (fd < 0) DoError(folder, "qelBase::ForceDirectories", msg::ErrorCreatingDir, "");
   return fd;
 }
 
 bool TUnBase::ForceFolderOf(const WideString& path) {
-  int fd = OpenFolderFor(fs::path(path).parent_path().string());
-  if (fd >= 0) ::close(fd);
-  return fd >= 0;
+  return OpenFolderFor(fs::path(path).parent_path().string()) >= 0;
 }
 
 void TUnBase::PrepareFolder() {
@@ -109,7 +107,6 @@ void TUnBase::EndEntries() {
     if (parent < 0) continue;
     const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(time), 0}};
     ::utimensat(parent, path.filename().c_str(), times, AT_SYMLINK_NOFOLLOW);
-    ::close(parent);
   }
   FFolderTimes.clear();
 }
@@ -139,7 +136,7 @@ bool TUnBase::PrepareEntry(bool isDirectory) {
   if (IsDiskMode()) {
     if (FOutName.empty() || !DecideOverwrite()) return false;
     // Writing the archive while reading it would destroy it.
-    if (IsArchiveFile(FOutName)) {
+    if (!FOutAbsent && IsArchiveFile(FOutName)) {
       DoError(FOutName, "", msg::SameInputOutput, VolumeName());
       return false;
     }
@@ -148,9 +145,7 @@ bool TUnBase::PrepareEntry(bool isDirectory) {
   return true;
 }
 
-bool TUnBase::Replaceable(const WideString& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return true;
+bool TUnBase::Replaceable(const WideString& path, const struct stat& st) {
   // Files and links are removed and made anew; a folder is refused when the file is
   // created. Devices, pipes and sockets are not ours to remove.
   if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) || S_ISDIR(st.st_mode)) return true;
@@ -159,8 +154,11 @@ bool TUnBase::Replaceable(const WideString& path) {
 }
 
 bool TUnBase::DecideOverwrite() {
-  if (!PathExists(FOutName)) return true;
-  if (!ConfirmOverwrites) return OverwriteMode != TOverwriteMode::omSkip && Replaceable(FOutName);
+  struct stat st {};
+  FOutAbsent = ::lstat(FOutName.c_str(), &st) != 0;
+  if (FOutAbsent) return true;
+  if (!ConfirmOverwrites)
+    return OverwriteMode != TOverwriteMode::omSkip && Replaceable(FOutName, st);
   if (!OnFileExists) {
     DoError(FOutName, "OnFileExists", msg::RequiredEventNotAssigned, "");
     return false;
@@ -193,7 +191,8 @@ bool TUnBase::DecideOverwrite() {
   }
   if (!settled || Cancel() || mode == TOverwriteMode::omSkip) return false;
   FOutName = current;
-  return Replaceable(FOutName);
+  FOutAbsent = ::lstat(FOutName.c_str(), &st) != 0;
+  return FOutAbsent || Replaceable(FOutName, st);
 }
 
 }  // namespace qel

@@ -8,17 +8,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "engine/base/DateTime.h"
 #include "engine/extract/DecompressClass.h"
+#include "engine/extract/SafeFiles.h"
 #include "engine/streams/CrcAccumulator.h"
+
+struct stat;
 
 namespace qel {
 
 class IDataDecipher;
-class TOutputFile;
 
 // What a reader knows of the entry it is about to process, from its header.
 struct TUnEntry {
@@ -69,6 +72,8 @@ class TUnBase : public TDecompressClass {
   bool VerifyCRC(TCrcWidth width, uint32_t stored);
   // Readers that collect their entries first note each date, for daMaxFileDate.
   void NoteEntryDate(uint32_t dosDateTime) { FNewestDate = std::max(FNewestDate, dosDateTime); }
+  // Drops the entry's output after a failure; the operation goes on.
+  void AbandonOutput();
   void ReleaseOutput() override;
   // Folders get their dates last: every file written into one changes its date.
   void EndEntries() override;
@@ -77,7 +82,10 @@ class TUnBase : public TDecompressClass {
   void PrepareFolder();
   bool DecideOverwrite();
   bool ForceFolderOf(const WideString& path);
-  bool Replaceable(const WideString& path);
+  // `st` is what lstat found at `path`.
+  bool Replaceable(const WideString& path, const struct stat& st);
+  // The folder, opened without following links below the target folder; the descriptor
+  // stays ours, valid until the next call.
   int OpenFolderFor(const WideString& folder);
   int64_t TimeToSet() const;
   void ApplyAttributes();
@@ -87,6 +95,11 @@ class TUnBase : public TDecompressClass {
   bool FUserChosen = false;  // the name came from the application, not the archive
   WideString FLastCreated;   // the only file a continuation may append to
   std::unique_ptr<TOutputFile> FOutput;
+  // The mode FOutput has from its creation, when known: no need to set the same again.
+  std::optional<unsigned> FCreatedMode;
+  bool FOutAbsent = false;  // nothing was at FOutName when the entry was prepared
+  TFolderCache FFolders;    // below the target folder
+  TFolderCache FChosen;     // a folder the application chose, links and all
   std::vector<std::pair<WideString, int64_t>> FFolderTimes;  // folder entries made, and when
   uint32_t FCrc = 0;
   int64_t FPackedLeft = 0;

@@ -28,6 +28,7 @@ constexpr uint32_t kDosArchiveOnly = 0x20;
 
 bool TUnBase::OpenOutput() {
   FOutput.reset();
+  FCreatedMode.reset();
   if (OutputMode() == TOutputMode::Continue) {
     // Only the file this operation made may be continued, never one that was there.
     if (FOutName == FLastCreated) FOutput = TOutputFile::Append(FOutName);
@@ -36,15 +37,26 @@ bool TUnBase::OpenOutput() {
   }
   if (!IsDiskMode()) return true;
   fs::path path(FOutName);
-  int folder = OpenFolderFor(path.parent_path().string());
-  if (folder < 0) return false;
-  FOutput = TOutputFile::Replace(folder, path.filename().string(), FOutName);
-  int err = errno;
-  ::close(folder);
+  TFolderCache& folders = FUserChosen ? FChosen : FFolders;
+  int err = 0;
+  // Twice at most: a kept folder may have been removed since, and is then made anew.
+  for (int attempt = 0; attempt < 2 && !FOutput; ++attempt) {
+    if (attempt > 0) folders.Clear();
+    const int folder = OpenFolderFor(path.parent_path().string());
+    if (folder < 0) return false;
+    FOutput = TOutputFile::Replace(folder, path.filename().string(), FOutName);
+    err = errno;
+    if (err != ENOENT) break;
+  }
   if (!FOutput) {
     DoError(FOutName, "", err == EISDIR ? msg::FileIsDirectory : msg::ErrorOpeningFile, "");
     return false;
   }
+  if (!folders.CreatedMode) {
+    struct stat st {};
+    if (::fstat(FOutput->Handle(), &st) == 0) folders.CreatedMode = unsigned(st.st_mode & 07777);
+  }
+  FCreatedMode = folders.CreatedMode;
   FLastCreated = FOutName;
   return true;
 }
@@ -68,7 +80,8 @@ void TUnBase::ApplyAttributes() {
   unsigned unixMode = attr >> 16;
   if (FEntry.HostSystem == kHostUnix && unixMode != 0) {
     // Permission bits only: an archive never hands out setuid, setgid or sticky.
-    FOutput->SetMode(unixMode & 0777 & ~FUmask);
+    const unsigned mode = unixMode & 0777 & ~FUmask;
+    if (FCreatedMode != mode) FOutput->SetMode(mode);
   } else if (attr & kDosReadOnly) {
     struct stat st {};
     if (::fstat(FOutput->Handle(), &st) == 0) FOutput->SetMode(st.st_mode & 0777 & ~0222u);
@@ -88,9 +101,14 @@ void TUnBase::FinishFile() {
   FOutput.reset();
 }
 
+void TUnBase::AbandonOutput() { FOutput.reset(); }
+
 void TUnBase::ReleaseOutput() {
   FOutput.reset();
   FFolderTimes.clear();
+  // Folders may change between operations: the next one walks down afresh.
+  FFolders.Clear();
+  FChosen.Clear();
 }
 
 bool TUnBase::VerifyCRC(TCrcWidth width, uint32_t stored) {

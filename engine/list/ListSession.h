@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "engine/list/Quell.h"
 #include "engine/streams/FileStream32.h"
+#include "engine/streams/ReadAheadWindow.h"
 
 namespace qel {
 
@@ -26,13 +26,15 @@ class TListSession {
   void UseFile(std::unique_ptr<TStream64> file) {
     file_ = std::move(file);
     FileSize = file_ ? file_->Size() : 0;
-    windowSize_ = 0;
+    window_.Use(file_.get(), FileSize);
   }
   // Closes the archive, as a disk change requires.
   void CloseFile() { UseFile(nullptr); }
   // Reads exactly `count` bytes at `pos`; false when they are not all in the file. Headers
   // follow one another, so reads go through a window of the file read ahead in one call.
-  bool ReadAt(int64_t pos, void* buffer, int64_t count);
+  bool ReadAt(int64_t pos, void* buffer, int64_t count) {
+    return window_.ReadAt(pos, buffer, count);
+  }
 
   TCustomQuell& Q;
   int64_t FileSize = 0;
@@ -60,9 +62,7 @@ class TListSession {
 
  private:
   std::unique_ptr<TStream64> file_;
-  std::vector<uint8_t> window_;
-  int64_t windowPos_ = 0;
-  int64_t windowSize_ = 0;
+  TReadAheadWindow window_;
   int count_ = 0;
   uint64_t unpackTotal_ = 0;
   uint64_t packTotal_ = 0;

@@ -54,7 +54,9 @@ std::unique_ptr<TFileStream32> TFileStream32::Open(const std::string& path, uint
     errno = err;
     return nullptr;
   }
-  return std::unique_ptr<TFileStream32>(new TFileStream32(fd, path));
+  const bool readOnly = (flags & O_ACCMODE) == O_RDONLY;
+  return std::unique_ptr<TFileStream32>(
+      new TFileStream32(fd, path, readOnly ? int64_t(st.st_size) : -1));
 }
 
 TFileStream32::~TFileStream32() { Close(); }
@@ -64,6 +66,7 @@ bool TFileStream32::Close() {
   // A close interrupted by a signal has still released the descriptor on Linux: no retry.
   bool ok = ::close(handle_) == 0;
   handle_ = -1;
+  fixedSize_ = -1;
   return ok;
 }
 

@@ -29,16 +29,22 @@ class TFileStream32 : public THandleStream32 {
 
   const std::string& FileName() const { return fileName_; }
 
+  // A file opened for reading only is taken at the size it had when it was opened: readers
+  // ask for it before nearly every read, and the archives they read do not change under
+  // them. Files open for writing are asked each time.
+  int64_t Size() override { return fixedSize_ >= 0 ? fixedSize_ : THandleStream32::Size(); }
+
  protected:
   // Takes ownership of an open descriptor.
-  TFileStream32(int handle, std::string fileName)
-      : THandleStream32(handle), fileName_(std::move(fileName)) {}
+  TFileStream32(int handle, std::string fileName, int64_t fixedSize = -1)
+      : THandleStream32(handle), fileName_(std::move(fileName)), fixedSize_(fixedSize) {}
   // Closes the descriptor early; later reads and writes move nothing. Answers false
   // when close reported an error (a delayed write failure, say).
   bool Close();
 
  private:
   std::string fileName_;
+  int64_t fixedSize_;  // -1 unless opened for reading only
 };
 
 }  // namespace qel

@@ -6,7 +6,6 @@
 #include <array>
 #include <span>
 
-#include "codecs/inflate/InflateMember.h"
 #include "engine/base/Bytes.h"
 #include "engine/base/Crc.h"
 #include "engine/base/Errors.h"
@@ -71,6 +70,7 @@ void TUnZip::ExtractEntries() {
   FDirFlags = HeadFlag();
   FTail = ZipTail();
   FDisks.reset();
+  FLocalSerial = VolumeSerial() - 1;  // nothing read ahead yet
   if (!ArchiveStream() || (IsSpanned() && !InsertLastDisk())) return;
   FVolume = LastVolume();
   Timer.Pause();
@@ -128,14 +128,32 @@ bool TUnZip::OpenNextVolume() {
   return FVolume < LastVolume() && OpenStartVolume(uint32_t(FVolume), 0);
 }
 
+TReadAheadWindow& TUnZip::LocalHeaders() {
+  if (FLocalSerial != VolumeSerial()) {
+    TFileStream32* file = ArchiveStream();
+    FLocalHeaders.Use(file, file ? file->Size() : 0);
+    FLocalSerial = VolumeSerial();
+  }
+  return FLocalHeaders;
+}
+
+TRecordRead TUnZip::ReadLocal(int64_t pos, TRecordBytes& r) {
+  TReadAheadWindow& headers = LocalHeaders();
+  const TReadAt readAt = [&headers](int64_t at, uint8_t* data, int64_t size) {
+    return headers.ReadAt(at, data, size);
+  };
+  return ReadZipRecord(readAt, ArchiveStream()->Size(), pos, RecordKind::Local, HeaderDecipher, r);
+}
+
 bool TUnZip::ConfirmLocal(int64_t& pos) {
   TFileStream32& file = *ArchiveStream();
+  TReadAheadWindow& headers = LocalHeaders();
   // Offsets come from the archive: compared by subtraction, so that a damaged one near the
   // top of the range cannot overflow.
-  auto isLocal = [&file](int64_t at) {
+  auto isLocal = [&file, &headers](int64_t at) {
     uint8_t sig[4];
-    return at >= 0 && at <= file.Size() - int64_t(kLocalHeaderSize) && file.SetPosition(at) &&
-           file.Read(sig, 4) == 4 && ClassifySignature(GetU32(sig)).Kind == RecordKind::Local;
+    return at >= 0 && at <= file.Size() - int64_t(kLocalHeaderSize) && headers.ReadAt(at, sig, 4) &&
+           ClassifySignature(GetU32(sig)).Kind == RecordKind::Local;
   };
   if (pos > INT64_MAX - FShift) return false;
   if (isLocal(pos + FShift)) {
@@ -175,10 +193,17 @@ void TUnZip::CollectCentral() {
     directory = gathered.get();
     pos = 0;
   }
+  // The directory's records follow one another: read them through a window.
+  const int64_t directorySize = directory->Size();
+  TReadAheadWindow records;
+  records.Use(directory, directorySize);
+  const TReadAt readAt = [&records](int64_t at, uint8_t* data, int64_t size) {
+    return records.ReadAt(at, data, size);
+  };
   int64_t packedTotal = 0;
   TRecordBytes r;
-  while (!Cancel() && ReadZipRecord(*directory, pos, RecordKind::Central, HeaderDecipher, r) ==
-                          TRecordRead::Ok) {
+  while (!Cancel() && ReadZipRecord(readAt, directorySize, pos, RecordKind::Central, HeaderDecipher,
+                                    r) == TRecordRead::Ok) {
     pos += r.Size;
     CentralHeader h = UnpackCentral(r.Fixed.data());
     const TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);
@@ -220,8 +245,7 @@ void TUnZip::CollectLocal() {
   if (file.SetPosition(pos) && file.Read(marker, 4) == 4 && GetU32(marker) == kSigSpanMarker)
     pos += 4;
   TRecordBytes r;
-  while (!Cancel() &&
-         ReadZipRecord(file, pos, RecordKind::Local, HeaderDecipher, r) == TRecordRead::Ok) {
+  while (!Cancel() && ReadLocal(pos, r) == TRecordRead::Ok) {
     LocalHeader h = UnpackLocal(r.Fixed.data());
     const TZipExtra extra = ReadLocalExtra(r.Extra, r.Name, h);
     TCollected e;
@@ -250,7 +274,7 @@ void TUnZip::Fail(const WideString& name) {
 void TUnZip::Decode(const TCollected& e) {
   TFileStream32& file = *ArchiveStream();
   TRecordBytes r;
-  if (ReadZipRecord(file, e.LocalPos, RecordKind::Local, HeaderDecipher, r) != TRecordRead::Ok) {
+  if (ReadLocal(e.LocalPos, r) != TRecordRead::Ok) {
     DoError(e.Name, "", msg::BadFileHeader, "");
     return;
   }
@@ -347,25 +371,28 @@ void TUnZip::Decode(const TCollected& e) {
     return got;
   };
   auto sink = [&](std::span<const uint8_t> data) {
-    ownCrc = Crc32(ownCrc, data.data(), data.size());
+    // Only an AES entry's verdict needs a CRC besides the one WriteOutput keeps.
+    if (aes) ownCrc = Crc32(ownCrc, data.data(), data.size());
     WriteOutput(data.data(), data.size(), TCrcWidth::crc32);
     return true;
   };
   try {
     if (method == 0) {
-      std::vector<uint8_t> buffer(kCopyBuffer);
-      while (size_t n = source(buffer.data(), buffer.size())) sink({buffer.data(), n});
+      const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kCopyBuffer]);
+      while (size_t n = source(buffer.get(), kCopyBuffer)) sink({buffer.get(), n});
     } else {
-      InflateMember(method == 9 ? DeflateVariant::Deflate64 : DeflateVariant::Deflate, source,
+      FInflater.Run(method == 9 ? DeflateVariant::Deflate64 : DeflateVariant::Deflate, source,
                     sink);
     }
   } catch (const E_RAISE&) {
-    ReleaseOutput();
+    AbandonOutput();
     return;
   }
   // The authentication code covers all the ciphertext, decoded or not.
-  std::vector<uint8_t> rest(kCopyBuffer);
-  while (dataLeft && source(rest.data(), rest.size())) {
+  if (dataLeft) {
+    const std::unique_ptr<uint8_t[]> rest(new uint8_t[kCopyBuffer]);
+    while (dataLeft && source(rest.get(), kCopyBuffer)) {
+    }
   }
   FinishFile();
   if (aes) {

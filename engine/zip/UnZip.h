@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "codecs/inflate/InflateMember.h"
 #include "engine/extract/UnBase.h"
+#include "engine/streams/ReadAheadWindow.h"
 #include "engine/zip/CentralDir.h"
 #include "engine/zip/EntryCipher.h"
+#include "engine/zip/RecordReader.h"
 #include "engine/zip/Records.h"
 
 namespace qel {
@@ -56,6 +59,11 @@ class TUnZip : public TUnBase {
   // Makes disk `disk` (from 0) the volume being read; `position` is where on it reading
   // starts, which tells an unlabelled disk.
   bool OpenStartVolume(uint32_t disk, int64_t position);
+  // The local headers of the volume being read, through a window read ahead of them: a
+  // header, its name and extra field come out of one read, with the headers of small
+  // entries that follow.
+  TReadAheadWindow& LocalHeaders();
+  zip::TRecordRead ReadLocal(int64_t pos, zip::TRecordBytes& r);
 
   // Where the central directory starts and what the end records say: as detection found
   // them, or as the last of a set of spanned disks holds them.
@@ -68,6 +76,10 @@ class TUnZip : public TUnBase {
   int64_t FShift = 0;
   bool FShiftSearched = false;
   int FVolume = 0;  // the split-set volume being read, from 1
+  // Small: between large entries it is read again for each header.
+  TReadAheadWindow FLocalHeaders{int64_t(1) << 14};
+  uint64_t FLocalSerial = 0;
+  TMemberInflater FInflater;
 };
 
 class TUnJar : public TUnZip {
