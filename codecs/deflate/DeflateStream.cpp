@@ -14,7 +14,7 @@ bool DeflateStream(TStream64& input, TStream64& output, const TDeflateSetup& set
 
   const int64_t size = input.Size();
   bool ok = input.SetPosition(0);
-  std::vector<uint8_t> piece(size_t(TCompressStream::kBufferSize));
+  std::vector<uint8_t> piece(static_cast<size_t>(TCompressStream::kBufferSize));
   while (ok) {
     const int64_t n = input.Read(piece.data(), TCompressStream::kBufferSize);
     if (n <= 0) break;
