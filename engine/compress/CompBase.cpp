@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "engine/base/DateTime.h"
 #include "engine/base/FileSystem.h"
@@ -344,10 +345,24 @@ void TCompBase::DeleteMoved(const TCompList& list) {
     });
   }
   int count = 0;
+  // The folders a move may empty: where moved things lay, up to the folder FileSpec named.
+  std::vector<WideString> named;
+  for (WideString line : FileSpec) {
+    std::replace(line.begin(), line.end(), '\\', '/');
+    if (!SpecFolder(line).empty()) named.push_back(SpecFolder(line));
+  }
   std::set<WideString, std::greater<>> folders;  // deepest first
+  const auto noteFolders = [&](WideString folder) {
+    while (!folder.empty() && std::any_of(named.begin(), named.end(), [&](const WideString& n) {
+      return folder.compare(0, n.size(), n) == 0;
+    })) {
+      folders.insert(folder);
+      folder = FileFolder(folder.substr(0, folder.size() - 1));
+    }
+  };
   for (const TCompEntry* e : moved) {
     if (e->IsFolder) {
-      folders.insert(e->SourcePath);
+      noteFolders(e->SourcePath);
       continue;
     }
     const bool trashed =
@@ -357,7 +372,7 @@ void TCompBase::DeleteMoved(const TCompList& list) {
       continue;
     }
     if (OnDeleteFile) OnDeleteFile(*this, e->SourcePath, ++count, int(moved.size()));
-    folders.insert(FileFolder(e->SourcePath));
+    noteFolders(FileFolder(e->SourcePath));
   }
   // Only folders the move emptied go, never their contents: rmdir refuses the others.
   for (const WideString& folder : folders) ::rmdir(folder.c_str());

@@ -15,6 +15,8 @@ namespace qel::zip {
 // (NTFS) for names stored as UTF-8 (or as raw bytes).
 inline constexpr uint16_t kMadeByOem = 20;
 inline constexpr uint16_t kMadeByUtf8 = 0x0B14;
+// General-purpose flag bit 11: the name (and comment) is UTF-8.
+inline constexpr uint16_t kFlagUtf8Name = 0x0800;
 
 // The name of a central header: a Unicode path field wins; otherwise hosts 0 use the OEM
 // code page and every other host the ANSI code page. Separators come out as "/".

@@ -9,6 +9,8 @@
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/StoreStream.h"
+#include "engine/text/Utf8.h"
+#include "engine/zip/DeflateAhead.h"
 #include "engine/zip/EncryptionMethod.h"
 #include "engine/zip/ExtraFields.h"
 #include "engine/zip/HeaderCrypt.h"
@@ -86,7 +88,8 @@ bool TZipBase::ChooseName(TCompEntry& e, const TCompList& list) {
   return false;
 }
 
-bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list) {
+bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list,
+                            const TDeflated* deflated) {
   FileName = e.StoredName;
   if (OnBegin) {
     bool extract = true;
@@ -128,7 +131,15 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   if (cipher.Enciphered()) flags |= kFlagEncrypted;
   if (!ChooseName(e, list)) return false;
 
-  const TEncodedName name = EncodeName(e.StoredName);
+  // A name beyond ASCII is written in UTF-8 with the flag that says so: every tool of today
+  // reads that back, while a DOS code page is only read as such where it was made.
+  TEncodedName name = EncodeName(e.StoredName);
+  const bool ascii = std::all_of(e.StoredName.begin(), e.StoredName.end(),
+                                 [](char c) { return (unsigned char)c < 0x80; });
+  if (!ascii && text::IsValidUtf8(e.StoredName)) {
+    name = {e.StoredName, kMadeByUtf8};
+    flags |= kFlagUtf8Name;
+  }
   LocalHeader h;
   h.Flags = flags;
   h.Method = cipher.AesStrength ? kMethodAes : method;
@@ -194,8 +205,23 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   if (!startCipher()) return false;
   IDataCipher* dataCipher = cipher.Aes ? cipher.Aes.get() : cipher.Cipher.get();
 
+  // What was deflated ahead stands for the file unless the file changed since.
+  if (deflated &&
+      (!deflated->Ok || deflated->Size != size || method != kMethodDeflate || dataCipher))
+    deflated = nullptr;
   std::optional<std::pair<uint64_t, uint32_t>> data;
-  if (source) {
+  if (deflated && deflated->Data.size() <= uint64_t(size)) {
+    WriteOut(out, deflated->Data.data(), deflated->Data.size());
+    FileBytesLeft = 0;
+    ArchiveBytesLeft -= size;
+    ReportProgress(size, size, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
+    data = std::make_pair(uint64_t(deflated->Data.size()), deflated->Crc);
+  } else if (source) {
+    // A file deflated ahead to more than its size is stored straight away.
+    if (deflated) {
+      method = kMethodStore;
+      h.Flags &= uint16_t(~0x0006);
+    }
     data = WriteData(*source, out, method, dataCipher, size);
     if (!data) {
       // Deflate would enlarge the file: cut back and store it.

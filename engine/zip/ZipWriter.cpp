@@ -7,6 +7,7 @@
 #include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/Stream.h"
+#include "engine/zip/DeflateAhead.h"
 #include "engine/zip/EncryptionMethod.h"
 #include "engine/zip/ExtraFields.h"
 #include "engine/zip/NameCodec.h"
@@ -103,15 +104,32 @@ bool TZipBase::ReadDirectory(TStream64& archive, TCompList& list) {
 void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list) {
   FCentral.clear();
   if (archive && FDetectedType == atZipExe) CopyStub(*archive, out, list);
+  // Whenever a file is compressed here, the next one that may be is deflated ahead.
+  TDeflateAhead ahead;
+  const auto takeAhead = [&](size_t from) {
+    for (size_t j = from; j < list.size(); ++j) {
+      const TCompEntry& e = list[j];
+      if (e.State != TEntryState::esCompress) continue;
+      if (!e.IsFolder && e.Size > 0 && e.Size <= TDeflateAhead::kMaxSize && DeflatesPlainly())
+        ahead.Start(j, e.SourcePath, int(DeflateType), *this);
+      return;
+    }
+  };
   int index = 0;
-  for (TCompEntry& e : list) {
-    if (Cancel()) return;
+  for (size_t i = 0; i < list.size(); ++i) {
+    TCompEntry& e = list[i];
+    if (Cancel()) break;
     if (e.State == TEntryState::esCompress) {
-      if (CompressFile(out, e, ++index, list)) {
+      std::optional<TDeflated> deflated;
+      if (ahead.Has(i))
+        deflated = ahead.Take();
+      else if (!ahead.Busy())
+        takeAhead(i + 1);
+      if (CompressFile(out, e, ++index, list, deflated ? &*deflated : nullptr)) {
         ++FStored;
         continue;
       }
-      if (Cancel()) return;
+      if (Cancel()) break;
       // A replacement that could not be stored leaves the old entry in place.
       if (!e.Replaces) {
         e.State = TEntryState::esDrop;
@@ -122,6 +140,13 @@ void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list)
     if (e.State == TEntryState::esKeep && archive && !CopyKept(*archive, out, e))
       e.State = TEntryState::esDrop;
   }
+  if (ahead.Busy()) ahead.Take();
+}
+
+bool TZipBase::DeflatesPlainly() const {
+  return CompressMethod() == TCompressMethod::cmDeflate &&
+         DeflateType != TDeflateType::dtDeflateS &&
+         (Password().empty() || EncryptionMethod == TEncryptionMethod::emNone);
 }
 
 // A self-extractor's program goes in front of the new archive as it was.

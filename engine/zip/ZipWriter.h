@@ -18,6 +18,7 @@ namespace qel {
 class TStream64;
 class TFileStream32;
 class IDataCipher;
+struct TDeflated;
 
 class TZipBase : public TCompBase {
  public:
@@ -50,7 +51,11 @@ class TZipBase : public TCompBase {
 
   void CopyStub(TStream64& archive, TStream64& out, const TCompList& list);
   bool CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e);
-  bool CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list);
+  // Compresses one file; `deflated` is its data when it was deflated ahead.
+  bool CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list,
+                    const TDeflated* deflated);
+  // New entries are deflated without a cipher: they may be deflated ahead.
+  bool DeflatesPlainly() const;
   bool ChooseName(TCompEntry& e, const TCompList& list);
   // Writes the entry's data from `source` at the output's position with `method` (0 or 8);
   // answers the bytes written and the CRC (unenciphered entries), or nothing when a
