@@ -106,24 +106,26 @@ bool TqelFileScan::SearchFolder(const std::string& dir, const TMultiMask& masks,
     Report(dir, msg::NotAccessible);
     return false;
   }
-  bool took = false;
+  // Whether a file lies here or below, taken or not: only a folder without one is empty.
+  bool holds = false;
   struct SubFolder {
     std::string path, name;
     struct stat st;
   };
   std::vector<SubFolder> subFolders;
   for (const std::string& name : names) {
-    if (IsCancelled()) return took;
+    if (IsCancelled()) return holds;
     const std::string path = WithTrailingSlash(dir) + name;
     struct stat st {};
     if (lstat(path.c_str(), &st) != 0) continue;  // gone since the listing
-    if (!S_ISDIR(st.st_mode))
-      took = TakeFile(path, name, st, masks) || took;
-    else if (RecurseDirs && (IncludeHiddenDirs || name[0] != '.'))
+    if (!S_ISDIR(st.st_mode)) {
+      holds = true;
+      TakeFile(path, name, st, masks);
+    } else if (RecurseDirs && (IncludeHiddenDirs || name[0] != '.'))
       subFolders.push_back({path, name, st});
   }
   for (const auto& [path, name, st] : subFolders) {
-    if (IsCancelled()) return took;
+    if (IsCancelled()) return holds;
     const FileId id{st.st_dev, st.st_ino};
     if (depth >= MaxDepth ||
         std::find(FAncestors.begin(), FAncestors.end(), id) != FAncestors.end()) {
@@ -135,13 +137,13 @@ bool TqelFileScan::SearchFolder(const std::string& dir, const TMultiMask& masks,
     const bool below = SearchFolder(path, masks, depth + 1);
     FAncestors.pop_back();
     if (below) {
-      took = true;
+      holds = true;
     } else if (IncludeEmptyDirs && !IsCancelled()) {
       FFiles.insert(FFiles.begin() + std::ptrdiff_t(at),
                     {path, 0, int64_t(st.st_mtime), DosAttributesOf(st, name), true});
     }
   }
-  return took;
+  return holds;
 }
 
 bool TqelFileScan::TakeFile(const std::string& path, const std::string& name,

@@ -52,8 +52,8 @@ class TqelFileScan {
                                 TqelFileAttribute::fsEncrypted};
   TqelFileAttributes AttributesEx{TqelFileAttribute::fsReparsePoints};
   bool IncludeHiddenDirs = false;  // search folders whose names start with "."
-  // Also list the folders below a searched folder that hold no taken file, at any depth,
-  // each just before what was found in it: a writer stores them so that empty folders
+  // Also list the folders below a searched folder that hold no file at any depth (taken or
+  // not), each just before what was found in it: a writer stores them so that empty folders
   // survive. Needs RecurseDirs.
   bool IncludeEmptyDirs = false;
   // Changes to each group's folder as the scan reaches it.
@@ -89,7 +89,7 @@ class TqelFileScan {
 
   bool IsCancelled() const { return Cancelled && Cancelled(); }
   void Report(const std::string& fileName, int code);
-  // Searches `dir`; answers whether a file was taken in it or below it.
+  // Searches `dir`; answers whether a file lies in it or below it, taken or not.
   bool SearchFolder(const std::string& dir, const TMultiMask& masks, int depth);
   bool TakeFile(const std::string& path, const std::string& name, const struct stat& lst,
                 const TMultiMask& masks);
