@@ -188,4 +188,12 @@ void ConcatenateFiles(const std::string& path, const std::vector<std::string>& p
 
 void WriteZeroFile(const std::string& path, size_t size) { WriteFileBytes(path, Bytes(size, 0)); }
 
+std::set<std::string> PathsBelow(const std::string& root) {
+  std::set<std::string> paths;
+  for (auto it = std::filesystem::recursive_directory_iterator(root);
+       it != std::filesystem::end(it); ++it)
+    paths.insert(it->path().lexically_relative(root).string());
+  return paths;
+}
+
 }  // namespace qel::test

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -62,6 +63,8 @@ bool RequireTool(const std::string& name);
 void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes);
 void WriteFileText(const std::string& path, std::string_view text);
 Bytes ReadFileBytes(const std::string& path);
+// Every path below `root`, relative to it, links not followed.
+std::set<std::string> PathsBelow(const std::string& root);
 // Writes the files in `parts`, one after the other, to `path`.
 void ConcatenateFiles(const std::string& path, const std::vector<std::string>& parts);
 void WriteZeroFile(const std::string& path, size_t size);

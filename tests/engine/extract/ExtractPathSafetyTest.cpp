@@ -8,19 +8,12 @@
 
 #include "engine/base/Messages.h"
 #include "tests/engine/extract/TestReader.h"
+#include "tests/support/PeerTools.h"
 
 namespace qel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every path below `root`, links not followed.
-std::set<std::string> Tree(const std::string& root) {
-  std::set<std::string> paths;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::end(it); ++it)
-    paths.insert(it->path().string());
-  return paths;
-}
 
 struct NameCase {
   std::string stored;
@@ -50,11 +43,11 @@ TEST(ExtractPathSafety, StoredNamesStayBelowTheTarget) {
   for (const NameCase& c : cases) reader.Add(c.stored, "data");
   reader.Save(scratch / "arc.bin");
   reader.SetExtractDir(target);
-  std::set<std::string> before = Tree(scratch.Path());
+  std::set<std::string> before = PathsBelow(scratch.Path());
 
   reader.Extract();
 
-  std::set<std::string> after = Tree(scratch.Path());
+  std::set<std::string> after = PathsBelow(scratch.Path());
   for (const std::string& path : after)
     EXPECT_TRUE(before.count(path) || path.rfind(target + "/", 0) == 0) << path;
   int refused = 0;

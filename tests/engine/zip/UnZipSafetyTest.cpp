@@ -21,14 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every path below `root`, relative to it, links not followed.
-std::set<std::string> Tree(const std::string& root) {
-  std::set<std::string> paths;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::end(it); ++it)
-    paths.insert(it->path().lexically_relative(root).string());
-  return paths;
-}
-
 std::string Text(const std::string& path) {
   Bytes b = ReadFileBytes(path);
   return std::string(b.begin(), b.end());
@@ -106,7 +98,7 @@ TEST(UnZipPathSafety, OutputStaysBelowTheTarget) {
         for (fs::path p = rel; !p.empty(); p = p.parent_path())
           expected.insert("p/target/" + p.string());
       }
-      EXPECT_EQ(Tree(root), expected);
+      EXPECT_EQ(PathsBelow(root), expected);
       EXPECT_EQ(r.Count(msg::InvalidFileName), refused);
     }
   }
@@ -146,9 +138,9 @@ TEST(UnZipPathSafety, LinksAreNeitherFollowedNorMade) {
     r.zip.SetExtractDir(target);
     r.zip.Extract();
 
-    EXPECT_EQ(Tree(outside), std::set<std::string>{"secret"});
+    EXPECT_EQ(PathsBelow(outside), std::set<std::string>{"secret"});
     EXPECT_EQ(Text(outside + "/secret"), "secret");
-    EXPECT_EQ(Tree(target), (std::set<std::string>{"link", "dirlink", "made"}));
+    EXPECT_EQ(PathsBelow(target), (std::set<std::string>{"link", "dirlink", "made"}));
     EXPECT_FALSE(fs::is_symlink(target + "/link"));
     EXPECT_EQ(Text(target + "/link"), "new");
     EXPECT_FALSE(fs::is_symlink(target + "/made"));
@@ -252,7 +244,7 @@ TEST(UnZipBomb, TestsInBoundedMemoryWritingNothing) {
   TestFolder dir;
   fs::create_directories(dir / "tmp");
   WriteFileBytes(dir / "bomb.zip", ZeroBomb(kBombMiB));
-  const std::set<std::string> before = Tree(dir.Path());
+  const std::set<std::string> before = PathsBelow(dir.Path());
 
   std::string output;
   auto [status, peak] = RunMeasured({"test", "bomb.zip"}, dir.Path(), dir / "tmp", output);
@@ -260,7 +252,7 @@ TEST(UnZipBomb, TestsInBoundedMemoryWritingNothing) {
   EXPECT_NE(output.find("1 entries tested, 0 failed"), std::string::npos) << output;
   EXPECT_GT(peak, 0) << output;
   EXPECT_LT(peak, kPeakLimitKiB);
-  EXPECT_EQ(Tree(dir.Path()), before);
+  EXPECT_EQ(PathsBelow(dir.Path()), before);
 }
 
 // Like other tools, extraction keeps what a damaged entry decoded, for what can be saved of
