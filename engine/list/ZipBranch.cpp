@@ -114,7 +114,7 @@ class TZipLister {
     }
     s_.CloseFile();
     std::unique_ptr<TFileStream32> volume;
-    const auto openDisk = [this, &volume](uint32_t disk) -> TStream64* {
+    const auto openDisk = [this, &volume](uint32_t disk) -> TFileStream32* {
       volume.reset();
       if (disks_) {
         const int64_t at = disk == s_.Tail.CentralDisk() ? int64_t(s_.Tail.CentralOffset()) : 0;

@@ -1,8 +1,12 @@
 #include "engine/zip/SpreadCentralDir.h"
 
-#include <algorithm>
+#include <sys/stat.h>
 
-#include "engine/streams/Stream.h"
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "engine/streams/FileStream32.h"
 
 namespace qel::zip {
 
@@ -11,10 +15,14 @@ std::optional<std::vector<uint8_t>> GatherCentralDir(const TCentralDirLocation& 
   const uint64_t want = tail.CentralSize();
   uint64_t from = tail.CentralOffset();
   std::vector<uint8_t> bytes;
+  std::set<std::pair<dev_t, ino_t>> seen;
   for (uint32_t disk = tail.CentralDisk(); disk <= tail.ThisDisk() && bytes.size() < want;
        ++disk, from = 0) {
-    TStream64* stream = openDisk(disk);
-    if (!stream) return std::nullopt;
+    TFileStream32* stream = openDisk(disk);
+    struct stat st {};
+    if (!stream || ::fstat(stream->Handle(), &st) != 0 ||
+        !seen.emplace(st.st_dev, st.st_ino).second)
+      return std::nullopt;
     const int64_t size = stream->Size();
     if (from > uint64_t(size)) return std::nullopt;
     // Grown disk by disk: a damaged size cannot make the buffer larger than the disks.

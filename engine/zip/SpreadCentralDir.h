@@ -11,18 +11,19 @@
 #include "engine/zip/CentralDir.h"
 
 namespace qel {
-class TStream64;
+class TFileStream32;
 }
 
 namespace qel::zip {
 
 // Opens disk `disk` (counted from 0) of the set; the stream answered stays valid until the
 // next call. Null when the disk cannot be had (already reported by the caller's means).
-using TOpenDisk = std::function<TStream64*(uint32_t disk)>;
+using TOpenDisk = std::function<TFileStream32*(uint32_t disk)>;
 
 // The directory's bytes, read from disk `tail.CentralDisk()` onwards up to the disk of the
 // end record. Empty when a disk is missing or the disks hold less than the end record
-// claims; never more is read than the disks really hold.
+// claims, or when a file comes back as another disk (a damaged count of disks would
+// otherwise read one file again and again); never more is read than the disks hold.
 std::optional<std::vector<uint8_t>> GatherCentralDir(const TCentralDirLocation& tail,
                                                      const TOpenDisk& openDisk);
 

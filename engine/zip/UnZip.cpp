@@ -180,7 +180,7 @@ void TUnZip::CollectCentral() {
       DoError(ArchiveFile(), "", msg::BadFileHeader, "");
       return;
     }
-    const auto openDisk = [this](uint32_t disk) -> TStream64* {
+    const auto openDisk = [this](uint32_t disk) -> TFileStream32* {
       const int64_t at = disk == FTail.CentralDisk() ? int64_t(FTail.CentralOffset()) : 0;
       return OpenStartVolume(disk, at) ? ArchiveStream() : nullptr;
     };
