@@ -123,7 +123,7 @@ void TCompBase::Run() {
   }
   WriteDirectory(*temp, list);
   archive.reset();
-  if (!Commit(*temp)) return;
+  if (!Deliver(*temp)) return;
   if (Switch == TSwitch::swMove) DeleteMoved(list);
 }
 

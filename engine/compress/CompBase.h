@@ -44,6 +44,9 @@ class TCompBase : public TCompressClass {
   // Replaces the archive with `temp`; false, reported, when that failed or was declined
   // (the archive is then as it was).
   bool Commit(TTempFileStream& temp);
+  // Hands the finished temporary archive over: commits it, unless the format delivers it
+  // otherwise (a ZIP spanned over removable disks).
+  virtual bool Deliver(TTempFileStream& temp) { return Commit(temp); }
 
   int FStored = 0;                // files added or replaced
   int64_t FArchiveTotal = 0;      // bytes of the files to store, behind the archive percentage

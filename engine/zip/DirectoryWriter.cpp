@@ -42,7 +42,8 @@ bool HasExtraField(std::span<const uint8_t> extra, uint16_t id) {
 }
 
 bool WriteCentralDirectory(TStream64& out, const std::vector<TCentralRecord>& records,
-                           const std::string& comment, const TSeedKeyRecord* headerSeed) {
+                           const std::string& comment, const TSeedKeyRecord* headerSeed,
+                           uint32_t disk) {
   const int64_t start = out.Position();
   if (start < 0) return false;
   std::vector<uint8_t> bytes;
@@ -67,21 +68,26 @@ bool WriteCentralDirectory(TStream64& out, const std::vector<TCentralRecord>& re
   if (end < 0) return false;
   const uint64_t size = uint64_t(end - start);
   const uint64_t count = records.size();
-  const bool zip64 = count >= 0xFFFF || size >= kZip64Marker || uint64_t(start) >= kZip64Marker;
+  const bool zip64 =
+      count >= 0xFFFF || size >= kZip64Marker || uint64_t(start) >= kZip64Marker || disk >= 0xFFFF;
 
   bytes.clear();
   if (zip64) {
     Zip64EndRecord end64;
+    end64.ThisDisk = end64.CentralDisk = disk;
     end64.EntriesThisDisk = end64.TotalEntries = count;
     end64.CentralSize = size;
     end64.CentralOffset = uint64_t(start);
     Zip64Locator locator;
+    locator.EndDisk = disk;
     locator.EndOffset = uint64_t(end);
+    locator.TotalDisks = disk + 1;
     bytes.resize(kZip64EndSize + kZip64LocatorSize);
     Pack(end64, bytes.data());
     Pack(locator, bytes.data() + kZip64EndSize);
   }
   EndRecord rec;
+  rec.ThisDisk = rec.CentralDisk = uint16_t(std::min<uint32_t>(disk, 0xFFFF));
   rec.EntriesThisDisk = rec.TotalEntries = uint16_t(std::min<uint64_t>(count, 0xFFFF));
   rec.CentralSize = uint32_t(std::min<uint64_t>(size, kZip64Marker));
   rec.CentralOffset = uint32_t(std::min<uint64_t>(uint64_t(start), kZip64Marker));

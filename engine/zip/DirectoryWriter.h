@@ -30,10 +30,13 @@ struct TCentralRecord {
 };
 
 // Writes the records and the end records at the stream's position, the headers enciphered
-// with `headerSeed` when it is given. The archive comment is cut to 65535 bytes. False when
-// a write failed.
+// with `headerSeed` when it is given. The archive comment is cut to 65535 bytes. `disk` is
+// the disk (from 0) of a multi-volume set that holds the whole directory and the end records,
+// its last one; the records' own disks and offsets are taken as given. False when a write
+// failed.
 bool WriteCentralDirectory(TStream64& out, const std::vector<TCentralRecord>& records,
-                           const std::string& comment, const TSeedKeyRecord* headerSeed);
+                           const std::string& comment, const TSeedKeyRecord* headerSeed,
+                           uint32_t disk = 0);
 
 // Removes every field `id` from an extra area.
 void RemoveExtraField(std::vector<uint8_t>& extra, uint16_t id);

@@ -123,7 +123,9 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   }
   TEntryCipher cipher;
   if (size > 0 && !Password().empty()) {
-    if (EncryptionMethod == TEncryptionMethod::emZip_V2)
+    // A spanned archive is read by tools of its own era: ZipCrypto for every enciphered entry.
+    if (EncryptionMethod == TEncryptionMethod::emZip_V2 ||
+        (FSpanning && AesStrength(EncryptionMethod)))
       cipher.CryptoKeys.emplace(SeedDataKeys, Password());
     else
       cipher.AesStrength = AesStrength(EncryptionMethod);

@@ -7,6 +7,9 @@
 #include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/Stream.h"
+#include "engine/streams/TempStreams.h"
+#include "engine/volumes/DiskManager.h"
+#include "engine/volumes/DiskSpanObj.h"
 #include "engine/zip/DeflateAhead.h"
 #include "engine/zip/EncryptionMethod.h"
 #include "engine/zip/ExtraFields.h"
@@ -103,6 +106,7 @@ bool TZipBase::ReadDirectory(TStream64& archive, TCompList& list) {
 
 void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list) {
   FCentral.clear();
+  FSpanning = SpansDisks();
   if (archive && FDetectedType == atZipExe) CopyStub(*archive, out, list);
   // Whenever a file is compressed here, the next one that may be is deflated ahead.
   TDeflateAhead ahead;
@@ -196,9 +200,23 @@ bool TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
 }
 
 void TZipBase::WriteDirectory(TStream64& out, const TCompList&) {
+  FEntriesEnd = out.Position();
   const TSeedKeyRecord* seed = EncryptHeaders ? &SeedHeaderKeys : nullptr;
   if (!WriteCentralDirectory(out, FCentral, ArchiveComment, seed))
     ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
+}
+
+bool TZipBase::SpansDisks() {
+  if (!Drives) return false;
+  TDiskManager disks(*Drives);
+  return disks.Read(ArchiveFile()) && disks.Info().IsFloppy;
+}
+
+bool TZipBase::Deliver(TTempFileStream& temp) {
+  if (!FSpanning) return Commit(temp);
+  TSpanSource source{temp, FEntriesEnd, FCentral, ArchiveComment,
+                     EncryptHeaders ? &SeedHeaderKeys : nullptr};
+  return TDiskSpanObj(*this, ArchiveFile(), std::move(source), LeaveSpaceOnFirstDisk).Write();
 }
 
 void TZipBase::WriteOut(TStream64& out, const void* data, size_t size) {

@@ -24,6 +24,9 @@ class TZipBase : public TCompBase {
  public:
   TZipBase(TArcType type, WideString builtInExt);
 
+  // Room kept free on the first disk of a spanned archive (for a program to go with it).
+  int64_t LeaveSpaceOnFirstDisk = 0;
+
   // The comment written with the archive (kept from the existing archive unless changed).
   std::string ArchiveComment;
   bool ArchiveCommentChanged = false;
@@ -44,6 +47,8 @@ class TZipBase : public TCompBase {
   void WriteEntries(TStream64* archive, TStream64& out, TCompList& list) override;
   void WriteDirectory(TStream64& out, const TCompList& list) override;
   bool AcceptsMethod(TCompressMethod method) const override;
+  // A new archive on a floppy-sized removable disk is spanned over as many as it needs.
+  bool Deliver(TTempFileStream& temp) override;
 
  private:
   // How one new entry is enciphered.
@@ -68,8 +73,13 @@ class TZipBase : public TCompBase {
 
   bool WriteComments(TStream64& archive, TStream64& out);
 
+  // Whether the archive goes onto removable disks.
+  bool SpansDisks();
+
   TArcType FType;
   std::vector<zip::TCentralRecord> FCentral;
+  bool FSpanning = false;
+  int64_t FEntriesEnd = 0;  // where the temporary archive's directory starts
   // Comment editing: the directory as read, and whether its records were enciphered.
   TCompList FEdited;
   bool FEntryCommentsChanged = false;
