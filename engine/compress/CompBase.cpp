@@ -12,7 +12,7 @@
 #include "engine/base/FileSystem.h"
 #include "engine/base/Messages.h"
 #include "engine/filters/Masks.h"
-#include "engine/scan/ExcludeSpec.h"
+#include "engine/scan/Exclusions.h"
 #include "engine/scan/FileScan.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/TempStreams.h"

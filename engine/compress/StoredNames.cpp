@@ -63,9 +63,9 @@ WideString StoredName(const WideString& path, const TStoredNameBase& base, TStor
   return path;
 }
 
-WideString SpecFolder(const WideString& spec) {
-  const size_t cut = spec.rfind('/');
-  return cut == WideString::npos ? WideString() : spec.substr(0, cut + 1);
+WideString SpecFolder(const WideString& line) {
+  const size_t cut = line.rfind('/');
+  return cut == WideString::npos ? WideString() : line.substr(0, cut + 1);
 }
 
 WideString CommonSpecFolder(const TStrings& fileSpec) {

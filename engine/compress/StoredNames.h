@@ -20,7 +20,7 @@ struct TStoredNameBase {
 WideString StoredName(const WideString& path, const TStoredNameBase& base, TStoredDirNames mode);
 
 // The folder part of a FileSpec line ("" when it has none), with its trailing "/".
-WideString SpecFolder(const WideString& spec);
+WideString SpecFolder(const WideString& line);
 
 // The explorer modes' automatic folder: the longest common leading folder of the lines'
 // folder parts, ending with "/" ("" when they share none).

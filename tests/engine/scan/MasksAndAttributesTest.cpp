@@ -1,7 +1,7 @@
 // The scanner's pure rules: the attribute filter, a folder's mask set and ExcludeSpec.
 #include <gtest/gtest.h>
 
-#include "engine/scan/ExcludeSpec.h"
+#include "engine/scan/Exclusions.h"
 #include "engine/scan/FileAttributes.h"
 #include "engine/scan/FileScan.h"
 #include "engine/scan/MultiMask.h"

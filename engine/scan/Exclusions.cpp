@@ -1,4 +1,4 @@
-#include "engine/scan/ExcludeSpec.h"
+#include "engine/scan/Exclusions.h"
 
 #include <algorithm>
 
