@@ -43,7 +43,7 @@ BuildResult BuildTable(const uint8_t* lengths, unsigned count, const uint32_t* s
     if (lengths[s] != 0) sorted[offsets[lengths[s]]++] = uint16_t(s);
   const unsigned used = offsets[kMaxCodeBits];  // offsets[15] now ends the last run
 
-  const uint32_t invalid = MakeEntry(kInvalid, 0, 0, 1);
+  const uint32_t invalid = kInvalidSymbol | 1 | 1 << 8;
   std::fill(table, table + (size_t(1) << rootBits), invalid);
 
   unsigned remaining[kMaxCodeBits + 1];
@@ -61,7 +61,7 @@ BuildResult BuildTable(const uint8_t* lengths, unsigned count, const uint32_t* s
     codeLen = len;
     const uint32_t rev = Reverse(code, len);
     if (len <= rootBits) {
-      Fill(table, rootBits, rev, len, symbols[s] | len);
+      Fill(table, rootBits, rev, len, symbols[s] + (len | len << 8));
     } else {
       const uint32_t prefix = rev & ((1u << rootBits) - 1);
       if (prefix != subPrefix) {
@@ -78,11 +78,13 @@ BuildResult BuildTable(const uint8_t* lengths, unsigned count, const uint32_t* s
         if (next + (size_t(1) << subBits) > capacity) return BuildResult::OverSubscribed;
         sub = table + next;
         std::fill(sub, sub + (size_t(1) << subBits), invalid);
-        table[prefix] = MakeEntry(kSubTable, uint32_t(next), subBits, rootBits);
+        table[prefix] =
+            uint32_t(next) << 16 | kExceptionalFlag | kSubTableFlag | subBits << 8 | rootBits;
         next += size_t(1) << subBits;
         subPrefix = prefix;
       }
-      Fill(sub, subBits, rev >> rootBits, len - rootBits, symbols[s] | (len - rootBits));
+      const uint32_t subLen = len - rootBits;
+      Fill(sub, subBits, rev >> rootBits, subLen, symbols[s] + (subLen | subLen << 8));
     }
     --remaining[len];
     ++code;

@@ -13,13 +13,14 @@ using namespace inflate;
 
 namespace {
 
-constexpr unsigned kLitRoot = 10;
-constexpr unsigned kDistRoot = 8;
 constexpr unsigned kCodeLengthRoot = 7;
 // Past the decoding limit, so that match copies may write whole 16-byte words.
 constexpr size_t kOverrun = 64;
 // The longest Deflate match; the fast loop runs only while this much room is left.
 constexpr size_t kFastRoom = 258;
+// A round of the fast loop refills up to three times, each time loading 8 bytes and moving on
+// up to 7; the first round also follows the refill on entry.
+constexpr size_t kFastInput = 32;
 
 constexpr uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                           11, 4,  12, 3, 13, 2, 14, 1, 15};
@@ -36,19 +37,19 @@ SymbolSet MakeSymbols(DeflateVariant v) {
                                         67, 83, 99, 115, 131, 163, 195, 227, 258};
   const bool d64 = v == DeflateVariant::Deflate64;
   SymbolSet s{};
-  for (uint32_t i = 0; i < 256; ++i) s.lit[i] = MakeEntry(kLiteral, i, 0, 0);
-  s.lit[256] = MakeEntry(kEndOfBlock, 0, 0, 0);
+  for (uint32_t i = 0; i < 256; ++i) s.lit[i] = LiteralSymbol(i);
+  s.lit[256] = kEndOfBlockSymbol;
   for (uint32_t i = 0; i < 28; ++i)
-    s.lit[257 + i] = MakeEntry(kBase, kLengthBase[i], i < 8 ? 0 : (i - 4) / 4, 0);
-  s.lit[285] = d64 ? MakeEntry(kBase, 3, 16, 0) : MakeEntry(kBase, 258, 0, 0);
-  s.lit[286] = s.lit[287] = MakeEntry(kInvalid, 0, 0, 0);
+    s.lit[257 + i] = BaseSymbol(kLengthBase[i], i < 8 ? 0 : (i - 4) / 4);
+  s.lit[285] = d64 ? BaseSymbol(3, 16) : BaseSymbol(258, 0);
+  s.lit[286] = s.lit[287] = kInvalidSymbol;
   uint32_t base = 1;
   for (uint32_t i = 0; i < 32; ++i) {
     const uint32_t extra = i < 4 ? 0 : i / 2 - 1;
-    s.dist[i] = (i < 30 || d64) ? MakeEntry(kBase, base, extra, 0) : MakeEntry(kInvalid, 0, 0, 0);
+    s.dist[i] = (i < 30 || d64) ? BaseSymbol(base, extra) : kInvalidSymbol;
     base += 1u << extra;
   }
-  for (uint32_t i = 0; i < 19; ++i) s.codeLength[i] = MakeEntry(kLiteral, i, 0, 0);
+  for (uint32_t i = 0; i < 19; ++i) s.codeLength[i] = LiteralSymbol(i);
   return s;
 }
 
@@ -67,27 +68,39 @@ inline uint64_t Load64(const uint8_t* p) {
 
 inline uint64_t Mask(unsigned n) { return (uint64_t(1) << n) - 1; }
 
-// LZ77 copy of `len` bytes from `dist` back; may write up to 15 bytes past the end.
+// For a match closer than 8 bytes: the smallest multiple of its distance that is at least 8,
+// so that once 8 bytes are out the rest repeats whole words from that far back.
+constexpr uint8_t kWordPeriod[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+
+// LZ77 copy of `len` bytes from `dist` back; may write up to 29 bytes past the end.
 inline void CopyMatch(uint8_t* out, size_t dist, size_t len) {
-  const uint8_t* src = out - dist;
   uint8_t* const end = out + len;
   if (dist >= 16) {
-    do {
-      std::memcpy(out, src, 16);
-      out += 16;
-      src += 16;
-    } while (out < end);
-  } else if (dist == 1) {
-    std::memset(out, *src, len);
-  } else if (dist >= 8) {
-    do {
-      std::memcpy(out, src, 8);
-      out += 8;
-      src += 8;
-    } while (out < end);
-  } else {
-    while (out < end) *out++ = *src++;
+    // Most matches are short: two words without a loop branch cover them.
+    std::memcpy(out, out - dist, 16);
+    std::memcpy(out + 16, out + 16 - dist, 16);
+    for (out += 32; out < end; out += 16) std::memcpy(out, out - dist, 16);
+    return;
   }
+  if (dist >= 8) {
+    do {
+      std::memcpy(out, out - dist, 8);
+      out += 8;
+    } while (out < end);
+    return;
+  }
+  if (dist == 1) {
+    const uint64_t word = out[-1] * 0x0101010101010101ull;
+    do {
+      std::memcpy(out, &word, 8);
+      out += 8;
+    } while (out < end);
+    return;
+  }
+  const uint8_t* const src = out - dist;
+  for (unsigned i = 0; i < 8; ++i) out[i] = src[i];
+  const size_t step = kWordPeriod[dist];
+  for (out += 8; out < end; out += 8) std::memcpy(out, out - step, 8);
 }
 
 }  // namespace
@@ -265,10 +278,10 @@ InflateStatus Inflater::ReadCodeLengthLengths() {
 bool Inflater::Lookup(const uint32_t* table, unsigned rootBits, uint32_t& entry, unsigned& used) {
   Need(kMaxCodeBits);
   entry = table[Bits(rootBits)];
-  used = EntryBits(entry);
-  if (EntryKindOf(entry) == kSubTable) {
-    entry = table[EntryValue(entry) + ((bitBuf_ >> rootBits) & Mask(EntryExtra(entry)))];
-    used = rootBits + EntryBits(entry);
+  used = EntryCodeBits(entry);
+  if (IsSubTable(entry)) {
+    entry = table[EntryValue(entry) + ((bitBuf_ >> rootBits) & Mask(EntryCodeBits(entry)))];
+    used = rootBits + EntryCodeBits(entry);
   }
   return used <= bitCount_;
 }
@@ -350,7 +363,7 @@ InflateStatus Inflater::DecodeData() {
   for (;;) {
     if (copyLen_ != 0 && !CopyPending()) return InflateStatus::Ok;
     if (pos_ >= limit_) return InflateStatus::Ok;
-    if (pendingLen_ == 0 && inEnd_ - in_ >= 16 && limit_ - pos_ > kFastRoom) {
+    if (pendingLen_ == 0 && size_t(inEnd_ - in_) >= kFastInput && limit_ - pos_ > kFastRoom) {
       const InflateStatus st = FastLoop();
       if (st != InflateStatus::Ok || phase_ != Phase::Data) return st;
       continue;
@@ -359,19 +372,16 @@ InflateStatus Inflater::DecodeData() {
     unsigned used;
     if (pendingLen_ == 0) {
       if (!Lookup(litTable_, kLitRoot, e, used)) return InflateStatus::NeedInput;
-      switch (EntryKindOf(e)) {
-        case kLiteral:
-          Drop(used);
-          buffer_[pos_++] = uint8_t(EntryValue(e));
-          continue;
-        case kEndOfBlock:
-          Drop(used);
-          phase_ = final_ ? Phase::End : Phase::Header;
-          return InflateStatus::Ok;
-        case kBase:
-          break;
-        default:
-          return InflateStatus::BadCode;
+      if (IsLiteral(e)) {
+        Drop(used);
+        buffer_[pos_++] = uint8_t(EntryValue(e));
+        continue;
+      }
+      if (IsExceptional(e)) {
+        if (!IsEndOfBlock(e)) return InflateStatus::BadCode;
+        Drop(used);
+        phase_ = final_ ? Phase::End : Phase::Header;
+        return InflateStatus::Ok;
       }
       const unsigned extra = EntryExtra(e);
       if (!Need(used + extra)) return InflateStatus::NeedInput;
@@ -379,7 +389,7 @@ InflateStatus Inflater::DecodeData() {
       Drop(used + extra);
     }
     if (!Lookup(distTable_, kDistRoot, e, used)) return InflateStatus::NeedInput;
-    if (EntryKindOf(e) != kBase) return InflateStatus::BadCode;
+    if (IsExceptional(e)) return InflateStatus::BadCode;
     const unsigned extra = EntryExtra(e);
     if (!Need(used + extra)) return InflateStatus::NeedInput;
     const size_t dist = EntryValue(e) + size_t((bitBuf_ >> used) & Mask(extra));
@@ -391,79 +401,102 @@ InflateStatus Inflater::DecodeData() {
   }
 }
 
-// The hot loop: runs while at least 16 input bytes and a longest match of output room are
-// left, so it refills the bit buffer a word at a time and checks nothing per byte. The bits
-// above the count stay the next input bits, so reloading them is harmless.
+// The hot loop: runs while a round's worth of input (kFastInput) and a longest match of output
+// room are left, so it refills the bit buffer a word at a time and checks nothing per byte.
+// The bits above the count stay the next input bits, so reloading them is harmless.
 InflateStatus Inflater::FastLoop() {
   uint8_t* const buf = buffer_.get();
   uint8_t* out = buf + pos_;
   uint8_t* const outLimit = buf + limit_;
   uint8_t* const outSafe = outLimit - kFastRoom;
   const uint8_t* in = in_;
-  const uint8_t* const inSafe = inEnd_ - 16;
+  const uint8_t* const inSafe = inEnd_ - kFastInput;
   uint64_t bb = bitBuf_;
   unsigned bc = bitCount_;
   const uint32_t* const lit = litTable_;
   const uint32_t* const dist = distTable_;
   InflateStatus status = InflateStatus::Ok;
 
-  // Consumes the next literal/length code (at most 15 bits) and answers its entry.
-  auto nextLit = [&] {
-    uint32_t e = lit[bb & Mask(kLitRoot)];
-    if (EntryKindOf(e) == kSubTable) {
-      bb >>= kLitRoot;
-      bc -= kLitRoot;
-      e = lit[EntryValue(e) + (bb & Mask(EntryExtra(e)))];
-    }
-    bb >>= EntryBits(e);
-    bc -= EntryBits(e);
-    return e;
-  };
-  while (in <= inSafe && out < outSafe) {
+  auto refill = [&] {
     bb |= Load64(in) << bc;
     in += (63 - bc) >> 3;
     bc |= 56;
-    // A refill holds two codes and a length's extra bits: literals come in pairs.
-    uint32_t e = nextLit();
-    if (EntryKindOf(e) == kLiteral) {
-      *out++ = uint8_t(EntryValue(e));
-      e = nextLit();
-      if (EntryKindOf(e) == kLiteral) {
-        *out++ = uint8_t(EntryValue(e));
-        continue;
+  };
+  auto drop = [&](uint32_t e) {
+    bb >>= EntryTotalBits(e);
+    bc -= EntryTotalBits(e);
+  };
+  // Consumes a base entry's code and extra bits; answers base + extra.
+  auto take = [&](uint32_t e) {
+    const uint64_t bits = bb;
+    drop(e);
+    return EntryValue(e) + size_t((bits & Mask(EntryTotalBits(e))) >> EntryCodeBits(e));
+  };
+  // Each literal is stored only after the next entry is loaded: a byte store may alias the
+  // table, so the compiler would otherwise wait for it.
+  auto literal = [&](uint32_t e) {
+    const uint8_t byte = uint8_t(EntryValue(e));
+    drop(e);
+    e = lit[bb & Mask(kLitRoot)];
+    *out++ = byte;
+    return e;
+  };
+
+  refill();
+  uint32_t e = lit[bb & Mask(kLitRoot)];
+  do {
+    // Each round starts with e looked up and at least 15 bits buffered, enough for any code.
+    // Refills come before bits are taken: they then run beside the table load instead of
+    // between it and the next one.
+    if (IsLiteral(e)) {
+      // Root-level literals take at most kLitRoot bits: three fit in a refill, with a whole
+      // code still buffered after them.
+      refill();
+      e = literal(e);
+      if (IsLiteral(e)) {
+        e = literal(e);
+        if (IsLiteral(e)) {
+          e = literal(e);
+          continue;
+        }
       }
     }
-    const uint32_t kind = EntryKindOf(e);
-    if (kind != kBase) {
-      if (kind == kEndOfBlock)
-        phase_ = final_ ? Phase::End : Phase::Header;
-      else
-        status = InflateStatus::BadCode;
-      break;
+    if (IsExceptional(e)) {
+      if (IsSubTable(e)) {
+        drop(e);
+        e = lit[EntryValue(e) + (bb & Mask(EntryCodeBits(e)))];
+        if (IsLiteral(e)) {
+          refill();
+          e = literal(e);
+          continue;
+        }
+      }
+      if (IsExceptional(e)) {
+        if (IsEndOfBlock(e)) {
+          drop(e);
+          phase_ = final_ ? Phase::End : Phase::Header;
+        } else {
+          status = InflateStatus::BadCode;
+        }
+        break;
+      }
     }
-    const size_t len = EntryValue(e) + size_t(bb & Mask(EntryExtra(e)));
-    bb >>= EntryExtra(e);
-    bc -= EntryExtra(e);
-    if (bc < 29) {  // a distance code and its extra bits take at most 29 bits
-      bb |= Load64(in) << bc;
-      in += (63 - bc) >> 3;
-      bc |= 56;
-    }
+    // A distance code and its extra bits take at most 29 bits; only a Deflate64 length with
+    // 16 extra bits leaves fewer.
+    refill();
+    const size_t len = take(e);
+    if (bc < 29) refill();
     e = dist[bb & Mask(kDistRoot)];
-    if (EntryKindOf(e) == kSubTable) {
-      bb >>= kDistRoot;
-      bc -= kDistRoot;
-      e = dist[EntryValue(e) + (bb & Mask(EntryExtra(e)))];
+    if (IsSubTable(e)) {
+      drop(e);
+      e = dist[EntryValue(e) + (bb & Mask(EntryCodeBits(e)))];
     }
-    if (EntryKindOf(e) != kBase) {
+    if (IsExceptional(e)) {
       status = InflateStatus::BadCode;
       break;
     }
-    bb >>= EntryBits(e);
-    bc -= EntryBits(e);
-    const size_t d = EntryValue(e) + size_t(bb & Mask(EntryExtra(e)));
-    bb >>= EntryExtra(e);
-    bc -= EntryExtra(e);
+    refill();
+    const size_t d = take(e);
     if (d > size_t(out - buf)) {
       status = InflateStatus::BadDistance;
       break;
@@ -473,9 +506,10 @@ InflateStatus Inflater::FastLoop() {
       copyDist_ = d;
       break;
     }
+    e = lit[bb & Mask(kLitRoot)];
     CopyMatch(out, d, len);
     out += len;
-  }
+  } while (in <= inSafe && out < outSafe);
   bitBuf_ = bb & Mask(bc);
   bitCount_ = bc;
   in_ = in;

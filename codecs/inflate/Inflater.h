@@ -89,8 +89,12 @@ class Inflater {
 
   uint8_t clLengths_[19] = {};
   uint8_t lengths_[288 + 32] = {};
-  uint32_t litTable_[1024 + 288 * 32];
-  uint32_t distTable_[256 + 32 * 128];
+  // Root widths: a wider literal root keeps more codes out of sub-tables, at the cost of
+  // filling it for every block. Each longer code's sub-table holds at most 2^(15 - root).
+  static constexpr unsigned kLitRoot = 11;
+  static constexpr unsigned kDistRoot = 8;
+  uint32_t litTable_[(1 << kLitRoot) + 288 * (1 << (15 - kLitRoot))];
+  uint32_t distTable_[(1 << kDistRoot) + 32 * (1 << (15 - kDistRoot))];
   uint32_t clTable_[128];
 };
 

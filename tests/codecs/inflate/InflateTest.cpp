@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <random>
 #include <utility>
 
 #include "tests/codecs/inflate/CraftedStreams.h"
@@ -50,6 +51,23 @@ TEST(InflateChunks, AnySplitOfTheInputGivesTheSameOutput) {
         ASSERT_TRUE(d.data == data);
       }
     }
+}
+
+// Repeats of every short period at lengths on either side of the copy's word sizes: the match
+// copier takes a different path for distance 1, under 8, under 16 and the rest.
+TEST(InflateRoundTrip, MatchesAtEveryShortDistance) {
+  std::mt19937 rng(7);
+  Bytes data;
+  for (size_t period = 1; period <= 40; ++period)
+    for (size_t len : {3, 7, 8, 9, 15, 16, 17, 31, 32, 33, 100, 258, 1000}) {
+      for (size_t i = 0; i < period; ++i) data.push_back(uint8_t(rng()));
+      for (size_t i = 0; i < len; ++i) data.push_back(data[data.size() - period]);
+    }
+  for (int level : {1, 9}) {
+    const Decoded d = InflateAll(ZlibDeflate(data, level));
+    ASSERT_EQ(d.status, InflateStatus::StreamEnd);
+    ASSERT_TRUE(d.data == data) << "level " << level;
+  }
 }
 
 // Padding after a final block, so that the decoder's word-at-a-time loop (which wants
