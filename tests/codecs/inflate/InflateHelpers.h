@@ -53,23 +53,25 @@ struct Decoded {
   Bytes data;
 };
 
-// Decodes with the push interface, handing in the stream `chunk` bytes at a time.
+// Decodes with the push interface, handing in the stream `chunk` bytes at a time, with
+// `inflater` when given (a decoder used member after member), else with a fresh one.
 inline Decoded InflateAll(const Bytes& stream, size_t chunk = 32768,
-                          DeflateVariant variant = DeflateVariant::Deflate) {
+                          DeflateVariant variant = DeflateVariant::Deflate,
+                          TMemberInflater* inflater = nullptr) {
   Decoded d;
   size_t at = 0;
-  const TInflateResult r = InflateMember(
-      variant,
-      [&](uint8_t* buf, size_t n) {
-        n = std::min({n, chunk, stream.size() - at});
-        std::copy_n(stream.data() + at, n, buf);
-        at += n;
-        return n;
-      },
-      [&](std::span<const uint8_t> piece) {
-        d.data.insert(d.data.end(), piece.begin(), piece.end());
-        return true;
-      });
+  const auto source = [&](uint8_t* buf, size_t n) {
+    n = std::min({n, chunk, stream.size() - at});
+    std::copy_n(stream.data() + at, n, buf);
+    at += n;
+    return n;
+  };
+  const auto sink = [&](std::span<const uint8_t> piece) {
+    d.data.insert(d.data.end(), piece.begin(), piece.end());
+    return true;
+  };
+  const TInflateResult r =
+      inflater ? inflater->Run(variant, source, sink) : InflateMember(variant, source, sink);
   d.status = r.Status;
   return d;
 }
