@@ -23,9 +23,13 @@ bool PatternExcludes(std::string pattern, const std::string& folder, const std::
   const size_t slash = pattern.rfind('/');
   if (slash == std::string::npos) return MatchesSpecFlat(name, {pattern}, {}, {});
   std::string dir = Trimmed(pattern.substr(0, slash));
-  if (dir.empty() || dir[0] != '/') dir.insert(0, "/");
-  // Whole folder names only: "temp" must not take "/temporary/".
-  if (!MatchMask(folder, "*" + WithTrailingSlash(dir) + (recurseDirs ? "*" : ""))) return false;
+  // Whole folder names only: "temp" must not take "/temporary/". (Appended piece by piece:
+  // g++ 12 warns wrongly about "x" + string.)
+  std::string mask = "*";
+  if (dir.empty() || dir[0] != '/') mask += '/';
+  mask += WithTrailingSlash(dir);
+  if (recurseDirs) mask += '*';
+  if (!MatchMask(folder, mask)) return false;
   const std::string filePart = pattern.substr(slash + 1);
   return isFolder || filePart.empty() || MatchesSpecFlat(name, {filePart}, {}, {});
 }
