@@ -25,17 +25,6 @@ namespace fs = std::filesystem;
 // Attributes that tell two files apart: the archive bit means nothing on Linux.
 constexpr uint32_t kComparedAttr = 0x17;
 
-WideString FileFolder(const WideString& path) {
-  const size_t cut = path.rfind('/');
-  return cut == WideString::npos ? WideString() : path.substr(0, cut + 1);
-}
-
-WideString FilePart(WideString name) {
-  if (!name.empty() && name.back() == '/') name.pop_back();
-  const size_t cut = name.rfind('/');
-  return cut == WideString::npos ? name : name.substr(cut + 1);
-}
-
 bool SameDevice(const WideString& a, const WideString& b) {
   struct stat sa {
   }, sb{};
@@ -67,7 +56,7 @@ int TCompBase::Compress() {
 }
 
 bool TCompBase::PrepareArchiveFolder() {
-  const WideString folder = FileFolder(ArchiveFile());
+  const WideString folder = FolderOf(ArchiveFile());
   std::error_code ec;
   if (folder.empty() || fs::is_directory(folder, ec)) return true;
   if (OnCreateDirectory) OnCreateDirectory(*this, folder, true);
@@ -133,7 +122,7 @@ bool TCompBase::ArchiveExistsNow() const {
 }
 
 WideString TCompBase::NameKey(const WideString& storedName) const {
-  return StoredDirNames == TStoredDirNames::sdNone ? FilePart(storedName) : storedName;
+  return StoredDirNames == TStoredDirNames::sdNone ? NamePart(storedName) : storedName;
 }
 
 WideString TCompBase::StoredNameOf(const WideString& path) const {
@@ -176,7 +165,7 @@ bool TCompBase::Gather(TCompList& list) {
     const long d = long(std::count(line.begin(), line.end(), '/'));
     if (depth < 0 || d <= depth) {
       depth = d;
-      shallowest = SpecFolder(line);
+      shallowest = FolderOf(line);
     }
   }
   if (explorer) {
@@ -308,7 +297,7 @@ bool TCompBase::Commit(TTempFileStream& temp) {
   const int64_t size = temp.Size();
   // Across file systems the new archive is copied beside the old one first: the room for it
   // is looked for before anything is written.
-  const WideString folder = FileFolder(ArchiveFile()).empty() ? "." : FileFolder(ArchiveFile());
+  const WideString folder = FolderOf(ArchiveFile()).empty() ? "." : FolderOf(ArchiveFile());
   struct statvfs vfs {};
   if (!SameDevice(tempName, folder) && ::statvfs(folder.c_str(), &vfs) == 0 &&
       int64_t(vfs.f_bavail) * int64_t(vfs.f_frsize) < size) {
@@ -349,7 +338,7 @@ void TCompBase::DeleteMoved(const TCompList& list) {
   std::vector<WideString> named;
   for (WideString line : FileSpec) {
     std::replace(line.begin(), line.end(), '\\', '/');
-    if (!SpecFolder(line).empty()) named.push_back(SpecFolder(line));
+    if (!FolderOf(line).empty()) named.push_back(FolderOf(line));
   }
   std::set<WideString, std::greater<>> folders;  // deepest first
   const auto noteFolders = [&](WideString folder) {
@@ -357,7 +346,7 @@ void TCompBase::DeleteMoved(const TCompList& list) {
       return folder.compare(0, n.size(), n) == 0;
     })) {
       folders.insert(folder);
-      folder = FileFolder(folder.substr(0, folder.size() - 1));
+      folder = FolderOf(folder.substr(0, folder.size() - 1));
     }
   };
   for (const TCompEntry* e : moved) {
@@ -372,7 +361,7 @@ void TCompBase::DeleteMoved(const TCompList& list) {
       continue;
     }
     if (OnDeleteFile) OnDeleteFile(*this, e->SourcePath, ++count, int(moved.size()));
-    noteFolders(FileFolder(e->SourcePath));
+    noteFolders(FolderOf(e->SourcePath));
   }
   // Only folders the move emptied go, never their contents: rmdir refuses the others.
   for (const WideString& folder : folders) ::rmdir(folder.c_str());

@@ -2,23 +2,16 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include "engine/base/Messages.h"
 #include "engine/streams/Stream.h"
+#include "engine/text/Utf8.h"
 
 namespace qel {
 namespace {
 
 namespace fs = std::filesystem;
-
-WideString Lower(WideString s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return char(std::tolower(c)); });
-  return s;
-}
 
 // The extension of the file part, dot included; "" when there is none.
 WideString ExtensionOf(const WideString& name) {
@@ -47,14 +40,14 @@ void TCompressClass::SetDefaultExt(const WideString& ext) {
     FDefaultExt = FBuiltInExt;
   } else {
     WideString e = ext.front() == '.' ? ext : "." + ext;
-    FDefaultExt = Lower(e.substr(0, 4));
+    FDefaultExt = text::AsciiLower(e.substr(0, 4));
   }
   const WideString& file = ArchiveFile();
   if (file.empty()) return;
   const WideString current = ExtensionOf(file);
   if (current.empty())
     SetArchiveName(file + FDefaultExt);
-  else if (Lower(current) == Lower(old))
+  else if (text::AsciiLower(current) == text::AsciiLower(old))
     SetArchiveName(file.substr(0, file.size() - current.size()) + FDefaultExt);
 }
 

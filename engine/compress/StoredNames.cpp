@@ -16,17 +16,14 @@ WideString Relative(const WideString& path, const WideString& folder) {
   return StartsWith(path, base) ? path.substr(base.size()) : path;
 }
 
-WideString WithoutLeadingSlashes(WideString s) {
-  s.erase(0, s.find_first_not_of('/') == WideString::npos ? s.size() : s.find_first_not_of('/'));
+WideString WithoutTrailingSlashes(WideString s) {
+  while (!s.empty() && s.back() == '/') s.pop_back();
   return s;
 }
 
-// The folder above `folder` ("/a/b/" gives "/a/"), with its trailing "/".
-WideString ParentFolder(const WideString& folder) {
-  WideString f = folder;
-  while (!f.empty() && f.back() == '/') f.pop_back();
-  const size_t cut = f.rfind('/');
-  return cut == WideString::npos ? WideString() : f.substr(0, cut + 1);
+WideString WithoutLeadingSlashes(WideString s) {
+  s.erase(0, s.find_first_not_of('/') == WideString::npos ? s.size() : s.find_first_not_of('/'));
+  return s;
 }
 
 }  // namespace
@@ -34,14 +31,8 @@ WideString ParentFolder(const WideString& folder) {
 WideString StoredName(const WideString& path, const TStoredNameBase& base, TStoredDirNames mode) {
   using enum TStoredDirNames;
   switch (mode) {
-    case sdNone: {
-      WideString p = path;
-      const bool folder = !p.empty() && p.back() == '/';
-      if (folder) p.pop_back();
-      const size_t cut = p.rfind('/');
-      p = cut == WideString::npos ? p : p.substr(cut + 1);
-      return folder ? p + '/' : p;
-    }
+    case sdNone:
+      return !path.empty() && path.back() == '/' ? NamePart(path) + '/' : NamePart(path);
     case sdAbsolute:
     case sdAbsoluteNoDrv:
       return path;
@@ -50,7 +41,7 @@ WideString StoredName(const WideString& path, const TStoredNameBase& base, TStor
     case sdRelative:
       return Relative(path, base.Folder);
     case sdRelativeStoreStart:
-      return Relative(path, ParentFolder(WithTrailingSlash(base.Folder)));
+      return Relative(path, FolderOf(WithoutTrailingSlashes(base.Folder)));
     case sdExplorer_Auto:
     case sdExplorer_UserDefineDefaultDir: {
       const WideString dir = base.DefaultDir.empty() ? "" : WithTrailingSlash(base.DefaultDir);
@@ -63,23 +54,26 @@ WideString StoredName(const WideString& path, const TStoredNameBase& base, TStor
   return path;
 }
 
-WideString SpecFolder(const WideString& line) {
-  const size_t cut = line.rfind('/');
-  return cut == WideString::npos ? WideString() : line.substr(0, cut + 1);
+WideString FolderOf(const WideString& path) {
+  const size_t cut = path.rfind('/');
+  return cut == WideString::npos ? WideString() : path.substr(0, cut + 1);
+}
+
+WideString NamePart(const WideString& path) {
+  const WideString name = WithoutTrailingSlashes(path);
+  return name.substr(name.rfind('/') + 1);
 }
 
 WideString CommonSpecFolder(const TStrings& fileSpec) {
   if (fileSpec.empty()) return {};
-  WideString common = SpecFolder(fileSpec.front());
+  WideString common = FolderOf(fileSpec.front());
   for (const WideString& line : fileSpec) {
-    const WideString folder = SpecFolder(line);
+    const WideString folder = FolderOf(line);
     size_t n = 0;
     while (n < common.size() && n < folder.size() && common[n] == folder[n]) ++n;
     common.resize(n);
   }
-  // Cut back to a whole folder.
-  const size_t cut = common.rfind('/');
-  return cut == WideString::npos ? WideString() : common.substr(0, cut + 1);
+  return FolderOf(common);  // cut back to a whole folder
 }
 
 }  // namespace qel

@@ -19,8 +19,10 @@ struct TStoredNameBase {
 // case-sensitive. A folder entry's name ends with "/".
 WideString StoredName(const WideString& path, const TStoredNameBase& base, TStoredDirNames mode);
 
-// The folder part of a FileSpec line ("" when it has none), with its trailing "/".
-WideString SpecFolder(const WideString& line);
+// The folder part of a path or a FileSpec line, with its trailing "/" ("" when it has none).
+WideString FolderOf(const WideString& path);
+// The last component of a path, without the "/" a folder's path may end with.
+WideString NamePart(const WideString& path);
 
 // The explorer modes' automatic folder: the longest common leading folder of the lines'
 // folder parts, ending with "/" ("" when they share none).

@@ -1,8 +1,7 @@
 #include "engine/detect/ArchiveExts.h"
 
-#include <cctype>
-
 #include "engine/base/Messages.h"
+#include "engine/text/Utf8.h"
 
 namespace qel {
 
@@ -18,9 +17,7 @@ TStrings ArchiveExts() {
     patterns = semi == std::string_view::npos ? std::string_view() : patterns.substr(semi + 1);
     auto dot = item.find('.');
     if (dot == std::string_view::npos) continue;
-    std::string ext(item.substr(dot));
-    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-    exts.push_back(std::move(ext));
+    exts.push_back(text::AsciiLower(std::string(item.substr(dot))));
   }
   return exts;
 }

@@ -11,6 +11,7 @@
 #include "engine/detect/Probes.h"
 #include "engine/detect/SpanDecision.h"
 #include "engine/streams/Stream.h"
+#include "engine/text/Utf8.h"
 
 namespace qel {
 namespace {
@@ -263,10 +264,7 @@ class TDetector {
   }
 
   bool HasJarExtension() const {
-    std::string ext = std::filesystem::path(in_.FileName).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return ext == ".jar";
+    return text::AsciiLower(std::filesystem::path(in_.FileName).extension().string()) == ".jar";
   }
 
   TStream64& s_;

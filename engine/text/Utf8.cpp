@@ -101,4 +101,10 @@ std::string Utf16LeToUtf8(const uint8_t* p, size_t units) {
   return out;
 }
 
+std::string AsciiLower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return s;
+}
+
 }  // namespace qel::text

@@ -1,4 +1,5 @@
-// UTF-8, the engine's text form: validation, one-character decoding and encoding.
+// UTF-8, the engine's text form: validation, one-character decoding and encoding, and
+// ASCII case folding.
 #pragma once
 
 #include <cstddef>
@@ -27,5 +28,8 @@ std::string Utf16LeToUtf8(const uint8_t* p, size_t units);
 
 // `s` with every byte that is not part of a well-formed character replaced by U+FFFD.
 std::string SanitizeUtf8(std::string_view s);
+
+// `s` with A-Z lowered; other bytes (multi-byte characters among them) stay as they are.
+std::string AsciiLower(std::string s);
 
 }  // namespace qel::text
