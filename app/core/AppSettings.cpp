@@ -99,6 +99,7 @@ void VisitKeys(Settings& s, const Io& io) {
   io.Int(c, "Folder", s.Columns.Folder, 0, 0, 0xFFFF);
   io.Int(c, "FileType", s.Columns.FileType, 0, 0, 0xFFFF);
   io.Int(c, "CRC", s.Columns.CRC, 0, 0, 0xFFFF);
+  io.String(c, "Order", s.Columns.Order, {});
 
   for (int i = 0; i < kToolbarButtonCount; ++i)
     io.Bool("Buttons", kToolbarButtonKeys[i], s.Buttons[i], true);

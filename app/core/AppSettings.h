@@ -30,6 +30,9 @@ struct TColumnWidths {
   int Folder = 100;
   int FileType = 120;
   int CRC = 90;
+  // The columns' display order as their indexes, comma-separated ("0,1,2,..."); empty
+  // keeps the built-in order.
+  QString Order;
 };
 
 // The name column is never hidden: a narrower stored width gives the first-run width.

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QToolBar>
@@ -18,10 +19,14 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/AppSettings.h"
+#include "app/core/ColumnFormat.h"
 #include "app/core/Translation.h"
 #include "app/core/VrOneInstance.h"
 #include "app/core/WindowGeometry.h"
+#include "app/gui/EntryModel.h"
+#include "app/gui/ExplorerPanel.h"
 #include "app/gui/TranslateWindows.h"
+#include "app/gui/VrListView.h"
 #include "engine/base/FileSystem.h"
 
 #include <unistd.h>
@@ -92,6 +97,18 @@ const std::vector<std::pair<const char*, std::vector<ActionSpec>>>& MenuLayout()
         {"acCheckVirusTotal", "Check with Virus&Total", ""},
         {"acCheckOut", "Check &Out...", ""},
         {"acInstall", "I&nstall", ""}}},
+      {"mnView",
+       {{"acClassicStyle", "&Classic Display Style", ""},
+        {"acExplorerStyle", "&Explorer Display Style", ""},
+        {nullptr, nullptr, nullptr},
+        {"acLargeIcons", "Lar&ge Icons", ""},
+        {"acSmallIcons", "S&mall Icons", ""},
+        {"acListStyle", "&List", ""},
+        {"acDetails", "&Details", ""},
+        {nullptr, nullptr, nullptr},
+        {"acViewToolbar", "&Toolbar", ""},
+        {"acViewFolderBar", "&Folder Bar", ""},
+        {"acViewStatusBar", "&Status Bar", ""}}},
       {"mnOptions", {{"acConfiguration", "&Configuration...", ""}}},
       {"mnHelp",
        {{"acContentsandIndex", "&Contents and Index", "F1"},
@@ -105,12 +122,20 @@ const char* MenuCaption(const QString& menu) {
   if (menu == "mnFile") return "&File";
   if (menu == "mnActions") return "&Actions";
   if (menu == "mnTools") return "&Tools";
+  if (menu == "mnView") return "&View";
   if (menu == "mnOptions") return "&Options";
   return "&Help";
 }
 
-// The commands that work today; the rest stay disabled until their parts arrive.
-bool AvailableNow(const QString& action) { return action == "acExit" || action == "acAbout"; }
+// The commands that work with or without an archive; the archive's own commands follow
+// the open archive, and the rest stay disabled until their parts arrive.
+bool AvailableNow(const QString& action) {
+  static const QStringList kAlways = {"acExit",         "acAbout",         "acOpen",
+                                      "acClassicStyle", "acExplorerStyle", "acLargeIcons",
+                                      "acSmallIcons",   "acListStyle",     "acDetails",
+                                      "acViewToolbar",  "acViewFolderBar", "acViewStatusBar"};
+  return kAlways.contains(action);
+}
 
 }  // namespace
 
@@ -125,6 +150,7 @@ TMainForm::TMainForm(const app::TStartCommand& start, bool checkInstance, QWidge
   CreateList();
   ApplySettings();
   ApplyColumnWidths();
+  setAcceptDrops(true);
 
   if (checkInstance) {
     instance_ = new app::TVrOneInstance(this);
@@ -172,6 +198,7 @@ void TMainForm::CreateActions() {
     }
   }
   connect(Action("acExit"), &QAction::triggered, this, &QWidget::close);
+  ConnectViewActions();
   connect(Action("acAbout"), &QAction::triggered, this, [this] {
     QMessageBox::about(this, kTitle,
                        app::AboutTranslationText().value_or(
@@ -208,6 +235,13 @@ void TMainForm::CreateToolBar() {
 
 void TMainForm::CreateStatusBar() {
   statusBar()->setObjectName("StatusBar");
+  // Type, files, packed, size, ratio; a message shown while listing hides them.
+  for (int i = 0; i < 5; ++i) {
+    auto* panel = new QLabel(this);
+    panel->setObjectName(QStringLiteral("pnStatus%1").arg(i));
+    statusBar()->addWidget(panel, i == 0 ? 2 : 1);
+    panels_.push_back(panel);
+  }
   // The two status lights: green while idle, red while an operation runs.
   ledGreen_ = new QLabel(QStringLiteral("\u25CF"), this);
   ledGreen_->setObjectName("imgGreen");
@@ -221,23 +255,91 @@ void TMainForm::CreateStatusBar() {
 }
 
 void TMainForm::CreateList() {
-  list_ = new QTreeWidget(this);
-  list_->setObjectName("FileList");
-  list_->setRootIsDecorated(false);
-  list_->setHeaderLabels(
-      {"Name", "Type", "Modified", "Size", "Ratio", "Packed", "CRC", "Attributes", "Folder"});
-  setCentralWidget(list_);
+  model_ = new TEntryModel(this);
+  model_->MakeDragData = [this](const QModelIndexList& indexes) {
+    std::vector<int> rows;
+    for (const QModelIndex& index : indexes) rows.push_back(index.row());
+    return MakeDragData(rows);
+  };
+  views_ = new QStackedWidget(this);
+  views_->setObjectName("pnViews");
+  list_ = new TVrListView("FileList", views_);
+  explorer_ = new TExplorerPanel(views_);
+  views_->addWidget(list_);
+  views_->addWidget(explorer_);
+  for (TVrListView* list : {list_, explorer_->List()}) {
+    list->SetModel(model_);
+    ConnectList(list);
+  }
+  connect(explorer_->Tree(), &QTreeWidget::currentItemChanged, this, [this] { TreeClick(); });
+  connect(explorer_, &TExplorerPanel::UpClicked, this, &TMainForm::OneLevelUp);
+  connect(explorer_, &TExplorerPanel::TreeBackspace, this, &TMainForm::OneLevelUp);
+  connect(explorer_, &TExplorerPanel::TreeClosed, this, [this] {
+    app::AppSettings().ViewExplorerTree = false;
+    Action("acViewFolderBar")->setChecked(false);
+  });
+  setCentralWidget(views_);
+}
+
+void TMainForm::ConnectList(TVrListView* list) {
+  connect(list, &TVrListView::ColumnClicked, this, &TMainForm::ColumnClick);
+  connect(list, &TVrListView::RowActivated, this, &TMainForm::RowActivated);
+  connect(list, &TVrListView::BackspacePressed, this, &TMainForm::OneLevelUp);
+  connect(list, &TVrListView::SelectionChanged, this, [this] {
+    if (!archive_.isEmpty()) ShowTotals(true);
+  });
+  connect(list, &TVrListView::FilesDropped, this, &TMainForm::FilesDroppedOnList);
+  connect(list, &TVrListView::DragFinished, this, &TMainForm::DragFinished);
 }
 
 void TMainForm::ApplyColumnWidths() {
+  for (TVrListView* list : {list_, explorer_->List()}) ApplyColumnWidths(list);
+}
+
+void TMainForm::ApplyColumnWidths(TVrListView* list) {
   const app::TColumnWidths& w = app::AppSettings().Columns;
   const int widths[] = {w.FileName, w.FileType, w.DateTime,   w.Unpacked, w.Ratio,
                         w.Packed,   w.CRC,      w.Attributes, w.Folder};
-  for (int i = 0; i < 9; ++i) list_->setColumnWidth(i, widths[i]);
+  QHeaderView* header = list->Header();
+  for (int i = 0; i < app::kColumnCount; ++i) {
+    header->setSectionHidden(i, widths[i] == 0);
+    if (widths[i] > 0) header->resizeSection(i, widths[i]);
+  }
+  // The stored order is used only when it names every column once.
+  const QStringList order = w.Order.split(',', Qt::SkipEmptyParts);
+  std::vector<int> columns;
+  for (const QString& item : order) {
+    bool ok = false;
+    const int column = item.trimmed().toInt(&ok);
+    if (ok && column >= 0 && column < app::kColumnCount &&
+        std::find(columns.begin(), columns.end(), column) == columns.end())
+      columns.push_back(column);
+  }
+  if (int(columns.size()) != app::kColumnCount) return;
+  for (int visual = 0; visual < app::kColumnCount; ++visual)
+    header->moveSection(header->visualIndex(columns[size_t(visual)]), visual);
+}
+
+void TMainForm::ApplyListOptions() {
+  const app::TAppSettings& s = app::AppSettings();
+  for (TVrListView* list : {list_, explorer_->List()}) {
+    list->SetViewStyle(s.ViewStyle);
+    list->SetGridLines(s.ShowGridLines);
+    list->SetFullRowSelect(s.FullRowSelect);
+  }
+  model_->SetColoredItems(s.ColoredItems);
+  explorer_->SetTreeVisible(s.ViewExplorerTree);
+  explorer_->SetTreeWidth(s.SplitterPos);
+  views_->setCurrentWidget(s.ExplorerView ? static_cast<QWidget*>(explorer_) : list_);
+  Action(s.ExplorerView ? "acExplorerStyle" : "acClassicStyle")->setChecked(true);
+  const char* styles[] = {"acLargeIcons", "acSmallIcons", "acListStyle", "acDetails"};
+  Action(styles[list_->ViewStyle()])->setChecked(true);
+  Action("acViewFolderBar")->setChecked(s.ViewExplorerTree);
 }
 
 void TMainForm::ApplySettings() {
   app::TAppSettings& s = app::AppSettings();
+  ApplyListOptions();
   const QSize screen = QApplication::primaryScreen()
                            ? QApplication::primaryScreen()->geometry().size()
                            : QSize(1024, 768);
@@ -248,7 +350,8 @@ void TMainForm::ApplySettings() {
   toolBar_->setToolButtonStyle(s.ShowToolbarCaptions ? Qt::ToolButtonTextUnderIcon
                                                      : Qt::ToolButtonIconOnly);
   statusBar()->setVisible(s.ShowStatusPanel);
-  list_->setAlternatingRowColors(s.ShowGridLines);
+  Action("acViewToolbar")->setChecked(s.ShowToolbar);
+  Action("acViewStatusBar")->setChecked(s.ShowStatusPanel);
   if (s.StartUpType == 0) s.AppCurrentDir = app::ProgramFolder();
   if (s.StartUpType == 2) s.AppCurrentDir = s.AppStartUpFolder;
   if (s.AppCurrentDir.isEmpty() || !QFileInfo(s.AppCurrentDir).isDir())
@@ -275,17 +378,34 @@ void TMainForm::LoadLanguage(const QString& path) {
   if (!app::LoadLanguage(path)) return;
   app::AppSettings().AppLanguageFile = app::LanguageFileSetting(path);
   TranslateWindows({this}, app::ActiveLanguageFile());
+  // The archive's caption and totals are the window's own, in the new language's words.
+  if (!archive_.isEmpty()) {
+    SetCaption(caption_);
+    ShowTotals(false);
+  }
   for (QAction* item : languageGroup_->actions())
     item->setChecked(item->data().toString() == app::ActiveLanguagePath());
 }
 
 void TMainForm::CloseArchive() {
   BeginBusy();
-  list_->clear();
+  model_->SetRows({});
+  folderRows_.clear();
+  explorer_->ClearTree();
+  TreeBuilt = false;
+  listing_.Clear();
+  archive_.clear();
   EndBusy();
+  for (QLabel* panel : panels_) panel->clear();
   statusBar()->showMessage(app::Message(220));  // "no archive open"
-  setWindowTitle(kTitle);
-  if (tray_) tray_->setToolTip(kTitle);
+  SetCaption(kTitle);
+  UpdateCommands();
+}
+
+void TMainForm::SetCaption(const QString& caption) {
+  caption_ = caption;
+  setWindowTitle(caption);
+  if (tray_) tray_->setToolTip(caption);
 }
 
 bool TMainForm::ConfirmCloseArchive() {
@@ -321,10 +441,20 @@ void TMainForm::StoreViewState() {
   }
   s.ShowToolbar = toolBar_->isVisible();
   s.ShowStatusPanel = statusBar()->isVisible();
+  s.ViewStyle = list_->ViewStyle();
+  s.ExplorerView = ExplorerStyle();
+  if (explorer_->TreeWidth() > 0) s.SplitterPos = explorer_->TreeWidth();
+  // The widths and order of the list the user sees.
+  const QHeaderView* header = ActiveList()->Header();
   app::TColumnWidths& w = s.Columns;
   int* widths[] = {&w.FileName, &w.FileType, &w.DateTime,   &w.Unpacked, &w.Ratio,
                    &w.Packed,   &w.CRC,      &w.Attributes, &w.Folder};
-  for (int i = 0; i < 9; ++i) *widths[i] = list_->columnWidth(i);
+  QStringList order;
+  for (int i = 0; i < app::kColumnCount; ++i) {
+    *widths[i] = header->isSectionHidden(i) ? 0 : header->sectionSize(i);
+    order << QString::number(header->logicalIndex(i));
+  }
+  w.Order = order.join(',');
 }
 
 void TMainForm::BeginBusy() {
@@ -339,7 +469,6 @@ void TMainForm::EndBusy() {
   QApplication::restoreOverrideCursor();
   ledGreen_->show();
   ledRed_->hide();
-  setWindowTitle(kTitle);
   // A hand-over that arrived during the operation is taken now.
   if (instance_ && instance_->PollSharedData())
     ReceiveCommandLine(instance_->ReceivedCommandLine(), instance_->ReceivedArchive());
@@ -347,8 +476,11 @@ void TMainForm::EndBusy() {
 
 void TMainForm::ReceiveCommandLine(const QString& commandLine, const QString& archive) {
   if (commandLine.trimmed().isEmpty() || !ConfirmCloseArchive()) return;
-  CloseArchive();
-  ShowNotAvailable(tr("Opening archives (%1)").arg(archive));
+  if (archive.isEmpty() || !QFileInfo(archive).isFile()) {
+    ShowNotAvailable(tr("Commands from another start"));
+    return;
+  }
+  OpenArchive(archive);
 }
 
 void TMainForm::OpenStartupArchive() {
@@ -361,7 +493,7 @@ void TMainForm::OpenStartupArchive() {
     ShowNotAvailable(tr("Adding files"));
     return;
   }
-  if (QFileInfo::exists(archive)) ShowNotAvailable(tr("Opening archives (%1)").arg(archive));
+  if (QFileInfo(archive).isFile()) OpenArchive(archive);
 }
 
 void TMainForm::ShowNotAvailable(const QString& what) {

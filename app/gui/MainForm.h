@@ -6,23 +6,36 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <map>
+#include <optional>
+#include <vector>
 
+#include "app/core/ArchiveListing.h"
+#include "app/core/ShellItem.h"
 #include "app/core/StartCommand.h"
 
 class QAction;
 class QActionGroup;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QSystemTrayIcon;
+class QMimeData;
+class QStackedWidget;
 class QToolBar;
-class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace vk::app {
 class TVrOneInstance;
 }
 
 namespace vk::gui {
+
+class TEntryModel;
+class TExplorerPanel;
+class TVrListView;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -52,8 +65,40 @@ class TMainForm : public QMainWindow {
   // Every action by its objectName ("acNew", ...), for the command tables to come.
   QAction* Action(const QString& name) const;
 
+  // Opens and lists an archive in the current style: classic (one flat list) or explorer
+  // (folder tree beside one folder's content); OpenArchiveExplorer brings the explorer
+  // style to the front first.
+  void OpenArchive(const QString& path);
+  void OpenArchiveExplorer(const QString& path);
+  // (Re)lists the current archive with the current file mask; true when it was recognised.
+  bool ListArchive(const QString& path);
+  // Fills the status-bar totals, of the selected rows with `selectedOnly`.
+  void ShowTotals(bool selectedOnly);
+  // Sorts the entry list by SortColumn and SortAscending.
+  void SortEntries();
+  // The record behind a row of the active list; null beyond the list.
+  app::TShellItem* EntryAt(int index) const;
+  // The open archive ("" when none) and the list showing it.
+  QString ArchiveFile() const { return archive_; }
+  TVrListView* ActiveList() const;
+  bool ExplorerStyle() const;
+  // Switches between the classic and the explorer style, reopening the archive.
+  void SetExplorerStyle(bool on);
+  // Asks for a file mask and lists the archive again with it.
+  void Filter();
+  void SetFileMask(const QStringList& masks);
+  // Explorer style: shows the content of a tree folder (by its path; "" for the root).
+  void SelectFolder(const QString& path);
+  void OneLevelUp();
+
+  int SortColumn = 0;
+  bool SortAscending = true;
+  bool TreeBuilt = false;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool event(QEvent* event) override;
 
@@ -63,10 +108,31 @@ class TMainForm : public QMainWindow {
   void CreateToolBar();
   void CreateStatusBar();
   void CreateList();
+  void ConnectList(TVrListView* list);
+  void ApplyListOptions();
+  void ApplyColumnWidths(TVrListView* list);
   void FillLanguageMenu();
   void LoadLanguage(const QString& path);
   void ApplyColumnWidths();
   void OpenStartupArchive();
+  void ConnectViewActions();
+  void SetCaption(const QString& caption);
+  void ShowEntries();
+  void FillTree();
+  void TreeClick();
+  void ColumnClick(int column);
+  void RowActivated(int row);
+  void FilesDroppedOnList(const QStringList& files);
+  void AfterOpen();
+  void UpdateCommands();
+  std::optional<QString> AskListingPassword(const QString& file);
+  // After an open: the archive's folder to the favourites, as the settings ask.
+  void OfferFavorite();
+  // The file-dialog patterns of every archive kind ("*.zip *.tar ...").
+  QString ArchivePatterns() const;
+  // Drag out: the rows' data, extracted into a private temporary folder at drop time.
+  QMimeData* MakeDragData(const std::vector<int>& rows);
+  void DragFinished();
   void ReceiveCommandLine(const QString& commandLine, const QString& folder);
   void ShowNotAvailable(const QString& what);
   void SetTrayVisible(bool inTray);
@@ -79,7 +145,21 @@ class TMainForm : public QMainWindow {
   QMenu* languageMenu_ = nullptr;
   QActionGroup* languageGroup_ = nullptr;
   QToolBar* toolBar_ = nullptr;
-  QTreeWidget* list_ = nullptr;
+  QStackedWidget* views_ = nullptr;
+  TVrListView* list_ = nullptr;  // the classic list
+  TExplorerPanel* explorer_ = nullptr;
+  TEntryModel* model_ = nullptr;
+  std::vector<QLabel*> panels_;
+  app::TArchiveListing listing_;
+  // The rows of the entry list: the listing's files (classic style), or one folder's
+  // subfolder rows and files (explorer style).
+  std::vector<app::TShellItem> folderRows_;
+  QStringList fileMask_{QStringLiteral("*")};
+  QString archive_;
+  QString caption_;
+  QStringList listingErrors_;
+  QStringList dragPlaceholders_;
+  QString dragFolder_;
   QLabel* ledGreen_ = nullptr;
   QLabel* ledRed_ = nullptr;
   QSystemTrayIcon* tray_ = nullptr;

@@ -23,6 +23,8 @@
 
 #include "app/core/IniFile.h"
 #include "app/core/Translation.h"
+#include "app/gui/EntryModel.h"
+#include "app/gui/VrListView.h"
 
 namespace vk::gui {
 namespace {
@@ -120,6 +122,7 @@ void TranslateColumns(QObject* c, const QString& prefix, const KeyReader& read) 
   QAbstractItemModel* model = nullptr;
   if (auto* tree = qobject_cast<QTreeView*>(c)) model = tree->model();
   if (auto* table = qobject_cast<QTableView*>(c)) model = table->model();
+  if (auto* list = qobject_cast<TVrListView*>(c)) model = list->Model();
   if (!model) return;
   for (int i = 0; i < model->columnCount(); ++i) {
     const QString value = ReadText(read, Indexed(prefix, "Columns", i) + ".Caption");

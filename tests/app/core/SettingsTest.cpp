@@ -88,6 +88,7 @@ std::vector<Key> AllKeys() {
       {"Columns", Kind::Int, "100", "0", {"Ratio", "Folder"}},
       {"Columns", Kind::Int, "70", "0", {"Attributes"}},
       {"Columns", Kind::Int, "90", "0", {"CRC"}},
+      {"Columns", Kind::Text, "", "", {"Order"}},  // empty: the built-in column order
       {"Buttons", Kind::Bool, "1", "1", {"New", "Open", "Add", "Extract", "Test", "Exit"}},
       {"Buttons",
        Kind::Bool,

@@ -1,0 +1,131 @@
+#include "app/core/VrExtractor.h"
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "engine/base/Errors.h"
+#include "engine/zip/UnZip.h"
+
+namespace vk::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+using TReaderFactory = std::unique_ptr<qel::TDecompressClass> (*)();
+
+template <typename TReader>
+std::unique_ptr<qel::TDecompressClass> MakeReader() {
+  return std::make_unique<TReader>();
+}
+
+struct TReaderRow {
+  qel::TArcType Type;
+  TReaderFactory Make;
+};
+
+// The reader for each archive type; a type missing here has none (a split ZIP set is
+// extracted whole by the reader commands, never entry by entry from here).
+constexpr TReaderRow kReaders[] = {
+    {qel::atZip, &MakeReader<qel::TUnZip>},
+    {qel::atZipExe, &MakeReader<qel::TUnZip>},
+    {qel::atJar, &MakeReader<qel::TUnJar>},
+};
+
+TReaderFactory ReaderFor(qel::TArcType type) {
+  for (const TReaderRow& row : kReaders)
+    if (row.Type == type) return row.Make;
+  return nullptr;
+}
+
+}  // namespace
+
+TVrExtractor::TVrExtractor() = default;
+TVrExtractor::~TVrExtractor() = default;
+
+bool TVrExtractor::HasReader(qel::TArcType type) { return ReaderFor(type) != nullptr; }
+
+void TVrExtractor::Connect(qel::TDecompressClass& reader, TExtractResult& result) {
+  reader.OnActivate = OnExtractActivate;
+  reader.OnDeactivate = OnExtractDeactivate;
+  reader.OnBegin = OnExtractbegin;
+  reader.OnProgress = OnExtractProgress;
+  reader.OnFileExists = OnExtractFileExists;
+  reader.OnEnd = [this, &result](qel::TZipCommon& sender, const std::string& file, bool pass) {
+    if (pass) {
+      ++result.Extracted;
+      FExtracted.push_back(file);
+    }
+    if (OnExtractEnd) OnExtractEnd(sender, file, pass);
+  };
+  reader.OnError = [this, &result](qel::TZipCommon& sender, const std::string& file,
+                                   const std::string& ext, const std::string& volume, int code) {
+    result.Errors = true;
+    if (OnError) OnError(sender, file, ext, volume, code);
+  };
+  // The reader tries every one of Passwords before it asks; without a handler of the
+  // application's the answer is "stop", so an entry none of them opens fails at once.
+  reader.OnGetPassword = [this](qel::TZipCommon& sender, const std::string& file,
+                                std::string& password, qel::TSeedKeyRecord& headerKeys,
+                                qel::TSeedKeyRecord& dataKeys, bool& tryAgain) {
+    if (OnGetPassword)
+      OnGetPassword(sender, file, password, headerKeys, dataKeys, tryAgain);
+    else
+      tryAgain = false;
+  };
+}
+
+TExtractResult TVrExtractor::Extract() {
+  FExtracted.clear();
+  TExtractResult result;
+  const TReaderFactory make = ReaderFor(ArcType);
+  if (!make) {
+    result.Status = TExtractStatus::NoReader;
+    return result;
+  }
+  std::unique_ptr<qel::TDecompressClass> reader = make();
+  Connect(*reader, result);
+  try {
+    reader->SetArchiveFile(ArchiveFile);
+  } catch (const qel::E_RAISE&) {
+    result.Status = TExtractStatus::CannotOpen;
+    return result;
+  }
+  // The file may have changed since it was listed: a reader is never run over a format
+  // that is not its own.
+  if (reader->ArchiveFile().empty() || ReaderFor(reader->ArcType()) != make) {
+    result.Status = TExtractStatus::CannotOpen;
+    return result;
+  }
+  // The reader would fall back to the current folder; files belong where they were sent.
+  if (!InitialDir.empty()) {
+    std::error_code ec;
+    fs::create_directories(InitialDir, ec);
+    if (!fs::is_directory(InitialDir, ec)) {
+      result.Status = TExtractStatus::NoDestination;
+      return result;
+    }
+  }
+  reader->SetExtractDir(InitialDir);
+  reader->FileSpec = FileSpec;
+  reader->Passwords = Passwords;
+  reader->UseStoredDirs = UseStoredDirs;
+  reader->CreateStoredDirs = true;
+  reader->ConfirmOverwrites = bool(OnExtractFileExists);
+  reader->Extract();
+  return result;
+}
+
+int TVrExtractor::RemoveExtractedFiles() {
+  int removed = 0;
+  for (const std::string& file : FExtracted) {
+    bool remove = true;
+    if (OnRemoveTempFile) OnRemoveTempFile(*this, file, remove);
+    std::error_code ec;
+    if (remove && fs::remove(file, ec)) ++removed;
+  }
+  FExtracted.clear();
+  return removed;
+}
+
+}  // namespace vk::app

@@ -1,0 +1,304 @@
+// The main window's archive view: opening and listing an archive, the two display styles,
+// sorting, totals and the filter.
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "app/core/AppSettings.h"
+#include "app/core/ArcTypeNames.h"
+#include "app/core/ColumnFormat.h"
+#include "app/core/EntryTotals.h"
+#include "app/core/LibrarySelector.h"
+#include "app/core/MarkedNames.h"
+#include "app/core/Translation.h"
+#include "app/gui/EntryModel.h"
+#include "app/gui/ExplorerPanel.h"
+#include "app/gui/MainForm.h"
+#include "app/gui/VrListView.h"
+#include "engine/base/Messages.h"
+
+namespace vk::gui {
+
+void TMainForm::OpenArchiveExplorer(const QString& path) {
+  views_->setCurrentWidget(explorer_);
+  OpenArchive(path);
+}
+
+void TMainForm::OpenArchive(const QString& path) {
+  if (!ConfirmCloseArchive()) return;
+  const QFileInfo info(path);
+  app::AppSettings().AppCurrentDir = info.absolutePath();
+  // No library wrapper is present yet: every name goes to the lister, which decides by
+  // content.
+  Q_ASSERT(app::SelectLister(path) == app::lkLister);
+  fileMask_ = QStringList{QStringLiteral("*")};
+  ListArchive(info.absoluteFilePath());
+  if (listing_.Recognised() && !fileMask_.isEmpty()) {
+    SetCaption(QStringLiteral("Vorelkit - ") + archive_);
+    OfferFavorite();
+  } else {
+    const bool unrecognised = !listing_.Recognised();
+    CloseArchive();
+    if (unrecognised) QMessageBox::information(this, caption_, app::Message(960));
+  }
+  SortEntries();
+}
+
+bool TMainForm::ListArchive(const QString& archive) {
+  const QString path = archive;  // the caller may pass archive_ itself, which is reset here
+  BeginBusy();
+  model_->SetRows({});
+  folderRows_.clear();
+  explorer_->ClearTree();
+  TreeBuilt = false;
+  listingErrors_.clear();
+  archive_.clear();
+  if (!path.isEmpty()) {
+    listing_.Quell.OnError = [this](qel::TZipCommon&, const std::string& file,
+                                    const std::string& extended, const std::string&, int code) {
+      QString text = QString::fromUtf8(qel::MessageText(code).data(),
+                                       qsizetype(qel::MessageText(code).size()));
+      if (!file.empty()) text = QString::fromStdString(file) + ": " + text;
+      if (!extended.empty()) text += " (" + QString::fromStdString(extended) + ")";
+      listingErrors_ << text;
+    };
+    listing_.Quell.OnGetPassword = [this](qel::TZipCommon&, const std::string& file,
+                                          std::string& password, qel::TSeedKeyRecord&,
+                                          qel::TSeedKeyRecord&, bool& tryAgain) {
+      const std::optional<QString> answer = AskListingPassword(QString::fromStdString(file));
+      tryAgain = answer.has_value();
+      if (answer) password = answer->toStdString();
+    };
+    listing_.SetArchive(path);
+    archive_ = listing_.ArchiveFile();
+    if (listing_.Recognised()) {
+      if (fileMask_.isEmpty()) fileMask_ = QStringList{QStringLiteral("*")};
+      statusBar()->showMessage(app::Message(1050));
+      statusBar()->repaint();
+      listing_.List(fileMask_);
+      ShowEntries();
+    }
+  }
+  UpdateCommands();
+  ShowTotals(false);
+  ActiveList()->ActiveView()->setFocus();
+  EndBusy();
+  if (!listingErrors_.isEmpty())
+    QMessageBox::warning(this, caption_, listingErrors_.mid(0, 10).join('\n'));
+  return listing_.Recognised();
+}
+
+void TMainForm::ShowEntries() {
+  if (!ExplorerStyle()) {
+    std::vector<app::TShellItem*> rows;
+    rows.reserve(listing_.Files().size());
+    for (app::TShellItem& item : listing_.Files()) rows.push_back(&item);
+    model_->SetRows(std::move(rows));
+    return;
+  }
+  explorer_->FillTree(listing_.Tree());
+  TreeBuilt = true;
+  // Selecting the root shows its content.
+  explorer_->Tree()->setCurrentItem(explorer_->Tree()->topLevelItem(0));
+}
+
+void TMainForm::TreeClick() {
+  const app::TFolderNode* node = TExplorerPanel::NodeOf(explorer_->Tree()->currentItem());
+  if (!node || !TreeBuilt) return;
+  folderRows_ = app::FolderRows(*node);
+  std::vector<app::TShellItem*> rows;
+  for (app::TShellItem& folder : folderRows_) rows.push_back(&folder);
+  const app::TFolderNode& root = listing_.Tree().Root();
+  for (app::TShellItem& item : listing_.Files())
+    if (app::InFolder(item, *node, root)) rows.push_back(&item);
+  model_->SetRows(std::move(rows));
+  explorer_->SetFolderCaption(node->Data.Path);
+  ShowTotals(false);
+  SortEntries();
+}
+
+void TMainForm::SelectFolder(const QString& path) {
+  if (QTreeWidgetItem* item = explorer_->ItemOf(path)) explorer_->Tree()->setCurrentItem(item);
+}
+
+void TMainForm::OneLevelUp() {
+  if (!ExplorerStyle()) return;
+  QTreeWidgetItem* item = explorer_->Tree()->currentItem();
+  if (item && item->parent()) explorer_->Tree()->setCurrentItem(item->parent());
+}
+
+void TMainForm::RowActivated(int row) {
+  const app::TShellItem* item = EntryAt(row);
+  if (!item) return;
+  if (item->IsFolder()) {
+    SelectFolder(item->Folder);
+    return;
+  }
+  ShowNotAvailable(tr("Opening entries"));
+}
+
+app::TShellItem* TMainForm::EntryAt(int index) const { return model_->EntryAt(index); }
+
+TVrListView* TMainForm::ActiveList() const { return ExplorerStyle() ? explorer_->List() : list_; }
+
+bool TMainForm::ExplorerStyle() const { return views_->currentWidget() == explorer_; }
+
+void TMainForm::SetExplorerStyle(bool on) {
+  app::AppSettings().ExplorerView = on;
+  Action(on ? "acExplorerStyle" : "acClassicStyle")->setChecked(true);
+  if (on == ExplorerStyle()) return;
+  const QString archive = archive_;
+  views_->setCurrentWidget(on ? static_cast<QWidget*>(explorer_) : list_);
+  if (!archive.isEmpty()) OpenArchive(archive);
+}
+
+void TMainForm::ColumnClick(int column) {
+  if (column == SortColumn)
+    SortAscending = !SortAscending;
+  else {
+    SortColumn = column;
+    SortAscending = true;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  SortEntries();
+  QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::SortEntries() {
+  model_->Sort(SortColumn, SortAscending, ExplorerStyle());
+  for (TVrListView* list : {list_, explorer_->List()})
+    list->SetSortArrow(SortColumn,
+                       SortAscending ? TVrListView::ssAscending : TVrListView::ssDescending);
+}
+
+void TMainForm::ShowTotals(bool selectedOnly) {
+  const std::vector<int> selected = ActiveList()->SelectedRows();
+  app::TTotals totals;
+  if (selectedOnly && !selected.empty()) {
+    std::vector<const app::TShellItem*> items;
+    for (int row : selected) items.push_back(EntryAt(row));
+    totals = app::SelectionTotals(items);
+  } else {
+    totals = app::ListingTotals(model_->Rows(), listing_.TotalPacked(), listing_.TotalUnpacked());
+  }
+  const QStringList texts = app::TotalsPanels(totals, app::ArcTypeDisplayName(listing_.ArcType()));
+  for (size_t i = 0; i < panels_.size() && qsizetype(i) < texts.size(); ++i)
+    panels_[i]->setText(texts[qsizetype(i)]);
+  statusBar()->clearMessage();
+}
+
+void TMainForm::Filter() {
+  bool ok = false;
+  const QString mask = QInputDialog::getText(this, app::Message(360), app::Message(370),
+                                             QLineEdit::Normal, QStringLiteral("*"), &ok);
+  if (!ok) return;
+  SetFileMask(mask.split(';', Qt::SkipEmptyParts));
+}
+
+void TMainForm::SetFileMask(const QStringList& masks) {
+  fileMask_.clear();
+  for (const QString& mask : masks)
+    if (!mask.trimmed().isEmpty()) fileMask_ << QString(mask.trimmed()).replace('\\', '/');
+  if (!listing_.Recognised()) return;
+  ListArchive(archive_);
+  SortEntries();
+}
+
+void TMainForm::UpdateCommands() {
+  const bool open = listing_.Recognised();
+  for (const char* name : {"acClose", "acFilter", "acSelectAll", "acInvertSelection"})
+    Action(name)->setEnabled(open);
+  // Install when the archive holds a setup program, CheckOut otherwise.
+  const bool setup = open && app::HasSetupFile(listing_.Files());
+  Action("acInstall")->setEnabled(open && setup);
+  Action("acCheckOut")->setEnabled(open && !setup);
+}
+
+std::optional<QString> TMainForm::AskListingPassword(const QString& file) {
+  bool ok = false;
+  const QString password = QInputDialog::getText(this, caption_, tr("Password for %1:").arg(file),
+                                                 QLineEdit::Password, {}, &ok);
+  if (!ok) return std::nullopt;
+  return password;
+}
+
+void TMainForm::OfferFavorite() {
+  app::TAppSettings& s = app::AppSettings();
+  const QString folder = QFileInfo(archive_).absolutePath();
+  if (s.FavoriteOptions == 2 || s.IsFavorite(folder)) return;
+  if (s.FavoriteOptions == 1 &&
+      QMessageBox::question(
+          this, caption_,
+          QStringLiteral("Do you want to add \"%1\" to your favorite folders?").arg(folder)) !=
+          QMessageBox::Yes)
+    return;
+  s.AddFavorite(folder);
+}
+
+void TMainForm::ConnectViewActions() {
+  auto exclusive = [this](std::initializer_list<const char*> names) {
+    auto* group = new QActionGroup(this);
+    for (const char* name : names) {
+      Action(name)->setCheckable(true);
+      group->addAction(Action(name));
+    }
+  };
+  exclusive({"acClassicStyle", "acExplorerStyle"});
+  exclusive({"acLargeIcons", "acSmallIcons", "acListStyle", "acDetails"});
+  connect(Action("acClassicStyle"), &QAction::triggered, this, [this] { SetExplorerStyle(false); });
+  connect(Action("acExplorerStyle"), &QAction::triggered, this, [this] { SetExplorerStyle(true); });
+  const char* styles[] = {"acLargeIcons", "acSmallIcons", "acListStyle", "acDetails"};
+  for (int style = 0; style < 4; ++style)
+    connect(Action(styles[style]), &QAction::triggered, this, [this, style] {
+      app::AppSettings().ViewStyle = style;
+      for (TVrListView* list : {list_, explorer_->List()}) list->SetViewStyle(style);
+    });
+  for (const char* name : {"acViewToolbar", "acViewFolderBar", "acViewStatusBar"})
+    Action(name)->setCheckable(true);
+  connect(Action("acViewToolbar"), &QAction::toggled, this, [this](bool on) {
+    app::AppSettings().ShowToolbar = on;
+    toolBar_->setVisible(on);
+  });
+  connect(Action("acViewFolderBar"), &QAction::toggled, this, [this](bool on) {
+    app::AppSettings().ViewExplorerTree = on;
+    explorer_->SetTreeVisible(on);
+  });
+  connect(Action("acViewStatusBar"), &QAction::toggled, this, [this](bool on) {
+    app::AppSettings().ShowStatusPanel = on;
+    statusBar()->setVisible(on);
+  });
+  connect(Action("acOpen"), &QAction::triggered, this, [this] {
+    const QString file =
+        QFileDialog::getOpenFileName(this, tr("Open Archive"), app::AppSettings().AppCurrentDir,
+                                     tr("All archives (%1);;All files (*)").arg(ArchivePatterns()));
+    if (!file.isEmpty()) OpenArchive(file);
+  });
+  connect(Action("acClose"), &QAction::triggered, this, [this] {
+    if (ConfirmCloseArchive()) CloseArchive();
+  });
+  connect(Action("acFilter"), &QAction::triggered, this, &TMainForm::Filter);
+  connect(Action("acSelectAll"), &QAction::triggered, this, [this] { ActiveList()->SelectAll(); });
+  connect(Action("acInvertSelection"), &QAction::triggered, this,
+          [this] { ActiveList()->InvertSelection(); });
+  for (const char* name : {"acInstall", "acCheckOut"})
+    connect(Action(name), &QAction::triggered, this,
+            [this, name] { ShowNotAvailable(Action(name)->text().remove('&')); });
+}
+
+QString TMainForm::ArchivePatterns() const {
+  QStringList patterns;
+  for (const std::string& ext : listing_.Quell.ArchiveExts)
+    patterns << "*" + QString::fromStdString(ext);
+  return patterns.join(' ');
+}
+
+}  // namespace vk::gui

@@ -1,0 +1,94 @@
+// The main window's drag and drop: entries dragged out of a list are extracted when the
+// drop happens; archives dropped on the window are opened.
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTemporaryDir>
+
+#include "app/core/AppSettings.h"
+#include "app/core/DragPlan.h"
+#include "app/core/VrExtractor.h"
+#include "app/gui/DragOutMime.h"
+#include "app/gui/MainForm.h"
+#include "engine/base/FileSystem.h"
+
+namespace vk::gui {
+
+QMimeData* TMainForm::MakeDragData(const std::vector<int>& rows) {
+  std::vector<const app::TShellItem*> items;
+  for (int row : rows)
+    if (const app::TShellItem* item = EntryAt(row)) items.push_back(item);
+  if (items.empty() || archive_.isEmpty() || !app::TVrExtractor::HasReader(listing_.ArcType()))
+    return nullptr;
+  // A folder of the drag's own: the dragged names cannot meet other files of the
+  // temporary folder, and it goes with the program's other leftovers ("$$_").
+  const app::TAppSettings& s = app::AppSettings();
+  const QString temp =
+      s.AppTempFolder.isEmpty() ? QString::fromStdString(qel::SystemTempFolder()) : s.AppTempFolder;
+  QTemporaryDir folder(QDir(temp).filePath(QStringLiteral("$$_dragXXXXXX")));
+  if (!folder.isValid()) return nullptr;
+  folder.setAutoRemove(false);
+  dragFolder_ = folder.path() + '/';
+  const app::TDragPlan plan = app::PlanDrag(items, dragFolder_, ExplorerStyle());
+  if (plan.Placeholders.isEmpty() || !app::MakePlaceholderParents(plan.Placeholders))
+    return nullptr;
+  dragPlaceholders_ = plan.Placeholders;
+
+  auto extract = [this, archive = archive_.toStdString(), type = listing_.ArcType(), plan,
+                  target = dragFolder_.toStdString()] {
+    app::TVrExtractor extractor;
+    extractor.OnGetPassword = [this](qel::TZipCommon&, const std::string& file,
+                                     std::string& password, qel::TSeedKeyRecord&,
+                                     qel::TSeedKeyRecord&, bool& tryAgain) {
+      const std::optional<QString> answer = AskListingPassword(QString::fromStdString(file));
+      tryAgain = answer.has_value();
+      if (answer) password = answer->toStdString();
+    };
+    extractor.ArchiveFile = archive;
+    extractor.ArcType = type;
+    extractor.InitialDir = target;
+    auto run = [&extractor](const QStringList& masks, bool storedDirs) {
+      extractor.FileSpec.clear();
+      for (const QString& mask : masks) extractor.FileSpec.push_back(mask.toStdString());
+      extractor.UseStoredDirs = storedDirs;
+      return extractor.Extract().Ok();
+    };
+    bool ok = plan.FileMasks.isEmpty() || run(plan.FileMasks, false);
+    for (const QString& mask : plan.FolderMasks) ok = run({mask}, true) && ok;
+    return ok;
+  };
+  return new TDragOutMime(plan.Placeholders, extract);
+}
+
+void TMainForm::DragFinished() {
+  if (dragFolder_.isEmpty()) return;
+  app::RemoveEmptyPlaceholderParents(dragPlaceholders_, dragFolder_);
+  QDir().rmdir(dragFolder_);  // only when the drop took everything
+  dragPlaceholders_.clear();
+  dragFolder_.clear();
+}
+
+void TMainForm::FilesDroppedOnList(const QStringList& files) {
+  if (!archive_.isEmpty()) {
+    ShowNotAvailable(tr("Adding files"));
+    return;
+  }
+  if (files.size() == 1 && QFileInfo(files[0]).isFile()) OpenArchive(files[0]);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  // Exactly one existing file opens as an archive.
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() != 1 || !urls[0].isLocalFile() || !QFileInfo(urls[0].toLocalFile()).isFile())
+    return;
+  event->acceptProposedAction();
+  OpenArchive(urls[0].toLocalFile());
+}
+
+}  // namespace vk::gui

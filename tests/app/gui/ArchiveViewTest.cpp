@@ -1,0 +1,287 @@
+// The main window with archives made by zip: both styles, sorting, the filter, totals,
+// encrypted names, split and self-extracting archives, and dragging entries out.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+#include <memory>
+
+#include "app/core/AppSettings.h"
+#include "app/core/ColumnFormat.h"
+#include "app/gui/EntryModel.h"
+#include "app/gui/ExplorerPanel.h"
+#include "app/gui/MainForm.h"
+#include "app/gui/VrListView.h"
+#include "engine/base/Crc.h"
+#include "tests/support/PeerTools.h"
+
+namespace vk::gui {
+namespace {
+
+using qel::test::RunToolOk;
+using qel::test::TestFolder;
+using qel::test::WriteFileText;
+
+// Closes every message box that opens while it lives, keeping their texts.
+class BoxCloser {
+ public:
+  BoxCloser() {
+    timer_.setInterval(20);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box && box->isVisible()) {
+          texts << box->text();
+          box->done(QMessageBox::No);
+        }
+      }
+    });
+    timer_.start();
+  }
+  QStringList texts;
+
+ private:
+  QTimer timer_;
+};
+
+class ArchiveViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings_ = std::make_unique<app::TAppSettings>(Path("Settings.ini"));
+    settings_->FavoriteOptions = 2;
+    settings_->ExplorerView = false;
+    settings_->ViewStyle = 3;
+    app::UseAppSettings(settings_.get());
+    form_ = std::make_unique<TMainForm>(app::TStartCommand{}, false);
+  }
+  void TearDown() override {
+    form_.reset();
+    app::UseAppSettings(nullptr);
+  }
+
+  QString Path(const QString& name) const {
+    return QString::fromStdString(folder_.Path()) + '/' + name;
+  }
+  // A tree of files zipped with `options`; answers the archive's path.
+  QString MakeZip(const std::vector<std::string>& options, const QString& name = "t.zip") {
+    const std::string src = folder_.Path() + "/src";
+    std::filesystem::create_directories(src + "/docs/Sub");
+    WriteFileText(src + "/top.bin", std::string(3000, 'x'));
+    WriteFileText(src + "/docs/readme.txt", "read me\n");
+    WriteFileText(src + "/docs/Sub/deep.txt", std::string(100, 'd'));
+    WriteFileText(src + "/C++", "plus");
+    std::vector<std::string> argv = {"zip", "-q", "-r"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    argv.push_back(Path(name).toStdString());
+    argv.push_back(".");
+    EXPECT_TRUE(RunToolOk(argv, src));
+    return Path(name);
+  }
+
+  TEntryModel* Model() const { return form_->ActiveList()->Model(); }
+  TExplorerPanel* Explorer() const { return form_->findChild<TExplorerPanel*>("ExplorerPanel"); }
+  QString Text(int row, int column) const {
+    return Model()->data(Model()->index(row, column), Qt::DisplayRole).toString();
+  }
+  QStringList Captions() const {
+    QStringList names;
+    for (int row = 0; row < Model()->rowCount(); ++row) names << Text(row, app::colName);
+    return names;
+  }
+  QString Panel(int i) const {
+    return form_->findChild<QLabel*>(QStringLiteral("pnStatus%1").arg(i))->text();
+  }
+
+  TestFolder folder_;
+  std::unique_ptr<app::TAppSettings> settings_;
+  std::unique_ptr<TMainForm> form_;
+};
+
+TEST_F(ArchiveViewTest, ClassicStyleShowsEveryFileWithItsColumns) {
+  VK_REQUIRE_TOOL("zip");
+  const QString zip = MakeZip({});
+  form_->OpenArchive(zip);
+  EXPECT_EQ(form_->windowTitle(), "Vorelkit - " + zip);
+  QAbstractItemModelTester tester(Model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+  // Folder entries of the archive give no rows; files of every folder do.
+  EXPECT_EQ(Model()->rowCount(), 4);
+  form_->SortColumn = app::colName;
+  form_->SortAscending = true;
+  form_->SortEntries();
+  EXPECT_EQ(Captions(), QStringList({"C++", "deep.txt", "readme.txt", "top.bin"}));
+  const int deep = 1;
+  EXPECT_EQ(Text(deep, app::colSize), "100");
+  EXPECT_EQ(Text(deep, app::colFolder), "docs/Sub/");
+  const std::string data(100, 'd');
+  EXPECT_EQ(Text(deep, app::colCRC),
+            QStringLiteral("%1")
+                .arg(qel::Crc32(0, data.data(), data.size()), 8, 16, QChar('0'))
+                .toUpper());
+  EXPECT_TRUE(Text(deep, app::colRatio).endsWith('%'));
+  EXPECT_FALSE(Text(deep, app::colModified).isEmpty());
+  EXPECT_FALSE(Text(deep, app::colFileType).isEmpty());
+  EXPECT_EQ(Text(3, app::colSize), "3,000");
+  // Totals of the archive, then of a selection.
+  EXPECT_TRUE(Panel(0).contains("ZIP archive"));
+  EXPECT_TRUE(Panel(1).endsWith(" 4"));
+  EXPECT_TRUE(Panel(3).endsWith(" 3,112"));
+  form_->ActiveList()->SelectRow(3);
+  EXPECT_TRUE(Panel(1).endsWith(" 1"));
+  EXPECT_TRUE(Panel(3).endsWith(" 3,000"));
+}
+
+TEST_F(ArchiveViewTest, SortingBySizeTogglesAndArrowsFollow) {
+  VK_REQUIRE_TOOL("zip");
+  form_->OpenArchive(MakeZip({}));
+  auto ascending = [this] {
+    std::vector<int64_t> values;
+    for (app::TShellItem* item : Model()->Rows()) values.push_back(item->Size);
+    return std::is_sorted(values.begin(), values.end());
+  };
+  auto descending = [this] {
+    std::vector<int64_t> values;
+    for (app::TShellItem* item : Model()->Rows()) values.push_back(item->Size);
+    return std::is_sorted(values.rbegin(), values.rend());
+  };
+  form_->SortColumn = 0;
+  QMetaObject::invokeMethod(form_->ActiveList(), "ColumnClicked", Q_ARG(int, app::colSize));
+  EXPECT_TRUE(ascending());
+  const QHeaderView* header = form_->ActiveList()->Header();
+  EXPECT_EQ(header->sortIndicatorSection(), app::colSize);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+  QMetaObject::invokeMethod(form_->ActiveList(), "ColumnClicked", Q_ARG(int, app::colSize));
+  EXPECT_TRUE(descending());
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
+TEST_F(ArchiveViewTest, ExplorerStyleWalksTheFolderTree) {
+  VK_REQUIRE_TOOL("zip");
+  const QString zip = MakeZip({});
+  form_->OpenArchiveExplorer(zip);
+  ASSERT_TRUE(form_->ExplorerStyle());
+  QTreeWidget* tree = Explorer()->Tree();
+  ASSERT_EQ(tree->topLevelItemCount(), 1);
+  EXPECT_EQ(tree->topLevelItem(0)->text(0), "t.zip");
+  // The root: the subfolder first, then the files, in either direction.
+  for (bool ascending : {true, false}) {
+    form_->SortAscending = ascending;
+    form_->SortEntries();
+    EXPECT_EQ(Captions().first(), "docs");
+    EXPECT_TRUE(form_->EntryAt(0)->IsFolder());
+  }
+  EXPECT_EQ(Model()->rowCount(), 3);
+  EXPECT_EQ(Text(0, app::colFileType), "Folder");
+  EXPECT_EQ(Text(0, app::colAttributes), "D");
+  EXPECT_TRUE(Text(0, app::colSize).isEmpty());
+  // Into docs (as a double-click on its row does), then one level up.
+  form_->SelectFolder("DOCS/");
+  form_->SortAscending = true;
+  form_->SortEntries();
+  EXPECT_EQ(Captions(), QStringList({"Sub", "readme.txt"}));
+  form_->OneLevelUp();
+  EXPECT_EQ(Model()->rowCount(), 3);
+  // Back to the classic style: the same archive, flat.
+  form_->SetExplorerStyle(false);
+  EXPECT_EQ(Model()->rowCount(), 4);
+  EXPECT_EQ(form_->ArchiveFile(), zip);
+}
+
+TEST_F(ArchiveViewTest, FilterListsMatchingEntriesOnly) {
+  VK_REQUIRE_TOOL("zip");
+  form_->OpenArchive(MakeZip({}));
+  form_->SetFileMask({"*.txt"});
+  EXPECT_EQ(Model()->rowCount(), 2);
+  form_->SetFileMask({"docs\\Sub\\*"});  // typed with backslashes
+  EXPECT_EQ(Captions(), QStringList({"deep.txt"}));
+}
+
+TEST_F(ArchiveViewTest, EncryptedNamesCarryTheMarkOnlyOnScreen) {
+  VK_REQUIRE_TOOL("zip");
+  form_->OpenArchive(MakeZip({"-P", "secret"}));
+  form_->SortEntries();
+  ASSERT_EQ(Model()->rowCount(), 4);
+  EXPECT_EQ(Text(0, app::colName), "C+++");
+  EXPECT_EQ(form_->EntryAt(0)->Name, "C++");
+  EXPECT_TRUE(form_->EntryAt(0)->Encrypted);
+}
+
+TEST_F(ArchiveViewTest, SplitAndSelfExtractingArchivesOpen) {
+  VK_REQUIRE_TOOL("zip");
+  const std::string big = folder_.Path() + "/big";
+  std::filesystem::create_directories(big);
+  std::string noise;
+  for (int i = 0; i < 200000; ++i) noise += char('a' + (i * 7919) % 26);
+  WriteFileText(big + "/noise.txt", noise);
+  WriteFileText(big + "/small.txt", "small");
+  ASSERT_TRUE(RunToolOk(
+      {"zip", "-q", "-0", "-s", "64k", Path("split.zip").toStdString(), "noise.txt", "small.txt"},
+      big));
+  form_->OpenArchive(Path("split.zip"));
+  EXPECT_EQ(Model()->rowCount(), 2);
+
+  // A self-extractor: any program in front of the archive, offsets adjusted.
+  const QString plain = MakeZip({}, "plain.zip");
+  qel::test::ConcatenateFiles(Path("sfx.exe").toStdString(), {"/bin/true", plain.toStdString()});
+  ASSERT_TRUE(RunToolOk({"zip", "-q", "-A", Path("sfx.exe").toStdString()}));
+  form_->OpenArchive(Path("sfx.exe"));
+  EXPECT_EQ(Model()->rowCount(), 4);
+  EXPECT_TRUE(Panel(0).contains("self-extractor")) << Panel(0).toStdString();
+}
+
+TEST_F(ArchiveViewTest, AFileThatIsNoArchiveLeavesTheWindowEmpty) {
+  WriteFileText(Path("notes.txt").toStdString(), "just some text, not an archive at all\n");
+  BoxCloser boxes;
+  form_->OpenArchive(Path("notes.txt"));
+  EXPECT_EQ(boxes.texts.size(), 1);
+  EXPECT_EQ(form_->windowTitle(), "Vorelkit");
+  EXPECT_EQ(Model()->rowCount(), 0);
+  EXPECT_TRUE(form_->ArchiveFile().isEmpty());
+}
+
+TEST_F(ArchiveViewTest, DraggedEntriesAreExtractedWhenDropped) {
+  VK_REQUIRE_TOOL("zip");
+  form_->OpenArchiveExplorer(MakeZip({}));
+  form_->SortEntries();  // "docs" folder row, then the files
+  QModelIndexList rows;
+  for (int row = 0; row < Model()->rowCount(); ++row) rows << Model()->index(row, 0);
+  std::unique_ptr<QMimeData> data(Model()->mimeData(rows));
+  ASSERT_TRUE(data);
+  const QList<QUrl> urls = data->urls();
+  ASSERT_EQ(urls.size(), 3);
+  QStringList names;
+  for (const QUrl& url : urls) names << QFileInfo(url.toLocalFile()).fileName();
+  EXPECT_TRUE(names.contains("docs") && names.contains("C++") && names.contains("top.bin"));
+  for (const QUrl& url : urls) {
+    const QString path = url.toLocalFile();
+    if (path.endsWith("/docs")) {
+      EXPECT_TRUE(QFileInfo::exists(path + "/Sub/deep.txt"));
+    } else if (path.endsWith("/top.bin")) {
+      EXPECT_EQ(QFileInfo(path).size(), 3000);
+    }
+  }
+}
+
+TEST_F(ArchiveViewTest, ColumnWidthsAndOrderAreKept) {
+  QHeaderView* header = form_->ActiveList()->Header();
+  header->resizeSection(app::colCRC, 77);
+  header->moveSection(header->visualIndex(app::colFolder), 0);
+  form_->StoreViewState();
+  EXPECT_EQ(settings_->Columns.CRC, 77);
+  EXPECT_TRUE(settings_->Columns.Order.startsWith("8,0,"));
+  // A new window takes them back.
+  form_ = std::make_unique<TMainForm>(app::TStartCommand{}, false);
+  const QHeaderView* again = form_->ActiveList()->Header();
+  EXPECT_EQ(again->sectionSize(app::colCRC), 77);
+  EXPECT_EQ(again->logicalIndex(0), app::colFolder);
+}
+
+}  // namespace
+}  // namespace vk::gui
