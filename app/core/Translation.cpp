@@ -65,6 +65,25 @@ QString Translate(const QString& section, const QString& key) {
 
 QString Message(int number) { return Translate(kMessages, QString::number(number)); }
 
+QString FormatMessage(const QString& text, const QStringList& values) {
+  QString out;
+  qsizetype next = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    const QChar after = i + 1 < text.size() ? text[i + 1] : QChar();
+    if (c == u'%' && after == u'%') {
+      out += u'%';
+      ++i;
+    } else if (c == u'%' && (after == u's' || after == u'd') && next < values.size()) {
+      out += values[next++];
+      ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 QString BoxWordKey(TBoxWord word) {
   switch (word) {
     case TBoxWord::Warning:

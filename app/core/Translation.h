@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -31,6 +32,10 @@ QString Translate(const QString& section, const QString& key);
 // Translate("Messages", number). Code asks for numbered texts only through this call,
 // with the number written out, so that a test can find every number the program uses.
 QString Message(int number);
+
+// A message with its placeholders filled: each "%s" or "%d", in order, takes the next of
+// `values`; "%%" is a "%"; placeholders without a value stay as they are.
+QString FormatMessage(const QString& text, const QStringList& values);
 
 // The words of section Messages that the message and input boxes take their caption and
 // button texts from.

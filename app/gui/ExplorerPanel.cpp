@@ -144,8 +144,16 @@ void TExplorerPanel::SetTreeVisible(bool on) { treePanel_->setVisible(on); }
 int TExplorerPanel::TreeWidth() const { return treePanel_->width(); }
 
 void TExplorerPanel::SetTreeWidth(int width) {
-  const int total = qMax(splitter_->width(), width + 100);
-  splitter_->setSizes({width, total - width});
+  pendingTreeWidth_ = width;
+  if (isVisible()) resizeEvent(nullptr);
+}
+
+void TExplorerPanel::resizeEvent(QResizeEvent* event) {
+  if (event) QWidget::resizeEvent(event);
+  const int total = splitter_->width();
+  if (pendingTreeWidth_ < 0 || total <= pendingTreeWidth_) return;
+  splitter_->setSizes({pendingTreeWidth_, total - pendingTreeWidth_});
+  pendingTreeWidth_ = -1;
 }
 
 bool TExplorerPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -49,6 +49,7 @@ class TExplorerPanel : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   QSplitter* splitter_ = nullptr;
@@ -56,6 +57,8 @@ class TExplorerPanel : public QWidget {
   QTreeWidget* tree_ = nullptr;
   TVrListView* list_ = nullptr;
   QLabel* caption_ = nullptr;
+  // The tree width asked for before the panel had its size: the splitter would scale it.
+  int pendingTreeWidth_ = -1;
 };
 
 }  // namespace vk::gui

@@ -14,6 +14,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -290,6 +291,9 @@ void TMainForm::ConnectList(TVrListView* list) {
   });
   connect(list, &TVrListView::FilesDropped, this, &TMainForm::FilesDroppedOnList);
   connect(list, &TVrListView::DragFinished, this, &TMainForm::DragFinished);
+  connect(list, &TVrListView::MenuRequested, this, &TMainForm::ShowListMenu);
+  connect(list, &TVrListView::DeletePressed, Action("acDelete"), &QAction::trigger);
+  connect(list, &TVrListView::RenamePressed, Action("acRename"), &QAction::trigger);
 }
 
 void TMainForm::ApplyColumnWidths() {
@@ -505,6 +509,12 @@ void TMainForm::ShowNotAvailable(const QString& what) {
 bool TMainForm::event(QEvent* e) {
   const bool handled = QMainWindow::event(e);
   if (e->type() == QEvent::WindowActivate && !startupHandled_) OpenStartupArchive();
+  // Not every desktop activates a new window (nor does a bare X server): the first show
+  // opens the archive too, once the window has painted.
+  if (e->type() == QEvent::Show && !startupHandled_)
+    QTimer::singleShot(0, this, [this] {
+      if (!startupHandled_) OpenStartupArchive();
+    });
   return handled;
 }
 

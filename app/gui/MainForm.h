@@ -133,6 +133,8 @@ class TMainForm : public QMainWindow {
   // Drag out: the rows' data, extracted into a private temporary folder at drop time.
   QMimeData* MakeDragData(const std::vector<int>& rows);
   void DragFinished();
+  // The lists' context menu: entry commands with a selection, the view's without.
+  void ShowListMenu(const QPoint& globalPos);
   void ReceiveCommandLine(const QString& commandLine, const QString& folder);
   void ShowNotAvailable(const QString& what);
   void SetTrayVisible(bool inTray);

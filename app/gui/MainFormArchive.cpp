@@ -238,8 +238,8 @@ void TMainForm::OfferFavorite() {
   if (s.FavoriteOptions == 1 &&
       QMessageBox::question(
           this, caption_,
-          QStringLiteral("Do you want to add \"%1\" to your favorite folders?").arg(folder)) !=
-          QMessageBox::Yes)
+          app::FormatMessage(QStringLiteral("Do you want to add \"%s\" to your favorite folders?"),
+                             {folder})) != QMessageBox::Yes)
     return;
   s.AddFavorite(folder);
 }

@@ -85,6 +85,10 @@ void TVrListView::Watch(QAbstractItemView* view) {
   view->viewport()->installEventFilter(this);
   connect(view, &QAbstractItemView::doubleClicked, this,
           [this](const QModelIndex& index) { emit RowActivated(index.row()); });
+  view->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
+    emit MenuRequested(view->viewport()->mapToGlobal(pos));
+  });
 }
 
 void TVrListView::SetModel(TEntryModel* model) {

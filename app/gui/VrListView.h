@@ -61,6 +61,7 @@ class TVrListView : public QWidget {
   void SelectionChanged();
   void FilesDropped(const QStringList& paths);
   void DragFinished();
+  void MenuRequested(const QPoint& globalPos);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -63,6 +63,12 @@ TEST_F(TranslationTest, LookupRules) {
   EXPECT_EQ(Translate("Other", "100"), kNoTranslation);
 }
 
+TEST(MessageFormat, PlaceholdersTakeTheValuesInOrder) {
+  EXPECT_EQ(FormatMessage("View with %s", {"gedit"}), "View with gedit");
+  EXPECT_EQ(FormatMessage("%d files in %s", {"3", "a%sb"}), "3 files in a%sb");
+  EXPECT_EQ(FormatMessage("100%% of %s and %s", {"x"}), "100% of x and %s");
+}
+
 TEST_F(TranslationTest, MissingFileDropsTheLanguage) {
   ASSERT_TRUE(LoadLanguage(Write("Test.lng", "[Messages]\nYes=&Yes\n[Info]\nLanguage=Test\n")));
   EXPECT_EQ(BoxWord(TBoxWord::Yes), "&Yes");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -110,7 +111,7 @@ TEST_F(ArchiveViewTest, ClassicStyleShowsEveryFileWithItsColumns) {
   const QString zip = MakeZip({});
   form_->OpenArchive(zip);
   EXPECT_EQ(form_->windowTitle(), "Vorelkit - " + zip);
-  QAbstractItemModelTester tester(Model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+  QAbstractItemModelTester tester(Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
   // Folder entries of the archive give no rows; files of every folder do.
   EXPECT_EQ(Model()->rowCount(), 4);
   form_->SortColumn = app::colName;
@@ -267,6 +268,34 @@ TEST_F(ArchiveViewTest, DraggedEntriesAreExtractedWhenDropped) {
       EXPECT_EQ(QFileInfo(path).size(), 3000);
     }
   }
+}
+
+TEST_F(ArchiveViewTest, ViewStylesShareRowsAndSelection) {
+  VK_REQUIRE_TOOL("zip");
+  form_->OpenArchive(MakeZip({}));
+  TVrListView* list = form_->ActiveList();
+  list->SelectRow(2);
+  const char* actions[] = {"acLargeIcons", "acSmallIcons", "acListStyle", "acDetails"};
+  for (int style = 0; style < 4; ++style) {
+    form_->Action(actions[style])->trigger();
+    EXPECT_EQ(list->ViewStyle(), style);
+    EXPECT_EQ(settings_->ViewStyle, style);
+    QAbstractItemView* view = list->ActiveView();
+    EXPECT_EQ(view->model(), Model());
+    EXPECT_EQ(QString(view->metaObject()->className()).contains("Tree"), style == 3);
+    EXPECT_EQ(list->SelectedRows(), std::vector<int>{2});
+  }
+}
+
+TEST_F(ArchiveViewTest, TheStartUpArchiveOpensWhenTheWindowFirstShows) {
+  VK_REQUIRE_TOOL("zip");
+  app::TStartCommand start;
+  start.StartupArchive = MakeZip({});
+  form_ = std::make_unique<TMainForm>(start, false);
+  form_->show();
+  for (int i = 0; i < 5 && form_->ArchiveFile().isEmpty(); ++i) QApplication::processEvents();
+  EXPECT_EQ(form_->ArchiveFile(), start.StartupArchive);
+  EXPECT_EQ(Model()->rowCount(), 4);
 }
 
 TEST_F(ArchiveViewTest, ColumnWidthsAndOrderAreKept) {
