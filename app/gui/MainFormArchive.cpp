@@ -114,6 +114,7 @@ void TMainForm::ShowEntries() {
 void TMainForm::TreeClick() {
   const app::TFolderNode* node = TExplorerPanel::NodeOf(explorer_->Tree()->currentItem());
   if (!node || !TreeBuilt) return;
+  model_->SetRows({});  // before the folder rows it points to are replaced
   folderRows_ = app::FolderRows(*node);
   std::vector<app::TShellItem*> rows;
   for (app::TShellItem& folder : folderRows_) rows.push_back(&folder);
