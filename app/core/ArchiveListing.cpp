@@ -21,12 +21,15 @@ void TArchiveListing::Clear() {
   tree_.Reset(ArchiveFile());
   lastFolderBytes_.clear();
   lastFolder_.clear();
+  lastNode_ = nullptr;
   totalPacked_ = totalUnpacked_ = 0;
 }
 
 bool TArchiveListing::List(const QStringList& masks) {
   files_.clear();
   tree_.Reset(ArchiveFile());
+  lastFolderBytes_.clear();
+  lastNode_ = nullptr;
   totalPacked_ = totalUnpacked_ = 0;
   if (!Recognised()) return false;
   // A "*" among the masks takes in everything, which the lister does fastest without masks.
@@ -57,10 +60,10 @@ void TArchiveListing::QuellRead() {
   const bool isFolderEntry = !name.empty() && name.back() == '/';
   const size_t slash = name.rfind('/', isFolderEntry ? name.size() - 2 : std::string_view::npos);
   const std::string_view folder = slash == std::string_view::npos ? "" : name.substr(0, slash + 1);
-  if (folder != lastFolderBytes_) {
+  if (folder != lastFolderBytes_ || !lastNode_) {
     lastFolderBytes_.assign(folder);
     lastFolder_ = QString::fromUtf8(folder.data(), qsizetype(folder.size()));
-    if (!lastFolder_.isEmpty()) tree_.AddFolderPath(lastFolder_);
+    lastNode_ = tree_.AddFolderPath(lastFolder_);
   }
   if (isFolderEntry) {
     tree_.AddFolderPath(QString::fromUtf8(name.data(), qsizetype(name.size())));
@@ -80,6 +83,7 @@ void TArchiveListing::QuellRead() {
   item.CRC = e.CRC;
   item.Attributes = AttributeText(e.ExternalAttr);
   item.Folder = lastFolder_;
+  item.Node = lastNode_;
 }
 
 const QString& TArchiveListing::AttributeText(uint32_t attr) {

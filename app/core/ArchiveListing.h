@@ -37,7 +37,6 @@ class TArchiveListing {
   // only feed the tree.
   TShellItemStore& Files() { return files_; }
   const TFolderTree& Tree() const { return tree_; }
-  TFolderTree& Tree() { return tree_; }
   // The totals the lister counted over the listed files.
   int64_t TotalPacked() const { return totalPacked_; }
   int64_t TotalUnpacked() const { return totalUnpacked_; }
@@ -57,6 +56,7 @@ class TArchiveListing {
   // Entries of one folder usually follow each other: their rows share one folder string.
   std::string lastFolderBytes_;
   QString lastFolder_;
+  const TFolderNode* lastNode_ = nullptr;
   int64_t totalPacked_ = 0;
   int64_t totalUnpacked_ = 0;
 };

@@ -10,8 +10,13 @@ namespace vk::app {
 namespace {
 
 // The locale's long time format with the time zone taken out: the lists show archive
-// times, which carry no zone. Quoted literals are kept as they are.
-QString TimeFormatWithoutZone(const QLocale& locale) {
+// times, which carry no zone. Quoted literals are kept as they are. Rows are formatted one
+// cell at a time, so the format of the last locale asked for is kept.
+const QString& TimeFormatWithoutZone(const QLocale& locale) {
+  static QLocale cachedLocale = QLocale::c();
+  static QString cached;
+  static bool filled = false;
+  if (filled && locale == cachedLocale) return cached;
   const QString format = locale.timeFormat(QLocale::LongFormat);
   QString result;
   bool quoted = false;
@@ -19,7 +24,10 @@ QString TimeFormatWithoutZone(const QLocale& locale) {
     if (c == u'\'') quoted = !quoted;
     if (quoted || c != u't') result += c;
   }
-  return result.simplified();
+  cached = result.simplified();
+  cachedLocale = locale;
+  filled = true;
+  return cached;
 }
 
 }  // namespace

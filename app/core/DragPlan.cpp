@@ -2,40 +2,41 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
+#include <string>
+
+#include "engine/extract/OutputNames.h"
 
 namespace vk::app {
 
 namespace {
 
-// A relative "/"-separated path that stays below the folder it is appended to, and that
-// extraction writes under the same name (it drops ".", ".." and control characters).
-bool IsSafeRelative(const QString& path) {
-  if (path.isEmpty() || path.startsWith(u'/')) return false;
-  for (QChar c : path)
-    if (c.category() == QChar::Other_Control) return false;
-  for (QStringView part : QStringView(path).split(u'/'))
-    if (part.isEmpty() || part == u"." || part == u"..") return false;
-  return true;
+// Where extraction writes a stored name below its target folder (the same cleaning), or
+// nothing for a name that names no file.
+std::optional<QString> ExtractedName(const QString& stored, bool storedDirs) {
+  const std::optional<std::string> clean = qel::CleanStoredName(stored.toStdString(), storedDirs);
+  if (!clean || clean->empty() || *clean == "/") return std::nullopt;
+  QString name = QString::fromStdString(*clean);
+  if (name.endsWith(u'/')) name.chop(1);
+  return name;
 }
 
 }  // namespace
 
-TDragPlan PlanDrag(const std::vector<const TShellItem*>& selected, const QString& tempFolder,
-                   bool explorerStyle) {
+TDragPlan PlanDrag(const std::vector<const TShellItem*>& selected, const QString& tempFolder) {
   TDragPlan plan;
   for (const TShellItem* item : selected) {
-    if (item->IsFolder()) {
-      const QString path = item->Folder.chopped(item->Folder.endsWith(u'/') ? 1 : 0);
-      if (!IsSafeRelative(path)) continue;
-      plan.Placeholders += tempFolder + path;
-      plan.FolderMasks += path + QStringLiteral("/*");
-    } else {
-      if (!IsSafeRelative(item->Name) || item->Name.contains(u'/')) continue;
-      plan.Placeholders += tempFolder + item->Name;
-      plan.FileMasks += explorerStyle ? item->Folder + item->Name : item->Name;
-    }
+    const std::optional<QString> name =
+        item->IsFolder() ? ExtractedName(item->Folder, true) : ExtractedName(item->Name, false);
+    // Files are extracted without their folders: a second name alike would overwrite the
+    // first, so only the first goes along.
+    if (!name || plan.Placeholders.contains(tempFolder + *name)) continue;
+    plan.Placeholders += tempFolder + *name;
+    if (item->IsFolder())
+      plan.FolderMasks += item->Folder + u'*';
+    else
+      plan.FileMasks += item->Folder + item->Name;
   }
-  plan.Placeholders.removeDuplicates();
   return plan;
 }
 

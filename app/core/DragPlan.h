@@ -18,13 +18,12 @@ struct TDragPlan {
 };
 
 // The plan for `selected` rows. A file row gives tempFolder + its name, and its mask is
-// Folder + Name, or the name alone in the classic style (there the extraction matches the
-// name in any folder). A folder row gives tempFolder + its path and the mask Folder + "*".
-// `tempFolder` ends with "/". A row whose name or folder would lead out of the temporary
-// folder (absolute, "." or "..", control characters) is left out of the drag, as is any
-// second placeholder of the same name.
-TDragPlan PlanDrag(const std::vector<const TShellItem*>& selected, const QString& tempFolder,
-                   bool explorerStyle);
+// Folder + Name (extracted without stored folders and without looking into subfolders); a
+// folder row gives tempFolder + its path and the mask Folder + "*" (extracted with stored
+// folders). Placeholders are cleaned as extraction cleans names, so they name what it writes;
+// a row whose name names no file, or whose placeholder an earlier row already took, is left
+// out of the drag. `tempFolder` ends with "/".
+TDragPlan PlanDrag(const std::vector<const TShellItem*>& selected, const QString& tempFolder);
 // Creates the missing parent folders of `placeholders`, so that a folder row's placeholder
 // can appear there. False when one could not be created.
 bool MakePlaceholderParents(const QStringList& placeholders);

@@ -7,6 +7,13 @@
 
 namespace vk::app {
 
+// The extension a name's type goes by, lower-cased: the last one, or the last two when the
+// one before is a word ("tar.gz"); "" for a name without one.
+QString ExtensionKey(const QString& name);
+// The MIME type of an extension key, looked up by extension alone: whole-name patterns
+// ("CMakeLists.txt") must not decide the type of every other name with that extension.
+QMimeType MimeTypeOfKey(const QMimeDatabase& database, const QString& key);
+
 // Types go by the extension alone, so that every name with one extension shows one type
 // whatever the rest of the name, and one lookup serves all of them.
 class TFileTypeNames {

@@ -14,11 +14,15 @@ void TFolderTree::Reset(const QString& archivePath) {
   nodes_.clear();
 }
 
-void TFolderTree::AddFolderPath(const QString& folderWithTrailingSlash) {
-  if (folderWithTrailingSlash.isEmpty() || nodes_.contains(folderWithTrailingSlash.toCaseFolded()))
-    return;
+const TFolderNode* TFolderTree::AddFolderPath(const QString& folderWithTrailingSlash) {
+  if (folderWithTrailingSlash.isEmpty()) return root_.get();
+  if (const TFolderNode* known = nodes_.value(folderWithTrailingSlash.toCaseFolded())) return known;
   TFolderNode* parent = root_.get();
+  int depth = 0;
   for (const QString& component : folderWithTrailingSlash.split(u'/', Qt::SkipEmptyParts)) {
+    // Every node keeps its whole path: a hostile name of thousands of levels would cost
+    // the square of its length. Deeper levels are shown in the deepest node kept.
+    if (++depth > kMaxDepth || parent->Data.Path.size() + component.size() > kMaxPath) break;
     const QString path = (parent == root_.get() ? component : parent->Data.Path + component) + u'/';
     TFolderNode*& node = nodes_[path.toCaseFolded()];
     if (!node) {
@@ -30,6 +34,7 @@ void TFolderTree::AddFolderPath(const QString& folderWithTrailingSlash) {
     }
     parent = node;
   }
+  return parent;
 }
 
 void TFolderTree::Sort() {
@@ -67,9 +72,6 @@ std::vector<TShellItem> FolderRows(const TFolderNode& node) {
   return rows;
 }
 
-bool InFolder(const TShellItem& item, const TFolderNode& node, const TFolderNode& root) {
-  if (&node == &root) return item.Folder.isEmpty();
-  return QString::compare(item.Folder, node.Data.Path, Qt::CaseInsensitive) == 0;
-}
+bool InFolder(const TShellItem& item, const TFolderNode& node) { return item.Node == &node; }
 
 }  // namespace vk::app

@@ -33,9 +33,11 @@ class TFolderTree {
 
   // Drops every node and starts a new tree whose root stands for `archivePath`.
   void Reset(const QString& archivePath);
-  // Puts every folder of `folderWithTrailingSlash` ("a/b/") into the tree. Empty components
-  // are skipped, so a node's path is its parent's path + its caption + "/".
-  void AddFolderPath(const QString& folderWithTrailingSlash);
+  // Puts every folder of `folderWithTrailingSlash` ("a/b/") into the tree and answers the
+  // node of the last one (the root for ""). Empty components are skipped, so a node's path
+  // is its parent's path + its caption + "/"; a path deeper than kMaxDepth levels or longer
+  // than kMaxPath characters ends in the deepest node kept.
+  const TFolderNode* AddFolderPath(const QString& folderWithTrailingSlash);
   // Orders every node's children by caption ignoring case.
   void Sort();
 
@@ -45,6 +47,9 @@ class TFolderTree {
   const TFolderNode* FindByPath(const QString& path) const;
 
  private:
+  static constexpr int kMaxDepth = 256;
+  static constexpr qsizetype kMaxPath = 32768;
+
   std::unique_ptr<TFolderNode> root_;
   // Every node but the root by its case-folded path: a folder seen before costs one lookup.
   QHash<QString, TFolderNode*> nodes_;
@@ -52,7 +57,7 @@ class TFolderTree {
 
 // One folder row per child of `node`, in child order.
 std::vector<TShellItem> FolderRows(const TFolderNode& node);
-// True when `item` lies directly in `node`: at the root, the entries without a folder.
-bool InFolder(const TShellItem& item, const TFolderNode& node, const TFolderNode& root);
+// True when `item` lies directly in `node` (its listing put it there).
+bool InFolder(const TShellItem& item, const TFolderNode& node);
 
 }  // namespace vk::app

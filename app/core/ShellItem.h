@@ -8,6 +8,8 @@
 
 namespace vk::app {
 
+struct TFolderNode;
+
 struct TShellItem {
   enum : int16_t { kFolder = 0, kFile = 1 };
 
@@ -28,12 +30,12 @@ struct TShellItem {
   // The entry's folder inside the archive, "/"-separated with a trailing "/", empty at the
   // root; for a folder row, the folder's own path.
   QString Folder;
+  // The tree node of the folder the entry lies in (the root for entries without a folder).
+  const TFolderNode* Node = nullptr;
 
   bool IsFolder() const { return Kind == kFolder; }
   // The name as the lists show it.
   QString Caption() const { return Encrypted ? Name + u'+' : Name; }
-  // The entry's full name inside the archive (a folder row's path without the last "/").
-  QString FullName() const { return IsFolder() ? Folder.chopped(1) : Folder + Name; }
 };
 
 }  // namespace vk::app

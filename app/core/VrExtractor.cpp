@@ -52,10 +52,7 @@ void TVrExtractor::Connect(qel::TDecompressClass& reader, TExtractResult& result
   reader.OnProgress = OnExtractProgress;
   reader.OnFileExists = OnExtractFileExists;
   reader.OnEnd = [this, &result](qel::TZipCommon& sender, const std::string& file, bool pass) {
-    if (pass) {
-      ++result.Extracted;
-      FExtracted.push_back(file);
-    }
+    if (pass) ++result.Extracted;
     if (OnExtractEnd) OnExtractEnd(sender, file, pass);
   };
   reader.OnError = [this, &result](qel::TZipCommon& sender, const std::string& file,
@@ -76,7 +73,6 @@ void TVrExtractor::Connect(qel::TDecompressClass& reader, TExtractResult& result
 }
 
 TExtractResult TVrExtractor::Extract() {
-  FExtracted.clear();
   TExtractResult result;
   const TReaderFactory make = ReaderFor(ArcType);
   if (!make) {
@@ -110,22 +106,11 @@ TExtractResult TVrExtractor::Extract() {
   reader->FileSpec = FileSpec;
   reader->Passwords = Passwords;
   reader->UseStoredDirs = UseStoredDirs;
+  reader->RecurseDirs = RecurseDirs;
   reader->CreateStoredDirs = true;
   reader->ConfirmOverwrites = bool(OnExtractFileExists);
   reader->Extract();
   return result;
-}
-
-int TVrExtractor::RemoveExtractedFiles() {
-  int removed = 0;
-  for (const std::string& file : FExtracted) {
-    bool remove = true;
-    if (OnRemoveTempFile) OnRemoveTempFile(*this, file, remove);
-    std::error_code ec;
-    if (remove && fs::remove(file, ec)) ++removed;
-  }
-  FExtracted.clear();
-  return removed;
 }
 
 }  // namespace vk::app

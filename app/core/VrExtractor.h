@@ -17,8 +17,6 @@ class TDecompressClass;
 
 namespace vk::app {
 
-class TVrExtractor;
-
 enum class TExtractStatus {
   Done,           // the reader ran; see Errors for how the entries fared
   NoReader,       // no reader for ArcType: nothing was tried
@@ -33,10 +31,6 @@ struct TExtractResult {
   bool Ok() const { return Status == TExtractStatus::Done && !Errors; }
 };
 
-// Before an extracted file is removed; clearing `Remove` keeps it.
-using TRemoveTempFileEvent =
-    std::function<void(TVrExtractor& Sender, const std::string& FileName, bool& Remove)>;
-
 class TVrExtractor {
  public:
   TVrExtractor();
@@ -50,6 +44,8 @@ class TVrExtractor {
   qel::TStrings FileSpec;             // masks, "/" between folders ("\" is read as "/"); empty: all
   qel::TStrings Passwords;            // tried in turn on encrypted entries
   bool UseStoredDirs = true;
+  // Whether a mask's file part also selects entries in the folders below the mask's folder.
+  bool RecurseDirs = true;
   std::string InitialDir;  // the destination; created when missing
 
   // The reader's events, under the names the main window knows them by. Sender is the
@@ -62,7 +58,6 @@ class TVrExtractor {
   qel::TEndEvent OnExtractEnd;
   qel::TFileExistsEvent OnExtractFileExists;
   qel::TProgressEvent OnExtractProgress;
-  TRemoveTempFileEvent OnRemoveTempFile;
   // The usual reader events passed on. OnGetPassword is asked only once every one of
   // Passwords has failed; without it, the entry fails there.
   qel::TErrorEvent OnError;
@@ -73,16 +68,9 @@ class TVrExtractor {
 
   // Extracts the matching entries of ArchiveFile into InitialDir.
   TExtractResult Extract();
-  // The files the last Extract wrote and checked, as full paths.
-  const std::vector<std::string>& ExtractedFiles() const { return FExtracted; }
-  // Removes those files (asking OnRemoveTempFile first for each) and forgets them; answers
-  // how many were removed.
-  int RemoveExtractedFiles();
 
  private:
   void Connect(qel::TDecompressClass& reader, TExtractResult& result);
-
-  std::vector<std::string> FExtracted;
 };
 
 }  // namespace vk::app

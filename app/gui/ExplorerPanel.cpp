@@ -26,15 +26,6 @@ QToolButton* UpButton(const QString& name, QWidget* parent) {
   return button;
 }
 
-void AddChildren(QTreeWidgetItem* parent, const app::TFolderNode& node, const QIcon& icon) {
-  for (const auto& child : node.Children) {
-    auto* item = new QTreeWidgetItem(parent, {child->Data.Caption});
-    item->setIcon(0, icon);
-    item->setData(0, Qt::UserRole, QVariant::fromValue<quintptr>(quintptr(child.get())));
-    AddChildren(item, *child, icon);
-  }
-}
-
 }  // namespace
 
 TExplorerPanel::TExplorerPanel(QWidget* parent) : QWidget(parent) {
@@ -103,8 +94,22 @@ void TExplorerPanel::FillTree(const app::TFolderTree& folders) {
   top->setIcon(0, style()->standardIcon(QStyle::SP_DriveHDIcon));
   top->setData(0, Qt::UserRole, QVariant::fromValue<quintptr>(quintptr(&root)));
   top->setToolTip(0, root.Data.Path);
-  TFileIcons icons;
-  AddChildren(top, root, icons.FolderIcon());
+  folders_ = &folders;
+  items_.insert(&root, top);
+  // Level by level: archive folders may nest deeply.
+  const QIcon icon = TFileIcons().FolderIcon();
+  std::vector<std::pair<const app::TFolderNode*, QTreeWidgetItem*>> pending{{&root, top}};
+  while (!pending.empty()) {
+    const auto [node, parent] = pending.back();
+    pending.pop_back();
+    for (const auto& child : node->Children) {
+      auto* item = new QTreeWidgetItem(parent, {child->Data.Caption});
+      item->setIcon(0, icon);
+      item->setData(0, Qt::UserRole, QVariant::fromValue<quintptr>(quintptr(child.get())));
+      items_.insert(child.get(), item);
+      pending.emplace_back(child.get(), item);
+    }
+  }
   top->setExpanded(true);
   tree_->setUpdatesEnabled(true);
 }
@@ -112,6 +117,8 @@ void TExplorerPanel::FillTree(const app::TFolderTree& folders) {
 void TExplorerPanel::ClearTree() {
   const QSignalBlocker quiet(tree_);
   tree_->clear();
+  items_.clear();
+  folders_ = nullptr;
   caption_->clear();
 }
 
@@ -122,19 +129,7 @@ const app::TFolderNode* TExplorerPanel::NodeOf(const QTreeWidgetItem* item) {
 }
 
 QTreeWidgetItem* TExplorerPanel::ItemOf(const QString& path) const {
-  QTreeWidgetItem* item = tree_->topLevelItem(0);
-  if (!item || path.isEmpty() || path == NodeOf(item)->Data.Path) return item;
-  // Down the tree one path component at a time.
-  while (item) {
-    QTreeWidgetItem* next = nullptr;
-    for (int i = 0; i < item->childCount() && !next; ++i) {
-      const QString& childPath = NodeOf(item->child(i))->Data.Path;
-      if (path.startsWith(childPath, Qt::CaseInsensitive)) next = item->child(i);
-    }
-    if (next && NodeOf(next)->Data.Path.compare(path, Qt::CaseInsensitive) == 0) return next;
-    item = next;
-  }
-  return nullptr;
+  return folders_ ? items_.value(folders_->FindByPath(path)) : nullptr;
 }
 
 void TExplorerPanel::SetFolderCaption(const QString& path) { caption_->setText(path); }

@@ -3,6 +3,7 @@
 // the list is.
 #pragma once
 
+#include <QHash>
 #include <QWidget>
 
 class QLabel;
@@ -28,9 +29,9 @@ class TExplorerPanel : public QWidget {
 
   QTreeWidget* Tree() const { return tree_; }
   TVrListView* List() const { return list_; }
-  QSplitter* Splitter() const { return splitter_; }
 
-  // Rebuilds the tree from the archive's folders; nothing is selected afterwards.
+  // Rebuilds the tree from the archive's folders, which must stay until the next FillTree
+  // or ClearTree; nothing is selected afterwards.
   void FillTree(const app::TFolderTree& folders);
   void ClearTree();
   // The folder of a tree item; null for none.
@@ -57,6 +58,8 @@ class TExplorerPanel : public QWidget {
   QTreeWidget* tree_ = nullptr;
   TVrListView* list_ = nullptr;
   QLabel* caption_ = nullptr;
+  const app::TFolderTree* folders_ = nullptr;
+  QHash<const app::TFolderNode*, QTreeWidgetItem*> items_;
   // The tree width asked for before the panel had its size: the splitter would scale it.
   int pendingTreeWidth_ = -1;
 };

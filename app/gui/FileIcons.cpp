@@ -1,9 +1,9 @@
 #include "app/gui/FileIcons.h"
 
 #include <QFileIconProvider>
-#include <QFileInfo>
 #include <QMimeDatabase>
 
+#include "app/core/FileTypes.h"
 #include "app/core/MarkedNames.h"
 
 namespace vk::gui {
@@ -42,10 +42,10 @@ int TFileIcons::IndexFor(const app::TShellItem& item) {
     case app::TNameKind::Other:
       break;
   }
-  const QString suffix = QFileInfo(item.Name).suffix().toLower();
-  if (suffix.isEmpty()) return kFileIcon;
-  if (auto it = bySuffix_.constFind(suffix); it != bySuffix_.constEnd()) return *it;
-  const QMimeType type = QMimeDatabase().mimeTypeForFile(item.Name, QMimeDatabase::MatchExtension);
+  const QString key = app::ExtensionKey(item.Name);
+  if (key.isEmpty()) return kFileIcon;
+  if (auto it = byExtension_.constFind(key); it != byExtension_.constEnd()) return *it;
+  const QMimeType type = app::MimeTypeOfKey(QMimeDatabase(), key);
   int index = kFileIcon;
   if (!type.isDefault()) {
     const QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
@@ -54,7 +54,7 @@ int TFileIcons::IndexFor(const app::TShellItem& item) {
       icons_.push_back(icon);
     }
   }
-  bySuffix_.insert(suffix, index);
+  byExtension_.insert(key, index);
   return index;
 }
 

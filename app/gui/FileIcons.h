@@ -24,7 +24,7 @@ class TFileIcons {
  private:
   enum { kFolderIcon, kReadmeIcon, kSetupIcon, kProgramIcon, kFileIcon, kFixedIcons };
   std::vector<QIcon> icons_;
-  QHash<QString, int> bySuffix_;
+  QHash<QString, int> byExtension_;  // by ExtensionKey
 };
 
 }  // namespace vk::gui

@@ -28,7 +28,6 @@
 #include "app/gui/ExplorerPanel.h"
 #include "app/gui/TranslateWindows.h"
 #include "app/gui/VrListView.h"
-#include "engine/base/FileSystem.h"
 
 #include <unistd.h>
 
@@ -419,10 +418,7 @@ bool TMainForm::ConfirmCloseArchive() {
 
 void TMainForm::CleanTempFiles() {
   // Only the program's own leftovers, and only in its own per-user folder.
-  const app::TAppSettings& s = app::AppSettings();
-  const QString folder =
-      s.AppTempFolder.isEmpty() ? QString::fromStdString(qel::SystemTempFolder()) : s.AppTempFolder;
-  QDir dir(folder);
+  QDir dir(app::AppSettings().AppTempFolder);  // never empty: the settings fill it in
   for (const QFileInfo& info :
        dir.entryInfoList({"$$_*", app::kListFileName},
                          QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
@@ -473,9 +469,13 @@ void TMainForm::EndBusy() {
   QApplication::restoreOverrideCursor();
   ledGreen_->show();
   ledRed_->hide();
-  // A hand-over that arrived during the operation is taken now.
-  if (instance_ && instance_->PollSharedData())
-    ReceiveCommandLine(instance_->ReceivedCommandLine(), instance_->ReceivedArchive());
+  // A hand-over that arrived during the operation is taken once the caller has finished
+  // with the archive it was working on.
+  if (instance_)
+    QTimer::singleShot(0, this, [this] {
+      if (!Busy() && instance_->PollSharedData())
+        ReceiveCommandLine(instance_->ReceivedCommandLine(), instance_->ReceivedArchive());
+    });
 }
 
 void TMainForm::ReceiveCommandLine(const QString& commandLine, const QString& archive) {

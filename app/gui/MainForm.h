@@ -94,6 +94,8 @@ class TMainForm : public QMainWindow {
   int SortColumn = 0;
   bool SortAscending = true;
   bool TreeBuilt = false;
+  // The password entered for the open archive; forgotten at every open and after an error.
+  QString LastPassword;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -125,7 +127,11 @@ class TMainForm : public QMainWindow {
   void FilesDroppedOnList(const QStringList& files);
   void AfterOpen();
   void UpdateCommands();
-  std::optional<QString> AskListingPassword(const QString& file);
+  // The engine's password question, for the lister and the readers alike: LastPassword
+  // when the component has none yet, else the user's answer, which is remembered.
+  qel::TGetPasswordEvent PasswordHandler();
+  // The engine's errors: listed, and the remembered password forgotten.
+  qel::TErrorEvent ErrorHandler();
   // After an open: the archive's folder to the favourites, as the settings ask.
   void OfferFavorite();
   // The file-dialog patterns of every archive kind ("*.zip *.tar ...").
@@ -159,7 +165,7 @@ class TMainForm : public QMainWindow {
   QStringList fileMask_{QStringLiteral("*")};
   QString archive_;
   QString caption_;
-  QStringList listingErrors_;
+  QStringList errors_;
   QStringList dragPlaceholders_;
   QString dragFolder_;
   QLabel* ledGreen_ = nullptr;

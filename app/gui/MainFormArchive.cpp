@@ -37,9 +37,12 @@ void TMainForm::OpenArchive(const QString& path) {
   if (!ConfirmCloseArchive()) return;
   const QFileInfo info(path);
   app::AppSettings().AppCurrentDir = info.absolutePath();
-  // No library wrapper is present yet: every name goes to the lister, which decides by
-  // content.
-  Q_ASSERT(app::SelectLister(path) == app::lkLister);
+  LastPassword.clear();
+  // Every name goes to the lister until the library wrappers arrive.
+  if (app::SelectLister(path) != app::lkLister) {
+    ShowNotAvailable(tr("Archives of this kind"));
+    return;
+  }
   fileMask_ = QStringList{QStringLiteral("*")};
   ListArchive(info.absoluteFilePath());
   if (listing_.Recognised() && !fileMask_.isEmpty()) {
@@ -60,24 +63,13 @@ bool TMainForm::ListArchive(const QString& archive) {
   folderRows_.clear();
   explorer_->ClearTree();
   TreeBuilt = false;
-  listingErrors_.clear();
+  errors_.clear();
   archive_.clear();
-  if (!path.isEmpty()) {
-    listing_.Quell.OnError = [this](qel::TZipCommon&, const std::string& file,
-                                    const std::string& extended, const std::string&, int code) {
-      QString text = QString::fromUtf8(qel::MessageText(code).data(),
-                                       qsizetype(qel::MessageText(code).size()));
-      if (!file.empty()) text = QString::fromStdString(file) + ": " + text;
-      if (!extended.empty()) text += " (" + QString::fromStdString(extended) + ")";
-      listingErrors_ << text;
-    };
-    listing_.Quell.OnGetPassword = [this](qel::TZipCommon&, const std::string& file,
-                                          std::string& password, qel::TSeedKeyRecord&,
-                                          qel::TSeedKeyRecord&, bool& tryAgain) {
-      const std::optional<QString> answer = AskListingPassword(QString::fromStdString(file));
-      tryAgain = answer.has_value();
-      if (answer) password = answer->toStdString();
-    };
+  if (path.isEmpty()) {
+    listing_.Clear();
+  } else {
+    listing_.Quell.OnError = ErrorHandler();
+    listing_.Quell.OnGetPassword = PasswordHandler();
     listing_.SetArchive(path);
     archive_ = listing_.ArchiveFile();
     if (listing_.Recognised()) {
@@ -92,8 +84,7 @@ bool TMainForm::ListArchive(const QString& archive) {
   ShowTotals(false);
   ActiveList()->ActiveView()->setFocus();
   EndBusy();
-  if (!listingErrors_.isEmpty())
-    QMessageBox::warning(this, caption_, listingErrors_.mid(0, 10).join('\n'));
+  if (!errors_.isEmpty()) QMessageBox::warning(this, caption_, errors_.mid(0, 10).join('\n'));
   return listing_.Recognised();
 }
 
@@ -118,9 +109,8 @@ void TMainForm::TreeClick() {
   folderRows_ = app::FolderRows(*node);
   std::vector<app::TShellItem*> rows;
   for (app::TShellItem& folder : folderRows_) rows.push_back(&folder);
-  const app::TFolderNode& root = listing_.Tree().Root();
   for (app::TShellItem& item : listing_.Files())
-    if (app::InFolder(item, *node, root)) rows.push_back(&item);
+    if (app::InFolder(item, *node)) rows.push_back(&item);
   model_->SetRows(std::move(rows));
   explorer_->SetFolderCaption(node->Data.Path);
   ShowTotals(false);
@@ -224,12 +214,34 @@ void TMainForm::UpdateCommands() {
   Action("acCheckOut")->setEnabled(open && !setup);
 }
 
-std::optional<QString> TMainForm::AskListingPassword(const QString& file) {
-  bool ok = false;
-  const QString password = QInputDialog::getText(this, caption_, tr("Password for %1:").arg(file),
-                                                 QLineEdit::Password, {}, &ok);
-  if (!ok) return std::nullopt;
-  return password;
+qel::TGetPasswordEvent TMainForm::PasswordHandler() {
+  return [this](qel::TZipCommon&, const std::string& file, std::string& password,
+                qel::TSeedKeyRecord&, qel::TSeedKeyRecord&, bool& tryAgain) {
+    if (password.empty() && !LastPassword.isEmpty()) {
+      password = LastPassword.toStdString();
+      return;
+    }
+    bool ok = false;
+    const QString answer = QInputDialog::getText(
+        this, caption_, tr("Password for %1:").arg(QString::fromStdString(file)),
+        QLineEdit::Password, QString::fromStdString(password), &ok);
+    tryAgain = ok;
+    if (!ok) return;
+    password = answer.toStdString();
+    LastPassword = answer;
+  };
+}
+
+qel::TErrorEvent TMainForm::ErrorHandler() {
+  return [this](qel::TZipCommon&, const std::string& file, const std::string& extended,
+                const std::string&, int code) {
+    const std::string_view message = qel::MessageText(code);
+    QString text = QString::fromUtf8(message.data(), qsizetype(message.size()));
+    if (!file.empty()) text = QString::fromStdString(file) + ": " + text;
+    if (!extended.empty()) text += " (" + QString::fromStdString(extended) + ")";
+    errors_ << text;
+    LastPassword.clear();
+  };
 }
 
 void TMainForm::OfferFavorite() {

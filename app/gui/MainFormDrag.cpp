@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTemporaryDir>
 
@@ -12,7 +13,6 @@
 #include "app/core/VrExtractor.h"
 #include "app/gui/DragOutMime.h"
 #include "app/gui/MainForm.h"
-#include "engine/base/FileSystem.h"
 
 namespace vk::gui {
 
@@ -24,35 +24,30 @@ QMimeData* TMainForm::MakeDragData(const std::vector<int>& rows) {
     return nullptr;
   // A folder of the drag's own: the dragged names cannot meet other files of the
   // temporary folder, and it goes with the program's other leftovers ("$$_").
-  const app::TAppSettings& s = app::AppSettings();
-  const QString temp =
-      s.AppTempFolder.isEmpty() ? QString::fromStdString(qel::SystemTempFolder()) : s.AppTempFolder;
-  QTemporaryDir folder(QDir(temp).filePath(QStringLiteral("$$_dragXXXXXX")));
+  QTemporaryDir folder(QDir(app::AppSettings().AppTempFolder).filePath("$$_dragXXXXXX"));
   if (!folder.isValid()) return nullptr;
-  folder.setAutoRemove(false);
-  dragFolder_ = folder.path() + '/';
-  const app::TDragPlan plan = app::PlanDrag(items, dragFolder_, ExplorerStyle());
+  const QString target = folder.path() + '/';
+  const app::TDragPlan plan = app::PlanDrag(items, target);
   if (plan.Placeholders.isEmpty() || !app::MakePlaceholderParents(plan.Placeholders))
-    return nullptr;
+    return nullptr;  // the folder goes with `folder`
+  folder.setAutoRemove(false);
+  dragFolder_ = target;
   dragPlaceholders_ = plan.Placeholders;
 
   auto extract = [this, archive = archive_.toStdString(), type = listing_.ArcType(), plan,
-                  target = dragFolder_.toStdString()] {
+                  into = target.toStdString()] {
     app::TVrExtractor extractor;
-    extractor.OnGetPassword = [this](qel::TZipCommon&, const std::string& file,
-                                     std::string& password, qel::TSeedKeyRecord&,
-                                     qel::TSeedKeyRecord&, bool& tryAgain) {
-      const std::optional<QString> answer = AskListingPassword(QString::fromStdString(file));
-      tryAgain = answer.has_value();
-      if (answer) password = answer->toStdString();
-    };
     extractor.ArchiveFile = archive;
     extractor.ArcType = type;
-    extractor.InitialDir = target;
-    auto run = [&extractor](const QStringList& masks, bool storedDirs) {
+    extractor.InitialDir = into;
+    extractor.OnGetPassword = PasswordHandler();
+    extractor.OnError = ErrorHandler();
+    auto run = [&extractor](const QStringList& masks, bool folders) {
       extractor.FileSpec.clear();
       for (const QString& mask : masks) extractor.FileSpec.push_back(mask.toStdString());
-      extractor.UseStoredDirs = storedDirs;
+      // A file row is that one entry; a folder row is its whole content, folders kept.
+      extractor.UseStoredDirs = folders;
+      extractor.RecurseDirs = folders;
       return extractor.Extract().Ok();
     };
     bool ok = plan.FileMasks.isEmpty() || run(plan.FileMasks, false);
@@ -68,6 +63,9 @@ void TMainForm::DragFinished() {
   QDir().rmdir(dragFolder_);  // only when the drop took everything
   dragPlaceholders_.clear();
   dragFolder_.clear();
+  // What went wrong while the drop extracted, now that the drag is over.
+  if (!errors_.isEmpty()) QMessageBox::warning(this, caption_, errors_.mid(0, 10).join('\n'));
+  errors_.clear();
 }
 
 void TMainForm::FilesDroppedOnList(const QStringList& files) {
@@ -79,7 +77,10 @@ void TMainForm::FilesDroppedOnList(const QStringList& files) {
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  // Entries dragged out of this window are not dropped back into it: the drop would
+  // extract them only to open one of them as an archive.
+  if (event->source() || !event->mimeData()->hasUrls()) return;
+  event->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {

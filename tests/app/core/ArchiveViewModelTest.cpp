@@ -122,10 +122,27 @@ TEST(ArchiveViewModel, TreeMergesFoldersIgnoringCase) {
   EXPECT_EQ(rows[1].Name, "x");
   EXPECT_EQ(rows[1].Folder, "x/");
 
-  EXPECT_TRUE(InFolder(File("a"), root, root));
-  EXPECT_FALSE(InFolder(File("a", "src/"), root, root));
-  EXPECT_TRUE(InFolder(File("a", "Src/Lib/"), *src.Children[1], root));
-  EXPECT_FALSE(InFolder(File("a", "src/lib/core/"), *src.Children[1], root));
+  // The node an entry's folder lands in: any spelling, empty components skipped.
+  EXPECT_EQ(tree.AddFolderPath(""), &root);
+  EXPECT_EQ(tree.AddFolderPath("/"), &root);
+  EXPECT_EQ(tree.AddFolderPath("Src/Lib/"), src.Children[1].get());
+  EXPECT_EQ(tree.AddFolderPath("/src//LIB/"), src.Children[1].get());
+  TShellItem file = File("a", "/src//LIB/");
+  file.Node = tree.AddFolderPath(file.Folder);
+  EXPECT_TRUE(InFolder(file, *src.Children[1]));
+  EXPECT_FALSE(InFolder(file, root));
+}
+
+TEST(ArchiveViewModel, AHostileDeepFolderIsCutShort) {
+  TFolderTree tree;
+  tree.Reset("deep.zip");
+  QString deep;
+  for (int i = 0; i < 30000; ++i) deep += QStringLiteral("a/");
+  const TFolderNode* node = tree.AddFolderPath(deep);
+  int depth = 0;
+  for (const TFolderNode* n = node; n->Parent; n = n->Parent) ++depth;
+  EXPECT_EQ(depth, 256);
+  EXPECT_EQ(tree.AddFolderPath(deep), node);
 }
 
 TEST(ArchiveViewModel, Totals) {
@@ -175,19 +192,19 @@ TEST(ArchiveViewModel, IncrementalSearchWrapsAndStops) {
     EXPECT_EQ(FindEntry(rows, c.typed, c.start, c.wrap), c.found) << c.typed << " " << c.start;
 }
 
-TEST(ArchiveViewModel, DragPlanClassicAndExplorer) {
+TEST(ArchiveViewModel, DragPlanNamesWhatExtractionWrites) {
   std::vector<TShellItem> items = {
       File("a.txt", "docs/"), File("C++"),  File("s.doc", "docs/"), Folder("docs/sub/"), File(".."),
       Folder("../evil/"),     File("a\nb"), File("a.txt", "other/")};
   items[2].Encrypted = true;
   const std::vector<const TShellItem*> selected = Pointers<const TShellItem>(items);
-  const TDragPlan explorer = PlanDrag(selected, "/t/", true);
-  EXPECT_EQ(explorer.Placeholders, QStringList({"/t/a.txt", "/t/C++", "/t/s.doc", "/t/docs/sub"}));
-  EXPECT_EQ(explorer.FileMasks, QStringList({"docs/a.txt", "C++", "docs/s.doc", "other/a.txt"}));
-  EXPECT_EQ(explorer.FolderMasks, QStringList({"docs/sub/*"}));
-  const TDragPlan classic = PlanDrag(selected, "/t/", false);
-  EXPECT_EQ(classic.Placeholders, explorer.Placeholders);
-  EXPECT_EQ(classic.FileMasks, QStringList({"a.txt", "C++", "s.doc", "a.txt"}));
+  const TDragPlan plan = PlanDrag(selected, "/t/");
+  // "..": no file; "../evil/" lands in evil; control characters go; the second a.txt would
+  // overwrite the first.
+  EXPECT_EQ(plan.Placeholders,
+            QStringList({"/t/a.txt", "/t/C++", "/t/s.doc", "/t/docs/sub", "/t/evil", "/t/ab"}));
+  EXPECT_EQ(plan.FileMasks, QStringList({"docs/a.txt", "C++", "docs/s.doc", "a\nb"}));
+  EXPECT_EQ(plan.FolderMasks, QStringList({"docs/sub/*", "../evil/*"}));
 }
 
 TEST(ArchiveViewModel, DragPlaceholderParents) {

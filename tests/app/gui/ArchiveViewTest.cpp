@@ -22,6 +22,7 @@
 #include "app/gui/MainForm.h"
 #include "app/gui/VrListView.h"
 #include "engine/base/Crc.h"
+#include "tests/engine/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {
@@ -296,6 +297,43 @@ TEST_F(ArchiveViewTest, TheStartUpArchiveOpensWhenTheWindowFirstShows) {
   for (int i = 0; i < 5 && form_->ArchiveFile().isEmpty(); ++i) QApplication::processEvents();
   EXPECT_EQ(form_->ArchiveFile(), start.StartupArchive);
   EXPECT_EQ(Model()->rowCount(), 4);
+}
+
+TEST_F(ArchiveViewTest, OddFolderSpellingsStillLandInTheirTreeFolder) {
+  // Names as a careless or hostile tool stores them: a leading "/", doubled separators,
+  // a folder spelled in two cases.
+  const qel::test::Bytes zip =
+      qel::test::BuildStoredZip(
+          {{"/abs/x.txt", "x"}, {"abs//y.txt", "y"}, {"ABS/z.txt", "z"}, {"/top.txt", "t"}}, {})
+          .bytes;
+  qel::test::WriteFileBytes(Path("odd.zip").toStdString(), zip);
+  form_->OpenArchiveExplorer(Path("odd.zip"));
+  form_->SortEntries();
+  EXPECT_EQ(Captions(), QStringList({"abs", "top.txt"}));
+  form_->SelectFolder("abs/");
+  form_->SortEntries();
+  EXPECT_EQ(Captions(), QStringList({"x.txt", "y.txt", "z.txt"}));
+}
+
+TEST_F(ArchiveViewTest, DraggingOneOfTwoSameNamedFilesGivesThatOne) {
+  VK_REQUIRE_TOOL("zip");
+  const std::string src = folder_.Path() + "/same";
+  std::filesystem::create_directories(src + "/a");
+  std::filesystem::create_directories(src + "/b");
+  WriteFileText(src + "/a/x.txt", "from a");
+  WriteFileText(src + "/b/x.txt", "from b");
+  ASSERT_TRUE(RunToolOk({"zip", "-q", "-r", Path("same.zip").toStdString(), "a", "b"}, src));
+  form_->OpenArchive(Path("same.zip"));
+  form_->SortColumn = app::colFolder;
+  form_->SortAscending = false;  // b/x.txt first
+  form_->SortEntries();
+  ASSERT_EQ(form_->EntryAt(0)->Folder, "b/");
+  std::unique_ptr<QMimeData> data(Model()->mimeData({Model()->index(0, 0)}));
+  ASSERT_TRUE(data);
+  const QList<QUrl> urls = data->urls();
+  ASSERT_EQ(urls.size(), 1);
+  EXPECT_EQ(qel::test::ReadFileBytes(urls[0].toLocalFile().toStdString()),
+            qel::test::Bytes({'f', 'r', 'o', 'm', ' ', 'b'}));
 }
 
 TEST_F(ArchiveViewTest, ColumnWidthsAndOrderAreKept) {
