@@ -12,6 +12,7 @@
 #include "cli/Password.h"
 #include "cli/TerminalProgress.h"
 #include "engine/base/Messages.h"
+#include "engine/extract/ZipCheck.h"
 #include "engine/zip/UnZip.h"
 
 namespace vk::cli {
@@ -61,13 +62,67 @@ TOverwriteAnswer AskOnTerminal(const std::string& file, std::optional<bool>& for
   }
 }
 
-int Run(const ParsedArgs& args, std::ostream& out, std::ostream& err, bool testOnly) {
-  const char* command = testOnly ? "test" : "extract";
-  if (args.positional.empty()) {
-    err << "vorelkit-cli " << command << ": no archive named (see 'vorelkit-cli " << command
-        << " --help')\n";
-    return kExitUsage;
+int NoArchive(const char* command, std::ostream& err) {
+  err << "vorelkit-cli " << command << ": no archive named (see 'vorelkit-cli " << command
+      << " --help')\n";
+  return kExitUsage;
+}
+
+// Which entries failed, and why: the last error reported for each, noted before `report`
+// prints it.
+void NoteFailures(qel::TZipCommon& component, EngineReport& report, const std::string& archive,
+                  std::map<std::string, int>& failures) {
+  report.Attach(component);
+  auto reportError = component.OnError;
+  component.OnError = [&failures, &archive, reportError](
+                          qel::TZipCommon& sender, const std::string& file, const std::string& ext,
+                          const std::string& volume, int code) {
+    if (!file.empty() && file != archive) failures[file] = code;
+    reportError(sender, file, ext, volume, code);
+  };
+}
+
+// Opens `archive` in `component`; the exit code when it cannot be opened or is not a kind
+// this version reads.
+std::optional<int> OpenArchive(qel::TZipCommon& component, const std::string& archive,
+                               const EngineReport& report, std::ostream& err) {
+  try {
+    component.SetArchiveFile(archive);
+  } catch (const qel::E_RAISE& e) {
+    err << "vorelkit-cli: " << archive << ": " << e.what() << "\n";
+    return kExitFatal;
   }
+  if (component.ArchiveFile().empty() || report.OpenFailed()) {
+    err << "vorelkit-cli: cannot open '" << archive << "'\n";
+    return kExitFatal;
+  }
+  const qel::TArcType type = component.ArcType();
+  if (!qel::IsZipFamily(type) && type != qel::atZipMV && type != qel::atZipDS) {
+    err << "vorelkit-cli: " << archive << ": not an archive this version extracts\n";
+    return kExitFatal;
+  }
+  return std::nullopt;
+}
+
+// The masks after the archive, and the password from -p or else from the terminal.
+void TakeMasksAndPassword(qel::TZipCommon& component, const ParsedArgs& args) {
+  component.FileSpec.assign(args.positional.begin() + 1, args.positional.end());
+  if (args.Has("-p")) component.SetPassword(args.options.at("-p"));
+  component.OnGetPassword = [](qel::TZipCommon&, const std::string& file, std::string& password,
+                               qel::TSeedKeyRecord&, qel::TSeedKeyRecord&, bool& tryAgain) {
+    std::optional<std::string> answer = AskPasswordOnTerminal(file);
+    tryAgain = answer.has_value();
+    if (answer) password = *answer;
+  };
+}
+
+int ExitCode(const qel::TZipCommon& component, bool failed) {
+  if (component.Cancel()) return kExitCancelled;
+  return failed ? kExitWarning : kExitOk;
+}
+
+int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
+  if (args.positional.empty()) return NoArchive("extract", err);
   Overwrite overwrite = Overwrite::Ask;
   if (args.Has("--overwrite")) {
     std::optional<Overwrite> mode = ParseOverwrite(args.options.at("--overwrite"));
@@ -81,46 +136,17 @@ int Run(const ParsedArgs& args, std::ostream& out, std::ostream& err, bool testO
   const std::string& archive = args.positional[0];
   qel::TUnZip reader;
   EngineReport report(err);
-  report.Attach(reader);
-  // Which entries failed, and why (the last error reported for each).
   std::map<std::string, int> failures;
-  auto reportError = reader.OnError;
-  reader.OnError = [&](qel::TZipCommon& sender, const std::string& file, const std::string& ext,
-                       const std::string& volume, int code) {
-    if (!file.empty() && file != archive) failures[file] = code;
-    reportError(sender, file, ext, volume, code);
-  };
+  NoteFailures(reader, report, archive, failures);
+  if (std::optional<int> status = OpenArchive(reader, archive, report, err)) return *status;
 
-  try {
-    reader.SetArchiveFile(archive);
-  } catch (const qel::E_RAISE& e) {
-    err << "vorelkit-cli: " << archive << ": " << e.what() << "\n";
-    return kExitFatal;
-  }
-  if (reader.ArchiveFile().empty() || report.OpenFailed()) {
-    err << "vorelkit-cli: cannot open '" << archive << "'\n";
-    return kExitFatal;
-  }
-  if (!qel::IsZipFamily(reader.ArcType()) && reader.ArcType() != qel::atZipMV &&
-      reader.ArcType() != qel::atZipDS) {
-    err << "vorelkit-cli: " << archive << ": not an archive this version extracts\n";
-    return kExitFatal;
-  }
-
-  reader.FileSpec.assign(args.positional.begin() + 1, args.positional.end());
+  TakeMasksAndPassword(reader, args);
   reader.UseStoredDirs = !args.Has("--flat");
   reader.CreateStoredDirs = true;
   if (args.Has("-o"))
     reader.SetExtractDir(args.options.at("-o"));
   else
     reader.SetExtractDir(std::filesystem::current_path().string());
-  if (args.Has("-p")) reader.SetPassword(args.options.at("-p"));
-  reader.OnGetPassword = [&](qel::TZipCommon&, const std::string& file, std::string& password,
-                             qel::TSeedKeyRecord&, qel::TSeedKeyRecord&, bool& tryAgain) {
-    std::optional<std::string> answer = AskPasswordOnTerminal(file);
-    tryAgain = answer.has_value();
-    if (answer) password = *answer;
-  };
 
   reader.ConfirmOverwrites = overwrite != Overwrite::Always && overwrite != Overwrite::Never;
   reader.OverwriteMode = overwrite == Overwrite::Never ? qel::TOverwriteMode::omSkip
@@ -144,32 +170,43 @@ int Run(const ParsedArgs& args, std::ostream& out, std::ostream& err, bool testO
     if (answer == TOverwriteAnswer::Rename) newName = FreeName(file);
   };
 
+  int failed = 0;
+  reader.OnEnd = [&](qel::TZipCommon&, const std::string&, bool pass) {
+    if (!pass) ++failed;
+  };
+  {
+    TerminalProgress progress(reader);
+    reader.Extract();
+  }
+  // Entries that never reached their verdict (unsupported, wrong password) failed too.
+  return ExitCode(reader, failed > 0 || !failures.empty());
+}
+
+int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+  if (args.positional.empty()) return NoArchive("test", err);
+  const std::string& archive = args.positional[0];
+  qel::TZipCheck check;
+  EngineReport report(err);
+  std::map<std::string, int> failures;
+  NoteFailures(check, report, archive, failures);
+  if (std::optional<int> status = OpenArchive(check, archive, report, err)) return *status;
+
+  TakeMasksAndPassword(check, args);
   int tested = 0, failed = 0;
-  reader.OnEnd = [&](qel::TZipCommon&, const std::string& file, bool pass) {
+  check.OnStatus = [&](qel::TZipCommon&, const std::string& file, bool pass) {
     ++tested;
     if (!pass) ++failed;
-    if (!testOnly) return;
     out << (pass ? "OK      " : "FAILED  ") << file;
     if (!pass && failures.count(file)) out << ": " << qel::MessageText(failures[file]);
     out << "\n";
   };
   {
-    TerminalProgress progress(reader);
-    testOnly ? reader.Test() : reader.Extract();
+    TerminalProgress progress(check);
+    check.Test();
   }
-
-  if (testOnly) out << tested << " entries tested, " << failed << " failed\n";
-  if (reader.Cancel()) return kExitCancelled;
-  // Entries that never reached their verdict (unsupported, wrong password) failed too.
-  return failed > 0 || !failures.empty() ? kExitWarning : kExitOk;
-}
-
-int RunExtract(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
-  return Run(args, out, err, false);
-}
-
-int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
-  return Run(args, out, err, true);
+  out << tested << " entries tested, " << failed << " failed\n";
+  // A damaged archive directory fails the test even when every entry found passed.
+  return ExitCode(check, failed > 0 || report.Errors() > 0);
 }
 
 }  // namespace

@@ -64,8 +64,6 @@ TUnZip::~TUnZip() = default;
 
 void TUnZip::ExtractEntries() {
   FEntries.clear();
-  FShift = 0;
-  FShiftSearched = false;
   FDirOffset = HeaderOffset();
   FDirFlags = HeadFlag();
   FTail = ZipTail();
@@ -145,29 +143,49 @@ TRecordRead TUnZip::ReadLocal(int64_t pos, TRecordBytes& r) {
   return ReadZipRecord(readAt, ArchiveStream()->Size(), pos, RecordKind::Local, HeaderDecipher, r);
 }
 
-bool TUnZip::ConfirmLocal(int64_t& pos) {
+bool TUnZip::IsLocalAt(int64_t at) {
   TFileStream32& file = *ArchiveStream();
-  TReadAheadWindow& headers = LocalHeaders();
-  // Offsets come from the archive: compared by subtraction, so that a damaged one near the
-  // top of the range cannot overflow.
-  auto isLocal = [&file, &headers](int64_t at) {
-    uint8_t sig[4];
-    return at >= 0 && at <= file.Size() - int64_t(kLocalHeaderSize) && headers.ReadAt(at, sig, 4) &&
-           ClassifySignature(GetU32(sig)).Kind == RecordKind::Local;
-  };
-  if (pos > INT64_MAX - FShift) return false;
-  if (isLocal(pos + FShift)) {
-    pos += FShift;
-    return true;
+  uint8_t sig[4];
+  // Compared by subtraction, so that a damaged offset near the top of the range cannot
+  // overflow.
+  return at >= 0 && at <= file.Size() - int64_t(kLocalHeaderSize) &&
+         LocalHeaders().ReadAt(at, sig, 4) && ClassifySignature(GetU32(sig)).Kind == RecordKind::Local;
+}
+
+int64_t TUnZip::LocalShift(std::vector<int64_t> positions) {
+  if (positions.empty()) return 0;
+  std::sort(positions.begin(), positions.end());
+  if (IsLocalAt(positions.front())) return 0;
+  const int64_t found = SearchLocalSignature(*ArchiveStream());
+  if (found < 0) return 0;
+  const int64_t shift = found - positions.front();
+  // The distance wins when it puts more of the earliest headers on their signatures than
+  // no distance does: a damaged first header must not move every other one.
+  int withShift = 0, without = 0;
+  const size_t tried = std::min<size_t>(positions.size(), 64);
+  for (size_t i = 0; i < tried; ++i) {
+    int64_t at = 0;
+    if (!__builtin_add_overflow(positions[i], shift, &at) && IsLocalAt(at)) ++withShift;
+    if (IsLocalAt(positions[i])) ++without;
   }
-  if (FShiftSearched) return false;
-  FShiftSearched = true;
-  const int64_t found = SearchLocalSignature(file);
-  if (found < 0) return false;
-  FShift = found;
-  if (pos > INT64_MAX - FShift || !isLocal(pos + FShift)) return false;
-  pos += FShift;
-  return true;
+  return withShift > without ? shift : 0;
+}
+
+void TUnZip::ConfirmLocals(const std::vector<int64_t>& allPositions) {
+  const int64_t shift = LocalShift(allPositions);
+  std::vector<TCollected> kept;
+  kept.reserve(FEntries.size());
+  for (TCollected& e : FEntries) {
+    int64_t at = 0;
+    if (!__builtin_add_overflow(e.LocalPos, shift, &at) && IsLocalAt(at)) {
+      e.LocalPos = at;
+      kept.push_back(std::move(e));
+    } else {
+      // Damaged on its own: the other entries go on.
+      DoError(e.Name, "", msg::BadLocalOffset, "");
+    }
+  }
+  FEntries = std::move(kept);
 }
 
 void TUnZip::CollectCentral() {
@@ -200,7 +218,7 @@ void TUnZip::CollectCentral() {
   const TReadAt readAt = [&records](int64_t at, uint8_t* data, int64_t size) {
     return records.ReadAt(at, data, size);
   };
-  int64_t packedTotal = 0;
+  std::vector<int64_t> allPositions;  // of every entry, selected or not
   TRecordBytes r;
   while (!Cancel() && ReadZipRecord(readAt, directorySize, pos, RecordKind::Central, HeaderDecipher,
                                     r) == TRecordRead::Ok) {
@@ -212,17 +230,13 @@ void TUnZip::CollectCentral() {
     e.ExternalAttr = h.ExternalAttr;
     if ((h.ExternalAttr & kAttrDirectory) && !e.Name.empty() && !IsDirectoryName(e.Name))
       e.Name += '/';
+    // Unsigned: a damaged Zip64 offset plus data in front must not overflow.
+    e.LocalPos = int64_t(FullLocalOffset(h, extra) + uint64_t(OffsetAdjust()));
+    allPositions.push_back(e.LocalPos);
     if (!MatchesSpec(e.Name)) continue;
     const TEncryptionMethod method = GetEncryptionMethod(h.Flags, extra);
     if (method == TEncryptionMethod::emUnsupported) {
       DoError(e.Name, "", msg::UnsupportedEncryption, "");
-      continue;
-    }
-    // Unsigned: a damaged Zip64 offset plus data in front must not overflow.
-    e.LocalPos = int64_t(FullLocalOffset(h, extra) + uint64_t(OffsetAdjust()));
-    if (!IsSplit() && !IsSpanned() && !ConfirmLocal(e.LocalPos)) {
-      if (FShiftSearched && FShift == 0) break;  // the search found nothing: give up
-      DoError(e.Name, "", msg::BadLocalOffset, "");
       continue;
     }
     e.Disk = FullDiskStart(h, extra);
@@ -232,9 +246,12 @@ void TUnZip::CollectCentral() {
     e.Packed = FullCompressedSize(h, extra);
     e.Unpacked = FullUncompressedSize(h, extra);
     NoteEntryDate(h.DosDateTime);
-    packedTotal += int64_t(std::min<uint64_t>(e.Packed, uint64_t(INT32_MAX)));
     FEntries.push_back(std::move(e));
   }
+  if (!IsSplit() && !IsSpanned()) ConfirmLocals(allPositions);
+  int64_t packedTotal = 0;
+  for (const TCollected& e : FEntries)
+    packedTotal += int64_t(std::min<uint64_t>(e.Packed, uint64_t(INT32_MAX)));
   FArchiveTotal = ArchiveBytesLeft = packedTotal;
 }
 

@@ -49,7 +49,14 @@ class TUnZip : public TUnBase {
 
   void CollectCentral();
   void CollectLocal();
-  bool ConfirmLocal(int64_t& pos);
+  bool IsLocalAt(int64_t at);
+  // Bytes put in front of an archive after it was made move every local header by one
+  // distance; damage moves single headers. The distance: 0 unless the earliest header is
+  // not where the directory says and the one found by searching fits more headers.
+  int64_t LocalShift(std::vector<int64_t> positions);
+  // Keeps the collected entries whose local header is where the directory (and the
+  // distance) says; each other one fails alone.
+  void ConfirmLocals(const std::vector<int64_t>& allPositions);
   void Decode(const TCollected& e);
   void Fail(const WideString& name);
   bool IsSplit() const { return ArcType() == atZipMV; }
@@ -73,8 +80,6 @@ class TUnZip : public TUnBase {
   std::unique_ptr<TZipDiskRequest> FDisks;
   std::vector<TCollected> FEntries;
   zip::TEntryCipher FCipher;
-  int64_t FShift = 0;
-  bool FShiftSearched = false;
   int FVolume = 0;  // the split-set volume being read, from 1
   // Small: between large entries it is read again for each header.
   TReadAheadWindow FLocalHeaders{int64_t(1) << 14};

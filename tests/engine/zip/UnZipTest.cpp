@@ -291,6 +291,31 @@ TEST(UnZipDamage, ResynchronisesAndReportsABadLocalOffset) {
   EXPECT_EQ(ReadFileBytes(dir / "bad/text.txt"), ReadFileBytes(dir / "in/text.txt"));
 }
 
+TEST(UnZipDamage, ADamagedLocalHeaderFailsOnlyItsEntry) {
+  VK_REQUIRE_TOOL("zip");
+  TestFolder dir;
+  MakeFiles(dir);
+  ASSERT_TRUE(RunToolOk({"sh", "-c", "cd in && zip -q -6 ../a.zip text.txt sub/random.bin empty.txt"},
+                        dir.Path()));
+  const Bytes zip = ReadFileBytes(dir / "a.zip");
+  std::vector<size_t> locals;
+  for (size_t i = 0; i + 4 <= zip.size(); ++i)
+    if (GetU32(zip.data() + i) == 0x04034B50) locals.push_back(i);
+  ASSERT_EQ(locals.size(), 3u);
+  // The first and the middle header in turn: the others must not move with them.
+  for (size_t damaged : {size_t(0), size_t(1)}) {
+    Bytes copy = zip;
+    copy[locals[damaged]] = 'X';
+    WriteFileBytes(dir / "bad.zip", copy);
+    Reader r;
+    r.zip.SetArchiveFile(dir / "bad.zip");
+    r.zip.SetExtractDir(dir / ("out" + std::to_string(damaged)));
+    EXPECT_EQ(r.zip.Extract(), 2) << damaged;
+    EXPECT_TRUE(r.Reported(25115));
+    EXPECT_TRUE(r.AllPassed());
+  }
+}
+
 TEST(UnZipDamage, AesEntryWithAlteredDataFailsItsCheck) {
   VK_REQUIRE_TOOL("7z");
   TestFolder dir;
