@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ExtractCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/RepairCommand.h"
 #include "cli/TypeCommand.h"
 #include "cli/UpdateCommands.h"
 
@@ -9,7 +10,7 @@ namespace vk::cli {
 const std::vector<Command>& Commands() {
   static const std::vector<Command> kCommands = {ListCommand(), ExtractCommand(), TestCommand(),
                                                  AddCommand(),  DeleteCommand(),  CommentCommand(),
-                                                 TypeCommand()};
+                                                 TypeCommand(), RepairCommand()};
   return kCommands;
 }
 

@@ -1,16 +1,14 @@
 #include "cli/ExtractCommand.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <ostream>
 
+#include "app/core/EnginePrompts.h"
 #include "cli/EngineReport.h"
-#include "cli/Password.h"
 #include "cli/TerminalProgress.h"
+#include "cli/TerminalPrompter.h"
 #include "engine/base/Messages.h"
 #include "engine/extract/ZipCheck.h"
 #include "engine/zip/UnZip.h"
@@ -18,48 +16,16 @@
 namespace vk::cli {
 namespace {
 
-enum class Overwrite { Ask, Always, Never, Newer, Rename };
-enum class TOverwriteAnswer { Replace, Keep, Rename };
-
-std::optional<Overwrite> ParseOverwrite(const std::string& text) {
-  static const std::map<std::string, Overwrite> kModes = {{"ask", Overwrite::Ask},
-                                                          {"always", Overwrite::Always},
-                                                          {"never", Overwrite::Never},
-                                                          {"newer", Overwrite::Newer},
-                                                          {"rename", Overwrite::Rename}};
+std::optional<TOverwritePolicy> ParseOverwrite(const std::string& text) {
+  static const std::map<std::string, TOverwritePolicy> kModes = {
+      {"ask", TOverwritePolicy::Ask},
+      {"always", TOverwritePolicy::Always},
+      {"never", TOverwritePolicy::Never},
+      {"newer", TOverwritePolicy::Newer},
+      {"rename", TOverwritePolicy::Rename}};
   auto it = kModes.find(text);
   if (it == kModes.end()) return std::nullopt;
   return it->second;
-}
-
-// "name.txt" -> "name (1).txt", the first name that is free.
-std::string FreeName(const std::string& path) {
-  namespace fs = std::filesystem;
-  const fs::path p(path);
-  for (int n = 1;; ++n) {
-    fs::path candidate = p.parent_path() / (p.stem().string() + " (" + std::to_string(n) + ")" +
-                                            p.extension().string());
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate.string();
-  }
-}
-
-// The answer of a terminal user to "replace this file?", remembered for "all" and "none".
-TOverwriteAnswer AskOnTerminal(const std::string& file, std::optional<bool>& forAll) {
-  if (forAll) return *forAll ? TOverwriteAnswer::Replace : TOverwriteAnswer::Keep;
-  if (!isatty(STDIN_FILENO)) return TOverwriteAnswer::Keep;
-  for (;;) {
-    std::cerr << file << " exists. Replace? [y]es, [n]o, [A]ll, [N]one, [r]ename: " << std::flush;
-    std::string answer;
-    if (!std::getline(std::cin, answer)) return TOverwriteAnswer::Keep;
-    if (answer == "y") return TOverwriteAnswer::Replace;
-    if (answer == "n") return TOverwriteAnswer::Keep;
-    if (answer == "A" || answer == "N") {
-      forAll = answer == "A";
-      return *forAll ? TOverwriteAnswer::Replace : TOverwriteAnswer::Keep;
-    }
-    if (answer == "r") return TOverwriteAnswer::Rename;
-  }
 }
 
 int NoArchive(const char* command, std::ostream& err) {
@@ -71,13 +37,15 @@ int NoArchive(const char* command, std::ostream& err) {
 // Which entries failed, and why: the last error reported for each, noted before `report`
 // prints it.
 void NoteFailures(qel::TZipCommon& component, EngineReport& report, const std::string& archive,
-                  std::map<std::string, int>& failures) {
+                  std::map<std::string, int>& failures, app::TEnginePrompts& prompts) {
   report.Attach(component);
   auto reportError = component.OnError;
-  component.OnError = [&failures, &archive, reportError](
+  component.OnError = [&failures, &archive, &prompts, reportError](
                           qel::TZipCommon& sender, const std::string& file, const std::string& ext,
                           const std::string& volume, int code) {
     if (!file.empty() && file != archive) failures[file] = code;
+    // A password that failed is not offered again: the next attempt asks.
+    prompts.ForgetPassword();
     reportError(sender, file, ext, volume, code);
   };
 }
@@ -104,16 +72,11 @@ std::optional<int> OpenArchive(qel::TZipCommon& component, const std::string& ar
   return std::nullopt;
 }
 
-// The masks after the archive, and the password from -p or else from the terminal.
+// The masks after the archive, and the password from -p (a wrong one is asked for again
+// on the terminal).
 void TakeMasksAndPassword(qel::TZipCommon& component, const ParsedArgs& args) {
   component.FileSpec.assign(args.positional.begin() + 1, args.positional.end());
   if (args.Has("-p")) component.SetPassword(args.options.at("-p"));
-  component.OnGetPassword = [](qel::TZipCommon&, const std::string& file, std::string& password,
-                               qel::TSeedKeyRecord&, qel::TSeedKeyRecord&, bool& tryAgain) {
-    std::optional<std::string> answer = AskPasswordOnTerminal(file);
-    tryAgain = answer.has_value();
-    if (answer) password = *answer;
-  };
 }
 
 int ExitCode(const qel::TZipCommon& component, bool failed) {
@@ -123,21 +86,25 @@ int ExitCode(const qel::TZipCommon& component, bool failed) {
 
 int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
   if (args.positional.empty()) return NoArchive("extract", err);
-  Overwrite overwrite = Overwrite::Ask;
+  TTerminalOptions options;
+  options.Interactive = StdinIsTerminal();
   if (args.Has("--overwrite")) {
-    std::optional<Overwrite> mode = ParseOverwrite(args.options.at("--overwrite"));
-    if (!mode) {
+    std::optional<TOverwritePolicy> policy = ParseOverwrite(args.options.at("--overwrite"));
+    if (!policy) {
       err << "vorelkit-cli: --overwrite takes ask, always, never, newer or rename\n";
       return kExitUsage;
     }
-    overwrite = *mode;
+    options.Overwrite = *policy;
   }
+  TTerminalPrompter prompter(options, std::cin, std::cerr);
+  app::TEnginePrompts prompts(prompter);
 
   const std::string& archive = args.positional[0];
   qel::TUnZip reader;
   EngineReport report(err);
   std::map<std::string, int> failures;
-  NoteFailures(reader, report, archive, failures);
+  NoteFailures(reader, report, archive, failures, prompts);
+  prompts.AttachReader(reader);
   if (std::optional<int> status = OpenArchive(reader, archive, report, err)) return *status;
 
   TakeMasksAndPassword(reader, args);
@@ -147,28 +114,8 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
     reader.SetExtractDir(args.options.at("-o"));
   else
     reader.SetExtractDir(std::filesystem::current_path().string());
-
-  reader.ConfirmOverwrites = overwrite != Overwrite::Always && overwrite != Overwrite::Never;
-  reader.OverwriteMode = overwrite == Overwrite::Never ? qel::TOverwriteMode::omSkip
-                                                       : qel::TOverwriteMode::omOverwrite;
-  std::optional<bool> forAll;
-  reader.OnFileExists = [&](qel::TZipCommon&, const std::string& file, std::string& newName,
-                            qel::TOverwriteMode& mode) {
-    TOverwriteAnswer answer = TOverwriteAnswer::Keep;
-    if (overwrite == Overwrite::Rename) {
-      answer = TOverwriteAnswer::Rename;
-    } else if (overwrite == Overwrite::Newer) {
-      struct stat st {};
-      answer = stat(file.c_str(), &st) == 0 && reader.CurrentEntryTime() > st.st_mtime
-                   ? TOverwriteAnswer::Replace
-                   : TOverwriteAnswer::Keep;
-    } else {
-      answer = AskOnTerminal(file, forAll);
-    }
-    mode = answer == TOverwriteAnswer::Keep ? qel::TOverwriteMode::omSkip
-                                            : qel::TOverwriteMode::omOverwrite;
-    if (answer == TOverwriteAnswer::Rename) newName = FreeName(file);
-  };
+  prompts.BeginExtraction();
+  reader.ConfirmOverwrites = true;
 
   int failed = 0;
   reader.OnEnd = [&](qel::TZipCommon&, const std::string&, bool pass) {
@@ -185,10 +132,15 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
 int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   if (args.positional.empty()) return NoArchive("test", err);
   const std::string& archive = args.positional[0];
+  TTerminalOptions options;
+  options.Interactive = StdinIsTerminal();
+  TTerminalPrompter prompter(options, std::cin, std::cerr);
+  app::TEnginePrompts prompts(prompter);
   qel::TZipCheck check;
   EngineReport report(err);
   std::map<std::string, int> failures;
-  NoteFailures(check, report, archive, failures);
+  NoteFailures(check, report, archive, failures, prompts);
+  prompts.AttachTester(check);
   if (std::optional<int> status = OpenArchive(check, archive, report, err)) return *status;
 
   TakeMasksAndPassword(check, args);

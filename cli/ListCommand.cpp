@@ -1,13 +1,15 @@
 #include "cli/ListCommand.h"
 
 #include <algorithm>
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/core/EnginePrompts.h"
 #include "cli/EngineReport.h"
 #include "cli/Format.h"
-#include "cli/Password.h"
+#include "cli/TerminalPrompter.h"
 #include "engine/base/Messages.h"
 #include "engine/list/EntryText.h"
 #include "engine/list/Quell.h"
@@ -69,14 +71,12 @@ int RunList(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   quell.ShowEmptyDirs = true;
   quell.FileSpec.assign(args.positional.begin() + 1, args.positional.end());
   const bool tsv = args.Has("--tsv");
-  std::optional<std::string> password;
-  if (args.Has("-p")) password = args.options.at("-p");
-  quell.OnGetPassword = [&](qel::TZipCommon&, const std::string& file, std::string& pw,
-                            qel::TSeedKeyRecord&, qel::TSeedKeyRecord&, bool& tryAgain) {
-    std::optional<std::string> answer = password ? password : AskPasswordOnTerminal(file);
-    tryAgain = answer.has_value();
-    if (answer) pw = *answer;
-  };
+  TTerminalOptions options;
+  options.Interactive = StdinIsTerminal();
+  if (args.Has("-p")) options.Password = args.options.at("-p");
+  TTerminalPrompter prompter(options, std::cin, std::cerr);
+  app::TEnginePrompts prompts(prompter);
+  prompts.AttachLister(quell);
 
   try {
     quell.SetArchiveFile(archive);

@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <ostream>
 
+#include "app/core/EnginePrompts.h"
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"
+#include "cli/TerminalPrompter.h"
 #include "engine/base/Messages.h"
 #include "engine/zip/ZipWriter.h"
 
@@ -70,6 +73,11 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   qel::TZip zip;
   EngineReport report(err);
   report.Attach(zip);
+  TTerminalOptions options;
+  options.Interactive = StdinIsTerminal();
+  TTerminalPrompter prompter(options, std::cin, std::cerr);
+  app::TEnginePrompts prompts(prompter);
+  prompts.AttachWriter(zip);
   zip.SetArchiveFile(args.positional[0]);
   zip.RecurseDirs = args.Has("-r");
   if (args.values.count("-x")) zip.ExcludeSpec = args.values.at("-x");
@@ -91,6 +99,8 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   zip.Switch = args.Has("--freshen") ? qel::TSwitch::swRefresh
                : args.Has("--move")  ? qel::TSwitch::swMove
                                      : qel::TSwitch::swAdd;
+  // Entries are replaced as the options say, without asking, as archivers on the command
+  // line do; the other questions (duplicate names, disks, a read-only archive) are asked.
   const bool onlyNewer = args.Has("--update");
   zip.OnReplaceFile = [onlyNewer](qel::TZipCommon&, const std::string&, const std::string&,
                                   qel::TDateTime date, qel::TDateTime newDate, int64_t, int64_t,

@@ -20,6 +20,7 @@ int FuzzZipLister(const uint8_t* data, size_t size);
 int FuzzZipReader(const uint8_t* data, size_t size);
 int FuzzInflate(const uint8_t* data, size_t size);
 int FuzzDeflate64(const uint8_t* data, size_t size);
+int FuzzZipFix(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <system_error>
 
+#include "app/core/EnginePrompts.h"
 #include "engine/base/Errors.h"
 #include "engine/zip/UnZip.h"
 
@@ -109,6 +110,10 @@ TExtractResult TVrExtractor::Extract() {
   reader->RecurseDirs = RecurseDirs;
   reader->CreateStoredDirs = true;
   reader->ConfirmOverwrites = bool(OnExtractFileExists);
+  if (Prompts) {
+    Prompts->AttachReader(*reader);
+    reader->ConfirmOverwrites = true;
+  }
   reader->Extract();
   return result;
 }

@@ -17,6 +17,8 @@ class TDecompressClass;
 
 namespace vk::app {
 
+class TEnginePrompts;
+
 enum class TExtractStatus {
   Done,           // the reader ran; see Errors for how the entries fared
   NoReader,       // no reader for ArcType: nothing was tried
@@ -62,6 +64,10 @@ class TVrExtractor {
   // Passwords has failed; without it, the entry fails there.
   qel::TErrorEvent OnError;
   qel::TGetPasswordEvent OnGetPassword;
+
+  // The application's answers to the reader's questions (existing targets, passwords,
+  // volumes...); without them existing files are replaced and the events below ask.
+  TEnginePrompts* Prompts = nullptr;
 
   // Whether a reader exists for `type`.
   static bool HasReader(qel::TArcType type);

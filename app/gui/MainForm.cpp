@@ -24,7 +24,9 @@
 #include "app/core/Translation.h"
 #include "app/core/VrOneInstance.h"
 #include "app/core/WindowGeometry.h"
+#include "app/gui/DialogPrompter.h"
 #include "app/gui/EntryModel.h"
+#include "app/gui/ErrorList.h"
 #include "app/gui/ExplorerPanel.h"
 #include "app/gui/TranslateWindows.h"
 #include "app/gui/VrListView.h"
@@ -88,7 +90,7 @@ const std::vector<std::pair<const char*, std::vector<ActionSpec>>>& MenuLayout()
         {"acUnSFX", "SFX to &Archive", ""},
         {"acSplit", "S&plit...", ""},
         {"acMerge", "&Merge...", ""},
-        {"acRepair", "&Repair...", ""},
+        {"acRepair", "&Repair...", "Ctrl+R"},
         {"acUUEncode", "&UUEncode...", ""},
         {"acConvertCDImage", "Convert CD &Image...", ""},
         {"acEncrypt", "&Encrypt...", ""},
@@ -130,10 +132,10 @@ const char* MenuCaption(const QString& menu) {
 // The commands that work with or without an archive; the archive's own commands follow
 // the open archive, and the rest stay disabled until their parts arrive.
 bool AvailableNow(const QString& action) {
-  static const QStringList kAlways = {"acExit",         "acAbout",         "acOpen",
-                                      "acClassicStyle", "acExplorerStyle", "acLargeIcons",
-                                      "acSmallIcons",   "acListStyle",     "acDetails",
-                                      "acViewToolbar",  "acViewFolderBar", "acViewStatusBar"};
+  static const QStringList kAlways = {
+      "acExit",          "acAbout",         "acOpen",      "acClassicStyle", "acExplorerStyle",
+      "acLargeIcons",    "acSmallIcons",    "acListStyle", "acDetails",      "acViewToolbar",
+      "acViewFolderBar", "acViewStatusBar", "acRepair"};
   return kAlways.contains(action);
 }
 
@@ -143,6 +145,9 @@ TMainForm::TMainForm(const app::TStartCommand& start, bool checkInstance, QWidge
     : QMainWindow(parent), start_(start) {
   setObjectName("MainForm");
   setWindowTitle(kTitle);
+  prompter_ = std::make_unique<TDialogPrompter>(this);
+  prompts_ = std::make_unique<app::TEnginePrompts>(*prompter_);
+  frmErrors_ = new TfrmErrors(this);
   CreateActions();
   CreateMenus();
   CreateToolBar();

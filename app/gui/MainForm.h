@@ -8,10 +8,13 @@
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "app/core/ArchiveListing.h"
+#include "app/core/EnginePrompts.h"
+#include "app/core/ProgressReport.h"
 #include "app/core/ShellItem.h"
 #include "app/core/StartCommand.h"
 
@@ -33,7 +36,9 @@ class TVrOneInstance;
 
 namespace vk::gui {
 
+class TDialogPrompter;
 class TEntryModel;
+class TfrmErrors;
 class TExplorerPanel;
 class TVrListView;
 
@@ -94,8 +99,6 @@ class TMainForm : public QMainWindow {
   int SortColumn = 0;
   bool SortAscending = true;
   bool TreeBuilt = false;
-  // The password entered for the open archive; forgotten at every open and after an error.
-  QString LastPassword;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -127,10 +130,8 @@ class TMainForm : public QMainWindow {
   void FilesDroppedOnList(const QStringList& files);
   void AfterOpen();
   void UpdateCommands();
-  // The engine's password question, for the lister and the readers alike: LastPassword
-  // when the component has none yet, else the user's answer, which is remembered.
-  qel::TGetPasswordEvent PasswordHandler();
-  // The engine's errors: listed, and the remembered password forgotten.
+  // The engine's errors, of every component: into the error list (a file's repeated
+  // errors once), and the remembered password forgotten.
   qel::TErrorEvent ErrorHandler();
   // After an open: the archive's folder to the favourites, as the settings ask.
   void OfferFavorite();
@@ -165,7 +166,11 @@ class TMainForm : public QMainWindow {
   QStringList fileMask_{QStringLiteral("*")};
   QString archive_;
   QString caption_;
-  QStringList errors_;
+  std::unique_ptr<TDialogPrompter> prompter_;
+  // The answers to the engine's questions and what the run remembers of them.
+  std::unique_ptr<app::TEnginePrompts> prompts_;
+  app::TErrorLog errorLog_;
+  TfrmErrors* frmErrors_ = nullptr;
   QStringList dragPlaceholders_;
   QString dragFolder_;
   QLabel* ledGreen_ = nullptr;

@@ -21,10 +21,14 @@
 #include "app/core/MarkedNames.h"
 #include "app/core/Translation.h"
 #include "app/gui/EntryModel.h"
+#include "app/gui/ErrorList.h"
 #include "app/gui/ExplorerPanel.h"
 #include "app/gui/MainForm.h"
+#include "app/gui/RepairDialog.h"
+#include "app/gui/TestWindow.h"
 #include "app/gui/VrListView.h"
 #include "engine/base/Messages.h"
+#include "engine/extract/ZipCheck.h"
 
 namespace vk::gui {
 
@@ -37,7 +41,7 @@ void TMainForm::OpenArchive(const QString& path) {
   if (!ConfirmCloseArchive()) return;
   const QFileInfo info(path);
   app::AppSettings().AppCurrentDir = info.absolutePath();
-  LastPassword.clear();
+  prompts_->ForgetPassword();
   // Every name goes to the lister until the library wrappers arrive.
   if (app::SelectLister(path) != app::lkLister) {
     ShowNotAvailable(tr("Archives of this kind"));
@@ -63,13 +67,13 @@ bool TMainForm::ListArchive(const QString& archive) {
   folderRows_.clear();
   explorer_->ClearTree();
   TreeBuilt = false;
-  errors_.clear();
+  errorLog_.ComponentActivated();
   archive_.clear();
   if (path.isEmpty()) {
     listing_.Clear();
   } else {
     listing_.Quell.OnError = ErrorHandler();
-    listing_.Quell.OnGetPassword = PasswordHandler();
+    prompts_->AttachLister(listing_.Quell);
     listing_.SetArchive(path);
     archive_ = listing_.ArchiveFile();
     if (listing_.Recognised()) {
@@ -84,7 +88,6 @@ bool TMainForm::ListArchive(const QString& archive) {
   ShowTotals(false);
   ActiveList()->ActiveView()->setFocus();
   EndBusy();
-  if (!errors_.isEmpty()) QMessageBox::warning(this, caption_, errors_.mid(0, 10).join('\n'));
   return listing_.Recognised();
 }
 
@@ -208,39 +211,19 @@ void TMainForm::UpdateCommands() {
   const bool open = listing_.Recognised();
   for (const char* name : {"acClose", "acFilter", "acSelectAll", "acInvertSelection"})
     Action(name)->setEnabled(open);
+  Action("acTest")->setEnabled(open && qel::TZipCheck::CanTest(listing_.ArcType()));
   // Install when the archive holds a setup program, CheckOut otherwise.
   const bool setup = open && app::HasSetupFile(listing_.Files());
   Action("acInstall")->setEnabled(open && setup);
   Action("acCheckOut")->setEnabled(open && !setup);
 }
 
-qel::TGetPasswordEvent TMainForm::PasswordHandler() {
-  return [this](qel::TZipCommon&, const std::string& file, std::string& password,
-                qel::TSeedKeyRecord&, qel::TSeedKeyRecord&, bool& tryAgain) {
-    if (password.empty() && !LastPassword.isEmpty()) {
-      password = LastPassword.toStdString();
-      return;
-    }
-    bool ok = false;
-    const QString answer = QInputDialog::getText(
-        this, caption_, tr("Password for %1:").arg(QString::fromStdString(file)),
-        QLineEdit::Password, QString::fromStdString(password), &ok);
-    tryAgain = ok;
-    if (!ok) return;
-    password = answer.toStdString();
-    LastPassword = answer;
-  };
-}
-
 qel::TErrorEvent TMainForm::ErrorHandler() {
-  return [this](qel::TZipCommon&, const std::string& file, const std::string& extended,
-                const std::string&, int code) {
-    const std::string_view message = qel::MessageText(code);
-    QString text = QString::fromUtf8(message.data(), qsizetype(message.size()));
-    if (!file.empty()) text = QString::fromStdString(file) + ": " + text;
-    if (!extended.empty()) text += " (" + QString::fromStdString(extended) + ")";
-    errors_ << text;
-    LastPassword.clear();
+  return [this](qel::TZipCommon&, const std::string& file, const std::string&, const std::string&,
+                int code) {
+    prompts_->ForgetPassword();
+    if (std::optional<QString> line = errorLog_.Report(QString::fromStdString(file), code))
+      frmErrors_->ReportError(*line);
   };
 }
 
@@ -299,6 +282,21 @@ void TMainForm::ConnectViewActions() {
     if (ConfirmCloseArchive()) CloseArchive();
   });
   connect(Action("acFilter"), &QAction::triggered, this, &TMainForm::Filter);
+  connect(Action("acTest"), &QAction::triggered, this, [this] {
+    TfrmTest test(
+        archive_, listing_.ArcType(),
+        [this](qel::TZipCommon& tester) {
+          errorLog_.ComponentActivated();
+          tester.OnError = ErrorHandler();
+          prompts_->AttachTester(tester);
+        },
+        this);
+    test.exec();
+  });
+  connect(Action("acRepair"), &QAction::triggered, this, [this] {
+    TfrmRepair repair(this);
+    repair.exec();
+  });
   connect(Action("acSelectAll"), &QAction::triggered, this, [this] { ActiveList()->SelectAll(); });
   connect(Action("acInvertSelection"), &QAction::triggered, this,
           [this] { ActiveList()->InvertSelection(); });

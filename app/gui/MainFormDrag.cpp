@@ -4,7 +4,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QTemporaryDir>
 
@@ -40,8 +39,10 @@ QMimeData* TMainForm::MakeDragData(const std::vector<int>& rows) {
     extractor.ArchiveFile = archive;
     extractor.ArcType = type;
     extractor.InitialDir = into;
-    extractor.OnGetPassword = PasswordHandler();
+    extractor.Prompts = prompts_.get();
     extractor.OnError = ErrorHandler();
+    errorLog_.ComponentActivated();
+    prompts_->BeginExtraction();
     auto run = [&extractor](const QStringList& masks, bool folders) {
       extractor.FileSpec.clear();
       for (const QString& mask : masks) extractor.FileSpec.push_back(mask.toStdString());
@@ -63,9 +64,6 @@ void TMainForm::DragFinished() {
   QDir().rmdir(dragFolder_);  // only when the drop took everything
   dragPlaceholders_.clear();
   dragFolder_.clear();
-  // What went wrong while the drop extracted, now that the drag is over.
-  if (!errors_.isEmpty()) QMessageBox::warning(this, caption_, errors_.mid(0, 10).join('\n'));
-  errors_.clear();
 }
 
 void TMainForm::FilesDroppedOnList(const QStringList& files) {

@@ -9,6 +9,7 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"zipreader", FuzzZipReader},
       {"inflate", FuzzInflate},
       {"deflate64", FuzzDeflate64},
+      {"zipfix", FuzzZipFix},
   };
   return kTargets;
 }

@@ -18,8 +18,10 @@
 #include "app/core/AppSettings.h"
 #include "app/core/ColumnFormat.h"
 #include "app/gui/EntryModel.h"
+#include "app/gui/ErrorList.h"
 #include "app/gui/ExplorerPanel.h"
 #include "app/gui/MainForm.h"
+#include "app/gui/TestWindow.h"
 #include "app/gui/VrListView.h"
 #include "engine/base/Crc.h"
 #include "tests/engine/zip/ZipImage.h"
@@ -334,6 +336,39 @@ TEST_F(ArchiveViewTest, DraggingOneOfTwoSameNamedFilesGivesThatOne) {
   ASSERT_EQ(urls.size(), 1);
   EXPECT_EQ(qel::test::ReadFileBytes(urls[0].toLocalFile().toStdString()),
             qel::test::Bytes({'f', 'r', 'o', 'm', ' ', 'b'}));
+}
+
+TEST_F(ArchiveViewTest, TestCommandReportsDamageInTheErrorList) {
+  VK_REQUIRE_TOOL("zip");
+  const QString zip = MakeZip({});
+  qel::test::Bytes bytes = qel::test::ReadFileBytes(zip.toStdString());
+  // The first byte of top.bin's data (3,000 "x", deflated to a few bytes): its local
+  // header's name comes first in the file, the extra field and the data after it.
+  const std::string name = "top.bin";
+  const auto at = std::search(bytes.begin(), bytes.end(), name.begin(), name.end());
+  ASSERT_NE(at, bytes.end());
+  const size_t nameAt = size_t(at - bytes.begin());
+  const size_t extra = bytes[nameAt - 2] | size_t(bytes[nameAt - 1]) << 8;
+  bytes[nameAt + name.size() + extra] ^= 0x55;
+  qel::test::WriteFileBytes(zip.toStdString(), bytes);
+  form_->OpenArchive(zip);
+  ASSERT_TRUE(form_->Action("acTest")->isEnabled());
+  int failed = -1;
+  auto* poll = new QTimer(form_.get());
+  QObject::connect(poll, &QTimer::timeout, [&] {
+    auto* test = qobject_cast<TfrmTest*>(QApplication::activeModalWidget());
+    if (!test || !test->Finished()) return;
+    failed = test->FailedCount();
+    static_cast<QDialog*>(test)->done(QDialog::Accepted);
+  });
+  poll->start(20);
+  form_->Action("acTest")->trigger();
+  poll->stop();
+  EXPECT_EQ(failed, 1);
+  const auto* errors = form_->findChild<TfrmErrors*>("frmErrors");
+  ASSERT_TRUE(errors);
+  EXPECT_GE(errors->Count(), 1);
+  EXPECT_TRUE(errors->Lines().join('\n').contains("top.bin"));
 }
 
 TEST_F(ArchiveViewTest, ColumnWidthsAndOrderAreKept) {

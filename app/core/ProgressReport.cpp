@@ -1,0 +1,48 @@
+#include "app/core/ProgressReport.h"
+
+#include "app/core/Translation.h"
+#include "engine/base/Messages.h"
+
+namespace vk::app {
+
+std::optional<QString> TErrorLog::Report(const QString& fileName, int code) {
+  if (!fileName.isEmpty() && fileName.compare(lastName_, Qt::CaseInsensitive) == 0)
+    return std::nullopt;
+  lastName_ = fileName;
+  const std::string_view text = qel::MessageText(code);
+  return QString::fromUtf8(text.data(), qsizetype(text.size())) +
+         FormatMessage(QStringLiteral(": \"%s\""), {fileName});
+}
+
+QString WrapperErrorLine(const QString& text) {
+  return Message(1035) + FormatMessage(QStringLiteral(" \"%s\""), {text});
+}
+
+int TrayImageIndex(int percent) {
+  if (percent < 10) return 0;
+  if (percent >= 90) return 5;
+  return (percent - 10) / 20 + 1;
+}
+
+QString ShortenPath(const QString& path, int maxWidth,
+                    const std::function<int(const QString&)>& width) {
+  if (width(path) <= maxWidth) return path;
+  const qsizetype rootLength = path.startsWith(u'/') ? 1 : 0;
+  const QString root = path.left(rootLength) + QStringLiteral(".../");
+  QString rest = path.mid(rootLength);
+  QString text = path;
+  for (qsizetype slash = rest.indexOf(u'/'); slash >= 0; slash = rest.indexOf(u'/')) {
+    rest = rest.mid(slash + 1);
+    text = root + rest;
+    if (width(text) <= maxWidth) break;
+  }
+  return text;
+}
+
+QString ProgressTitle(bool compressing, int percent) {
+  const QString format = compressing ? QStringLiteral("Vorelkit - Compress: %d%s")
+                                     : QStringLiteral("Vorelkit - Extract: %d%s");
+  return FormatMessage(format, {QString::number(percent), QStringLiteral("%")});
+}
+
+}  // namespace vk::app

@@ -1,0 +1,42 @@
+// What the progress and error displays show while a component runs, without the windows:
+// the error list's lines, the tray picture for a percentage, status-bar paths shortened
+// to a width and the application title with the percentage.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace vk::app {
+
+// The error list's lines. A component often reports several errors for one file in a
+// row; only the first gives a line.
+class TErrorLog {
+ public:
+  // The line for an error a writer or reader reported: the engine's message for `code`
+  // and the file name in quotes. Nothing when the file is the one reported last (ignoring
+  // case); an error without a file name always gives a line.
+  std::optional<QString> Report(const QString& fileName, int code);
+  // Every component activation: the next error is reported whatever its file.
+  void ComponentActivated() { lastName_.clear(); }
+
+ private:
+  QString lastName_;
+};
+
+// The line for an error a wrapper reported as text (message 1035).
+QString WrapperErrorLine(const QString& text);
+
+// The tray picture (0 to 5) for a percentage of the work done.
+int TrayImageIndex(int percent);
+
+// `path` shortened until `width(text)` is at most `maxWidth`: the root stays and leading
+// folders give way to ".../" one by one; the file name itself is never cut.
+QString ShortenPath(const QString& path, int maxWidth,
+                    const std::function<int(const QString&)>& width);
+
+// The application title while a component runs: adding or moving is "Compress", anything
+// else (extracting, testing, deleting, refreshing) "Extract".
+QString ProgressTitle(bool compressing, int percent);
+
+}  // namespace vk::app
