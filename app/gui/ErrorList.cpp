@@ -9,7 +9,9 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 
+#include "app/core/Translation.h"
 #include "app/gui/DialogPlace.h"
+#include "app/gui/TranslateWindows.h"
 
 namespace vk::gui {
 
@@ -47,6 +49,7 @@ TfrmErrors::TfrmErrors(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::WindowS
   });
   connect(close, &QPushButton::clicked, this, &TfrmErrors::CloseList);
   RestorePlace(this, QSize(460, 260));
+  TranslateWindows({this}, app::ActiveLanguageFile());
 }
 
 void TfrmErrors::ReportError(const QString& line) {

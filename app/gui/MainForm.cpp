@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -28,6 +29,7 @@
 #include "app/gui/EntryModel.h"
 #include "app/gui/ErrorList.h"
 #include "app/gui/ExplorerPanel.h"
+#include "app/gui/MessageBox.h"
 #include "app/gui/TranslateWindows.h"
 #include "app/gui/VrListView.h"
 
@@ -255,6 +257,12 @@ void TMainForm::CreateStatusBar() {
   ledRed_->setObjectName("imgRed");
   ledRed_->setStyleSheet("color: #c22;");
   ledRed_->hide();
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName("pbTotal");
+  progress_->setRange(1, 100);
+  progress_->setMaximumWidth(160);
+  progress_->hide();
+  statusBar()->addPermanentWidget(progress_);
   statusBar()->addPermanentWidget(ledGreen_);
   statusBar()->addPermanentWidget(ledRed_);
 }
@@ -508,7 +516,7 @@ void TMainForm::OpenStartupArchive() {
 void TMainForm::ShowNotAvailable(const QString& what) {
   const QString text = tr("%1 is not available yet in this version.").arg(what);
   statusBar()->showMessage(text);
-  QMessageBox::information(this, kTitle, text);
+  MessageBox(text, mtInformation, {mbOK}, 0, this);
 }
 
 bool TMainForm::event(QEvent* e) {

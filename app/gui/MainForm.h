@@ -26,6 +26,7 @@ class QLabel;
 class QMenu;
 class QSystemTrayIcon;
 class QMimeData;
+class QProgressBar;
 class QStackedWidget;
 class QToolBar;
 class QTreeWidgetItem;
@@ -130,6 +131,11 @@ class TMainForm : public QMainWindow {
   void FilesDroppedOnList(const QStringList& files);
   void AfterOpen();
   void UpdateCommands();
+  // What a running component shows: the file it begins in the status bar, its progress in
+  // the bar and the title, until it ends. `compressing` picks the title's word.
+  qel::TBeginEvent ShowBegin(bool compressing);
+  qel::TProgressEvent ShowProgress(bool compressing);
+  qel::TNotifyEvent EndProgress();
   // The engine's errors, of every component: into the error list (a file's repeated
   // errors once), and the remembered password forgotten.
   qel::TErrorEvent ErrorHandler();
@@ -159,6 +165,7 @@ class TMainForm : public QMainWindow {
   TExplorerPanel* explorer_ = nullptr;
   TEntryModel* model_ = nullptr;
   std::vector<QLabel*> panels_;
+  QProgressBar* progress_ = nullptr;
   app::TArchiveListing listing_;
   // The rows of the entry list: the listing's files (classic style), or one folder's
   // subfolder rows and files (explorer style).

@@ -5,9 +5,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QLabel>
-#include <QMessageBox>
+#include <QProgressBar>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
@@ -19,11 +18,13 @@
 #include "app/core/EntryTotals.h"
 #include "app/core/LibrarySelector.h"
 #include "app/core/MarkedNames.h"
+#include "app/core/ProgressReport.h"
 #include "app/core/Translation.h"
 #include "app/gui/EntryModel.h"
 #include "app/gui/ErrorList.h"
 #include "app/gui/ExplorerPanel.h"
 #include "app/gui/MainForm.h"
+#include "app/gui/MessageBox.h"
 #include "app/gui/RepairDialog.h"
 #include "app/gui/TestWindow.h"
 #include "app/gui/VrListView.h"
@@ -55,7 +56,7 @@ void TMainForm::OpenArchive(const QString& path) {
   } else {
     const bool unrecognised = !listing_.Recognised();
     CloseArchive();
-    if (unrecognised) QMessageBox::information(this, caption_, app::Message(960));
+    if (unrecognised) MessageBox(app::Message(960), mtCustom, {mbOK}, 0, this);
   }
   SortEntries();
 }
@@ -191,10 +192,8 @@ void TMainForm::ShowTotals(bool selectedOnly) {
 }
 
 void TMainForm::Filter() {
-  bool ok = false;
-  const QString mask = QInputDialog::getText(this, app::Message(360), app::Message(370),
-                                             QLineEdit::Normal, QStringLiteral("*"), &ok);
-  if (!ok) return;
+  QString mask = QStringLiteral("*");
+  if (!InputBox(app::Message(360), app::Message(370), mask, this)) return;
   SetFileMask(mask.split(';', Qt::SkipEmptyParts));
 }
 
@@ -218,6 +217,38 @@ void TMainForm::UpdateCommands() {
   Action("acCheckOut")->setEnabled(open && !setup);
 }
 
+qel::TBeginEvent TMainForm::ShowBegin(bool compressing) {
+  return [this, compressing](qel::TZipCommon&, const std::string& file, int, bool&) {
+    const QString text = (compressing ? app::Message(540) : app::Message(555)) + u' ';
+    const QFontMetrics metrics = statusBar()->fontMetrics();
+    const int room =
+        statusBar()->width() - progress_->width() - metrics.horizontalAdvance(text) - 40;
+    statusBar()->showMessage(
+        text + app::ShortenPath(QString::fromStdString(file), room, [&metrics](const QString& t) {
+          return metrics.horizontalAdvance(t);
+        }));
+  };
+}
+
+qel::TProgressEvent TMainForm::ShowProgress(bool compressing) {
+  return [this, compressing](qel::TZipCommon&, uint8_t, uint8_t byArchive) {
+    progress_->show();
+    progress_->setValue(std::max<int>(1, byArchive));
+    setWindowTitle(app::ProgressTitle(compressing, byArchive));
+    // The window repaints while the component works.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  };
+}
+
+qel::TNotifyEvent TMainForm::EndProgress() {
+  return [this](qel::TZipCommon&) {
+    progress_->setValue(1);
+    progress_->hide();
+    statusBar()->clearMessage();
+    setWindowTitle(caption_);
+  };
+}
+
 qel::TErrorEvent TMainForm::ErrorHandler() {
   return [this](qel::TZipCommon&, const std::string& file, const std::string&, const std::string&,
                 int code) {
@@ -232,10 +263,10 @@ void TMainForm::OfferFavorite() {
   const QString folder = QFileInfo(archive_).absolutePath();
   if (s.FavoriteOptions == 2 || s.IsFavorite(folder)) return;
   if (s.FavoriteOptions == 1 &&
-      QMessageBox::question(
-          this, caption_,
+      MessageBox(
           app::FormatMessage(QStringLiteral("Do you want to add \"%s\" to your favorite folders?"),
-                             {folder})) != QMessageBox::Yes)
+                             {folder}),
+          mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes)
     return;
   s.AddFavorite(folder);
 }

@@ -41,6 +41,9 @@ QMimeData* TMainForm::MakeDragData(const std::vector<int>& rows) {
     extractor.InitialDir = into;
     extractor.Prompts = prompts_.get();
     extractor.OnError = ErrorHandler();
+    extractor.OnExtractbegin = ShowBegin(false);
+    extractor.OnExtractProgress = ShowProgress(false);
+    extractor.OnExtractDeactivate = EndProgress();
     errorLog_.ComponentActivated();
     prompts_->BeginExtraction();
     auto run = [&extractor](const QStringList& masks, bool folders) {

@@ -15,6 +15,7 @@
 #include "app/core/ProgressReport.h"
 #include "app/core/Translation.h"
 #include "app/gui/MessageBox.h"
+#include "app/gui/TranslateWindows.h"
 
 namespace vk::gui {
 namespace {
@@ -42,7 +43,7 @@ void SetIdlePriority(bool idle) { setpriority(PRIO_PROCESS, 0, idle ? 19 : 0); }
 TfrmProgress::TfrmProgress(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName("frmProgress");
-  setWindowTitle(app::WithEditionName(QStringLiteral("Vorel - ") + tr("Progress")));
+  setWindowTitle(tr("Progress"));
   fileName_ = new QLabel(this);
   fileName_->setObjectName("lbFileName");
   fileName_->setMinimumWidth(320);
@@ -61,6 +62,9 @@ TfrmProgress::TfrmProgress(QWidget* parent)
   layout->addWidget(fileName_);
   layout->addWidget(bar_);
   layout->addLayout(buttons);
+  // The program's name goes before the translated caption.
+  TranslateWindows({this}, app::ActiveLanguageFile());
+  setWindowTitle(app::WithEditionName(QStringLiteral("Vorel - ") + windowTitle()));
   connect(cancel, &QPushButton::clicked, this, &TfrmProgress::AskCancel);
   connect(background, &QPushButton::clicked, this, &TfrmProgress::GoBackground);
   if (app::AppSettings().BackgroundMode)

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "app/core/Translation.h"
+#include "app/gui/TranslateWindows.h"
 #include "engine/base/Errors.h"
 #include "engine/zip/ZipFix.h"
 
@@ -67,6 +68,7 @@ TfrmRepair::TfrmRepair(QWidget* parent) : QDialog(parent) {
   connect(repair_, &QPushButton::clicked, this, &TfrmRepair::Repair);
   connect(close, &QPushButton::clicked, this, &TfrmRepair::accept);
   resize(520, 380);
+  TranslateWindows({this}, app::ActiveLanguageFile());
 }
 
 QString TfrmRepair::FixedName(const QString& broken) {

@@ -10,7 +10,9 @@
 #include <string_view>
 #include <utility>
 
+#include "app/core/Translation.h"
 #include "app/gui/DialogPlace.h"
+#include "app/gui/TranslateWindows.h"
 #include "engine/base/Messages.h"
 #include "engine/extract/ZipCheck.h"
 
@@ -70,6 +72,7 @@ TfrmTest::TfrmTest(const QString& archive, qel::TArcType type, TAttachHandlers a
   connect(cancel_, &QPushButton::clicked, this, &TfrmTest::reject);
   connect(close_, &QPushButton::clicked, this, &TfrmTest::accept);
   RestorePlace(this, QSize(520, 360));
+  TranslateWindows({this}, app::ActiveLanguageFile());
 }
 
 void TfrmTest::showEvent(QShowEvent* event) {
