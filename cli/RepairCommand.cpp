@@ -39,7 +39,7 @@ int RunRepair(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   out << "Broken File: " << broken << "\nFixed File: " << fixed << '\n' << kRule << '\n';
   try {
     fix.Repair(broken, fixed);
-  } catch (const qel::E_RAISE& e) {
+  } catch (const std::exception& e) {  // the engine's errors, and memory running out
     err << "vorelkit-cli: " << e.what() << '\n';
     return kExitFatal;
   }

@@ -106,6 +106,8 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
                                   qel::TDateTime date, qel::TDateTime newDate, int64_t, int64_t,
                                   int, int,
                                   bool& replace) { replace = !onlyNewer || newDate > date; };
+  // An entry kept by --update stays as it is, without a new name asked for the file.
+  zip.OnRenameDupeFile = nullptr;
   for (auto it = args.positional.begin() + 1; it != args.positional.end(); ++it) {
     std::error_code ec;
     const fs::path path = fs::absolute(*it, ec).lexically_normal();

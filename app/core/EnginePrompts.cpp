@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "engine/base/DateTime.h"
+#include "engine/base/Messages.h"
 #include "engine/compress/CompressClass.h"
 #include "engine/extract/UnBase.h"
 #include "engine/list/EntryText.h"
@@ -46,9 +47,9 @@ int64_t FileSize(const std::string& path) {
 }  // namespace
 
 void TEnginePrompts::AttachCommon(qel::TZipCommon& c) {
-  c.OnGetPassword = [this](qel::TZipCommon& sender, const std::string& fileName,
-                           std::string& password, qel::TSeedKeyRecord&, qel::TSeedKeyRecord&,
-                           bool& tryAgain) { GetPassword(sender, fileName, password, tryAgain); };
+  c.OnGetPassword = [this](qel::TZipCommon&, const std::string& fileName, std::string& password,
+                           qel::TSeedKeyRecord&, qel::TSeedKeyRecord&,
+                           bool& tryAgain) { GetPassword(fileName, password, tryAgain); };
   c.OnNextVolume = [this](qel::TZipCommon&, std::string& volumeName, int volumeID, bool exists,
                           bool& cancel) {
     if (exists) return;
@@ -179,8 +180,9 @@ void TEnginePrompts::ReplaceFile(qel::TZipCommon& sender, const std::string& sto
                                  const std::string& newFile, qel::TDateTime date,
                                  qel::TDateTime newDate, int64_t size, int64_t newSize, int attr,
                                  int newAttr, bool& replace) {
+  // A put-back replaces silently without deciding for the rest of the run.
   if (!memory_.InteractiveAdd || memory_.ReplaceAll) {
-    replace = memory_.ReplaceAll = true;
+    replace = true;
     return;
   }
   // The writer's own answer (keep the entry) stands.
@@ -214,9 +216,10 @@ void TEnginePrompts::RenameDupe(const std::string& storedName, std::string& newN
   rename = true;
 }
 
-void TEnginePrompts::GetPassword(qel::TZipCommon& sender, const std::string& fileName,
-                                 std::string& password, bool& tryAgain) {
-  if (sender.Password().empty() && !memory_.LastPassword.empty()) {
+void TEnginePrompts::GetPassword(const std::string& fileName, std::string& password,
+                                 bool& tryAgain) {
+  // `password` is what the asking reader holds now (a tester's own stays empty).
+  if (password.empty() && !memory_.LastPassword.empty()) {
     password = memory_.LastPassword;
     tryAgain = true;
     return;
@@ -230,9 +233,14 @@ void TEnginePrompts::GetPassword(qel::TZipCommon& sender, const std::string& fil
 
 void TEnginePrompts::CorruptHeader(qel::TZipCommon& sender, qel::THeaderTypeState flags,
                                    bool& cancel) {
-  if (flags.Has(qel::THeaderType::htCentral) || flags.Has(qel::THeaderType::htEnding)) return;
-  if (FileSize(sender.ArchiveFile()) < kSmallestAskedArchive) return;
-  cancel = !prompter_.AskCorruptHeader(sender.ArchiveFile());
+  const bool ask = !flags.Has(qel::THeaderType::htCentral) &&
+                   !flags.Has(qel::THeaderType::htEnding) &&
+                   FileSize(sender.ArchiveFile()) >= kSmallestAskedArchive;
+  if (ask) cancel = !prompter_.AskCorruptHeader(sender.ArchiveFile());
+  // A stop here extracts, tests or lists nothing: said, so that it is not taken for an
+  // empty archive.
+  if (cancel)
+    sender.DoError(sender.ArchiveFile(), "", qel::msg::BadFileHeader, sender.ArchiveFile());
 }
 
 void TEnginePrompts::LimitedUser(const std::string& protectedDir, std::string& userDir,
@@ -250,8 +258,9 @@ void TEnginePrompts::LimitedUser(const std::string& protectedDir, std::string& u
 void TEnginePrompts::ClearDisk(const std::string& drive, bool& cancel, int64_t diskSize,
                                int64_t freeSpace, int64_t requiredSpace) {
   if (diskSize < requiredSpace) {
-    // No clearing helps; the writer decides what follows.
+    // No clearing helps: asking again would only show the notice again.
     prompter_.ShowNotice(TNotice::DiskTooSmall, drive);
+    cancel = true;
     return;
   }
   if (freeSpace >= requiredSpace) {

@@ -83,8 +83,7 @@ class TEnginePrompts {
                    const std::string& newFile, qel::TDateTime date, qel::TDateTime newDate,
                    int64_t size, int64_t newSize, int attr, int newAttr, bool& replace);
   void RenameDupe(const std::string& storedName, std::string& newName, bool& rename);
-  void GetPassword(qel::TZipCommon& sender, const std::string& fileName, std::string& password,
-                   bool& tryAgain);
+  void GetPassword(const std::string& fileName, std::string& password, bool& tryAgain);
   void CorruptHeader(qel::TZipCommon& sender, qel::THeaderTypeState flags, bool& cancel);
   void LimitedUser(const std::string& protectedDir, std::string& userDir, bool& cancel);
   void ClearDisk(const std::string& drive, bool& cancel, int64_t diskSize, int64_t freeSpace,

@@ -106,7 +106,7 @@ void TfrmRepair::Repair() {
     list_->AddLine(app::FormatMessage(QStringLiteral("%d out of %d files were OK"),
                                       {QString::number(ok), QString::number(total)}),
                    {}, {}, Qt::blue);
-  } catch (const qel::E_RAISE& e) {
+  } catch (const std::exception& e) {
     // No summary: it would read as a finished repair.
     list_->AddLine(kRule);
     list_->AddLine(QString::fromStdString(e.what()),

@@ -26,6 +26,7 @@ constexpr uint16_t kMethodAes = 99;
 // block) and stream headers; sizes beyond this are garbage rather than a poor compression.
 constexpr uint64_t kFixedGrowth = 1024;
 constexpr uint64_t kGrowthDivisor = 16;
+constexpr uint16_t kMaxJudgedExtra = 4096;
 
 // The compression methods a ZIP entry may name; any other value is garbage.
 constexpr std::array<uint16_t, 21> kKnownMethods = {0,  1,  2,  3,  4,  5,  6,  8,  9,  10, 12,
@@ -157,7 +158,9 @@ TCandidate Judge(std::span<const uint8_t> file, TDescriptorIndex& descriptors, u
   const std::string_view stored(reinterpret_cast<const char*>(file.data() + nameAt), h.NameLength);
   if (std::any_of(stored.begin(), stored.end(), [](char b) { return uint8_t(b) < 0x20; })) return c;
   const uint64_t extraAt = nameAt + h.NameLength;
-  if (h.ExtraLength > file.size() - extraAt) return c;
+  // Candidates overlap in a hostile file: an extra field walked in full for each of them
+  // would cost thousands of times the file's size. Real entries keep theirs small.
+  if (h.ExtraLength > kMaxJudgedExtra || h.ExtraLength > file.size() - extraAt) return c;
   const std::span<const uint8_t> extra = file.subspan(extraAt, h.ExtraLength);
   LocalHeader sized = h;  // the Zip64 field fills in its sizes
   const TZipExtra x = ReadLocalExtra(extra, stored, sized);

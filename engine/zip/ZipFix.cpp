@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -96,13 +97,21 @@ void TZipFix::Repair(const WideString& damagedFile, const WideString& outputFile
   const TMappedFile damaged(*input);
   std::unique_ptr<TFileStream32> output = TFileStream32::Open(outputFile, fmCreate);
   if (!output) Raise(msg::ErrorCreatingFile, outputFile, errno);
-  Rescue(damaged.Bytes(), *output);
+  try {
+    Rescue(damaged.Bytes(), *output);
+  } catch (...) {
+    // A half-written archive would pass for a repaired one.
+    output.reset();
+    std::remove(outputFile.c_str());
+    throw;
+  }
 }
 
 void TZipFix::Repair(TStream64* input, TStream64* output) {
   if (!input || !output)
     throw E_RAISE(msg::RequiredPropertyNotAssigned,
                   "No input or no output stream has been defined");
+  if (input == output) Raise(msg::SameInputOutput, "");
   if (auto* memory = dynamic_cast<TMemoryStream32*>(input)) {
     Rescue({memory->Data(), size_t(memory->Size())}, *output);
     return;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/core/EnginePrompts.h"
+#include "engine/base/Messages.h"
 #include "engine/zip/UnZip.h"
 #include "engine/zip/ZipWriter.h"
 #include "tests/app/core/ScriptedPrompter.h"
@@ -270,6 +271,18 @@ TEST_F(EnginePrompts, DamagedHeaderIsAskedAboutOnlyForArchivesOfAHundredBytes) {
   prompter.Asked.clear();
   Extract(dir / "small");
   EXPECT_TRUE(prompter.Asked.empty());
+
+  // Stopping there is said, so that the archive is not taken for an empty one.
+  qel::TUnZip reader;
+  prompts.AttachReader(reader);
+  reader.SetArchiveFile(archive);
+  std::vector<int> codes;
+  reader.OnError = [&codes](qel::TZipCommon&, const std::string&, const std::string&,
+                            const std::string&, int code) { codes.push_back(code); };
+  bool cancel = true;
+  reader.OnCorruptZipHeader(reader, {}, cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_EQ(codes, std::vector<int>{qel::msg::BadFileHeader});
 }
 
 // Each question answered by a closed box: the component is told to stop or to keep.
@@ -304,8 +317,9 @@ TEST_F(EnginePrompts, ClosedBoxesStopOrKeep) {
   cancel = false;
   writer.OnClearDisk(writer, "/media/disk", cancel, 1000, 500, 100);  // room enough
   EXPECT_FALSE(cancel);
-  writer.OnClearDisk(writer, "/media/disk", cancel, 50, 10, 100);  // too small: a notice
-  EXPECT_FALSE(cancel);
+  // Too small: a notice, and the writer stops rather than show it again and again.
+  writer.OnClearDisk(writer, "/media/disk", cancel, 50, 10, 100);
+  EXPECT_TRUE(cancel);
   single.OnFileExists(single, "out.gz", newName, mode);
   EXPECT_EQ(mode, qel::TOverwriteMode::omSkip);
   EXPECT_TRUE(single.Cancel());

@@ -302,6 +302,21 @@ TEST(ZipFix, RefusesWhatItCannotDo) {
   } catch (const E_RAISE& e) {
     EXPECT_STREQ(e.what(), "No input or no output stream has been defined");
   }
+  EXPECT_THROW(TZipFix().Repair(&stream, &stream), E_RAISE);  // would read what it writes
+}
+
+// A repair that stops half-way leaves no half-written archive behind.
+TEST(ZipFix, AnAbandonedRepairLeavesNoOutput) {
+  VK_REQUIRE_TOOL("zip");
+  TestFolder dir;
+  test::WriteFileText(dir / "a.txt", "some text to zip");
+  ASSERT_TRUE(test::RunToolOk({"zip", "-q", "in.zip", "a.txt"}, dir.Path()));
+  TZipFix fix;
+  fix.OnFileFound = [](TZipFix&, const std::string&, bool) {
+    throw E_RAISE(msg::ErrorWritingFile, "stopped");
+  };
+  EXPECT_THROW(fix.Repair(dir / "in.zip", dir / "out.zip"), E_RAISE);
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.zip"));
 }
 
 // With nothing intact the result is still an archive, an empty one.
