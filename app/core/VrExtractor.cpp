@@ -1,42 +1,28 @@
 #include "app/core/VrExtractor.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
 #include "app/core/EnginePrompts.h"
 #include "engine/base/Errors.h"
-#include "engine/zip/UnZip.h"
+#include "engine/extract/DecompressClass.h"
+#include "engine/extract/ReaderTable.h"
 
 namespace vk::app {
 namespace {
 
 namespace fs = std::filesystem;
 
-using TReaderFactory = std::unique_ptr<qel::TDecompressClass> (*)();
+// The types extracted entry by entry from here; a split ZIP set is extracted whole by the
+// reader commands.
+constexpr qel::TArcType kExtracted[] = {qel::atZip, qel::atZipExe, qel::atJar};
 
-template <typename TReader>
-std::unique_ptr<qel::TDecompressClass> MakeReader() {
-  return std::make_unique<TReader>();
-}
-
-struct TReaderRow {
-  qel::TArcType Type;
-  TReaderFactory Make;
-};
-
-// The reader for each archive type; a type missing here has none (a split ZIP set is
-// extracted whole by the reader commands, never entry by entry from here).
-constexpr TReaderRow kReaders[] = {
-    {qel::atZip, &MakeReader<qel::TUnZip>},
-    {qel::atZipExe, &MakeReader<qel::TUnZip>},
-    {qel::atJar, &MakeReader<qel::TUnJar>},
-};
-
-TReaderFactory ReaderFor(qel::TArcType type) {
-  for (const TReaderRow& row : kReaders)
-    if (row.Type == type) return row.Make;
-  return nullptr;
+qel::TReaderFactory ExtractorFor(qel::TArcType type) {
+  return std::find(std::begin(kExtracted), std::end(kExtracted), type) != std::end(kExtracted)
+             ? qel::ReaderFor(type)
+             : nullptr;
 }
 
 }  // namespace
@@ -44,7 +30,7 @@ TReaderFactory ReaderFor(qel::TArcType type) {
 TVrExtractor::TVrExtractor() = default;
 TVrExtractor::~TVrExtractor() = default;
 
-bool TVrExtractor::HasReader(qel::TArcType type) { return ReaderFor(type) != nullptr; }
+bool TVrExtractor::HasReader(qel::TArcType type) { return ExtractorFor(type) != nullptr; }
 
 void TVrExtractor::Connect(qel::TDecompressClass& reader, TExtractResult& result) {
   reader.OnActivate = OnExtractActivate;
@@ -75,7 +61,7 @@ void TVrExtractor::Connect(qel::TDecompressClass& reader, TExtractResult& result
 
 TExtractResult TVrExtractor::Extract() {
   TExtractResult result;
-  const TReaderFactory make = ReaderFor(ArcType);
+  const qel::TReaderFactory make = ExtractorFor(ArcType);
   if (!make) {
     result.Status = TExtractStatus::NoReader;
     return result;
@@ -90,7 +76,7 @@ TExtractResult TVrExtractor::Extract() {
   }
   // The file may have changed since it was listed: a reader is never run over a format
   // that is not its own.
-  if (reader->ArchiveFile().empty() || ReaderFor(reader->ArcType()) != make) {
+  if (reader->ArchiveFile().empty() || ExtractorFor(reader->ArcType()) != make) {
     result.Status = TExtractStatus::CannotOpen;
     return result;
   }

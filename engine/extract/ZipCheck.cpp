@@ -5,42 +5,10 @@
 
 #include "engine/base/Messages.h"
 #include "engine/extract/DecompressClass.h"
-#include "engine/zip/UnZip.h"
+#include "engine/extract/ReaderTable.h"
 
 namespace qel {
 namespace {
-
-using TReaderFactory = std::unique_ptr<TDecompressClass> (*)();
-
-template <typename TReader>
-std::unique_ptr<TDecompressClass> MakeReader() {
-  return std::make_unique<TReader>();
-}
-
-struct TReaderRow {
-  TArcType Type;
-  TReaderFactory Make;
-  // For a reader never bound to the library it needs: the error it reports instead.
-  int Unbound = 0;
-};
-
-// The reader that tests each archive type, one row per type.
-constexpr TReaderRow kReaders[] = {
-    {atJar, &MakeReader<TUnJar>},
-    {atJarExe, &MakeReader<TUnJar>},
-    {atZip, &MakeReader<TUnZip>},
-    {atZipExe, &MakeReader<TUnZip>},
-    {atZipDS, &MakeReader<TUnZip>},
-    {atZipMV, &MakeReader<TUnZip>},
-    // 7z archives are tested by the 7z component; the engine's own reader has no library.
-    {at7Zip, nullptr, msg::SevenZipLibraryNotFound},
-};
-
-const TReaderRow* RowFor(TArcType type) {
-  for (const TReaderRow& row : kReaders)
-    if (row.Type == type) return &row;
-  return nullptr;
-}
 
 bool IsFolderName(const WideString& name) { return !name.empty() && name.back() == '/'; }
 
@@ -60,13 +28,12 @@ TZipCheck::TZipCheck() { TranslateOemChar = true; }
 
 TZipCheck::~TZipCheck() = default;
 
-bool TZipCheck::CanTest(TArcType type) { return RowFor(type) != nullptr; }
+bool TZipCheck::CanTest(TArcType type) { return type == at7Zip || ReaderFor(type); }
 
 int TZipCheck::Test() {
   SetCancel(false);  // a cancel of the last run must not turn this run's errors into 25361
   FPassed = 0;
-  const TReaderRow* row = RowFor(ArcType());
-  if (ArchiveFile().empty() || !row) {
+  if (ArchiveFile().empty() || !CanTest(ArcType())) {
     DoError(ArchiveFile(), "", msg::UnsupportedArchiveType, ArchiveFile());
     return 0;
   }
@@ -74,12 +41,13 @@ int TZipCheck::Test() {
     DoError(ArchiveFile(), "OnStatus", msg::RequiredEventNotAssigned, "");
     return 0;
   }
-  RunOperation([this, row] {
-    if (row->Unbound) {
-      DoError(ArchiveFile(), "", row->Unbound, ArchiveFile());
+  RunOperation([this] {
+    // 7z archives are tested by the 7z component; the engine's own reader has no library.
+    if (ArcType() == at7Zip) {
+      DoError(ArchiveFile(), "", msg::SevenZipLibraryNotFound, ArchiveFile());
       return;
     }
-    const std::unique_ptr<TDecompressClass> reader = row->Make();
+    const std::unique_ptr<TDecompressClass> reader = ReaderFor(ArcType())();
     Run(*reader);
   });
   return FPassed;

@@ -11,6 +11,8 @@ namespace qel::zip {
 inline constexpr uint16_t kFlagEncrypted = 0x0001;
 inline constexpr uint16_t kFlagDataDescriptor = 0x0008;
 inline constexpr uint16_t kFlagStrongEncryption = 0x0040;
+// The method of an AES entry; the real method is in its AES field.
+inline constexpr uint16_t kMethodAes = 99;
 
 // From an entry's general-purpose flags and extra fields: emNone when not encrypted;
 // emUnsupported for strong encryption (flag or field) or an AES field this engine cannot

@@ -15,9 +15,10 @@ inline constexpr uint32_t kSigCentral = 0x02014B50;      // PK 01 02
 inline constexpr uint32_t kSigEnd = 0x06054B50;          // PK 05 06
 inline constexpr uint32_t kSigExtendedEnd = 0x06055B50;  // P[ 05 06, the engine's 64-bit end record
 inline constexpr uint32_t kSigZip64End = 0x06064B50;     // PK 06 06
-inline constexpr uint32_t kSigZip64Locator = 0x07064B50;  // PK 06 07
-inline constexpr uint32_t kSigSpanMarker = 0x08074B50;    // PK 07 08, first 4 bytes of volume 1
-inline constexpr uint32_t kEncipheredDelta = 0x00000100;  // second byte + 1: PL.., P\..
+inline constexpr uint32_t kSigZip64Locator = 0x07064B50;    // PK 06 07
+inline constexpr uint32_t kSigDataDescriptor = 0x08074B50;  // PK 07 08, before a data descriptor
+inline constexpr uint32_t kSigSpanMarker = kSigDataDescriptor;  // the first 4 bytes of volume 1
+inline constexpr uint32_t kEncipheredDelta = 0x00000100;        // second byte + 1: PL.., P\..
 
 inline constexpr size_t kLocalHeaderSize = 30;
 inline constexpr size_t kCentralHeaderSize = 46;

@@ -11,17 +11,15 @@
 #include "engine/zip/ExtraFields.h"
 #include "engine/zip/NameCodec.h"
 #include "engine/zip/ZipAes.h"
+#include "engine/zip/ZipCrypto.h"
 
 namespace qel::zip {
 
 namespace {
 
-constexpr uint32_t kSigDescriptor = 0x08074B50;  // PK 07 08
-constexpr uint64_t kDescriptorSize = 16;         // signature, CRC-32, two 32-bit sizes
-constexpr uint64_t kDescriptor64Size = 24;       // with 64-bit sizes, after a Zip64 header
-constexpr uint64_t kZipCryptoHeaderSize = 12;
+constexpr uint64_t kDescriptorSize = 16;    // signature, CRC-32, two 32-bit sizes
+constexpr uint64_t kDescriptor64Size = 24;  // with 64-bit sizes, after a Zip64 header
 constexpr uint16_t kMethodStored = 0;
-constexpr uint16_t kMethodAes = 99;
 // What a compressor may add to incompressible data: its block headers (a few bytes per
 // block) and stream headers; sizes beyond this are garbage rather than a poor compression.
 constexpr uint64_t kFixedGrowth = 1024;
@@ -44,7 +42,7 @@ constexpr TSkipTable SkipTableFor(uint32_t signature) {
 }
 
 constexpr TSkipTable kLocalSkip = SkipTableFor(kSigLocal);
-constexpr TSkipTable kDescriptorSkip = SkipTableFor(kSigDescriptor);
+constexpr TSkipTable kDescriptorSkip = SkipTableFor(kSigDataDescriptor);
 
 // The first `signature` at or after `from` with at least `room` bytes (its own included)
 // left in the file.
@@ -104,7 +102,7 @@ class TDescriptorIndex {
     starts.emplace();
     const uint64_t size = wide ? kDescriptor64Size : kDescriptorSize;
     uint64_t from = 0;
-    while (auto at = FindSignature(file_, from, kSigDescriptor, kDescriptorSkip, size)) {
+    while (auto at = FindSignature(file_, from, kSigDataDescriptor, kDescriptorSkip, size)) {
       const TDescriptor d = ReadDescriptor(file_.data() + *at, *at, wide);
       if (d.Packed <= *at) starts->emplace_back(*at - d.Packed, *at);
       from = *at + 4;

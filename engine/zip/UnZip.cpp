@@ -27,7 +27,6 @@ namespace {
 using namespace zip;
 
 constexpr uint32_t kAttrDirectory = 0x10;
-constexpr uint16_t kMethodAes = 99;
 // Where a self-extractor's archive is looked for when its offsets are relative to it.
 constexpr int64_t kResyncStart = 15000;
 constexpr size_t kResyncBlock = 32768;

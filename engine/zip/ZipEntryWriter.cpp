@@ -28,7 +28,6 @@ namespace {
 constexpr int64_t kReadBlock = 1 << 17;
 constexpr uint16_t kMethodStore = 0;
 constexpr uint16_t kMethodDeflate = 8;
-constexpr uint16_t kMethodAes = 99;
 
 // The Deflate option bits 1-2 of the general-purpose flags: normal 00, maximum 01, fast 10.
 uint16_t DeflateFlags(TDeflateType type) {

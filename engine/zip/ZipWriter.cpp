@@ -178,7 +178,7 @@ bool TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
   if (rec.Header.Flags & kFlagDataDescriptor) {
     const bool wide = HasExtraField(local.Extra, kExtraZip64);
     uint8_t sig[4];
-    const bool signed_ = archive.ReadExactAt(end, sig, 4) && GetU32(sig) == kSigSpanMarker;
+    const bool signed_ = archive.ReadExactAt(end, sig, 4) && GetU32(sig) == kSigDataDescriptor;
     end += (signed_ ? 4 : 0) + 4 + (wide ? 16 : 8);
   }
   if (end > archive.Size()) {
