@@ -1,0 +1,83 @@
+#include "app/core/ArchiveComponents.h"
+
+#include <QFile>
+
+#include "app/core/UnbuiltWriter.h"
+#include "engine/zip/ZipWriter.h"
+
+namespace vk::app {
+
+namespace {
+
+constexpr int kFirstWrapper = int(TComponentKind::SevenZip);
+
+std::unique_ptr<qel::TCompBase> MakeWriter(TComponentKind kind) {
+  using qel::TqelFileAttribute;
+  std::unique_ptr<qel::TCompBase> w;
+  switch (kind) {
+    case TComponentKind::Zip: {
+      auto zip = std::make_unique<qel::TZip>();
+      // Room on a spanned set's first disk for a program to go with it.
+      zip->LeaveSpaceOnFirstDisk = 50000;
+      w = std::move(zip);
+      break;
+    }
+    case TComponentKind::Jar:
+      w = std::make_unique<qel::TJar>();
+      break;
+    default:
+      return std::make_unique<TUnbuiltWriter>(kind);
+  }
+  w->Attributes = {TqelFileAttribute::fsZeroAttr, TqelFileAttribute::fsReadOnly,
+                   TqelFileAttribute::fsArchive, TqelFileAttribute::fsCompressed,
+                   TqelFileAttribute::fsEncrypted};
+  w->DeleteOptions = qel::TDeleteOptions::doAllowUndo;
+  w->RecurseDirs = false;
+  w->IncludeHiddenDirs = true;
+  w->Switch = qel::TSwitch::swAdd;
+  w->MoveToTrash = [](const qel::WideString& path) {
+    return QFile::moveToTrash(QString::fromStdString(path));
+  };
+  return w;
+}
+
+}  // namespace
+
+TArchiveComponents::TArchiveComponents() {
+  for (int i = 0; i < kFirstWrapper; ++i) writers_[size_t(i)] = MakeWriter(TComponentKind(i));
+  for (int i = kFirstWrapper; i < kComponentKindCount; ++i)
+    wrappers_[size_t(i - kFirstWrapper)] = std::make_unique<TArc>(TComponentKind(i));
+}
+
+TArchiveComponents::~TArchiveComponents() = default;
+
+qel::TCompBase& TArchiveComponents::Writer(TComponentKind writer) {
+  return *writers_.at(size_t(writer));
+}
+
+TArc& TArchiveComponents::Wrapper(TComponentKind wrapper) {
+  return *wrappers_.at(size_t(int(wrapper) - kFirstWrapper));
+}
+
+void TArchiveComponents::Select(TComponentKind kind) {
+  if (IsWrapperKind(kind)) {
+    CurrentWrapper = &Wrapper(kind);
+    return;
+  }
+  CurrentWrapper = nullptr;
+  CurrentWriter = &Writer(kind);
+}
+
+std::optional<TComponentKind> TArchiveComponents::CurrentKind() const {
+  if (CurrentWrapper) return CurrentWrapper->ArchiveKind;
+  if (CurrentWriter) return KindOf(*CurrentWriter);
+  return std::nullopt;
+}
+
+TComponentKind TArchiveComponents::KindOf(const qel::TCompBase& writer) const {
+  for (int i = 0; i < kFirstWrapper; ++i)
+    if (writers_[size_t(i)].get() == &writer) return TComponentKind(i);
+  return TComponentKind::Zip;
+}
+
+}  // namespace vk::app

@@ -1,0 +1,24 @@
+#include "app/core/ExtractChoices.h"
+
+#include <algorithm>
+
+#include "engine/extract/DecompressClass.h"
+
+namespace vk::app {
+
+void ApplyExtractChoices(const TExtractChoices& choices, qel::TDecompressClass& reader,
+                         const QString& tempFolder) {
+  reader.SetExtractDir(choices.Folder.toStdString());
+  reader.UseStoredDirs = choices.RestoreFolders;
+  reader.DateAttribute = qel::TDateAttribute(std::clamp(choices.DateAttributes, 0, 2));
+  reader.ConfirmOverwrites = choices.ConfirmOverwrites;
+  if (!choices.ConfirmOverwrites) reader.OverwriteMode = qel::TOverwriteMode::omOverwrite;
+  reader.RestoreFileAttr = choices.RestoreAttributes;
+  reader.CreateStoredDirs = true;
+  reader.SetTempDir(tempFolder.toStdString());
+  reader.TranslateOemChar = true;
+  reader.RecurseDirs = true;
+  reader.SetPassword({});
+}
+
+}  // namespace vk::app
