@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/core/Translation.h"
 #include "engine/compress/CompBase.h"
 
 namespace vk::app {
@@ -33,7 +34,8 @@ void StorePassword(TArchiveComponents& c, const QString& password) {
 }
 
 // Asks until the entry is not empty; nothing when cancelled.
-std::optional<QString> AskEntry(const TPasswordAsk& ask, int caption, int prompt) {
+std::optional<QString> AskEntry(const TPasswordAsk& ask, const QString& caption,
+                                const QString& prompt) {
   for (;;) {
     std::optional<QString> text = ask(caption, prompt);
     if (!text || !text->isEmpty()) return text;
@@ -193,8 +195,9 @@ void ApplyCompactChoices(TArchiveComponents& c, const TAddOptions& o, const QStr
 
 TPasswordOutcome AskNewPassword(TArchiveComponents& c, const TPasswordAsk& ask,
                                 const std::function<void()>& mismatch) {
-  const std::optional<QString> first = AskEntry(ask, 775, 780);
-  const std::optional<QString> second = first ? AskEntry(ask, 785, 786) : std::nullopt;
+  const std::optional<QString> first = AskEntry(ask, Message(775), Message(780));
+  const std::optional<QString> second =
+      first ? AskEntry(ask, Message(785), Message(786)) : std::nullopt;
   if (!second) {
     StorePassword(c, {});
     return TPasswordOutcome::Cancelled;

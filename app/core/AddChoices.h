@@ -93,12 +93,13 @@ bool ApplyWrapperChoices(TArc& wrapper, const TAddOptions& options, const QStrin
 void ApplyCompactChoices(TArchiveComponents& c, const TAddOptions& options,
                          const QString& tempFolder);
 
-// Asks twice for a new password through `ask` (caption and prompt message numbers; nothing
-// when cancelled), each time until the entry is not empty; `mismatch` tells the user when
+// Asks twice for a new password through `ask` (the box's caption and prompt; nothing when
+// cancelled), each time until the entry is not empty; `mismatch` tells the user when
 // the two entries differ. The password goes to the current wrapper, else the current writer;
 // on cancel or mismatch their password is emptied.
 enum class TPasswordOutcome { Set, Cancelled, Different };
-using TPasswordAsk = std::function<std::optional<QString>(int caption, int prompt)>;
+using TPasswordAsk =
+    std::function<std::optional<QString>(const QString& caption, const QString& prompt)>;
 TPasswordOutcome AskNewPassword(TArchiveComponents& c, const TPasswordAsk& ask,
                                 const std::function<void()>& mismatch);
 

@@ -14,9 +14,11 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include "app/core/AppPaths.h"
@@ -113,7 +115,16 @@ const std::vector<std::pair<const char*, std::vector<ActionSpec>>>& MenuLayout()
         {"acViewToolbar", "&Toolbar", ""},
         {"acViewFolderBar", "&Folder Bar", ""},
         {"acViewStatusBar", "&Status Bar", ""}}},
-      {"mnOptions", {{"acConfiguration", "&Configuration...", ""}}},
+      {"mnOptions",
+       {{"acConfiguration", "&Configuration...", ""},
+        {nullptr, nullptr, nullptr},
+        {"acImportSettings", "&Import Settings...", ""},
+        {"acExportSettings", "&Export Settings...", ""},
+        {"acClearHistory", "Clear &History", ""},
+        {nullptr, nullptr, nullptr},
+        {"acReuse", "&Reuse Vorel Windows", ""},
+        {"acMinToTray", "&Minimize to Tray", ""},
+        {"acAlwaysOnTop", "Always on &Top", ""}}},
       {"mnHelp",
        {{"acContentsandIndex", "&Contents and Index", "F1"},
         {"acCheckforUpdate", "Check for &Update", ""},
@@ -135,9 +146,10 @@ const char* MenuCaption(const QString& menu) {
 // the open archive, and the rest stay disabled until their parts arrive.
 bool AvailableNow(const QString& action) {
   static const QStringList kAlways = {
-      "acExit",          "acAbout",         "acOpen",      "acClassicStyle", "acExplorerStyle",
-      "acLargeIcons",    "acSmallIcons",    "acListStyle", "acDetails",      "acViewToolbar",
-      "acViewFolderBar", "acViewStatusBar", "acRepair"};
+      "acExit",           "acAbout",         "acOpen",      "acClassicStyle",  "acExplorerStyle",
+      "acLargeIcons",     "acSmallIcons",    "acListStyle", "acDetails",       "acViewToolbar",
+      "acViewFolderBar",  "acViewStatusBar", "acRepair",    "acConfiguration", "acImportSettings",
+      "acExportSettings", "acClearHistory",  "acReuse",     "acMinToTray",     "acAlwaysOnTop"};
   return kAlways.contains(action);
 }
 
@@ -206,6 +218,7 @@ void TMainForm::CreateActions() {
   }
   connect(Action("acExit"), &QAction::triggered, this, &QWidget::close);
   ConnectViewActions();
+  ConnectOptionsActions();
   connect(Action("acAbout"), &QAction::triggered, this, [this] {
     QMessageBox::about(this, kTitle,
                        app::AboutTranslationText().value_or(
@@ -234,10 +247,45 @@ void TMainForm::CreateToolBar() {
   toolBar_ = addToolBar("Toolbar");
   toolBar_->setObjectName("ToolBar");
   toolBar_->setMovable(false);
-  for (const char* name :
-       {"acNew", "acOpen", "acFavorites", "acAdd", "acExtract", "acView", "acDelete", "acTest",
-        "acCheckOut", "acInstall", "acVirusScan", "acExit"})
-    toolBar_->addAction(Action(name));
+  // One button per key of section Buttons, in its order; each can be hidden on its own
+  // without hiding its command in the menus.
+  struct Button {
+    const char* action;
+    const char* themeIcon;  // the desktop's icon when its theme has one
+    QStyle::StandardPixmap fallback;
+  };
+  static constexpr std::array<Button, app::kToolbarButtonCount> kButtons = {{
+      {"acNew", "document-new", QStyle::SP_FileIcon},
+      {"acOpen", "document-open", QStyle::SP_DialogOpenButton},
+      {"acFavorites", "bookmarks", QStyle::SP_DirHomeIcon},
+      {"acProperties", "document-properties", QStyle::SP_FileDialogInfoView},
+      {"acPrint", "document-print", QStyle::SP_FileDialogDetailedView},
+      {"acMail", "mail-send", QStyle::SP_ArrowRight},
+      {"acAdd", "list-add", QStyle::SP_FileDialogNewFolder},
+      {"acExtract", "archive-extract", QStyle::SP_DialogSaveButton},
+      {"acDelete", "edit-delete", QStyle::SP_TrashIcon},
+      {"acView", "document-preview", QStyle::SP_FileDialogContentsView},
+      {"acVirusScan", "security-high", QStyle::SP_MessageBoxWarning},
+      {"acTest", "dialog-ok-apply", QStyle::SP_DialogApplyButton},
+      {"acMakeSFXFile", "application-x-executable", QStyle::SP_ComputerIcon},
+      {"acCheckOut", "folder-open", QStyle::SP_DirOpenIcon},
+      {"acInstall", "system-software-install", QStyle::SP_DriveHDIcon},
+      {"acSplit", "edit-cut", QStyle::SP_FileDialogListView},
+      {"acContentsandIndex", "help-contents", QStyle::SP_DialogHelpButton},
+      {"acExit", "application-exit", QStyle::SP_DialogCloseButton},
+  }};
+  for (size_t i = 0; i < kButtons.size(); ++i) {
+    QAction* action = Action(kButtons[i].action);
+    action->setIcon(
+        QIcon::fromTheme(kButtons[i].themeIcon, style()->standardIcon(kButtons[i].fallback)));
+    builtInIcons_[i] = action->icon();
+    auto* button = new QToolButton(toolBar_);
+    button->setObjectName(QStringLiteral("tb") + app::kToolbarButtonKeys[i]);
+    button->setDefaultAction(action);
+    toolButtons_[i] = toolBar_->addWidget(button);
+  }
+  toolBar_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(toolBar_, &QWidget::customContextMenuRequested, this, &TMainForm::ShowToolbarMenu);
 }
 
 void TMainForm::CreateStatusBar() {
@@ -361,10 +409,12 @@ void TMainForm::ApplySettings() {
                            : QSize(1024, 768);
   const app::TWindowRect place = app::MainWindowRect(s, QSize(760, 480), screen);
   setGeometry(place.Left, place.Top, place.Width, place.Height);
+  ApplyButtons();
+  Action("acReuse")->setChecked(s.Reuse);
+  Action("acMinToTray")->setChecked(s.MinToTray);
+  Action("acAlwaysOnTop")->setChecked(s.AlwaysOnTop);
   if (s.FirstRun) return;  // everything else keeps the window's built-in look
   toolBar_->setVisible(s.ShowToolbar);
-  toolBar_->setToolButtonStyle(s.ShowToolbarCaptions ? Qt::ToolButtonTextUnderIcon
-                                                     : Qt::ToolButtonIconOnly);
   statusBar()->setVisible(s.ShowStatusPanel);
   Action("acViewToolbar")->setChecked(s.ShowToolbar);
   Action("acViewStatusBar")->setChecked(s.ShowStatusPanel);

@@ -3,20 +3,24 @@
 // component) and stores its view state in the settings when it closes.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "app/core/AppSettings.h"
 #include "app/core/ArchiveListing.h"
 #include "app/core/EnginePrompts.h"
 #include "app/core/ProgressReport.h"
 #include "app/core/ShellItem.h"
 #include "app/core/StartCommand.h"
+#include "app/gui/OptionsDialog.h"
 
 class QAction;
 class QActionGroup;
@@ -43,7 +47,7 @@ class TfrmErrors;
 class TExplorerPanel;
 class TVrListView;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public IOptionsTarget {
   Q_OBJECT
 
  public:
@@ -57,7 +61,15 @@ class TMainForm : public QMainWindow {
   bool InstanceAllowed() const { return instanceAllowed_; }
 
   void ApplySettings();
-  void StoreViewState();
+  void StoreViewState() override;
+
+  // What the Configuration dialog edits of the window's look.
+  TOptionsView CurrentView() const override;
+  void SetView(const TOptionsView& view) override;
+  bool LoadSkin(const QString& file) override;
+  std::vector<TToolbarButtonRow> ToolbarButtons() const override;
+  // Shows the toolbar buttons section Buttons asks for, and their captions and tips.
+  void ApplyButtons() override;
   // Whether the window may close (or another archive open) now.
   bool ConfirmCloseArchive();
   void CloseArchive();
@@ -122,6 +134,13 @@ class TMainForm : public QMainWindow {
   void ApplyColumnWidths();
   void OpenStartupArchive();
   void ConnectViewActions();
+  // The Options menu: the Configuration dialog, settings import and export, the switches.
+  void ConnectOptionsActions();
+  void ImportSettings();
+  void ExportSettings();
+  void ShowToolbarMenu(const QPoint& pos);
+  // The command of a toolbar button, by its place in section Buttons.
+  QAction* ToolbarAction(size_t index) const;
   void SetCaption(const QString& caption);
   void ShowEntries();
   void FillTree();
@@ -160,6 +179,9 @@ class TMainForm : public QMainWindow {
   QMenu* languageMenu_ = nullptr;
   QActionGroup* languageGroup_ = nullptr;
   QToolBar* toolBar_ = nullptr;
+  // The toolbar's place of each button of section Buttons.
+  std::array<QAction*, app::kToolbarButtonCount> toolButtons_{};
+  std::array<QIcon, app::kToolbarButtonCount> builtInIcons_;
   QStackedWidget* views_ = nullptr;
   TVrListView* list_ = nullptr;  // the classic list
   TExplorerPanel* explorer_ = nullptr;

@@ -1,5 +1,8 @@
 #include "app/gui/PromptDialogs.h"
 
+#include "app/core/Translation.h"
+#include "app/gui/MessageBox.h"
+
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -113,6 +116,21 @@ bool AskPassword(const QString& caption, const QString& prompt, QString& text, Q
   if (box.exec() != QDialog::Accepted) return false;
   text = edit->text();
   return true;
+}
+
+std::function<std::optional<QString>(const QString& caption, const QString& prompt)>
+NewPasswordBoxes(QWidget* parent) {
+  return [parent](const QString& caption, const QString& prompt) -> std::optional<QString> {
+    QString text;
+    if (!AskPassword(caption, prompt, text, parent)) return std::nullopt;
+    return text;
+  };
+}
+
+std::function<void()> PasswordMismatchBox(QWidget* parent) {
+  return [parent] {
+    MessageBox(app::Message(787) + '\n' + app::Message(788), mtInformation, {mbOK}, 0, parent);
+  };
 }
 
 }  // namespace vk::gui

@@ -2,6 +2,9 @@
 // password.
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include <QString>
 
 #include "app/core/Prompter.h"
@@ -18,5 +21,11 @@ app::TAnswer AskNewName(const QString& caption, const QString& text, QString& na
 // TfrmInputPassword: true with the typed `text` on OK.
 bool AskPassword(const QString& caption, const QString& prompt, QString& text,
                  QWidget* parent = nullptr);
+
+// The boxes of the add dialogs' new-password procedure: a password box per entry (nothing
+// when cancelled), and the note that the two entries differ.
+std::function<std::optional<QString>(const QString& caption, const QString& prompt)>
+NewPasswordBoxes(QWidget* parent);
+std::function<void()> PasswordMismatchBox(QWidget* parent);
 
 }  // namespace vk::gui

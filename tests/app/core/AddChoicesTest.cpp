@@ -7,6 +7,7 @@
 #include "app/core/AddChoices.h"
 #include "app/core/AppSettings.h"
 #include "app/core/ArchiveNames.h"
+#include "app/core/Translation.h"
 #include "engine/compress/CompBase.h"
 #include "tests/support/PeerTools.h"
 
@@ -133,6 +134,22 @@ TEST(AddChoicesTables, TypeEntriesByNameAndType) {
   EXPECT_EQ(DefaultMethodEntry(TComponentKind::Tar, s), 0);
 }
 
+// A format the engine cannot write yet is refused with a clear error, and nothing is made.
+TEST(AddChoicesTables, UnbuiltWriterRefusesAndMakesNothing) {
+  TestFolder dir;
+  qel::test::WriteFileText(dir / "a.txt", "data");
+  TArchiveComponents c;
+  qel::TCompBase& tar = c.Writer(TComponentKind::Tar);
+  std::vector<int> errors;
+  tar.OnError = [&](qel::TZipCommon&, const std::string&, const std::string&, const std::string&,
+                    int code) { errors.push_back(code); };
+  tar.SetArchiveFile(dir / "out.tar");
+  tar.FileSpec = {dir / "a.txt"};
+  EXPECT_EQ(tar.Compress(), 0);
+  EXPECT_EQ(errors, std::vector<int>{25234});
+  EXPECT_EQ(qel::test::PathsBelow(dir.Path()), std::set<std::string>{"a.txt"});
+}
+
 TEST(AddChoicesSettings, TypeSettingsPerComponent) {
   TArchiveComponents c;
   c.Select(TComponentKind::Zip);
@@ -255,10 +272,10 @@ TEST(AddChoicesWrapper, FilesLevelMethodAndSolid) {
 struct ScriptedAsk {
   explicit ScriptedAsk(std::vector<std::optional<QString>> a) : answers(std::move(a)) {}
   std::vector<std::optional<QString>> answers;
-  std::vector<int> captions;
+  std::vector<QString> captions;
   int mismatches = 0;
   TPasswordAsk Ask() {
-    return [this](int caption, int) {
+    return [this](const QString& caption, const QString&) {
       captions.push_back(caption);
       return answers.at(captions.size() - 1);
     };
@@ -318,7 +335,7 @@ TEST(AddChoicesPassword, NewPasswordAndEncryption) {
   c.Select(TComponentKind::SevenZip);
   ScriptedAsk script({"s", "s"});
   EXPECT_EQ(AskNewPassword(c, script.Ask(), script.Mismatch()), TPasswordOutcome::Set);
-  EXPECT_EQ(script.captions, (std::vector<int>{775, 785}));
+  EXPECT_EQ(script.captions, (std::vector<QString>{Message(775), Message(785)}));
   EXPECT_EQ(c.CurrentWrapper->Password, "s");
   EXPECT_EQ(c.CurrentWriter->Password(), "");
   // A writer outside the ZIP family keeps the password its button gave it.
