@@ -122,6 +122,10 @@ void ApplyWriterOptions(TArchiveComponents& c, const TAddOptions& o, const QStri
   SetAttribute(w.Attributes, TqelFileAttribute::fsHidden, o.Hidden);
   SetAttribute(w.Attributes, TqelFileAttribute::fsReadOnly, o.ReadOnly);
   SetAttribute(w.Attributes, TqelFileAttribute::fsSysFile, o.SysFile);
+  // Every file here counts as one to archive, so a cleared box must also leave its files
+  // out: taking a file for any one attribute would take every hidden or read-only file.
+  SetAttribute(w.AttributesEx, TqelFileAttribute::fsHidden, !o.Hidden);
+  SetAttribute(w.AttributesEx, TqelFileAttribute::fsReadOnly, !o.ReadOnly);
   // Devices, pipes and sockets have no content to store, whatever the filter says.
   w.AttributesEx.Include(TqelFileAttribute::fsSysFile);
 

@@ -393,7 +393,6 @@ void TMainForm::ApplyListOptions() {
   }
   model_->SetColoredItems(s.ColoredItems);
   explorer_->SetTreeVisible(s.ViewExplorerTree);
-  explorer_->SetTreeWidth(s.SplitterPos);
   views_->setCurrentWidget(s.ExplorerView ? static_cast<QWidget*>(explorer_) : list_);
   Action(s.ExplorerView ? "acExplorerStyle" : "acClassicStyle")->setChecked(true);
   const char* styles[] = {"acLargeIcons", "acSmallIcons", "acListStyle", "acDetails"};
@@ -404,6 +403,9 @@ void TMainForm::ApplyListOptions() {
 void TMainForm::ApplySettings() {
   app::TAppSettings& s = app::AppSettings();
   ApplyListOptions();
+  // Here rather than with the list options: the Configuration dialog's OK applies those,
+  // and it leaves the folder tree where the user dragged it.
+  explorer_->SetTreeWidth(s.SplitterPos);
   const QSize screen = QApplication::primaryScreen()
                            ? QApplication::primaryScreen()->geometry().size()
                            : QSize(1024, 768);
@@ -414,6 +416,7 @@ void TMainForm::ApplySettings() {
   Action("acMinToTray")->setChecked(s.MinToTray);
   Action("acAlwaysOnTop")->setChecked(s.AlwaysOnTop);
   if (s.FirstRun) return;  // everything else keeps the window's built-in look
+  if (!s.Skin.isEmpty() && QFileInfo(s.Skin).isFile()) LoadSkin(s.Skin);
   toolBar_->setVisible(s.ShowToolbar);
   statusBar()->setVisible(s.ShowStatusPanel);
   Action("acViewToolbar")->setChecked(s.ShowToolbar);
@@ -423,7 +426,7 @@ void TMainForm::ApplySettings() {
   if (s.AppCurrentDir.isEmpty() || !QFileInfo(s.AppCurrentDir).isDir())
     s.AppCurrentDir = QDir::currentPath();
   s.NormaliseTempFolder();
-  setWindowFlag(Qt::WindowStaysOnTopHint, s.AlwaysOnTop);
+  SetStayOnTop(s.AlwaysOnTop);
 }
 
 void TMainForm::FillLanguageMenu() {

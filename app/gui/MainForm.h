@@ -139,6 +139,8 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   void ImportSettings();
   void ExportSettings();
   void ShowToolbarMenu(const QPoint& pos);
+  // Always on Top; a window on screen stays there (changing its flags hides it).
+  void SetStayOnTop(bool on);
   // The command of a toolbar button, by its place in section Buttons.
   QAction* ToolbarAction(size_t index) const;
   void SetCaption(const QString& caption);

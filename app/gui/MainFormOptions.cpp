@@ -9,10 +9,14 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <array>
+#include <tuple>
+#include <utility>
 
 #include "app/core/AppSettings.h"
 #include "app/core/ColumnFormat.h"
 #include "app/core/Translation.h"
+#include "app/gui/ExplorerPanel.h"
 #include "app/gui/MainForm.h"
 #include "app/gui/MessageBox.h"
 #include "app/gui/VrListView.h"
@@ -36,6 +40,15 @@ class TToolTipSwitch : public QObject {
     return QObject::eventFilter(watched, event);
   }
 };
+
+// The width fields of a TColumnWidths (const or not) in the lists' column order.
+template <class W>
+auto ColumnFields(W& w) {
+  return std::array{&w.FileName, &w.FileType, &w.DateTime,   &w.Unpacked, &w.Ratio,
+                    &w.Packed,   &w.CRC,      &w.Attributes, &w.Folder};
+}
+static_assert(std::tuple_size_v<decltype(ColumnFields(std::declval<app::TColumnWidths&>()))> ==
+              app::kColumnCount);
 
 }  // namespace
 
@@ -61,10 +74,7 @@ void TMainForm::ConnectOptionsActions() {
       s.*field = on;
       // A second start reads Reuse before this run ends.
       if (QString(name) == "acReuse") s.SaveReuse();
-      if (QString(name) == "acAlwaysOnTop") {
-        setWindowFlag(Qt::WindowStaysOnTopHint, on);
-        show();
-      }
+      if (QString(name) == "acAlwaysOnTop") SetStayOnTop(on);
     });
   }
 }
@@ -123,11 +133,9 @@ TOptionsView TMainForm::CurrentView() const {
   view.StatusBarVisible = statusBar()->isVisibleTo(this);
   view.Columns = s.Columns;
   const QHeaderView* header = list_->Header();
-  int* widths[] = {&view.Columns.FileName, &view.Columns.FileType,   &view.Columns.DateTime,
-                   &view.Columns.Unpacked, &view.Columns.Ratio,      &view.Columns.Packed,
-                   &view.Columns.CRC,      &view.Columns.Attributes, &view.Columns.Folder};
+  const auto widths = ColumnFields(view.Columns);
   for (int i = 0; i < app::kColumnCount; ++i)
-    *widths[i] = header->isSectionHidden(i) ? 0 : header->sectionSize(i);
+    *widths[size_t(i)] = header->isSectionHidden(i) ? 0 : header->sectionSize(i);
   return view;
 }
 
@@ -150,7 +158,26 @@ void TMainForm::SetView(const TOptionsView& view) {
   Action("acViewStatusBar")->setChecked(view.StatusBarVisible);
   ApplyButtons();
   ApplyListOptions();
-  ApplyColumnWidths();
+  // Each list keeps its own widths and order: a column the dialog hides goes, and one it
+  // shows again comes back at its first-run width.
+  const auto chosen = ColumnFields(view.Columns);
+  const app::TColumnWidths firstRun;
+  const auto defaults = ColumnFields(firstRun);
+  for (TVrListView* list : {list_, explorer_->List()}) {
+    QHeaderView* header = list->Header();
+    for (int i = 0; i < app::kColumnCount; ++i) {
+      const bool shown = !header->isSectionHidden(i) && header->sectionSize(i) > 1;
+      header->setSectionHidden(i, *chosen[size_t(i)] == 0);
+      if (*chosen[size_t(i)] > 0 && !shown) header->resizeSection(i, *defaults[size_t(i)]);
+    }
+  }
+}
+
+void TMainForm::SetStayOnTop(bool on) {
+  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
+  const bool shown = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  if (shown) show();
 }
 
 bool TMainForm::LoadSkin(const QString& file) {

@@ -8,6 +8,7 @@
 #include "app/core/AppSettings.h"
 #include "app/core/Translation.h"
 #include "app/gui/LanguageChooser.h"
+#include "app/gui/OptionsDialog.h"
 
 namespace vk::gui {
 namespace {
@@ -18,8 +19,6 @@ const char* JobName(TStartSwitch s) {
   switch (s) {
     case TStartSwitch::UnregisterAssociations:
       return "Removing file associations";
-    case TStartSwitch::SelectLanguage:
-      return "The Configuration dialog";
     case TStartSwitch::MakeSelfExtractor:
       return "Making self-extracting files";
     case TStartSwitch::ExtractWithDialog:
@@ -55,11 +54,14 @@ int NotAvailable(TStartSwitch s) {
 
 int RunOneShotJob(const app::TStartCommand& command) {
   if (command.Switch == TStartSwitch::SelectLanguage) {
-    // The language chooser comes first; the Configuration dialog it leads to comes later.
     if (std::optional<QString> path = ChooseLanguage()) {
       app::LoadLanguage(*path);
       app::AppSettings().AppLanguageFile = app::LanguageFileSetting(*path);
     }
+    // Without a window, the dialog keeps the look it edits in the settings alone.
+    TfrmOptions options(nullptr, TfrmOptions::pgFileAssociations);
+    options.exec();
+    return 0;
   }
   return NotAvailable(command.Switch);
 }

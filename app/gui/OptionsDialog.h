@@ -27,7 +27,9 @@ struct TOptionsView {
   bool FullRowSelect = false;
   bool FlatScrollbars = false;
   bool StatusBarVisible = false;
-  app::TColumnWidths Columns;  // the classic list's; set on both lists, 0 hides a column
+  // The classic list's. On both lists 0 hides a column and a column shown again gets its
+  // first-run width; the others keep each list's own width.
+  app::TColumnWidths Columns;
 };
 
 // What the dialog needs of the window it configures.

@@ -232,6 +232,8 @@ TEST(AddChoicesWriter, OptionsAndFileSpecs) {
     EXPECT_EQ(w.DateAttribute, qel::TDateAttribute::daMaxFileDate);
     EXPECT_TRUE(w.RecurseDirs);
     EXPECT_FALSE(w.Attributes.Has(qel::TqelFileAttribute::fsHidden));
+    EXPECT_TRUE(w.AttributesEx.Has(qel::TqelFileAttribute::fsHidden));
+    EXPECT_FALSE(w.AttributesEx.Has(qel::TqelFileAttribute::fsReadOnly));
     EXPECT_TRUE(w.Attributes.Has(qel::TqelFileAttribute::fsZeroAttr));
     EXPECT_TRUE(w.AttributesEx.Has(qel::TqelFileAttribute::fsSysFile));
     EXPECT_EQ(w.TempDir(), temp.Path() + "/");

@@ -12,6 +12,7 @@
 
 #include "app/core/AppSettings.h"
 #include "app/core/IniFile.h"
+#include "app/gui/ExplorerPanel.h"
 #include "app/gui/MainForm.h"
 #include "app/gui/VrListView.h"
 #include "tests/support/PeerTools.h"
@@ -79,26 +80,62 @@ TEST_F(MainFormOptionsTest, ToolbarButtonsFollowSectionButtons) {
   EXPECT_FALSE(rows[0].Visible);
 }
 
-TEST_F(MainFormOptionsTest, ViewRoundTripHidesColumnsOnBothLists) {
+TEST_F(MainFormOptionsTest, ConfigurationKeepsEachListsOwnColumnsAndTheFolderTree) {
   form_->show();
+  auto* explorer = form_->findChild<TExplorerPanel*>();
+  QHeaderView* classic = form_->findChild<TVrListView*>("FileList")->Header();
+  QHeaderView* tree = form_->findChild<TVrListView*>("ExplorerList")->Header();
+  // What the user did since the start: the explorer list's Ratio (4) wider and its Folder
+  // (8) moved first, Attributes (7) wider in the classic list and hidden in the other one,
+  // the folder tree dragged wider.
+  tree->resizeSection(4, 150);
+  tree->moveSection(tree->visualIndex(8), 0);
+  tree->setSectionHidden(7, true);
+  classic->resizeSection(7, 200);
+  explorer->SetTreeWidth(300);
+  QApplication::processEvents();
+  ASSERT_EQ(explorer->TreeWidth(), 300);
+
+  settings_->Columns.Order = "0,1,2,3,4,5,6,7,8";  // as an earlier OK stored it
   TOptionsView view = form_->CurrentView();
-  EXPECT_EQ(view.Columns.FileName, 120);
-  view.Columns.CRC = 0;
-  view.Columns.Ratio = 77;
+  EXPECT_EQ(view.Columns.Attributes, 200);
+  view.Columns.CRC = 0;  // the dialog hides CRC
   view.ToolbarVisible = false;
   view.GridLines = true;
   form_->SetView(view);
+  QApplication::processEvents();
+
   EXPECT_FALSE(form_->findChild<QToolBar*>("ToolBar")->isVisible());
   EXPECT_TRUE(settings_->ShowGridLines);
-  for (const char* name : {"FileList", "ExplorerList"}) {
-    const QHeaderView* header = form_->findChild<TVrListView*>(name)->Header();
-    EXPECT_TRUE(header->isSectionHidden(6)) << name;  // CRC
-    EXPECT_EQ(header->sectionSize(4), 77) << name;    // Ratio
-  }
-  const TOptionsView again = form_->CurrentView();
-  EXPECT_EQ(again.Columns.CRC, 0);
-  EXPECT_EQ(again.Columns.Ratio, 77);
-  EXPECT_FALSE(again.ToolbarVisible);
+  EXPECT_TRUE(classic->isSectionHidden(6));
+  EXPECT_TRUE(tree->isSectionHidden(6));
+  EXPECT_EQ(classic->sectionSize(7), 200);
+  EXPECT_EQ(tree->sectionSize(7), 70) << "shown again at its first-run width";
+  EXPECT_EQ(tree->sectionSize(4), 150);
+  EXPECT_EQ(tree->visualIndex(8), 0);
+  EXPECT_EQ(explorer->TreeWidth(), 300);
+  EXPECT_EQ(form_->CurrentView().Columns.CRC, 0);
+}
+
+TEST_F(MainFormOptionsTest, ImportedSettingsTakeEffectOnTheShownWindow) {
+  QImage strip(16 * app::kToolbarButtonCount, 16, QImage::Format_RGB32);
+  strip.fill(Qt::red);
+  ASSERT_TRUE(strip.save(Path("skin.png")));
+  app::TIniFile exported;
+  exported.WriteBool("Main", "AlwaysOnTop", true);
+  exported.WriteString("Main", "Skin", Path("skin.png"));
+  ASSERT_TRUE(exported.Save(Path("VorelSettings.cfg")));
+  form_->show();
+  ASSERT_TRUE(settings_->Import(Path("VorelSettings.cfg")));
+  form_->ApplySettings();
+  // Staying on top changes the window's flags, which takes a window off the screen.
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_TRUE(form_->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(form_->Action("acAlwaysOnTop")->isChecked());
+  EXPECT_EQ(form_->Action("acNew")->icon().pixmap(16).toImage().pixelColor(8, 8), QColor(Qt::red));
+  form_->Action("acAlwaysOnTop")->trigger();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(form_->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 TEST_F(MainFormOptionsTest, SkinStripReplacesButtonImagesUntilCleared) {
