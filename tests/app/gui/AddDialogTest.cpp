@@ -25,6 +25,7 @@
 #include "app/gui/AddFileBrowser.h"
 #include "engine/compress/CompBase.h"
 #include "tests/app/gui/BoxAnswers.h"
+#include "tests/app/gui/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {
@@ -44,23 +45,17 @@ QStringList Items(const QComboBox* combo) {
 class AddDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings_ = std::make_unique<app::TAppSettings>(Path("Settings.ini"));
-    app::UseAppSettings(settings_.get());
-    language_ = app::ActiveLanguagePath();
-    app::LoadLanguage(app::StartLanguagePath({}));
-    std::filesystem::create_directories(folder_ / "files/sub");
-    qel::test::WriteFileText(folder_ / "files/a.txt", std::string(4000, 'a'));
-    qel::test::WriteFileText(folder_ / "files/b.txt", "b");
-    qel::test::WriteFileText(folder_ / "files/sub/c.txt", "c");
-    settings_->AppCurrentDir = Path("files");
+    std::filesystem::create_directories(scratch_.Folder() / "files/sub");
+    qel::test::WriteFileText(scratch_.Folder() / "files/a.txt", std::string(4000, 'a'));
+    qel::test::WriteFileText(scratch_.Folder() / "files/b.txt", "b");
+    qel::test::WriteFileText(scratch_.Folder() / "files/sub/c.txt", "c");
+    scratch_.Settings().AppCurrentDir = Path("files");
   }
-  void TearDown() override {
-    dialog_.reset();
-    app::LoadLanguage(language_);
-    app::UseAppSettings(nullptr);
+  void TearDown() override { dialog_.reset(); }
+  QString Path(const std::string& name) const { return scratch_.Path(name); }
+  std::string InFiles(const char* name) const {
+    return scratch_.Folder() / ("files/" + std::string(name));
   }
-  QString Path(const char* name) const { return QString::fromStdString(folder_ / name); }
-  std::string InFiles(const char* name) const { return folder_ / ("files/" + std::string(name)); }
 
   // A shown dialog for the new archive `name` whose file list has `rows` rows.
   TfrmAdd& Open(const QString& name = "new.zip", size_t rows = 3,
@@ -113,15 +108,13 @@ class AddDialogTest : public ::testing::Test {
   qel::TCompBase& Writer() { return *components_.CurrentWriter; }
   std::string Folder() const { return dialog_->CurrentFolder().toStdString(); }
 
-  TestFolder folder_;
-  std::unique_ptr<app::TAppSettings> settings_;
+  test::TScratchSettings scratch_;
   app::TArchiveComponents components_;
   std::unique_ptr<TfrmAdd> dialog_;
-  QString language_;
 };
 
 TEST_F(AddDialogTest, TheNewArchivesNameProposesTheTypeAndItsSettings) {
-  settings_->SolidArchive = true;
+  scratch_.Settings().SolidArchive = true;
   const struct {
     const char *name, *shown;
     TComponentKind kind;
@@ -255,7 +248,7 @@ TEST_F(AddDialogTest, OkLeavesTheChoicesAndTheFilesInTheWriter) {
     EXPECT_EQ(Writer().EncryptionMethod, qel::TEncryptionMethod::emZip_V2);
     EXPECT_EQ(Writer().Password(), "pw");
     EXPECT_FALSE(Writer().Attributes.Has(qel::TqelFileAttribute::fsHidden));
-    EXPECT_EQ(Folder(), folder_ / "files");
+    EXPECT_EQ(Folder(), scratch_.Folder() / "files");
     Writer().SetPassword({});
   }
 }
@@ -305,9 +298,9 @@ TEST_F(AddDialogTest, TypesThatCannotBeWrittenYetAreRefused) {
 }
 
 TEST_F(AddDialogTest, TheBrowserSortsFoldersFirstAndHidesDotNames) {
-  std::filesystem::create_directories(folder_ / "files/Dir1");
-  qel::test::WriteFileText(folder_ / "files/m.txt", std::string(10, 'm'));
-  qel::test::WriteFileText(folder_ / "files/.hidden", "");
+  std::filesystem::create_directories(scratch_.Folder() / "files/Dir1");
+  qel::test::WriteFileText(scratch_.Folder() / "files/m.txt", std::string(10, 'm'));
+  qel::test::WriteFileText(scratch_.Folder() / "files/.hidden", "");
   Open("x.zip", 5);
   TAddFileBrowser* browser = Browser();
   const QStringList byName = {"Dir1", "sub", "a.txt", "b.txt", "m.txt"};
@@ -329,24 +322,24 @@ TEST_F(AddDialogTest, TheBrowserSortsFoldersFirstAndHidesDotNames) {
   EXPECT_TRUE(browser->Items().front().Selected);
 
   Find<QToolButton>("sbUpLevel")->click();
-  EXPECT_EQ(Folder(), folder_.Path());
+  EXPECT_EQ(Folder(), scratch_.Folder().Path());
   // Enter in the folder box goes to the folder typed; it does not end the dialog.
   auto* folderBox = Find("ShellCombo");
   folderBox->setEditText(Path("files/sub"));
   QTest::keyClick(folderBox->lineEdit(), Qt::Key_Return);
-  EXPECT_EQ(Folder(), folder_ / "files/sub");
+  EXPECT_EQ(Folder(), scratch_.Folder() / "files/sub");
   EXPECT_TRUE(dialog_->isVisible());
   EXPECT_TRUE(QTest::qWaitFor([&] { return Names() == QStringList({"c.txt"}); }));
 }
 
 TEST_F(AddDialogTest, StartFolderCheckBoxesAndColumnsAreKept) {
-  settings_->LastAddFolder = Path("files/sub");
+  scratch_.Settings().LastAddFolder = Path("files/sub");
   const struct {
     int addType;
     QString folder;
   } cases[] = {{0, Path("files")}, {1, Path("files/sub")}, {2, QDir::homePath()}};
   for (const auto& c : cases) {
-    settings_->AddType = c.addType;
+    scratch_.Settings().AddType = c.addType;
     dialog_ = std::make_unique<TfrmAdd>(components_, qel::atNA, "x.zip");
     EXPECT_EQ(Folder(), c.folder.toStdString()) << c.addType;
   }
@@ -356,7 +349,7 @@ TEST_F(AddDialogTest, StartFolderCheckBoxesAndColumnsAreKept) {
   Find<QCheckBox>("chbIncSubFolders")->setChecked(true);
   Find<QTreeView>("ShellList")->header()->resizeSection(1, 77);
   dialog_.reset();
-  const app::TIniFile ini = settings_->ReadFile();
+  const app::TIniFile ini = scratch_.Settings().ReadFile();
   EXPECT_EQ(ini.ReadInteger("frmAdd", "Column_2", 0), 77);
   EXPECT_TRUE(ini.ReadInteger("frmAdd", "Width", 0) >= 529);
   dialog_ = std::make_unique<TfrmAdd>(components_, qel::atNA, "x.zip");
@@ -378,7 +371,7 @@ TEST_F(AddDialogTest, AnAcceptedDialogWritesAnEncryptedZip) {
     EXPECT_EQ(answers.PasswordBoxes, 2);
   }
   ASSERT_EQ(dialog_->result(), QDialog::Accepted);
-  const std::string archive = folder_ / "out.zip";
+  const std::string archive = scratch_.Folder() / "out.zip";
   Writer().SetArchiveFile(archive);
   EXPECT_EQ(Writer().Compress(), 1);
   const qel::test::ToolRun list = qel::test::RunTool({"7z", "l", "-slt", "-psecret", archive});

@@ -20,6 +20,7 @@
 #include "app/core/Translation.h"
 #include "engine/compress/CompBase.h"
 #include "tests/app/gui/BoxAnswers.h"
+#include "tests/app/gui/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {
@@ -31,25 +32,13 @@ using test::TBoxAnswers;
 
 class AddFileNameDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    settings_ = std::make_unique<app::TAppSettings>(Path("Settings.ini"));
-    app::UseAppSettings(settings_.get());
-    language_ = app::ActiveLanguagePath();
-    app::LoadLanguage(app::StartLanguagePath({}));
-  }
-  void TearDown() override {
-    app::LoadLanguage(language_);
-    app::UseAppSettings(nullptr);
-  }
-  QString Path(const char* name) const { return QString::fromStdString(folder_ / name); }
-  app::TAppSettings& Settings() { return *settings_; }
+  QString Path(const std::string& name) const { return scratch_.Path(name); }
+  app::TAppSettings& Settings() { return scratch_.Settings(); }
 
-  TestFolder folder_;
+  test::TScratchSettings scratch_;
   app::TArchiveComponents components_;
 
  private:
-  std::unique_ptr<app::TAppSettings> settings_;
-  QString language_;
 };
 
 // The dialog's controls, and the user's way of choosing in its lists.
@@ -89,7 +78,7 @@ TEST_F(AddFileNameDialogTest, OpensWithTheTypeMethodAndCompressionOfTheSettings)
       {3, 2, "Lzx", TComponentKind::MakeCab, false, false, ".cab"},
       {42, 1, "Deflate", TComponentKind::Zip, true, false, ".zip"},
   };
-  qel::test::WriteFileText(folder_ / "report.txt", "r");
+  qel::test::WriteFileText(scratch_.Folder() / "report.txt", "r");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.defArcType);
     app::TAppSettings& s = Settings();
@@ -258,7 +247,7 @@ TEST_F(AddFileNameDialogTest, AddLeavesTheChoicesInTheWriterAndCancelNothing) {
 
 TEST_F(AddFileNameDialogTest, AnAcceptedZipAddWritesAnArchiveTheZipToolOpens) {
   VK_REQUIRE_TOOL("unzip");
-  qel::test::WriteFileText(folder_ / "notes.txt", std::string(5000, 'n'));
+  qel::test::WriteFileText(scratch_.Folder() / "notes.txt", std::string(5000, 'n'));
   TfrmAddFileName dialog(components_);
   TControls ui(dialog);
   dialog.SetArchiveName(Path("notes.txt"), false);
@@ -270,11 +259,12 @@ TEST_F(AddFileNameDialogTest, AnAcceptedZipAddWritesAnArchiveTheZipToolOpens) {
   ASSERT_EQ(dialog.result(), QDialog::Accepted);
   ASSERT_EQ(dialog.ArchiveName(), Path("notes.zip"));
   qel::TCompBase& writer = *components_.CurrentWriter;
-  writer.FileSpec = {folder_ / "notes.txt"};
+  writer.FileSpec = {scratch_.Folder() / "notes.txt"};
   writer.SetArchiveFile(dialog.ArchiveName().toStdString());
   EXPECT_EQ(writer.Compress(), 1);
-  qel::test::RunToolOk({"unzip", "-P", "pw", "-t", folder_ / "notes.zip"});
-  EXPECT_FALSE(qel::test::RunTool({"unzip", "-P", "wrong", "-t", folder_ / "notes.zip"}).Ok());
+  qel::test::RunToolOk({"unzip", "-P", "pw", "-t", scratch_.Folder() / "notes.zip"});
+  EXPECT_FALSE(
+      qel::test::RunTool({"unzip", "-P", "wrong", "-t", scratch_.Folder() / "notes.zip"}).Ok());
 }
 
 }  // namespace

@@ -32,6 +32,7 @@
 #include "engine/zip/UnZip.h"
 #include "tests/app/core/ScriptedPrompter.h"
 #include "tests/app/gui/BoxAnswers.h"
+#include "tests/app/gui/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {
@@ -124,27 +125,19 @@ struct TAddChoice {
 class DialogArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    settings_ = std::make_unique<app::TAppSettings>(Path("Settings.ini"));
-    app::UseAppSettings(settings_.get());
-    language_ = app::ActiveLanguagePath();
-    app::LoadLanguage(app::StartLanguagePath({}));
-    fs::create_directories(folder_ / "files/sub/deep");
-    fs::create_directories(folder_ / "tmp");
+    fs::create_directories(scratch_.Folder() / "files/sub/deep");
+    fs::create_directories(scratch_.Folder() / "tmp");
     WriteFileText(In("a.txt"), std::string(4000, 'a'));
     WriteFileText(In("b.txt"), "b");
     WriteFileText(In("sub/c.txt"), std::string(300, 'c'));
     WriteFileText(In("sub/deep/d.txt"), std::string(300, 'd'));
-    settings_->AppCurrentDir = Path("files");
-    settings_->AppTempFolder = Path("tmp");
+    scratch_.Settings().AppCurrentDir = Path("files");
+    scratch_.Settings().AppTempFolder = Path("tmp");
     NewComponents();
   }
-  void TearDown() override {
-    components_.reset();
-    app::LoadLanguage(language_);
-    app::UseAppSettings(nullptr);
-  }
-  QString Path(const std::string& name) const { return QString::fromStdString(folder_ / name); }
-  std::string In(const std::string& name) const { return folder_ / ("files/" + name); }
+  void TearDown() override { components_.reset(); }
+  QString Path(const std::string& name) const { return scratch_.Path(name); }
+  std::string In(const std::string& name) const { return scratch_.Folder() / ("files/" + name); }
 
   // A window's components as the program sets them up, noting the writer's errors.
   void NewComponents() {
@@ -236,12 +229,10 @@ class DialogArchiveTest : public ::testing::Test {
     return w.Compress();
   }
 
-  TestFolder folder_;
-  const std::string archive_ = folder_ / "out.zip";
-  std::unique_ptr<app::TAppSettings> settings_;
+  test::TScratchSettings scratch_;
+  const std::string archive_ = scratch_.Folder() / "out.zip";
   std::unique_ptr<app::TArchiveComponents> components_;
   std::vector<int> errors_;
-  QString language_;
 };
 
 TEST_F(DialogArchiveTest, CompressionAndMethodReachEveryEntry) {
@@ -299,7 +290,7 @@ TEST_F(DialogArchiveTest, CompressionAndMethodReachEveryEntry) {
 
 TEST_F(DialogArchiveTest, StoredFoldersNameTheEntries) {
   VK_REQUIRE_TOOL("zipinfo");
-  const std::string abs = folder_ / "files/";
+  const std::string abs = scratch_.Folder() / "files/";
   const std::string noRoot = abs.substr(1);
   const struct {
     const char* storedFolders;
@@ -466,20 +457,20 @@ TEST_F(DialogArchiveTest, DateRuleAndAttributeFilter) {
 
 TEST_F(DialogArchiveTest, ExtractChoicesShapeTheFolder) {
   VK_REQUIRE_TOOL("zip");
-  fs::create_directories(folder_ / "src/docs");
-  fs::create_directories(folder_ / "in");
-  WriteFileText(folder_ / "src/a.txt", "top");
-  WriteFileText(folder_ / "src/docs/b.txt", "inside");
-  WriteFileText(folder_ / "src/ro.txt", "locked");
+  fs::create_directories(scratch_.Folder() / "src/docs");
+  fs::create_directories(scratch_.Folder() / "in");
+  WriteFileText(scratch_.Folder() / "src/a.txt", "top");
+  WriteFileText(scratch_.Folder() / "src/docs/b.txt", "inside");
+  WriteFileText(scratch_.Folder() / "src/ro.txt", "locked");
   const int64_t stored = LocalTime(2003, 4, 5, 6, 7, 8);
-  SetTime(folder_ / "src/a.txt", stored);
-  fs::permissions(folder_ / "src/ro.txt",
+  SetTime(scratch_.Folder() / "src/a.txt", stored);
+  fs::permissions(scratch_.Folder() / "src/ro.txt",
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  ASSERT_TRUE(
-      RunToolOk({"zip", "-q", "-r", "../in/arc.zip", "a.txt", "ro.txt", "docs"}, folder_ / "src"));
-  const std::string arc = folder_ / "in/arc.zip";
-  settings_->LastExtractFolder = Path("last");
-  settings_->AppExtractFolder = Path("fixed");
+  ASSERT_TRUE(RunToolOk({"zip", "-q", "-r", "../in/arc.zip", "a.txt", "ro.txt", "docs"},
+                        scratch_.Folder() / "src"));
+  const std::string arc = scratch_.Folder() / "in/arc.zip";
+  scratch_.Settings().LastExtractFolder = Path("last");
+  scratch_.Settings().AppExtractFolder = Path("fixed");
   const auto writable = [](const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && (st.st_mode & S_IWUSR);
@@ -495,7 +486,7 @@ TEST_F(DialogArchiveTest, ExtractChoicesShapeTheFolder) {
                {3, "fixed", false, false, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.extractType);
-    settings_->ExtractType = c.extractType;
+    scratch_.Settings().ExtractType = c.extractType;
     app::TExtractChoices choices;
     {
       TfrmExtract dialog(QString::fromStdString(arc), false, false);
@@ -511,7 +502,7 @@ TEST_F(DialogArchiveTest, ExtractChoicesShapeTheFolder) {
     reader.FileSpec = {"*"};
     const int64_t start = Now();
     reader.Extract();
-    const std::string out = folder_ / c.folder;
+    const std::string out = scratch_.Folder() / c.folder;
     EXPECT_EQ(ReadText(out + "/a.txt"), "top");
     EXPECT_EQ(fs::is_regular_file(out + "/docs/b.txt"), c.folders);
     EXPECT_EQ(fs::is_regular_file(out + "/b.txt"), !c.folders);
@@ -533,10 +524,10 @@ TEST_F(DialogArchiveTest, ExtractChoicesShapeTheFolder) {
   for (const auto& o : overwrites) {
     SCOPED_TRACE(std::string(o.confirm ? "confirm " : "") +
                  (o.answer == app::TAnswer::Yes ? "yes" : "no"));
-    fs::remove_all(folder_ / "in/arc");
-    fs::create_directories(folder_ / "in/arc");
-    WriteFileText(folder_ / "in/arc/a.txt", "mine");
-    settings_->ExtractType = 1;
+    fs::remove_all(scratch_.Folder() / "in/arc");
+    fs::create_directories(scratch_.Folder() / "in/arc");
+    WriteFileText(scratch_.Folder() / "in/arc/a.txt", "mine");
+    scratch_.Settings().ExtractType = 1;
     app::TExtractChoices choices;
     {
       TfrmExtract dialog(QString::fromStdString(arc), false, false);
@@ -554,10 +545,10 @@ TEST_F(DialogArchiveTest, ExtractChoicesShapeTheFolder) {
     app::ApplyExtractChoices(choices, reader, Path("tmp"));
     reader.FileSpec = {"*"};
     reader.Extract();
-    EXPECT_EQ(ReadText(folder_ / "in/arc/a.txt"), o.content);
+    EXPECT_EQ(ReadText(scratch_.Folder() / "in/arc/a.txt"), o.content);
     EXPECT_EQ(prompter.Asked,
-              o.confirm ? Strings({"replace " + folder_ / "in/arc/a.txt"}) : Strings());
-    EXPECT_EQ(ReadText(folder_ / "in/arc/b.txt"), "inside");
+              o.confirm ? Strings({"replace " + scratch_.Folder() / "in/arc/a.txt"}) : Strings());
+    EXPECT_EQ(ReadText(scratch_.Folder() / "in/arc/b.txt"), "inside");
   }
 }
 
