@@ -20,6 +20,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/core/AddPasses.h"
 #include "app/core/AppSettings.h"
 #include "app/core/EnginePrompts.h"
 #include "app/core/Translation.h"
@@ -198,18 +199,9 @@ class DialogArchiveTest : public ::testing::Test {
   // The writer's runs after the dialog: FileSpec, then with relative folder names the
   // folders on their own with the start folder's name kept, recursing.
   int RunWriter() {
-    qel::TCompBase& w = *components_->CurrentWriter;
-    int added = w.FileSpec.empty() ? 0 : w.Compress();
-    if (components_->RelativeFolders && !components_->FolderList.isEmpty()) {
-      w.FileSpec.clear();
-      for (const QString& folder : components_->FolderList)
-        w.FileSpec.push_back(folder.toStdString());
-      w.StoredDirNames = qel::TStoredDirNames::sdRelativeStoreStart;
-      w.RecurseDirs = true;
-      added += w.Compress();
-      w.StoredDirNames = qel::TStoredDirNames::sdRelative;
-    }
-    return added;
+    return app::RunAddPasses(*components_->CurrentWriter,
+                             components_->RelativeFolders ? components_->FolderList : QStringList(),
+                             true);
   }
 
   // The compact Add dialog with a compression position and a method, for the files a.txt
