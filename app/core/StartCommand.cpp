@@ -43,6 +43,16 @@ QString JoinedFrom(const QStringList& params, int from) {
   return UnescapeSpaces(params.mid(from - 1).join(' ').trimmed());
 }
 
+// The items of parameters `from` (counted from 1) to the last. A desktop or a shell hands
+// each file over as a parameter of its own, so each is a list of its own (cut at ";" and
+// "|"), never joined with the next one.
+QStringList ItemsFrom(const QStringList& params, int from) {
+  QStringList items;
+  for (const QString& param : params.mid(from - 1))
+    items += SplitFileList(UnescapeSpaces(param.trimmed()));
+  return items;
+}
+
 QString Param(const QStringList& params, int n) {
   return n <= params.size() ? UnescapeSpaces(params[n - 1]) : QString();
 }
@@ -85,7 +95,7 @@ TStartCommand ParseCommandLine(const QStringList& params, bool dcExtract) {
     case TStartSwitch::ExtractHere:
     case TStartSwitch::ExtractToFolders:
       c.ExtractTarget = Param(params, 2);
-      c.CommandFileList = SplitFileList(JoinedFrom(params, 3));
+      c.CommandFileList = ItemsFrom(params, 3);
       break;
     case TStartSwitch::Test:
       c.Archive = Param(params, 2);
@@ -93,7 +103,7 @@ TStartCommand ParseCommandLine(const QStringList& params, bool dcExtract) {
     case TStartSwitch::Convert:
     case TStartSwitch::Add:
     case TStartSwitch::AddDirectly:
-      c.CommandFileList = SplitFileList(JoinedFrom(params, 2));
+      c.CommandFileList = ItemsFrom(params, 2);
       break;
     default:  // /ur, /sa, /af, /adf take no parameters (the list file is read when run)
       break;

@@ -23,6 +23,7 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/AppSettings.h"
+#include "app/core/ArchiveComponents.h"
 #include "app/core/ColumnFormat.h"
 #include "app/core/Translation.h"
 #include "app/core/VrOneInstance.h"
@@ -51,58 +52,60 @@ struct ActionSpec {
   const char* shortcut;
 };
 
-// Every command of the window, by menu. Their work arrives with the archive commands; until
-// then only the program's own commands are enabled.
+// Every command of the window, by menu, with its key. Favorite Folders has none: its menu key
+// would be Filter's, and a key two actions share fires neither. Commands without a key of
+// their own take their menu item's, except Check with VirusTotal, whose Alt+V is the View
+// menu's.
 const std::vector<std::pair<const char*, std::vector<ActionSpec>>>& MenuLayout() {
   static const std::vector<std::pair<const char*, std::vector<ActionSpec>>> kLayout = {
       {"mnFile",
        {{"acNew", "&New Archive...", "Ctrl+N"},
         {"acOpen", "&Open Archive...", "Ctrl+O"},
         {"acFavorites", "&Favorites...", ""},
-        {"acClose", "&Close Archive", ""},
+        {"acClose", "&Close Archive", "Ctrl+Shift+L"},
         {nullptr, nullptr, nullptr},
-        {"acMoveArchive", "&Move Archive...", ""},
-        {"acCopyArchive", "Co&py Archive...", ""},
-        {"acRenameArchive", "Re&name Archive...", ""},
+        {"acMoveArchive", "&Move Archive...", "F7"},
+        {"acCopyArchive", "Co&py Archive...", "F8"},
+        {"acRenameArchive", "Re&name Archive...", "Ctrl+Shift+R"},
         {"acDeleteArchive", "&Delete Archive", ""},
         {nullptr, nullptr, nullptr},
         {"acProperties", "P&roperties", ""},
-        {"acComments", "Co&mments...", ""},
-        {"acPrint", "Pr&int...", ""},
+        {"acComments", "Co&mments...", "Ctrl+Shift+G"},
+        {"acPrint", "Pr&int...", "Ctrl+P"},
         {"acPrintToFile", "Print to Fi&le...", ""},
-        {"acMail", "Ma&il Archive...", ""},
+        {"acMail", "Ma&il Archive...", "Ctrl+Shift+M"},
         {nullptr, nullptr, nullptr},
-        {"acExit", "E&xit", "Alt+X"}}},
+        {"acExit", "E&xit", "Alt+F4"}}},
       {"mnActions",
-       {{"acAdd", "&Add...", "Ctrl+A"},
-        {"acExtract", "&Extract...", "Ctrl+E"},
-        {"acDelete", "&Delete...", "Del"},
-        {"acView", "&View", "Ctrl+V"},
+       {{"acAdd", "&Add...", "Ctrl+Shift+A"},
+        {"acExtract", "&Extract...", "Ctrl+Shift+E"},
+        {"acDelete", "&Delete...", "Ctrl+Shift+D"},
+        {"acView", "&View", "Ctrl+Shift+V"},
         {"acViewWithNotepad", "View &with...", ""},
         {"acOpenFile", "&Open", ""},
         {"acFileProps", "File P&roperties...", ""},
         {"acRename", "Re&name", "F2"},
-        {"acTest", "&Test", "Ctrl+T"},
+        {"acTest", "&Test", "Ctrl+Shift+T"},
         {nullptr, nullptr, nullptr},
-        {"acSelectAll", "Select A&ll", ""},
+        {"acSelectAll", "Select A&ll", "Ctrl+A"},
         {"acInvertSelection", "&Invert Selection", ""},
-        {"acFilter", "&Filter...", ""},
-        {"acFindInArchives", "Find in Arc&hives...", ""}}},
+        {"acFilter", "&Filter...", "Ctrl+Shift+F"},
+        {"acFindInArchives", "Find in Arc&hives...", "Ctrl+Alt+F"}}},
       {"mnTools",
-       {{"acConvert", "&Convert Archive...", ""},
-        {"acMakeSFXFile", "Make &Self-Extracting File...", ""},
-        {"acUnSFX", "SFX to &Archive", ""},
-        {"acSplit", "S&plit...", ""},
-        {"acMerge", "&Merge...", ""},
+       {{"acConvert", "&Convert Archive...", "Ctrl+Shift+J"},
+        {"acMakeSFXFile", "Make &Self-Extracting File...", "Ctrl+Shift+K"},
+        {"acUnSFX", "SFX to &Archive", "Ctrl+U"},
+        {"acSplit", "S&plit...", "Ctrl+Shift+H"},
+        {"acMerge", "&Merge...", "Ctrl+M"},
         {"acRepair", "&Repair...", "Ctrl+R"},
-        {"acUUEncode", "&UUEncode...", ""},
-        {"acConvertCDImage", "Convert CD &Image...", ""},
-        {"acEncrypt", "&Encrypt...", ""},
-        {"acDecrypt", "&Decrypt...", ""},
-        {"acVirusScan", "&Virus Scan", ""},
+        {"acUUEncode", "&UUEncode...", "Ctrl+Shift+U"},
+        {"acConvertCDImage", "Convert CD &Image...", "Ctrl+I"},
+        {"acEncrypt", "&Encrypt...", "Ctrl+E"},
+        {"acDecrypt", "&Decrypt...", "Ctrl+D"},
+        {"acVirusScan", "&Virus Scan", "Alt+S"},
         {"acCheckVirusTotal", "Check with Virus&Total", ""},
-        {"acCheckOut", "Check &Out...", ""},
-        {"acInstall", "I&nstall", ""}}},
+        {"acCheckOut", "Check &Out...", "Ctrl+Shift+C"},
+        {"acInstall", "I&nstall", "Ctrl+Shift+I"}}},
       {"mnView",
        {{"acClassicStyle", "&Classic Display Style", ""},
         {"acExplorerStyle", "&Explorer Display Style", ""},
@@ -146,10 +149,11 @@ const char* MenuCaption(const QString& menu) {
 // the open archive, and the rest stay disabled until their parts arrive.
 bool AvailableNow(const QString& action) {
   static const QStringList kAlways = {
-      "acExit",           "acAbout",         "acOpen",      "acClassicStyle",  "acExplorerStyle",
-      "acLargeIcons",     "acSmallIcons",    "acListStyle", "acDetails",       "acViewToolbar",
-      "acViewFolderBar",  "acViewStatusBar", "acRepair",    "acConfiguration", "acImportSettings",
-      "acExportSettings", "acClearHistory",  "acReuse",     "acMinToTray",     "acAlwaysOnTop"};
+      "acExit",           "acAbout",          "acOpen",          "acNew",       "acClassicStyle",
+      "acExplorerStyle",  "acLargeIcons",     "acSmallIcons",    "acListStyle", "acDetails",
+      "acViewToolbar",    "acViewFolderBar",  "acViewStatusBar", "acRepair",    "acConfiguration",
+      "acImportSettings", "acExportSettings", "acClearHistory",  "acReuse",     "acMinToTray",
+      "acAlwaysOnTop"};
   return kAlways.contains(action);
 }
 
@@ -161,12 +165,14 @@ TMainForm::TMainForm(const app::TStartCommand& start, bool checkInstance, QWidge
   setWindowTitle(kTitle);
   prompter_ = std::make_unique<TDialogPrompter>(this);
   prompts_ = std::make_unique<app::TEnginePrompts>(*prompter_);
+  components_ = std::make_unique<app::TArchiveComponents>();
   frmErrors_ = new TfrmErrors(this);
   CreateActions();
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
   CreateList();
+  ConnectArchiveCommands();
   ApplySettings();
   ApplyColumnWidths();
   setAcceptDrops(true);
@@ -198,7 +204,11 @@ TMainForm::TMainForm(const app::TStartCommand& start, bool checkInstance, QWidge
   CloseArchive();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  // The rows point into the listing, which goes before the lists do: a shown window lays
+  // its lists out again while it is taken down.
+  model_->SetRows({});
+}
 
 QAction* TMainForm::Action(const QString& name) const {
   auto it = actions_.find(name);

@@ -17,6 +17,7 @@
 #include "app/core/AppSettings.h"
 #include "app/core/ArchiveListing.h"
 #include "app/core/EnginePrompts.h"
+#include "app/core/ProgramLauncher.h"
 #include "app/core/ProgressReport.h"
 #include "app/core/ShellItem.h"
 #include "app/core/StartCommand.h"
@@ -35,9 +36,15 @@ class QStackedWidget;
 class QToolBar;
 class QTreeWidgetItem;
 
+namespace qel {
+class TCompBase;
+class TDecompressClass;
+}  // namespace qel
+
 namespace vk::app {
+class TArchiveComponents;
 class TVrOneInstance;
-}
+}  // namespace vk::app
 
 namespace vk::gui {
 
@@ -108,6 +115,12 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   // Explorer style: shows the content of a tree folder (by its path; "" for the root).
   void SelectFolder(const QString& path);
   void OneLevelUp();
+  // Adds an edited file, extracted for viewing, back into the open archive in place of its
+  // entry, without asking, and lists the archive again.
+  void PutBack(const QString& file);
+
+  // How entries are handed to programs to open or view them; tests put a fake here.
+  app::TLauncher Launcher = app::LaunchProgram;
 
   int SortColumn = 0;
   bool SortAscending = true;
@@ -172,6 +185,29 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   void ReceiveCommandLine(const QString& commandLine, const QString& folder);
   void ShowNotAvailable(const QString& what);
   void SetTrayVisible(bool inTray);
+  // The archive commands on entries (MainFormCommands.cpp).
+  void ConnectArchiveCommands();
+  void AddFiles();
+  void NewArchive();
+  void ExtractFiles();
+  void DeleteEntries();
+  void DeleteTreeFolder();
+  void ViewEntry();
+  // Opens a file row with the desktop's program (`viewer` empty) or shows it in `viewer`.
+  void OpenEntry(const app::TShellItem& item, const QString& viewer);
+  void OpenSelectedEntry(const QString& viewer);
+  std::vector<const app::TShellItem*> SelectedItems() const;
+  // The window's handlers on a component before it runs.
+  void PrepareWriter(qel::TCompBase& writer);
+  void PrepareReader(qel::TDecompressClass& reader);
+  // Runs the writer's delete over file masks, then over folder masks with recursion.
+  int DeleteMasks(const QStringList& fileMasks, const QStringList& folderMasks);
+  // Runs the Add dialog's choice: the files, then the folders (AddPasses).
+  int RunAdd(qel::TCompBase& writer);
+  // Lists the archive again after a command; explorer style keeps the folder it showed.
+  void Relist();
+  // The count message of a command when the user asked for them; `many` has a "%d".
+  void ReportCount(int count, const QString& one, const QString& many);
 
   app::TStartCommand start_;
   bool instanceAllowed_ = true;
@@ -210,6 +246,14 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   app::TVrOneInstance* instance_ = nullptr;
   QString pendingCommandLine_;
   QString pendingFolder_;
+  // The writers the Add, New and Delete commands choose from.
+  std::unique_ptr<app::TArchiveComponents> components_;
+  // The entry last opened from a ZIP archive: where it was extracted and its time then.
+  QString viewedFile_;
+  std::optional<int64_t> viewedFileAge_;
+  QString viewFolder_;
+  // An encrypted entry goes back encrypted, with the password that opened it.
+  std::string viewPassword_;
 };
 
 }  // namespace vk::gui

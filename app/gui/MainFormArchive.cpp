@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -15,6 +16,7 @@
 #include "app/core/AppSettings.h"
 #include "app/core/ArcTypeNames.h"
 #include "app/core/ColumnFormat.h"
+#include "app/core/CommandRules.h"
 #include "app/core/EntryTotals.h"
 #include "app/core/LibrarySelector.h"
 #include "app/core/MarkedNames.h"
@@ -29,7 +31,6 @@
 #include "app/gui/TestWindow.h"
 #include "app/gui/VrListView.h"
 #include "engine/base/Messages.h"
-#include "engine/extract/ZipCheck.h"
 
 namespace vk::gui {
 
@@ -134,11 +135,10 @@ void TMainForm::OneLevelUp() {
 void TMainForm::RowActivated(int row) {
   const app::TShellItem* item = EntryAt(row);
   if (!item) return;
-  if (item->IsFolder()) {
+  if (item->IsFolder())
     SelectFolder(item->Folder);
-    return;
-  }
-  ShowNotAvailable(tr("Opening entries"));
+  else if (Action("acOpenFile")->isEnabled())
+    OpenEntry(*item, {});
 }
 
 app::TShellItem* TMainForm::EntryAt(int index) const { return model_->EntryAt(index); }
@@ -207,14 +207,18 @@ void TMainForm::SetFileMask(const QStringList& masks) {
 }
 
 void TMainForm::UpdateCommands() {
-  const bool open = listing_.Recognised();
-  for (const char* name : {"acClose", "acFilter", "acSelectAll", "acInvertSelection"})
-    Action(name)->setEnabled(open);
-  Action("acTest")->setEnabled(open && qel::TZipCheck::CanTest(listing_.ArcType()));
-  // Install when the archive holds a setup program, CheckOut otherwise.
-  const bool setup = open && app::HasSetupFile(listing_.Files());
-  Action("acInstall")->setEnabled(open && setup);
-  Action("acCheckOut")->setEnabled(open && !setup);
+  app::TArchiveState state;
+  // The lister keeps the type of a closed archive: the window's archive says whether one is open.
+  state.Open = !archive_.isEmpty() && listing_.Recognised();
+  state.Type = listing_.ArcType();
+  state.HasSetupFile = state.Open && app::HasSetupFile(listing_.Files());
+  const app::TCommandAvailability rules = app::CommandAvailability(state);
+  findChild<QMenu*>("mnActions")->menuAction()->setVisible(rules.ActionsMenu);
+  // The commands whose work is built; the others stay disabled until theirs is.
+  for (const char* name : {"acClose", "acFilter", "acSelectAll", "acInvertSelection", "acTest",
+                           "acInstall", "acCheckOut", "acAdd", "acDelete", "acExtract", "acView",
+                           "acViewWithNotepad", "acOpenFile", "acRename"})
+    Action(name)->setEnabled(rules.Enabled.at(name));
 }
 
 qel::TBeginEvent TMainForm::ShowBegin(bool compressing) {

@@ -1,5 +1,6 @@
 // The main window's drag and drop: entries dragged out of a list are extracted when the
-// drop happens; archives dropped on the window are opened.
+// drop happens; archives dropped on the window are opened, files and folders dropped on the
+// list of an open archive are added to it.
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -8,10 +9,13 @@
 #include <QTemporaryDir>
 
 #include "app/core/AppSettings.h"
+#include "app/core/ArchiveComponents.h"
 #include "app/core/DragPlan.h"
+#include "app/core/ShellOperations.h"
 #include "app/core/VrExtractor.h"
 #include "app/gui/DragOutMime.h"
 #include "app/gui/MainForm.h"
+#include "app/gui/OperationWindows.h"
 
 namespace vk::gui {
 
@@ -70,11 +74,18 @@ void TMainForm::DragFinished() {
 }
 
 void TMainForm::FilesDroppedOnList(const QStringList& files) {
-  if (!archive_.isEmpty()) {
-    ShowNotAvailable(tr("Adding files"));
+  if (archive_.isEmpty()) {
+    if (files.size() == 1 && QFileInfo(files[0]).isFile()) OpenArchive(files[0]);
     return;
   }
-  if (files.size() == 1 && QFileInfo(files[0]).isFile()) OpenArchive(files[0]);
+  app::TArchiveComponents components;
+  TOperationWindows ui(this, *frmErrors_);
+  app::TShellOperations operations(components, *prompts_, ui);
+  BeginBusy();
+  operations.AddToArchive(files, {archive_, listing_.ArcType()});
+  EndBusy();
+  ListArchive(archive_);
+  SortEntries();
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {

@@ -1,14 +1,34 @@
 #include "app/gui/OneShotJobs.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <exception>
 #include <iostream>
+#include <memory>
 
 #include "app/core/AppPaths.h"
 #include "app/core/AppSettings.h"
+#include "app/core/ArchiveComponents.h"
+#include "app/core/EnginePrompts.h"
+#include "app/core/HeadlessOperationUi.h"
+#include "app/core/HeadlessTest.h"
+#include "app/core/QuietPrompter.h"
+#include "app/core/ShellOperations.h"
 #include "app/core/Translation.h"
+#include "app/gui/DialogPrompter.h"
+#include "app/gui/ErrorList.h"
 #include "app/gui/LanguageChooser.h"
+#include "app/gui/MessageBox.h"
+#include "app/gui/OperationWindows.h"
 #include "app/gui/OptionsDialog.h"
+#include "app/gui/TestWindow.h"
+#include "engine/extract/ZipCheck.h"
+#include "engine/list/Quell.h"
 
 namespace vk::gui {
 namespace {
@@ -21,49 +41,175 @@ const char* JobName(TStartSwitch s) {
       return "Removing file associations";
     case TStartSwitch::MakeSelfExtractor:
       return "Making self-extracting files";
-    case TStartSwitch::ExtractWithDialog:
-    case TStartSwitch::ExtractHere:
-    case TStartSwitch::ExtractToFolders:
-    case TStartSwitch::DoubleClickExtract:
-      return "Extracting archives";
-    case TStartSwitch::Test:
-      return "Testing archives";
-    case TStartSwitch::Convert:
-      return "Converting archives";
-    case TStartSwitch::AddFromListFile:
-    case TStartSwitch::AddFromListFileDirectly:
-    case TStartSwitch::Add:
-    case TStartSwitch::AddDirectly:
-      return "Adding files";
     default:
-      return "This operation";
+      return "Converting archives";
   }
+}
+
+// The offscreen and minimal platforms show nothing: a dialog there would wait forever.
+bool HasDisplay() {
+  const QString platform = QGuiApplication::platformName();
+  return platform != "offscreen" && platform != "minimal";
+}
+
+bool NeedsDialog(TStartSwitch s) {
+  return s == TStartSwitch::SelectLanguage || s == TStartSwitch::ExtractWithDialog ||
+         s == TStartSwitch::Add || s == TStartSwitch::AddFromListFile;
 }
 
 // Until a job's part of the program exists, the start says so plainly instead of doing
 // nothing or something else.
-int NotAvailable(TStartSwitch s) {
+int NotAvailable(TStartSwitch s, bool display) {
   const QString text =
       QString("%1 is not available yet in this version of Vorelkit.").arg(JobName(s));
   std::cerr << "vorelkit: " << text.toStdString() << std::endl;
-  QMessageBox::information(nullptr, "Vorelkit", text);
+  if (display) QMessageBox::information(nullptr, "Vorelkit", text);
   return 1;
+}
+
+int NeedsDisplay() {
+  std::cerr << "vorelkit: " << app::Message(1400).toStdString() << std::endl;
+  return 2;
+}
+
+int ChooseLanguageAndOptions() {
+  if (std::optional<QString> path = ChooseLanguage()) {
+    app::LoadLanguage(*path);
+    app::AppSettings().AppLanguageFile = app::LanguageFileSetting(*path);
+  }
+  // Without a window, the dialog keeps the look it edits in the settings alone.
+  TfrmOptions options(nullptr, TfrmOptions::pgFileAssociations);
+  options.exec();
+  return 0;
+}
+
+// The list the shell integration leaves in the temporary folder, one path a line.
+std::optional<QStringList> ReadListFile(app::IOperationUi& ui) {
+  QFile file(QDir(app::AppSettings().AppTempFolder).filePath(app::kListFileName));
+  if (!file.open(QIODevice::ReadOnly)) {
+    ui.ShowMessage(app::FormatMessage(app::Message(1410), {file.fileName()}));
+    return std::nullopt;
+  }
+  return QString::fromUtf8(file.readAll()).split(QRegularExpression("\r?\n"));
+}
+
+// The error list stays until it is closed, as the job's last word.
+void WaitForErrorList(const TfrmErrors& errors) {
+  while (errors.isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+// Runs an add or extract job through `ui`; answers whether it went without a fault.
+bool RunOperation(const app::TStartCommand& c, app::IOperationUi& ui, app::IPrompter& prompter) {
+  app::TEnginePrompts prompts(prompter);
+  app::TArchiveComponents components;
+  app::TShellOperations operations(components, prompts, ui);
+  const app::TAppSettings& s = app::AppSettings();
+  std::optional<QStringList> list = c.CommandFileList;
+  switch (c.Switch) {
+    case TStartSwitch::AddFromListFile:
+    case TStartSwitch::AddFromListFileDirectly:
+      list = ReadListFile(ui);
+      if (!list) return false;
+      break;
+    default:
+      break;
+  }
+  switch (c.Switch) {
+    case TStartSwitch::Add:
+    case TStartSwitch::AddFromListFile:
+      operations.AddToArchive(*list);
+      break;
+    case TStartSwitch::AddDirectly:
+    case TStartSwitch::AddFromListFileDirectly:
+      operations.AddToDefaultArchive(*list);
+      break;
+    case TStartSwitch::ExtractWithDialog:
+      operations.ExtractWithDialog(*list, c.ExtractTarget);
+      break;
+    case TStartSwitch::ExtractHere:
+      operations.ExtractDirect(*list, c.ExtractTarget, 0);
+      break;
+    case TStartSwitch::ExtractToFolders:
+      operations.ExtractDirect(*list, c.ExtractTarget, 2);
+      break;
+    default: {  // the double-click extraction
+      const QString folder =
+          operations.ExtractDirect(*list, c.ExtractTarget, s.DCExtractFolderType);
+      if (s.DCOpenAfterExtract && !folder.isEmpty()) ui.OpenFolder(folder);
+    }
+  }
+  return !operations.Failed();
+}
+
+int RunOperation(const app::TStartCommand& c, bool display) {
+  if (!display) {
+    app::THeadlessOperationUi ui(std::cerr);
+    app::TQuietPrompter prompter;
+    return RunOperation(c, ui, prompter) ? 0 : 1;
+  }
+  TfrmErrors errors;
+  TOperationWindows ui(nullptr, errors);
+  TDialogPrompter prompter(nullptr);
+  const bool ok = RunOperation(c, ui, prompter);
+  WaitForErrorList(errors);
+  return ok ? 0 : 1;
+}
+
+int RunTest(const QString& given, bool display) {
+  const QString archive = QFileInfo(given).absoluteFilePath();
+  if (!display) {
+    app::TQuietPrompter prompter;
+    app::TEnginePrompts prompts(prompter);
+    return app::PrintArchiveTest(archive, prompts, std::cout, std::cerr) ? 0 : 1;
+  }
+  qel::TQuell lister;
+  lister.SetArchiveFile(archive.toStdString());
+  if (!qel::TZipCheck::CanTest(lister.ArcType())) {
+    MessageBox(app::Message(960), mtCustom, {mbOK});
+    return 1;
+  }
+  TDialogPrompter prompter(nullptr);
+  app::TEnginePrompts prompts(prompter);
+  TfrmErrors errors;
+  app::TErrorLog log;
+  TfrmTest test(archive, lister.ArcType(), [&](qel::TZipCommon& tester) {
+    tester.OnError = [&](qel::TZipCommon&, const std::string& file, const std::string&,
+                         const std::string&, int code) {
+      prompts.ForgetPassword();
+      if (std::optional<QString> line = log.Report(QString::fromStdString(file), code))
+        errors.ReportError(*line);
+    };
+    prompts.AttachTester(tester);
+  });
+  test.exec();
+  WaitForErrorList(errors);
+  return test.FailedCount() == 0 && errors.Count() == 0 ? 0 : 1;
 }
 
 }  // namespace
 
 int RunOneShotJob(const app::TStartCommand& command) {
-  if (command.Switch == TStartSwitch::SelectLanguage) {
-    if (std::optional<QString> path = ChooseLanguage()) {
-      app::LoadLanguage(*path);
-      app::AppSettings().AppLanguageFile = app::LanguageFileSetting(*path);
+  const bool display = HasDisplay();
+  app::TAppSettings& settings = app::AppSettings();
+  app::LoadLanguage(app::StartLanguagePath(settings.AppLanguageFile));
+  if (!display && NeedsDialog(command.Switch)) return NeedsDisplay();
+  if (command.Switch == TStartSwitch::SelectLanguage) return ChooseLanguageAndOptions();
+  settings.NormaliseTempFolder();
+  try {
+    switch (command.Switch) {
+      case TStartSwitch::UnregisterAssociations:
+      case TStartSwitch::MakeSelfExtractor:
+      case TStartSwitch::Convert:
+        return NotAvailable(command.Switch, display);
+      case TStartSwitch::Test:
+        return RunTest(command.Archive, display);
+      default:
+        return RunOperation(command, display);
     }
-    // Without a window, the dialog keeps the look it edits in the settings alone.
-    TfrmOptions options(nullptr, TfrmOptions::pgFileAssociations);
-    options.exec();
-    return 0;
+  } catch (const std::exception& e) {
+    std::cerr << "vorelkit: " << e.what() << std::endl;
+    return 1;
   }
-  return NotAvailable(command.Switch);
 }
 
 }  // namespace vk::gui

@@ -14,6 +14,7 @@
 #include "app/gui/RepairDialog.h"
 #include "app/gui/TestWindow.h"
 #include "app/gui/ToolbarButtonsDialog.h"
+#include "app/gui/ViewDialog.h"
 
 namespace vk::gui {
 
@@ -35,6 +36,7 @@ std::unique_ptr<QWidget> CreateWindowByName(const QString& name) {
       {"frmExtract", [] { return std::make_unique<TfrmExtract>(QString(), false, true); }},
       {"frmExtractOptions", [] { return std::make_unique<TfrmExtractOptions>(); }},
       {"frmOptions", [] { return std::make_unique<TfrmOptions>(); }},
+      {"FormView", [] { return std::make_unique<TFormView>(); }},
       {"FormToolbarButtonsDlg", [] { return std::make_unique<TFormToolbarButtonsDlg>(); }},
       {"frmProgress", [] { return std::make_unique<TfrmProgress>(); }},
       {"frmRepair", [] { return std::make_unique<TfrmRepair>(); }},

@@ -7,7 +7,22 @@
 #include "app/gui/MainForm.h"
 #include "app/gui/OneShotJobs.h"
 
+namespace {
+
+// A job of the shell integration runs where there is no display too (over ssh, from a
+// script): it reports on the terminal then, instead of failing to reach a display.
+void UseTerminalWithoutDisplay(int argc, char** argv) {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+    if (qEnvironmentVariableIsSet(name)) return;
+  QStringList params;
+  for (int i = 1; i < argc; ++i) params << QString::fromLocal8Bit(argv[i]);
+  if (vk::app::ParseCommandLine(params, false).Hidden) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  UseTerminalWithoutDisplay(argc, argv);
   vk::gui::TApplication app(argc, argv);
   QCoreApplication::setApplicationName("Vorelkit");
   QCoreApplication::setApplicationVersion("0.1");

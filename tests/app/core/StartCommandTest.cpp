@@ -30,7 +30,9 @@ TEST(StartCommand, EverySwitchAndItsParameters) {
        "out dir",
        {"a.zip", "b.zip", "c.zip"},
        {}},
-      {{"-eh", "/tmp", "one", "two.zip"}, S::ExtractHere, true, "/tmp", {"one two.zip"}, {}},
+      // Each parameter is an item of its own, as a shell or a desktop hands files over.
+      {{"-eh", "/tmp", "one", "two.zip"}, S::ExtractHere, true, "/tmp", {"one", "two.zip"}, {}},
+      {{"/ad", "f1", "my>f2;f3"}, S::AddDirectly, true, {}, {"f1", "my f2", "f3"}, {}},
       {{"/EF", "/tmp", "a;;b"}, S::ExtractToFolders, true, "/tmp", {"a", "", "b"}, {}},
       {{"/t", "x>y.zip"}, S::Test, true, {}, {}, "x y.zip"},
       {{"/cv", "a.arj|b.lzh"}, S::Convert, true, {}, {"a.arj", "b.lzh"}, {}},

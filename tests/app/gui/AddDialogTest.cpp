@@ -25,6 +25,7 @@
 #include "app/gui/AddFileBrowser.h"
 #include "engine/compress/CompBase.h"
 #include "tests/app/gui/BoxAnswers.h"
+#include "tests/app/gui/BrowserRows.h"
 #include "tests/app/gui/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
@@ -75,16 +76,7 @@ class AddDialogTest : public ::testing::Test {
     ASSERT_GE(box->findText(text), 0) << combo << " " << text.toStdString();
     box->setCurrentIndex(box->findText(text));
   }
-  void Select(const QStringList& names) {
-    auto* view = Find<QTreeView>("ShellList");
-    const QModelIndex root = view->rootIndex();
-    for (int row = 0; row < view->model()->rowCount(root); ++row) {
-      const QModelIndex index = view->model()->index(row, 0, root);
-      if (names.contains(index.data().toString()))
-        view->selectionModel()->select(index,
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-  }
+  void Select(const QStringList& names) { test::SelectBrowserRows(dialog_.get(), names); }
   QStringList Names() {
     QStringList names;
     for (const app::TBrowserItem& item : Browser()->Items())

@@ -33,6 +33,7 @@
 #include "engine/zip/UnZip.h"
 #include "tests/app/core/ScriptedPrompter.h"
 #include "tests/app/gui/BoxAnswers.h"
+#include "tests/app/gui/BrowserRows.h"
 #include "tests/app/gui/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
@@ -180,13 +181,7 @@ class DialogArchiveTest : public ::testing::Test {
     }
     dialog.findChild<QCheckBox*>("chbIncSubFolders")->setChecked(c.subFolders);
     dialog.findChild<QCheckBox*>("chbHidden")->setChecked(c.hidden);
-    auto* view = dialog.findChild<QTreeView*>("ShellList");
-    for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
-      const QModelIndex index = view->model()->index(row, 0, view->rootIndex());
-      if (rows.contains(index.data().toString()))
-        view->selectionModel()->select(index,
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    test::SelectBrowserRows(&dialog, rows);
     {
       test::TBoxAnswers answers({"pw", "pw"});
       dialog.findChild<QPushButton*>("bbOK")->click();

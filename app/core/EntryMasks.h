@@ -1,0 +1,23 @@
+// The masks a command hands a component for the rows the user selected. A file row names
+// one entry (its folder and name); an explorer folder row names everything below it
+// (folder + "*"). The two go to separate runs: a file's mask must not reach into
+// subfolders, where entries of the same name would be taken too, and a folder's must.
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+#include "app/core/ShellItem.h"
+
+namespace vk::app {
+
+struct TEntryMasks {
+  QStringList FileMasks;    // run without recursion
+  QStringList FolderMasks;  // run with recursion
+  bool Empty() const { return FileMasks.isEmpty() && FolderMasks.isEmpty(); }
+};
+
+// Null rows are skipped; a mask already taken is not repeated.
+TEntryMasks MasksOfRows(const std::vector<const TShellItem*>& rows);
+
+}  // namespace vk::app
