@@ -295,8 +295,8 @@ TEST(UnZipDamage, ADamagedLocalHeaderFailsOnlyItsEntry) {
   VK_REQUIRE_TOOL("zip");
   TestFolder dir;
   MakeFiles(dir);
-  ASSERT_TRUE(RunToolOk({"sh", "-c", "cd in && zip -q -6 ../a.zip text.txt sub/random.bin empty.txt"},
-                        dir.Path()));
+  ASSERT_TRUE(RunToolOk(
+      {"sh", "-c", "cd in && zip -q -6 ../a.zip text.txt sub/random.bin empty.txt"}, dir.Path()));
   const Bytes zip = ReadFileBytes(dir / "a.zip");
   std::vector<size_t> locals;
   for (size_t i = 0; i + 4 <= zip.size(); ++i)
@@ -388,20 +388,31 @@ TEST(UnZipDamage, TruncatedAndAlteredArchivesAreReadSafely) {
 TEST(UnZipPasswords, DeclinedPromptStopsAsking) {
   VK_REQUIRE_TOOL("zip");
   TestFolder dir;
-  Bytes zip = MakeTwoFileZip(dir, "-P secret");
-  Reader r;
-  int asked = 0;
-  r.zip.OnGetPassword = [&](TZipCommon&, const WideString&, AnsiString&, TSeedKeyRecord&,
-                            TSeedKeyRecord&, bool& tryAgain) {
-    ++asked;
-    tryAgain = false;
-  };
-  r.zip.SetArchiveFile(dir / "a.zip");
-  r.zip.SetExtractDir(dir / "out");
-  EXPECT_EQ(r.zip.Extract(), 0);
-  EXPECT_EQ(asked, 2);  // once per entry
-  EXPECT_EQ(std::count(r.codes.begin(), r.codes.end(), kInvalidPassword), 2);
-  EXPECT_FALSE(fs::exists(dir / "out/text.txt"));
+  // ZipCrypto checks a password against one byte of its header, so the empty password
+  // passes that check for one entry in 256 and the entry is decoded without a question:
+  // such an archive is made again, with new random headers.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    fs::remove_all(dir / "out");
+    fs::remove(dir / "a.zip");
+    MakeTwoFileZip(dir, "-P secret");
+    Reader r;
+    int asked = 0;
+    r.zip.OnGetPassword = [&](TZipCommon&, const WideString&, AnsiString&, TSeedKeyRecord&,
+                              TSeedKeyRecord&, bool& tryAgain) {
+      ++asked;
+      tryAgain = false;
+    };
+    r.zip.SetArchiveFile(dir / "a.zip");
+    r.zip.SetExtractDir(dir / "out");
+    const int extracted = r.zip.Extract();
+    if (asked < 2) continue;
+    EXPECT_EQ(extracted, 0);
+    EXPECT_EQ(asked, 2);  // once per entry
+    EXPECT_EQ(std::count(r.codes.begin(), r.codes.end(), kInvalidPassword), 2);
+    EXPECT_FALSE(fs::exists(dir / "out/text.txt"));
+    return;
+  }
+  ADD_FAILURE() << "every archive's header let the empty password through";
 }
 
 // Without its central directory an archive is read from its local headers, only when the
