@@ -12,7 +12,8 @@ int RunAddPasses(qel::TCompBase& writer, const QStringList& folderMasks, bool fo
     if (beforePass) beforePass(false);
     count += writer.Compress();
   }
-  if (folderMasks.isEmpty()) return count;
+  // A cancel in the first pass is the whole add's: naming the archive again would clear it.
+  if (folderMasks.isEmpty() || (files && writer.Cancel())) return count;
   // The first pass may have made the archive: naming it again lets the writer see it.
   writer.SetArchiveFile(writer.ArchiveFile());
   writer.FileSpec.clear();

@@ -54,6 +54,14 @@ QString WithoutMask(const QString& path) {
 
 QString TempFolder() { return AppSettings().AppTempFolder; }
 
+// The folder of its own an archive is extracted into below `target`, named after it. A name
+// such as "...zip" leaves ".." as its base name, which would be the folder above `target`:
+// such a name keeps its whole self, as one that is all extension does.
+QString OwnFolder(const QString& target, const QString& archive) {
+  const QString base = ArchiveBaseName(archive);
+  return QDir(target).filePath(base == "." || base == ".." ? QFileInfo(archive).fileName() : base);
+}
+
 // Resets the extraction answers when an extract operation ends, however it ends.
 struct TExtractionRun {
   explicit TExtractionRun(TEnginePrompts& p) : prompts(p) { prompts.BeginExtraction(); }
@@ -273,8 +281,7 @@ void TShellOperations::ExtractWithDialog(const QStringList& given, const QString
         ExtractArchive(archive, [&](qel::TDecompressClass& reader, qel::TCustomQuell&) {
           ApplyExtractChoices(*choices, reader, TempFolder());
           if (several && choices->RestoreFolders)
-            reader.SetExtractDir(
-                QDir(choices->Folder).filePath(ArchiveBaseName(archive)).toStdString());
+            reader.SetExtractDir(OwnFolder(choices->Folder, archive).toStdString());
         });
     if (!extracted) break;
     count += *extracted;
@@ -304,7 +311,7 @@ QString TShellOperations::ExtractDirect(const QStringList& given, const QString&
             lister.GetFileList(entries);
             own = entries.size() != 1;
           }
-          choices.Folder = own ? QDir(target).filePath(ArchiveBaseName(archive)) : target;
+          choices.Folder = own ? OwnFolder(target, archive) : target;
           ApplyExtractChoices(choices, reader, TempFolder());
           folder = QString::fromStdString(reader.ExtractDir());
         });

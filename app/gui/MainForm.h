@@ -248,9 +248,7 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   QString pendingFolder_;
   // The writers the Add, New and Delete commands choose from.
   std::unique_ptr<app::TArchiveComponents> components_;
-  // The entry last opened from a ZIP archive: where it was extracted and its time then.
-  QString viewedFile_;
-  std::optional<int64_t> viewedFileAge_;
+  // The folder the entry being put back was extracted into.
   QString viewFolder_;
   // An encrypted entry goes back encrypted, with the password that opened it.
   std::string viewPassword_;

@@ -207,13 +207,17 @@ void TMainForm::ExtractFiles() {
     MessageBox(app::Message(200), mtCustom, {mbOK}, 0, this);
     return;
   }
+  // Taken before the dialog: the rows go when another archive is opened meanwhile (one
+  // handed over by another start), and then this command ends.
+  const QString archive = archive_;
   const std::vector<const app::TShellItem*> rows = SelectedItems();
-  TfrmExtract dialog(archive_, false, !rows.empty(), this);
-  if (dialog.exec() != QDialog::Accepted) return;
+  const app::TEntryMasks selected = app::MasksOfRows(rows);
+  TfrmExtract dialog(archive, false, !rows.empty(), this);
+  if (dialog.exec() != QDialog::Accepted || archive_ != archive) return;
   const app::TExtractChoices choices = dialog.Choices();
   // All files are the files the filter shows, in every folder.
   const app::TEntryMasks masks =
-      choices.AllFiles || rows.empty() ? app::TEntryMasks{{}, fileMask_} : app::MasksOfRows(rows);
+      choices.AllFiles || selected.Empty() ? app::TEntryMasks{{}, fileMask_} : selected;
   int count = 0;
   {
     const TBusyScope busy(*this);
@@ -296,16 +300,19 @@ void TMainForm::DeleteEntries() {
     DeleteTreeFolder();
     return;
   }
-  const std::vector<const app::TShellItem*> rows = SelectedItems();
-  if (rows.empty()) {
+  const app::TEntryMasks masks = app::MasksOfRows(SelectedItems());
+  if (masks.Empty()) {
     MessageBox(app::Message(890), mtInformation, {mbOK}, 0, this);
     return;
   }
-  if (MessageBox(app::Message(880), mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes) return;
-  const app::TEntryMasks masks = app::MasksOfRows(rows);
+  // The masks are this archive's: another one opened while the question waits (handed over
+  // by another start) loses nothing.
+  const QString archive = archive_;
+  if (MessageBox(app::Message(880), mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes ||
+      archive_ != archive)
+    return;
   const int count = DeleteMasks(masks.FileMasks, masks.FolderMasks);
   ReportCount(count, app::Message(150), app::Message(160));
-  const QString archive = archive_;
   if (QFileInfo(archive).isFile() && HoldsNoEntries(archive)) QFile::remove(archive);
   Relist();
 }
@@ -318,31 +325,40 @@ void TMainForm::DeleteTreeFolder() {
     MessageBox(app::Message(890), mtInformation, {mbOK}, 0, this);
     return;
   }
-  if (MessageBox(app::Message(885), mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes) return;
-  const int count = DeleteMasks({}, {node->Data.Path + u'*'});
+  // The tree is built again when another archive is opened while the question waits: the
+  // folder must still be the one shown in this archive.
+  const QString archive = archive_;
+  const QString path = node->Data.Path;
+  if (MessageBox(app::Message(885), mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes ||
+      archive_ != archive)
+    return;
+  item = explorer_->Tree()->currentItem();
+  node = TExplorerPanel::NodeOf(item);
+  if (!node || node->Data.Path != path) return;
+  const int count = DeleteMasks({}, {path + u'*'});
   ReportCount(count, app::Message(150), app::Message(160));
   // The folder is gone: its parent is shown instead.
   explorer_->Tree()->setCurrentItem(item->parent());
-  const QString archive = archive_;
   if (QFileInfo(archive).isFile() && HoldsNoEntries(archive)) QFile::remove(archive);
   Relist();
 }
 
 void TMainForm::ViewEntry() {
-  const app::TShellItem* file = nullptr;
+  std::optional<app::TShellItem> file;
   for (const app::TShellItem* item : SelectedItems())
     if (!item->IsFolder()) {
-      file = item;
+      file = *item;  // a copy: the rows go when another archive is opened meanwhile
       break;
     }
   if (!file) {
     MessageBox(app::Message(350), mtInformation, {mbOK}, 0, this);
     return;
   }
+  const QString archive = archive_;
   const QString defaultViewer = app::AppSettings().DefViewer;
   TFormView dialog(app::IsTextEditorStandIn(defaultViewer) ? QString() : defaultViewer, this);
-  if (dialog.exec() != QDialog::Accepted) return;
-  const app::TShellItem entry = *file;  // the dialog's time is enough for a refresh
+  if (dialog.exec() != QDialog::Accepted || archive_ != archive) return;
+  const app::TShellItem& entry = *file;
   switch (dialog.Choice()) {
     case TFormView::vcAssociated:
       OpenEntry(entry, {});
@@ -395,11 +411,13 @@ void TMainForm::OpenEntry(const app::TShellItem& item, const QString& viewer) {
   }
   run.Launcher = Launcher;
   run.OnPrepareReader = [this](qel::TDecompressClass& reader) { PrepareReader(reader); };
-  viewedFile_.clear();
-  viewedFileAge_.reset();
-  run.OnBeforeExecute = [this](app::TZipRun&, const QString& file, bool&) {
-    viewedFile_ = file;
-    viewedFileAge_ = app::FileAge(file);
+  // This run's own record: while its program runs, another entry may be opened and waited
+  // for, and must not take this one's place.
+  QString viewedFile;
+  std::optional<int64_t> viewedFileAge;
+  run.OnBeforeExecute = [&viewedFile, &viewedFileAge](app::TZipRun&, const QString& file, bool&) {
+    viewedFile = file;
+    viewedFileAge = app::FileAge(file);
   };
   const bool launched = run.Run();
   viewFolder_ = run.ExtractFolder();
@@ -407,16 +425,17 @@ void TMainForm::OpenEntry(const app::TShellItem& item, const QString& viewer) {
     if (!run.LaunchError().isEmpty()) MessageBox(run.LaunchError(), mtError, {mbOK}, 0, this);
     return;
   }
-  // Nothing is put back into an archive that was closed or replaced while the program ran,
-  // nor while the program is closing.
+  // Nothing is put back into an archive that was closed or replaced while the program ran
+  // or the question waited, nor while the program is closing.
   if (archive_ != archive || !isVisible() ||
-      !app::ShouldPutBack(type, viewedFileAge_, app::FileAge(viewedFile_)))
+      !app::ShouldPutBack(type, viewedFileAge, app::FileAge(viewedFile)))
     return;
   if (MessageBox(app::FormatMessage(app::Message(1190), {entry}) + u'\n' + app::Message(1200),
-                 mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes)
+                 mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes ||
+      archive_ != archive)
     return;
   viewPassword_ = encrypted ? run.Password() : std::string();
-  PutBack(viewedFile_);
+  PutBack(viewedFile);
   viewPassword_.clear();
 }
 

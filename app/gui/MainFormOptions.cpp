@@ -106,18 +106,21 @@ void TMainForm::ExportSettings() {
 
 void TMainForm::ApplyButtons() {
   const app::TAppSettings& s = app::AppSettings();
+  const Qt::ToolButtonStyle style =
+      s.ShowToolbarCaptions ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly;
+  toolBar_->setToolButtonStyle(style);
   for (size_t i = 0; i < toolButtons_.size(); ++i) {
     toolButtons_[i]->setVisible(s.Buttons[i]);
     auto* button = qobject_cast<QToolButton*>(toolBar_->widgetForAction(toolButtons_[i]));
     if (!button) continue;
+    // Buttons placed as widgets do not follow the toolbar's own style.
+    button->setToolButtonStyle(style);
     button->setAutoRaise(s.FlatToolButtons);
     if (!button->property("tipSwitch").toBool()) {
       button->installEventFilter(new TToolTipSwitch(button));
       button->setProperty("tipSwitch", true);
     }
   }
-  toolBar_->setToolButtonStyle(s.ShowToolbarCaptions ? Qt::ToolButtonTextUnderIcon
-                                                     : Qt::ToolButtonIconOnly);
 }
 
 TOptionsView TMainForm::CurrentView() const {

@@ -83,14 +83,18 @@ int ChooseLanguageAndOptions() {
   return 0;
 }
 
-// The list the shell integration leaves in the temporary folder, one path a line.
+// The list the shell integration leaves in the temporary folder, one path a line. It is
+// removed once read: no window of this start cleans the folder at its end, and a list left
+// there would be taken again by a later start that found no new one.
 std::optional<QStringList> ReadListFile(app::IOperationUi& ui) {
   QFile file(QDir(app::AppSettings().AppTempFolder).filePath(app::kListFileName));
   if (!file.open(QIODevice::ReadOnly)) {
     ui.ShowMessage(app::FormatMessage(app::Message(1410), {file.fileName()}));
     return std::nullopt;
   }
-  return QString::fromUtf8(file.readAll()).split(QRegularExpression("\r?\n"));
+  const QStringList list = QString::fromUtf8(file.readAll()).split(QRegularExpression("\r?\n"));
+  file.remove();
+  return list;
 }
 
 // The error list stays until it is closed, as the job's last word.

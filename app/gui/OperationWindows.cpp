@@ -21,6 +21,9 @@ TOperationWindows::TOperationWindows(QWidget* parent, TfrmErrors& errors)
 int TOperationWindows::RunWithProgress(int mode, qel::TZipCommon& component,
                                        const std::function<int()>& work) {
   TfrmProgress window(parent_);
+  // Its events are let through for Cancel and Background: the window it stands over takes
+  // no command meanwhile, as one would run a second component on the same archive.
+  if (parent_) window.setWindowModality(Qt::WindowModal);
   window.Mode = mode;
   window.OnCancel = [&component] { component.SetCancel(true); };
   component.OnBegin = [&window](qel::TZipCommon&, const std::string& file, int, bool&) {

@@ -9,10 +9,12 @@
 #include <QFile>
 #include <filesystem>
 #include <set>
+#include <utility>
 
 #include "app/core/ArchiveComponents.h"
 #include "app/core/EnginePrompts.h"
 #include "app/core/Translation.h"
+#include "engine/base/ZipCommon.h"
 #include "tests/app/core/ScriptedPrompter.h"
 #include "tests/app/gui/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
@@ -37,9 +39,15 @@ class TFakeUi : public IOperationUi {
   // The Extract dialog.
   std::optional<TExtractChoices> Choices;
   QString AskedArchive;
+  bool CancelAtFirstFile = false;  // as a user pressing Cancel
 
-  int RunWithProgress(int mode, qel::TZipCommon&, const std::function<int()>& work) override {
+  int RunWithProgress(int mode, qel::TZipCommon& component,
+                      const std::function<int()>& work) override {
     Runs.push_back(mode);
+    if (CancelAtFirstFile)
+      component.OnBegin = [this](qel::TZipCommon& sender, const std::string&, int, bool&) {
+        if (std::exchange(CancelAtFirstFile, false)) sender.SetCancel(true);
+      };
     return work();
   }
   std::optional<QString> AskArchiveName(TArchiveComponents& c, const QString& item, bool several,
@@ -189,6 +197,16 @@ TEST_F(ShellOperationsTest, FilesThenFoldersInTwoPasses) {
   EXPECT_EQ(ui_.Runs.size(), 2u);
 }
 
+TEST_F(ShellOperationsTest, ACancelledFilePassEndsTheAdd) {
+  File("k/a.txt");
+  File("k/dir/c.txt");
+  ui_.CancelAtFirstFile = true;
+  EXPECT_EQ(ops_.AddToDefaultArchive({Path("k/a.txt"), Path("k/dir")}), 0);
+  // The folder pass does not run after it.
+  EXPECT_FALSE(fs::exists(Dir() + "/k/k.zip"));
+  EXPECT_TRUE(ops_.Failed());
+}
+
 TEST_F(ShellOperationsTest, AddToOpenArchiveKeepsItsEntriesAndCounts) {
   File("o/old.txt");
   File("o/new.txt");
@@ -287,6 +305,27 @@ TEST_F(ShellOperationsExtractTest, ExtractDirectModesChooseTheFolder) {
     EXPECT_EQ(QDir::cleanPath(last), Path(row.last)) << row.mode;
   }
   EXPECT_FALSE(ops_.Failed());
+}
+
+TEST_F(ShellOperationsExtractTest, AnArchiveNamedOfDotsStaysInTheChosenFolder) {
+  // "...zip" leaves ".." once its extension goes: not a folder to extract into.
+  fs::copy_file(Dir() + "/y.zip", Dir() + "/...zip");
+  const Names own = {"in",
+                     "in/x",
+                     "in/x/src",
+                     "in/x/src/a.txt",
+                     "in/x/src/b.txt",
+                     "in/...zip",
+                     "in/...zip/one.txt"};
+  ops_.ExtractDirect({Path("x.zip"), Path("...zip")}, Path("out/in"), 2);
+  EXPECT_EQ(Tree("out"), own);
+  fs::remove_all(Dir() + "/out");
+  TExtractChoices choices;
+  choices.Folder = Path("out/in");
+  choices.RestoreFolders = true;
+  ui_.Choices = choices;
+  ops_.ExtractWithDialog({Path("x.zip"), Path("...zip")}, Path("out/in"));
+  EXPECT_EQ(Tree("out"), own);
 }
 
 TEST_F(ShellOperationsExtractTest, AnUnreadableArchiveStopsTheRest) {

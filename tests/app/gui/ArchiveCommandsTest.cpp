@@ -136,6 +136,15 @@ TStep View(const char* choice, const QString& viewer = {}) {
   };
 }
 
+// Opens `archive` in `form` while a window of a command waits, as an archive handed over by
+// another start is, then takes `step`.
+TStep OpenMeanwhile(TMainForm* form, const QString& archive, TStep step) {
+  return [=](QWidget* modal) {
+    if (form->ArchiveFile() != archive) form->OpenArchive(archive);
+    return step(modal);
+  };
+}
+
 class ArchiveCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -355,6 +364,39 @@ TEST_F(ArchiveCommandsTest, DeletingEveryEntryRemovesTheArchiveAndClosesIt) {
   EXPECT_FALSE(form_->Action("acAdd")->isEnabled());
 }
 
+TEST_F(ArchiveCommandsTest, AnArchiveOpenedWhileACommandAsksIsLeftAlone) {
+  VK_REQUIRE_TOOL("zip");
+  const QString zip = ZipOfSources();
+  ASSERT_TRUE(RunToolOk({"zip", "-q", "-r", Folder("other.zip"), "."}, Folder("src")));
+  const QString other = Path("other.zip");
+  form_->OpenArchive(zip);
+  Select({"a.txt", "docs/a.txt"});
+  {
+    TModalSteps steps({OpenMeanwhile(form_.get(), other, Box(boxes_, QMessageBox::Yes))});
+    Trigger("acDelete");
+  }
+  form_->OpenArchive(zip);
+  Select({"a.txt"});
+  {
+    TModalSteps steps({OpenMeanwhile(form_.get(), other, Extract(Path("out"), false))});
+    Trigger("acExtract");
+  }
+  form_->OpenArchive(zip);
+  form_->SetExplorerStyle(true);
+  form_->SelectFolder("docs/");
+  {
+    TModalSteps steps({OpenMeanwhile(form_.get(), other, Box(boxes_, QMessageBox::Yes))});
+    QTreeWidget* tree = form_->findChild<TExplorerPanel*>()->Tree();
+    QApplication::setActiveWindow(form_.get());
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Delete);
+  }
+  EXPECT_EQ(Names(zip).size(), 7);
+  EXPECT_EQ(Names(other).size(), 7);
+  EXPECT_FALSE(QFileInfo::exists(Path("out")));
+  EXPECT_EQ(boxes_, QStringList({app::Message(880), app::Message(885)}));
+}
+
 TEST_F(ArchiveCommandsTest, OpenAndViewHandTheEntryOver) {
   VK_REQUIRE_TOOL("zip");
   form_->OpenArchive(ZipOfSources());
@@ -408,6 +450,36 @@ TEST_F(ArchiveCommandsTest, AnEditedEntryGoesBackAsItWas) {
   EXPECT_EQ(Names(zip).size(), 7);
   EXPECT_TRUE(RunToolOk({"unzip", "-tq", zip.toStdString()}));
   EXPECT_EQ(Rows().size(), 5);
+}
+
+TEST_F(ArchiveCommandsTest, AnEntryOpenedWhileAnotherIsShownGoesBackToo) {
+  VK_REQUIRE_TOOL("zip");
+  const QString zip = ZipOfSources();
+  form_->OpenArchive(zip);
+  Select({"docs/readme.txt"});
+  form_->Launcher = [this](const app::TLaunch& launch, QString&) {
+    // While the first program runs, the user opens another entry, edits and closes it.
+    if (launches_.empty()) {
+      launches_.push_back(launch);
+      form_->ActiveList()->SelectionModel()->clearSelection();
+      Select({"a.txt"});
+      Trigger("acOpenFile");
+    }
+    WriteFileText(launch.File.toStdString(),
+                  "edited " + launch.File.section('/', -1).toStdString());
+    return true;
+  };
+  {
+    TModalSteps steps({Box(boxes_, QMessageBox::Yes), Box(boxes_, QMessageBox::Yes)});
+    Trigger("acOpenFile");
+  }
+  const auto question = [](const QString& entry) {
+    return app::FormatMessage(app::Message(1190), {entry}) + "\n" + app::Message(1200);
+  };
+  EXPECT_EQ(boxes_, QStringList({question("a.txt"), question("docs/readme.txt")}));
+  EXPECT_EQ(RunTool({"unzip", "-p", zip.toStdString(), "a.txt"}).out, "edited a.txt");
+  EXPECT_EQ(RunTool({"unzip", "-p", zip.toStdString(), "docs/readme.txt"}).out,
+            "edited readme.txt");
 }
 
 TEST_F(ArchiveCommandsTest, AnEncryptedEntryGoesBackEncrypted) {

@@ -67,7 +67,9 @@ TEST_F(MainFormOptionsTest, ToolbarButtonsFollowSectionButtons) {
         << app::kToolbarButtonKeys[i];
   settings_->Buttons.fill(false);
   settings_->Buttons[1] = true;  // Open alone
+  settings_->ShowToolbarCaptions = true;
   form_->ApplyButtons();
+  EXPECT_EQ(Button("Open")->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
   QApplication::processEvents();  // the toolbar lays its buttons out afterwards
   EXPECT_TRUE(Button("Open")->isVisible());
   EXPECT_FALSE(Button("New")->isVisible());

@@ -83,6 +83,9 @@ TEST_F(OneShotSwitchesTest, AddSwitchesMakeTheDefaultArchive) {
   run = Run({"/adf"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Entries("data/data.zip"), (std::set<std::string>{"b.txt", "dir/c.txt", "dir/empty/"}));
+  // The list is used once: a later start without a new one is told, not given the old one.
+  EXPECT_FALSE(fs::exists(Path("tmp/atfl$01.tmp")));
+  EXPECT_NE(Run({"/adf"}).status, 0);
 }
 
 TEST_F(OneShotSwitchesTest, ExtractAndTestSwitches) {

@@ -37,6 +37,17 @@ TEST(OneShotWindowsTest, ProgressWindowLastsOneComponentRun) {
   });
   EXPECT_EQ(count, 1);
   EXPECT_TRUE(shown);
+
+  // Over a window, that window takes no command while the component runs.
+  QWidget owner;
+  owner.show();
+  TOperationWindows over(&owner, errors);
+  bool blocked = false;
+  over.RunWithProgress(0, writer, [&] {
+    blocked = qobject_cast<TfrmProgress*>(QApplication::activeModalWidget());
+    return 0;
+  });
+  EXPECT_TRUE(blocked);
   EXPECT_FALSE(writer.OnBegin);
   EXPECT_FALSE(writer.OnProgress);
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(qobject_cast<TfrmProgress*>(w));
