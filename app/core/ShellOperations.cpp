@@ -27,27 +27,6 @@ using qel::TEncryptionMethod;
 // every entry it holds.
 bool UpdatesArchives(TComponentKind writer) { return writer != TComponentKind::MakeCab; }
 
-// A remembered password adds with the viewed entry's key length, in the current AES form.
-TEncryptionMethod AddingEncryption(TEncryptionMethod viewed) {
-  using enum TEncryptionMethod;
-  switch (viewed) {
-    case emAes1_128:
-    case emPkAes1_128:
-    case emPkAes2_128:
-      return emAes2_128;
-    case emAes1_192:
-    case emPkAes1_192:
-    case emPkAes2_192:
-      return emAes2_192;
-    case emAes1_256:
-    case emPkAes1_256:
-    case emPkAes2_256:
-      return emAes2_256;
-    default:
-      return viewed;
-  }
-}
-
 QString WithoutMask(const QString& path) {
   return IsFolderMask(path) ? QFileInfo(path).path() : path;
 }
@@ -70,6 +49,26 @@ struct TExtractionRun {
 };
 
 }  // namespace
+
+qel::TEncryptionMethod AddingEncryption(qel::TEncryptionMethod viewed) {
+  using enum TEncryptionMethod;
+  switch (viewed) {
+    case emAes1_128:
+    case emPkAes1_128:
+    case emPkAes2_128:
+      return emAes2_128;
+    case emAes1_192:
+    case emPkAes1_192:
+    case emPkAes2_192:
+      return emAes2_192;
+    case emAes1_256:
+    case emPkAes1_256:
+    case emPkAes2_256:
+      return emAes2_256;
+    default:
+      return viewed;
+  }
+}
 
 bool IsFolderMask(const QString& path) { return path.contains('*'); }
 

@@ -53,6 +53,10 @@ class IOperationUi {
   virtual void OpenFolder(const QString& folder) = 0;
 };
 
+// How files are enciphered when added with the password that opened an entry: like that
+// entry, AES in its current form with the same key length.
+qel::TEncryptionMethod AddingEncryption(qel::TEncryptionMethod viewed);
+
 // An archive the window shows, for adding to it.
 struct TOpenArchive {
   QString File;

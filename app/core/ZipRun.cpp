@@ -11,6 +11,7 @@
 #include "engine/base/Errors.h"
 #include "engine/extract/DecompressClass.h"
 #include "engine/extract/ReaderTable.h"
+#include "engine/extract/UnBase.h"
 
 namespace vk::app {
 
@@ -27,6 +28,7 @@ bool TZipRun::Extract() {
   extractFolder_.clear();
   extractedFile_.clear();
   password_.clear();
+  encryption_ = qel::TEncryptionMethod::emNone;
   const qel::TReaderFactory make = qel::ReaderFor(ArcType);
   if (!make) return false;
   QTemporaryDir folder(QDir(QString::fromStdString(TempDir)).filePath("$$_runXXXXXX"));
@@ -55,8 +57,13 @@ bool TZipRun::Extract() {
   reader->CreateStoredDirs = true;
   reader->ZipCmntBufSize = 32000;
   const qel::TEndEvent ownerEnd = reader->OnEnd;
-  reader->OnEnd = [this, &ownerEnd](qel::TZipCommon& sender, const std::string& file, bool pass) {
-    if (pass && extractedFile_.isEmpty()) extractedFile_ = QString::fromStdString(file);
+  const auto* unBase = dynamic_cast<const qel::TUnBase*>(reader.get());
+  reader->OnEnd = [this, &ownerEnd, unBase](qel::TZipCommon& sender, const std::string& file,
+                                            bool pass) {
+    if (pass && extractedFile_.isEmpty()) {
+      extractedFile_ = QString::fromStdString(file);
+      if (unBase) encryption_ = unBase->CurrentEntry().Encryption;
+    }
     if (ownerEnd) ownerEnd(sender, file, pass);
   };
   reader->Extract();

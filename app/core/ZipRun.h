@@ -59,6 +59,8 @@ class TZipRun {
   const QString& ExtractFolder() const { return extractFolder_; }
   const QString& ExtractedFile() const { return extractedFile_; }
   const std::string& Password() const { return password_; }
+  // How the extracted entry was enciphered (emNone when it was not).
+  qel::TEncryptionMethod Encryption() const { return encryption_; }
   const QString& LaunchError() const { return launchError_; }
 
  private:
@@ -68,6 +70,7 @@ class TZipRun {
   QString extractFolder_;
   QString extractedFile_;
   std::string password_;
+  qel::TEncryptionMethod encryption_ = qel::TEncryptionMethod::emNone;
   QString launchError_;
 };
 

@@ -252,6 +252,9 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   QString viewFolder_;
   // An encrypted entry goes back encrypted, with the password that opened it.
   std::string viewPassword_;
+  // How the entry viewed last was enciphered: files added with the remembered password
+  // are enciphered the same way.
+  qel::TEncryptionMethod viewEncryption_ = qel::TEncryptionMethod::emNone;
 };
 
 }  // namespace vk::gui

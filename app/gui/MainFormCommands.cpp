@@ -19,6 +19,7 @@
 #include "app/core/CommandRules.h"
 #include "app/core/EntryMasks.h"
 #include "app/core/ExtractChoices.h"
+#include "app/core/ShellOperations.h"
 #include "app/core/Translation.h"
 #include "app/core/ZipRun.h"
 #include "app/gui/AddDialog.h"
@@ -421,6 +422,7 @@ void TMainForm::OpenEntry(const app::TShellItem& item, const QString& viewer) {
   };
   const bool launched = run.Run();
   viewFolder_ = run.ExtractFolder();
+  viewEncryption_ = run.Encryption();
   if (!launched) {
     if (!run.LaunchError().isEmpty()) MessageBox(run.LaunchError(), mtError, {mbOK}, 0, this);
     return;
@@ -455,9 +457,9 @@ void TMainForm::PutBack(const QString& file) {
   writer.FileSpec = {file.toStdString()};
   writer.StoredDirNames = qel::TStoredDirNames::sdExplorer_UserDefineDefaultDir;
   writer.DefaultDir = base.toStdString();
-  // An encrypted entry stays encrypted, with the password that opened it.
-  writer.EncryptionMethod =
-      viewPassword_.empty() ? qel::TEncryptionMethod::emNone : qel::TEncryptionMethod::emAes2_256;
+  // An encrypted entry stays encrypted as it was, with the password that opened it.
+  writer.EncryptionMethod = viewPassword_.empty() ? qel::TEncryptionMethod::emNone
+                                                  : app::AddingEncryption(viewEncryption_);
   writer.SetPassword(viewPassword_);
   prompts_->SetInteractiveAdd(false);
   {

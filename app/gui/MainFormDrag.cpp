@@ -82,7 +82,7 @@ void TMainForm::FilesDroppedOnList(const QStringList& files) {
   TOperationWindows ui(this, *frmErrors_);
   app::TShellOperations operations(components, *prompts_, ui);
   BeginBusy();
-  operations.AddToArchive(files, {archive_, listing_.ArcType()});
+  operations.AddToArchive(files, {archive_, listing_.ArcType(), viewEncryption_});
   EndBusy();
   ListArchive(archive_);
   SortEntries();

@@ -33,6 +33,8 @@ struct TUnEntry {
   uint32_t ExternalAttr = 0;  // DOS bits low; the Unix mode in the high 16 bits when made there
   uint8_t HostSystem = 0;     // 3 for Unix
   IDataDecipher* Decipher = nullptr;  // reads pass through it when asked to decipher
+  // How the entry's data is enciphered, for whoever writes it again the same way.
+  TEncryptionMethod Encryption = TEncryptionMethod::emNone;
 };
 
 class TUnBase : public TDecompressClass {

@@ -148,7 +148,8 @@ bool TUnZip::IsLocalAt(int64_t at) {
   // Compared by subtraction, so that a damaged offset near the top of the range cannot
   // overflow.
   return at >= 0 && at <= file.Size() - int64_t(kLocalHeaderSize) &&
-         LocalHeaders().ReadAt(at, sig, 4) && ClassifySignature(GetU32(sig)).Kind == RecordKind::Local;
+         LocalHeaders().ReadAt(at, sig, 4) &&
+         ClassifySignature(GetU32(sig)).Kind == RecordKind::Local;
 }
 
 int64_t TUnZip::LocalShift(std::vector<int64_t> positions) {
@@ -306,7 +307,11 @@ void TUnZip::Decode(const TCollected& e) {
   const uint32_t crc = h.Crc && !described ? h.Crc : e.Crc;
 
   FCipher.Reset();
+  // The cipher header in front of the data and the code behind it.
+  const TEncryptionMethod cipher =
+      (h.Flags & kFlagEncrypted) ? GetEncryptionMethod(h.Flags, extra) : TEncryptionMethod::emNone;
   TUnEntry entry;
+  entry.Encryption = cipher;
   entry.StoredName = e.Name;
   entry.PackedSize = int64_t(std::min<uint64_t>(packed, uint64_t(INT64_MAX)));
   entry.UnpackedSize = int64_t(std::min<uint64_t>(unpacked, uint64_t(INT64_MAX)));
@@ -320,9 +325,6 @@ void TUnZip::Decode(const TCollected& e) {
   const WideString& name = IsDiskMode() ? OutputName() : e.Name;
   if (!file.SetPosition(e.LocalPos + r.Size)) return;
 
-  // The cipher header in front of the data and the code behind it.
-  const TEncryptionMethod cipher =
-      (h.Flags & kFlagEncrypted) ? GetEncryptionMethod(h.Flags, extra) : TEncryptionMethod::emNone;
   const bool aes = cipher != TEncryptionMethod::emNone && cipher != TEncryptionMethod::emZip_V2 &&
                    cipher != TEncryptionMethod::emUnsupported && extra.Aes;
   uint64_t front = 0, back = 0;

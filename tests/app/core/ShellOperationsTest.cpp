@@ -125,6 +125,18 @@ TEST(ShellOperationsNamesTest, DefaultArchiveNameFollowsThePaths) {
     EXPECT_EQ(DefaultArchiveName(row.paths, ".zip"), row.name) << row.paths.join(',').toStdString();
 }
 
+// Files added with the password that opened an entry are enciphered like that entry.
+TEST(ShellOperationsNamesTest, AddingEncryptionFollowsTheViewedEntry) {
+  using enum qel::TEncryptionMethod;
+  const std::pair<qel::TEncryptionMethod, qel::TEncryptionMethod> cases[] = {
+      {emAes1_192, emAes2_192},
+      {emPkAes2_128, emAes2_128},
+      {emAes2_256, emAes2_256},
+      {emZip_V2, emZip_V2},
+      {emNone, emNone}};
+  for (const auto& [viewed, adding] : cases) EXPECT_EQ(AddingEncryption(viewed), adding);
+}
+
 TEST_F(ShellOperationsTest, OperationPathsTakeFoldersAsTheirContent) {
   File("d/a.txt");
   QDir::setCurrent(Path("d"));

@@ -495,6 +495,10 @@ TEST_F(ArchiveCommandsTest, AnEncryptedEntryGoesBackEncrypted) {
   }
   EXPECT_EQ(RunTool({"7z", "x", "-so", "-ppw", Folder("e.zip"), "a.txt"}).out, "secret edit");
   EXPECT_FALSE(RunTool({"7z", "x", "-so", "-pwrong", Folder("e.zip"), "a.txt"}).Ok());
+  // Enciphered as it was, so the tools that read it before still do.
+  EXPECT_NE(RunTool({"7z", "l", "-slt", Folder("e.zip")}).out.find("Method = ZipCrypto"),
+            std::string::npos);
+  EXPECT_EQ(RunTool({"unzip", "-P", "pw", "-p", Folder("e.zip"), "a.txt"}).out, "secret edit");
 }
 
 TEST_F(ArchiveCommandsTest, CommandsFollowTheArchiveAndKeysAreUnique) {
