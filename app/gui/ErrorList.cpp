@@ -1,6 +1,7 @@
 #include "app/gui/ErrorList.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -84,6 +85,10 @@ void TfrmErrors::CloseList() {
   count_->setText(QStringLiteral("0"));
   StorePlace(this);
   hide();
+}
+
+void TfrmErrors::WaitUntilClosed() const {
+  while (isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 }  // namespace vk::gui

@@ -23,6 +23,9 @@ class TfrmErrors : public QDialog {
   bool SaveTo(const QString& file) const;
   // Clears the list, stores the window's place and hides it.
   void CloseList();
+  // Keeps the program going while the list is shown: what ends a job or the program waits
+  // until the user has read the errors.
+  void WaitUntilClosed() const;
 
  protected:
   // The window's close button does what Close does.

@@ -23,6 +23,7 @@
 #include "app/core/Translation.h"
 #include "app/core/ZipRun.h"
 #include "app/gui/AddDialog.h"
+#include "app/gui/ErrorList.h"
 #include "app/gui/ExplorerPanel.h"
 #include "app/gui/ExtractDialog.h"
 #include "app/gui/MainForm.h"
@@ -243,7 +244,10 @@ void TMainForm::ExtractFiles() {
   app::TAppSettings& s = app::AppSettings();
   if (s.ExtractType == 2) s.LastExtractFolder = choices.Folder;
   if (choices.OpenFolder) QDesktopServices::openUrl(QUrl::fromLocalFile(choices.Folder));
-  if (choices.CloseAfterExtract) close();
+  if (choices.CloseAfterExtract) {
+    frmErrors_->WaitUntilClosed();
+    close();
+  }
 }
 
 int TMainForm::DeleteMasks(const QStringList& fileMasks, const QStringList& folderMasks) {

@@ -97,11 +97,6 @@ std::optional<QStringList> ReadListFile(app::IOperationUi& ui) {
   return list;
 }
 
-// The error list stays until it is closed, as the job's last word.
-void WaitForErrorList(const TfrmErrors& errors) {
-  while (errors.isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
 // Runs an add or extract job through `ui`; answers whether it went without a fault.
 bool RunOperation(const app::TStartCommand& c, app::IOperationUi& ui, app::IPrompter& prompter) {
   app::TEnginePrompts prompts(prompter);
@@ -155,7 +150,7 @@ int RunOperation(const app::TStartCommand& c, bool display) {
   TOperationWindows ui(nullptr, errors);
   TDialogPrompter prompter(nullptr);
   const bool ok = RunOperation(c, ui, prompter);
-  WaitForErrorList(errors);
+  errors.WaitUntilClosed();  // the job's last word
   return ok ? 0 : 1;
 }
 
@@ -186,7 +181,7 @@ int RunTest(const QString& given, bool display) {
     prompts.AttachTester(tester);
   });
   test.exec();
-  WaitForErrorList(errors);
+  errors.WaitUntilClosed();  // the job's last word
   return test.FailedCount() == 0 && errors.Count() == 0 ? 0 : 1;
 }
 
