@@ -129,19 +129,28 @@ TEST_P(UnZipPassword, WrongFailsCleanlyAndRightIsRemembered) {
   VK_REQUIRE_TOOL(c.tool);
   TestFolder dir;
   MakeFiles(dir);
-  ASSERT_TRUE(RunToolOk({"sh", "-c", c.command}, dir.Path()));
-
-  Reader wrong;
+  // A password check holds one byte (ZipCrypto) or two (AES) of the key, so a wrong
+  // password passes it now and then and the entry is decoded into garbage without a
+  // question; such an archive is made again, with new random headers.
   int asked = 0;
-  wrong.zip.PasswordAttempts = 2;
-  wrong.zip.OnGetPassword = [&](TZipCommon&, const WideString&, AnsiString& password,
-                                TSeedKeyRecord&, TSeedKeyRecord&, bool&) {
-    ++asked;
-    password = "wrong";
-  };
-  wrong.zip.SetArchiveFile(dir / "a.zip");
-  wrong.zip.SetExtractDir(dir / "bad");
-  wrong.zip.Extract();
+  std::unique_ptr<Reader> wrongRun;
+  for (int attempt = 0; attempt < 8 && asked < 2 * int(kFiles.size()); ++attempt) {
+    fs::remove(dir / "a.zip");
+    fs::remove_all(dir / "bad");
+    ASSERT_TRUE(RunToolOk({"sh", "-c", c.command}, dir.Path()));
+    wrongRun = std::make_unique<Reader>();
+    asked = 0;
+    wrongRun->zip.PasswordAttempts = 2;
+    wrongRun->zip.OnGetPassword = [&](TZipCommon&, const WideString&, AnsiString& password,
+                                      TSeedKeyRecord&, TSeedKeyRecord&, bool&) {
+      ++asked;
+      password = "wrong";
+    };
+    wrongRun->zip.SetArchiveFile(dir / "a.zip");
+    wrongRun->zip.SetExtractDir(dir / "bad");
+    wrongRun->zip.Extract();
+  }
+  const Reader& wrong = *wrongRun;
   EXPECT_TRUE(wrong.Reported(kInvalidPassword));
   EXPECT_TRUE(wrong.Reported(msg::CrcCheckFailed));
   EXPECT_GE(asked, 2 * int(kFiles.size()));
