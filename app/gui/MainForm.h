@@ -257,4 +257,16 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   qel::TEncryptionMethod viewEncryption_ = qel::TEncryptionMethod::emNone;
 };
 
+// The window is busy (red light, hourglass) while a component runs, however it ends.
+class TBusyScope {
+ public:
+  explicit TBusyScope(TMainForm& form) : form_(form) { form_.BeginBusy(); }
+  ~TBusyScope() { form_.EndBusy(); }
+  TBusyScope(const TBusyScope&) = delete;
+  TBusyScope& operator=(const TBusyScope&) = delete;
+
+ private:
+  TMainForm& form_;
+};
+
 }  // namespace vk::gui

@@ -64,7 +64,7 @@ void TMainForm::OpenArchive(const QString& path) {
 
 bool TMainForm::ListArchive(const QString& archive) {
   const QString path = archive;  // the caller may pass archive_ itself, which is reset here
-  BeginBusy();
+  const TBusyScope busy(*this);
   model_->SetRows({});
   folderRows_.clear();
   explorer_->ClearTree();
@@ -89,7 +89,6 @@ bool TMainForm::ListArchive(const QString& archive) {
   UpdateCommands();
   ShowTotals(false);
   ActiveList()->ActiveView()->setFocus();
-  EndBusy();
   return listing_.Recognised();
 }
 

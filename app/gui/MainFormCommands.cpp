@@ -38,18 +38,6 @@
 namespace vk::gui {
 namespace {
 
-// The window is busy (red light, hourglass) while a component runs, however it ends.
-class TBusyScope {
- public:
-  explicit TBusyScope(TMainForm& form) : form_(form) { form_.BeginBusy(); }
-  ~TBusyScope() { form_.EndBusy(); }
-  TBusyScope(const TBusyScope&) = delete;
-  TBusyScope& operator=(const TBusyScope&) = delete;
-
- private:
-  TMainForm& form_;
-};
-
 // The engine keeps an archive whose last entry was deleted as an empty archive; the
 // command removes it, as an archive of nothing is of no use to anyone.
 bool HoldsNoEntries(const QString& archive) {

@@ -81,9 +81,10 @@ void TMainForm::FilesDroppedOnList(const QStringList& files) {
   app::TArchiveComponents components;
   TOperationWindows ui(this, *frmErrors_);
   app::TShellOperations operations(components, *prompts_, ui);
-  BeginBusy();
-  operations.AddToArchive(files, {archive_, listing_.ArcType(), viewEncryption_});
-  EndBusy();
+  {
+    const TBusyScope busy(*this);
+    operations.AddToArchive(files, {archive_, listing_.ArcType(), viewEncryption_});
+  }
   ListArchive(archive_);
   SortEntries();
 }
