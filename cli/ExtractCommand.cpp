@@ -6,15 +6,20 @@
 #include <ostream>
 
 #include "app/core/EnginePrompts.h"
+#include "app/core/TerminalPrompter.h"
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"
-#include "cli/TerminalPrompter.h"
 #include "engine/base/Messages.h"
 #include "engine/extract/ZipCheck.h"
 #include "engine/zip/UnZip.h"
 
 namespace vk::cli {
 namespace {
+
+using app::StdinIsTerminal;
+using app::TOverwritePolicy;
+using app::TTerminalOptions;
+using app::TTerminalPrompter;
 
 std::optional<TOverwritePolicy> ParseOverwrite(const std::string& text) {
   static const std::map<std::string, TOverwritePolicy> kModes = {

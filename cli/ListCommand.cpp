@@ -7,15 +7,19 @@
 #include <vector>
 
 #include "app/core/EnginePrompts.h"
+#include "app/core/TerminalPrompter.h"
 #include "cli/EngineReport.h"
 #include "cli/Format.h"
-#include "cli/TerminalPrompter.h"
 #include "engine/base/Messages.h"
 #include "engine/list/EntryText.h"
 #include "engine/list/Quell.h"
 
 namespace vk::cli {
 namespace {
+
+using app::StdinIsTerminal;
+using app::TTerminalOptions;
+using app::TTerminalPrompter;
 
 struct Row {
   std::string name, modified, size, ratio, packed, crc, method, attributes, folder;

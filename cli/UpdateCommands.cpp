@@ -8,14 +8,18 @@
 #include <ostream>
 
 #include "app/core/EnginePrompts.h"
+#include "app/core/TerminalPrompter.h"
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"
-#include "cli/TerminalPrompter.h"
 #include "engine/base/Messages.h"
 #include "engine/zip/ZipWriter.h"
 
 namespace vk::cli {
 namespace {
+
+using app::StdinIsTerminal;
+using app::TTerminalOptions;
+using app::TTerminalPrompter;
 
 namespace fs = std::filesystem;
 

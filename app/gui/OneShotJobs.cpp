@@ -17,8 +17,8 @@
 #include "app/core/EnginePrompts.h"
 #include "app/core/HeadlessOperationUi.h"
 #include "app/core/HeadlessTest.h"
-#include "app/core/QuietPrompter.h"
 #include "app/core/ShellOperations.h"
+#include "app/core/TerminalPrompter.h"
 #include "app/core/Translation.h"
 #include "app/gui/DialogPrompter.h"
 #include "app/gui/ErrorList.h"
@@ -141,9 +141,10 @@ bool RunOperation(const app::TStartCommand& c, app::IOperationUi& ui, app::IProm
 }
 
 int RunOperation(const app::TStartCommand& c, bool display) {
+  // Without a display nobody is asked: every question gets the answer that changes nothing.
   if (!display) {
     app::THeadlessOperationUi ui(std::cerr);
-    app::TQuietPrompter prompter;
+    app::TTerminalPrompter prompter({}, std::cin, std::cerr);
     return RunOperation(c, ui, prompter) ? 0 : 1;
   }
   TfrmErrors errors;
@@ -157,7 +158,7 @@ int RunOperation(const app::TStartCommand& c, bool display) {
 int RunTest(const QString& given, bool display) {
   const QString archive = QFileInfo(given).absoluteFilePath();
   if (!display) {
-    app::TQuietPrompter prompter;
+    app::TTerminalPrompter prompter({}, std::cin, std::cerr);
     app::TEnginePrompts prompts(prompter);
     return app::PrintArchiveTest(archive, prompts, std::cout, std::cerr) ? 0 : 1;
   }

@@ -1,6 +1,6 @@
 // The terminal's answers to the engine's questions: typed answers, the preset policies and
 // what a script without a terminal gets.
-#include "cli/TerminalPrompter.h"
+#include "app/core/TerminalPrompter.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,9 @@ namespace vk::cli {
 namespace {
 
 using vk::app::TAnswer;
+using vk::app::TOverwritePolicy;
 using vk::app::TReplaceKind;
+using vk::app::TTerminalPrompter;
 
 vk::app::TReplaceQuestion Question(TReplaceKind kind, const std::string& existing,
                                    int64_t existingTime, int64_t incomingTime) {

@@ -1,4 +1,4 @@
-#include "cli/Password.h"
+#include "app/core/TerminalPassword.h"
 
 #include <termios.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <iostream>
 
-namespace vk::cli {
+namespace vk::app {
 
 std::optional<std::string> AskPasswordOnTerminal(const std::string& fileName) {
   if (!isatty(STDIN_FILENO)) return std::nullopt;
@@ -26,4 +26,4 @@ std::optional<std::string> AskPasswordOnTerminal(const std::string& fileName) {
   return password;
 }
 
-}  // namespace vk::cli
+}  // namespace vk::app

@@ -1,4 +1,4 @@
-#include "cli/TerminalPrompter.h"
+#include "app/core/TerminalPrompter.h"
 
 #include <unistd.h>
 
@@ -7,11 +7,9 @@
 #include <ostream>
 #include <utility>
 
-#include "cli/Password.h"
+#include "app/core/TerminalPassword.h"
 
-namespace vk::cli {
-
-using vk::app::TAnswer;
+namespace vk::app {
 
 bool StdinIsTerminal() { return isatty(STDIN_FILENO) != 0; }
 
@@ -45,8 +43,8 @@ bool TTerminalPrompter::AskYesNo(const std::string& question) {
   }
 }
 
-vk::app::TReplaceReply TTerminalPrompter::AskReplace(const vk::app::TReplaceQuestion& q) {
-  const bool extracting = q.Kind == vk::app::TReplaceKind::ExtractTarget;
+TReplaceReply TTerminalPrompter::AskReplace(const TReplaceQuestion& q) {
+  const bool extracting = q.Kind == TReplaceKind::ExtractTarget;
   switch (options_.Overwrite) {
     case TOverwritePolicy::Always:
       return {TAnswer::YesToAll, {}};
@@ -72,8 +70,8 @@ vk::app::TReplaceReply TTerminalPrompter::AskReplace(const vk::app::TReplaceQues
   }
 }
 
-vk::app::TNameReply TTerminalPrompter::AskNewName(const std::string& storedName,
-                                                  const std::string& proposal) {
+TNameReply TTerminalPrompter::AskNewName(const std::string& storedName,
+                                         const std::string& proposal) {
   std::optional<std::string> answer =
       Ask(storedName +
           " is already in the archive. Store the new file as (empty: leave it out, "
@@ -98,20 +96,20 @@ std::optional<std::string> TTerminalPrompter::AskVolume(const std::string& volum
   return answer;
 }
 
-bool TTerminalPrompter::AskDisk(vk::app::TDiskRequest request, const std::string& label) {
-  const std::string disk = request == vk::app::TDiskRequest::First  ? "the first disk"
-                           : request == vk::app::TDiskRequest::Last ? "the last disk"
-                                                                    : "disk " + label;
+bool TTerminalPrompter::AskDisk(TDiskRequest request, const std::string& label) {
+  const std::string disk = request == TDiskRequest::First  ? "the first disk"
+                           : request == TDiskRequest::Last ? "the last disk"
+                                                           : "disk " + label;
   return AskYesNo("Insert " + disk + " of the set. Go on?");
 }
 
-bool TTerminalPrompter::AskClearDisk(const vk::app::TDiskSpace& s) {
+bool TTerminalPrompter::AskClearDisk(const TDiskSpace& s) {
   return AskYesNo(s.Drive + " has " + std::to_string(s.FreeSpace) + " bytes free, " +
                   std::to_string(s.RequiredSpace) + " needed. Room made?");
 }
 
-void TTerminalPrompter::ShowNotice(vk::app::TNotice notice, const std::string& detail) {
-  if (notice == vk::app::TNotice::DiskTooSmall)
+void TTerminalPrompter::ShowNotice(TNotice notice, const std::string& detail) {
+  if (notice == TNotice::DiskTooSmall)
     out_ << "The disk in " << detail << " is too small to hold a part of this archive.\n";
   else
     out_ << detail << "\n";
@@ -156,4 +154,4 @@ TAnswer TTerminalPrompter::AskOutputExists(const std::string& fileName) {
   }
 }
 
-}  // namespace vk::cli
+}  // namespace vk::app
