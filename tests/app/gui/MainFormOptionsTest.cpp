@@ -15,33 +15,23 @@
 #include "app/gui/ExplorerPanel.h"
 #include "app/gui/MainForm.h"
 #include "app/gui/VrListView.h"
+#include "tests/app/gui/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {
 namespace {
 
-using qel::test::TestFolder;
-
 class MainFormOptionsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    settings_ = std::make_unique<app::TAppSettings>(Path("Settings.ini"));
-    app::UseAppSettings(settings_.get());
-    form_ = std::make_unique<TMainForm>(app::TStartCommand{}, false);
-  }
-  void TearDown() override {
-    form_.reset();
-    app::UseAppSettings(nullptr);
-  }
-  QString Path(const QString& name) const {
-    return QString::fromStdString(folder_.Path()) + '/' + name;
-  }
+  void SetUp() override { form_ = std::make_unique<TMainForm>(app::TStartCommand{}, false); }
+  void TearDown() override { form_.reset(); }
+  QString Path(const QString& name) const { return scratch_.Path(name.toStdString()); }
   QToolButton* Button(const char* key) const {
     return form_->findChild<QToolButton*>(QStringLiteral("tb") + key);
   }
 
-  TestFolder folder_;
-  std::unique_ptr<app::TAppSettings> settings_;
+  test::TScratchSettings scratch_;
+  app::TAppSettings* const settings_ = &scratch_.Settings();
   std::unique_ptr<TMainForm> form_;
 };
 
