@@ -14,9 +14,9 @@ std::string_view Pick(const std::array<std::string_view, N>& names, int index) {
   return index >= 0 && size_t(index) < N ? names[size_t(index)] : kUnsupported;
 }
 
-// Bits 1-2 of the general-purpose flags carry the Deflate option; writers that set any of
-// the higher bits are shown as normal.
-int DeflateOption(uint16_t flags) { return flags < 7 ? (flags >> 1) & 3 : 0; }
+// Bits 1-2 of the general-purpose flags carry the Deflate option; the other bits (cipher,
+// data descriptor, UTF-8 names...) say nothing about it.
+int DeflateOption(uint16_t flags) { return (flags >> 1) & 3; }
 
 std::string_view ZipName(int method, uint16_t flags, const TMethodContext& ctx, int depth) {
   static constexpr std::array<std::string_view, 8> kLow = {

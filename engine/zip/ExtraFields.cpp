@@ -155,6 +155,14 @@ void AppendAesField(std::vector<uint8_t>& extra, const TAesExtra& aes) {
   AppendField(extra, kExtraAes, d, sizeof d);
 }
 
+bool AppendUnixTimeField(std::vector<uint8_t>& extra, int64_t modified) {
+  if (modified < 0 || modified > int64_t(UINT32_MAX)) return false;
+  uint8_t d[5] = {1};  // flag bit 0: the modification time follows
+  PutU32(d + 1, uint32_t(modified));
+  AppendField(extra, kExtraUnixTimes, d, sizeof d);
+  return true;
+}
+
 bool AppendSizeExtension(std::vector<uint8_t>& extra, uint64_t compressed, uint64_t uncompressed,
                          uint64_t localOffset) {
   const uint64_t compressedHigh = compressed >> 32, uncompressedHigh = uncompressed >> 32;

@@ -89,6 +89,11 @@ inline uint32_t FullDiskStart(const CentralHeader& h, const TZipExtra& x) {
 // Appends the 11-byte AES field.
 void AppendAesField(std::vector<uint8_t>& extra, const TAesExtra& aes);
 
+// Appends the extended timestamp field with the modification time alone (the same 9 bytes
+// in local and central headers). False, with nothing appended, for a time before 1970 or
+// past what 32 unsigned bits hold.
+bool AppendUnixTimeField(std::vector<uint8_t>& extra, int64_t modified);
+
 // Appends the 12-byte size-extension field holding the high parts of the values (the
 // header fields take the low 32 bits). False, with nothing appended, when a size needs more
 // than the field's 16 high bits.

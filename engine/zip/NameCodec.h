@@ -15,6 +15,9 @@ namespace qel::zip {
 // (NTFS) for names stored as UTF-8 (or as raw bytes).
 inline constexpr uint16_t kMadeByOem = 20;
 inline constexpr uint16_t kMadeByUtf8 = 0x0B14;
+// Version made by 3.0 on host 3 (Unix): what the writer records, so that the upper half of
+// the external attributes carries the file's mode. Its names are read like host 11's.
+inline constexpr uint16_t kMadeByUnix = 0x031E;
 // General-purpose flag bit 11: the name (and comment) is UTF-8.
 inline constexpr uint16_t kFlagUtf8Name = 0x0800;
 

@@ -1,11 +1,14 @@
 // Compressing one file into a ZIP archive: a placeholder local header, the cipher's header,
 // the data (deflated, or stored when Deflate would enlarge it), the authentication code, and
 // the local header completed in place.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <memory>
 
 #include "codecs/deflate/CompressStream.h"
 #include "engine/base/Crc.h"
+#include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/StoreStream.h"
@@ -52,6 +55,12 @@ uint8_t AesStrength(TEncryptionMethod m) {
     default:
       return 0;
   }
+}
+
+// The file's Unix mode (type and permission bits) as it is now; 0 when it cannot be read.
+uint32_t UnixModeOf(const WideString& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0xFFFF : 0;
 }
 
 }  // namespace
@@ -144,7 +153,8 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   LocalHeader h;
   h.Flags = flags;
   h.Method = cipher.AesStrength ? kMethodAes : method;
-  h.DosDateTime = DosTimeOf(e);
+  const int64_t time = EntryTimeOf(e);
+  h.DosDateTime = UnixToDosDateTime(time);
   const int64_t offset = out.Position();
   // Decided before the data exists: room for the largest the entry can become.
   const bool wide =
@@ -161,6 +171,7 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
       fixed.UncompressedSize = uint32_t(unpacked);
     }
     if (cipher.AesStrength) AppendAesField(extra, aes);
+    AppendUnixTimeField(extra, time);
     fixed.NameLength = uint16_t(name.Bytes.size());
     fixed.ExtraLength = uint16_t(extra.size());
     if (EncryptHeaders) fixed.Signature = kSigLocal + kEncipheredDelta;
@@ -254,15 +265,21 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   if (!out.SetPosition(end)) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
 
   TCentralRecord rec;
-  rec.Header.VersionMadeBy = name.VersionMadeBy;
+  // Host 3 with the mode and the exact time, as Linux tools write them: the exec bit and odd
+  // seconds survive a round trip. A name left in the OEM code page needs host 0 to be read
+  // back in it.
+  const bool oemName = !ascii && name.VersionMadeBy == kMadeByOem;
+  rec.Header.VersionMadeBy = oemName ? kMadeByOem : kMadeByUnix;
   rec.Header.VersionNeeded = wide ? kVersionZip64 : 20;
   rec.Header.Flags = h.Flags;
   rec.Header.Method = h.Method;
   rec.Header.DosDateTime = h.DosDateTime;
   rec.Header.Crc = crc;
   rec.Header.ExternalAttr = e.Attr | (e.IsFolder ? 0x10 : 0);
+  if (!oemName) rec.Header.ExternalAttr |= UnixModeOf(e.SourcePath) << 16;
   rec.Name = name.Bytes;
   if (cipher.AesStrength) AppendAesField(rec.Extra, aes);
+  AppendUnixTimeField(rec.Extra, time);
   rec.Packed = packed;
   rec.Unpacked = uint64_t(size);
   rec.Offset = uint64_t(offset);

@@ -107,7 +107,7 @@ bool TZipBase::ReadDirectory(TStream64& archive, TCompList& list) {
 void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list) {
   FCentral.clear();
   FSpanning = SpansDisks();
-  if (archive && FDetectedType == atZipExe) CopyStub(*archive, out, list);
+  if (archive) CopyPrefix(*archive, out, list);
   // Whenever a file is compressed here, the next one that may be is deflated ahead.
   TDeflateAhead ahead;
   const auto takeAhead = [&](size_t from) {
@@ -141,8 +141,7 @@ void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list)
       }
       e.State = TEntryState::esKeep;
     }
-    if (e.State == TEntryState::esKeep && archive && !CopyKept(*archive, out, e))
-      e.State = TEntryState::esDrop;
+    if (e.State == TEntryState::esKeep && archive) CopyKept(*archive, out, e);
   }
   if (ahead.Busy()) ahead.Take();
 }
@@ -153,25 +152,28 @@ bool TZipBase::DeflatesPlainly() const {
          (Password().empty() || EncryptionMethod == TEncryptionMethod::emNone);
 }
 
-// A self-extractor's program goes in front of the new archive as it was.
-void TZipBase::CopyStub(TStream64& archive, TStream64& out, const TCompList& list) {
+void TZipBase::CopyPrefix(TStream64& archive, TStream64& out, const TCompList& list) {
   int64_t first = HeaderOffset();
   for (const TCompEntry& e : list)
     if (!e.Header.empty()) first = std::min(first, e.Offset);
-  if (first <= 0 || !archive.SetPosition(0) || out.CopyFrom(archive, first) != first)
+  if (first <= 0) return;
+  if (!archive.SetPosition(0) || out.CopyFrom(archive, first) != first)
     ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
 }
 
-bool TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e) {
+void TZipBase::KeptEntryDamaged(const TCompEntry& e, int code) {
+  ReportAndRaise(e.StoredName, code, "the archive is left as it was; repair it first", "");
+}
+
+void TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e) {
   TCentralRecord rec = CentralRecordOf(e);
   const uint64_t packed = rec.Packed;
   TRecordBytes local;
+  // The local header must be the entry's own: a spoilt one would be copied as garbage.
   if (ReadZipRecord(archive, e.Offset, RecordKind::Local, HeaderDecipher, local) !=
           TRecordRead::Ok ||
-      packed > uint64_t(archive.Size())) {
-    DoError(e.StoredName, "", msg::BadLocalOffset, "");
-    return false;
-  }
+      local.Name != rec.Name || packed > uint64_t(archive.Size()))
+    KeptEntryDamaged(e, msg::BadLocalOffset);
   int64_t end = e.Offset + local.Size + int64_t(packed);
   // A streamed entry's sizes follow its data in a descriptor, which goes with it: with or
   // without its signature, 32-bit sizes or (Zip64) 64-bit ones.
@@ -181,12 +183,9 @@ bool TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
     const bool signed_ = archive.ReadExactAt(end, sig, 4) && GetU32(sig) == kSigDataDescriptor;
     end += (signed_ ? 4 : 0) + 4 + (wide ? 16 : 8);
   }
-  if (end > archive.Size()) {
-    DoError(e.StoredName, "", msg::BadFileHeader, "");
-    return false;
-  }
+  if (end > archive.Size()) KeptEntryDamaged(e, msg::BadFileHeader);
   const int64_t at = out.Position();
-  if (!archive.SetPosition(e.Offset)) return false;
+  if (!archive.SetPosition(e.Offset)) KeptEntryDamaged(e, msg::ErrorReadingFile);
   for (int64_t left = end - e.Offset; left > 0;) {
     if (Cancel()) throw ECancelled();
     const int64_t n = std::min(left, kCopyBlock);
@@ -196,7 +195,6 @@ bool TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
   rec.Header.DiskStart = 0;
   rec.Offset = uint64_t(at);
   FCentral.push_back(std::move(rec));
-  return true;
 }
 
 void TZipBase::WriteDirectory(TStream64& out, const TCompList&) {
@@ -223,16 +221,16 @@ void TZipBase::WriteOut(TStream64& out, const void* data, size_t size) {
   if (!out.WriteFully(data, int64_t(size))) ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
 }
 
-uint32_t TZipBase::DosTimeOf(const TCompEntry& e) const {
+int64_t TZipBase::EntryTimeOf(const TCompEntry& e) const {
   switch (DateAttribute) {
     case TDateAttribute::daSysDate:
-      return UnixToDosDateTime(int64_t(std::time(nullptr)));
+      return int64_t(std::time(nullptr));
     case TDateAttribute::daMaxFileDate:
-      return UnixToDosDateTime(FNewestTime);
+      return FNewestTime;
     case TDateAttribute::daFileDate:
       break;
   }
-  return UnixToDosDateTime(e.Time);
+  return e.Time;
 }
 
 }  // namespace qel

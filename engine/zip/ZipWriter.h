@@ -54,8 +54,13 @@ class TZipBase : public TCompBase {
   // How one new entry is enciphered.
   struct TEntryCipher;
 
-  void CopyStub(TStream64& archive, TStream64& out, const TCompList& list);
-  bool CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e);
+  // Whatever stands in front of the first entry (a self-extractor's program, a script, any
+  // data) goes in front of the new archive as it was.
+  void CopyPrefix(TStream64& archive, TStream64& out, const TCompList& list);
+  // Copies an entry kept from the old archive; one that cannot be copied ends the whole
+  // update, so that no entry is ever dropped unasked.
+  void CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e);
+  [[noreturn]] void KeptEntryDamaged(const TCompEntry& e, int code);
   // Compresses one file; `deflated` is its data when it was deflated ahead.
   bool CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list,
                     const TDeflated* deflated);
@@ -69,7 +74,8 @@ class TZipBase : public TCompBase {
                                                          uint16_t method, IDataCipher* cipher,
                                                          int64_t size);
   void WriteOut(TStream64& out, const void* data, size_t size);
-  uint32_t DosTimeOf(const TCompEntry& e) const;
+  // The time a new entry records, Unix seconds, as DateAttribute chooses it.
+  int64_t EntryTimeOf(const TCompEntry& e) const;
 
   bool WriteComments(TStream64& archive, TStream64& out);
 

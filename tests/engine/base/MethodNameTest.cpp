@@ -23,8 +23,11 @@ TEST(MethodNameZip, DeflateSubTypeFromTheFlags) {
       EXPECT_EQ(MethodName(t, method, 4), "DFLT-F");
       EXPECT_EQ(MethodName(t, method, 6), "DFLT-S");
       EXPECT_EQ(MethodName(t, method, 3), "DFLT-X");  // encrypted, maximum
-      // A flag word of 7 or more (data descriptor, UTF-8 names...) reads as normal.
-      for (uint16_t f : {7, 8, 0x0A, 0x0800, 0xFFFF}) EXPECT_EQ(MethodName(t, method, f), "DFLT-N");
+      // Other flags (data descriptor, UTF-8 names...) leave the option bits to speak.
+      for (uint16_t f : {8, 0x0800}) EXPECT_EQ(MethodName(t, method, f), "DFLT-N");
+      EXPECT_EQ(MethodName(t, method, 0x0804), "DFLT-F");
+      EXPECT_EQ(MethodName(t, method, 0x080B), "DFLT-X");
+      EXPECT_EQ(MethodName(t, method, 0xFFFF), "DFLT-S");
     }
   }
 }
