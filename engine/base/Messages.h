@@ -40,6 +40,7 @@ inline constexpr int RequiredPropertyNotAssigned = 25282;
 inline constexpr int SevenZipLibraryNotFound = 25264;
 inline constexpr int UnsupportedMethod = 25326;
 inline constexpr int UnsupportedEncryption = 25327;
+inline constexpr int UnknownError = 25355;
 inline constexpr int UserCanceled = 25361;
 inline constexpr int InvalidPassword = 25717;
 inline constexpr int AllFilesFilter = 25600;

@@ -141,6 +141,10 @@ void TZipCommon::SetCancel(bool value) {
   if (value) DoError(FileName, "", msg::UserCanceled, FArchiveFile);
 }
 
+void TZipCommon::ReportUnexpected(const WideString& what) {
+  DoError(FileName, what, msg::UnknownError, "");
+}
+
 void TZipCommon::DoError(const WideString& fileName, const WideString& extendedMsg, int code,
                          const WideString& volumeID) {
   if (Cancel() && code != msg::AccessPermissions && code != msg::RegistryPermissions)

@@ -164,6 +164,8 @@ class TZipCommon {
   bool RunOperation(F&& work);
   void BeginOperation();
   void EndOperation();
+  // Reports a failure that is not the engine's own ("Unknown error" with its text).
+  void ReportUnexpected(const WideString& what);
   // Sets the type without detecting again: for what an operation learns about the archive
   // (a ZIP on a floppy is a spanned set's last disk).
   void ForceArcType(TArcType type) { FArcType = type; }
@@ -202,6 +204,12 @@ bool TZipCommon::RunOperation(F&& work) {
     return true;
   } catch (const E_RAISE&) {
   } catch (const ECancelled&) {
+  } catch (const std::exception& failure) {
+    // A handler's own failure (or memory that could not be had) ends the operation like any
+    // error: reported, with everything cleaned up behind it.
+    ReportUnexpected(failure.what());
+  } catch (...) {
+    ReportUnexpected("");
   }
   return false;
 }

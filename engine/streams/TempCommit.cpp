@@ -1,7 +1,9 @@
 #include "engine/streams/TempCommit.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace qel {
@@ -19,6 +23,7 @@ namespace {
 
 constexpr char kTempPattern[] = "$$_XXXXXX.tmp";
 constexpr int kTempSuffixLength = 4;  // ".tmp"
+constexpr time_t kStaleAge = 10 * 60;
 constexpr int64_t kCopyBlock = int64_t(1) << 20;
 
 // The file a commit replaces, as found before anything is touched.
@@ -160,8 +165,34 @@ int CreateTempFile(const std::string& folder, std::string& path) {
   do {
     fd = ::mkostemps(name.data(), kTempSuffixLength, O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
-  if (fd >= 0) path = name;
+  if (fd >= 0) {
+    path = name;
+    // The lock tells a later clean-up that the file is in use; it ends with the process.
+    ::flock(fd, LOCK_EX | LOCK_NB);
+  }
   return fd;
+}
+
+void RemoveStaleTempFiles(const std::string& folder) {
+  const std::string dir = folder.empty() ? std::string(".") : folder;
+  std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.c_str()), ::closedir);
+  if (!d) return;
+  const std::string_view pattern = kTempPattern;
+  const time_t now = ::time(nullptr);
+  while (const dirent* entry = ::readdir(d.get())) {
+    const std::string_view name = entry->d_name;
+    if (name.size() != pattern.size() || !name.starts_with(pattern.substr(0, 3)) ||
+        !name.ends_with(pattern.substr(pattern.size() - kTempSuffixLength)))
+      continue;
+    const int fd = ::openat(::dirfd(d.get()), entry->d_name,
+                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid() &&
+        now - st.st_mtime > kStaleAge && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlinkat(::dirfd(d.get()), entry->d_name, 0);
+    ::close(fd);
+  }
 }
 
 bool TTempCommit::Finish(bool ok) {

@@ -11,9 +11,14 @@
 namespace qel {
 
 // Creates an empty file named "$$_XXXXXX.tmp" (X a unique part) in `folder` (the current
-// folder when empty), exclusively, with mode 0600 and close-on-exec. Answers its descriptor
-// and sets `path`, or answers -1 with errno set.
+// folder when empty), exclusively, with mode 0600 and close-on-exec, and locks it for as
+// long as the descriptor is open. Answers its descriptor and sets `path`, or answers -1 with
+// errno set.
 int CreateTempFile(const std::string& folder, std::string& path);
+
+// Deletes the temporary files in `folder` that a process killed half-way left behind: this
+// user's, older than ten minutes, and locked by no process.
+void RemoveStaleTempFiles(const std::string& folder);
 
 // Told how far a commit's copy has got, in bytes.
 using TCommitProgress = std::function<void(int64_t done, int64_t total)>;

@@ -8,6 +8,7 @@
 namespace qel {
 
 std::unique_ptr<TTempFileStream> TTempFileStream::Create(const std::string& folder) {
+  RemoveStaleTempFiles(folder);
   std::string path;
   int fd = CreateTempFile(folder, path);
   if (fd < 0) return nullptr;

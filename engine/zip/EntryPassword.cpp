@@ -22,7 +22,9 @@ bool ObtainPassword(TZipCommon& z, const WideString& entryName,
     TSeedKeyRecord headerKeys = z.SeedHeaderKeys;
     TSeedKeyRecord dataKeys = z.SeedDataKeys;
     bool tryAgain = true;
+    z.Timer.Pause();  // the time spent answering is not the operation's
     z.OnGetPassword(z, entryName, password, headerKeys, dataKeys, tryAgain);
+    z.Timer.Resume();
     z.SeedHeaderKeys = headerKeys;
     z.SeedDataKeys = dataKeys;
     if (!tryAgain) {

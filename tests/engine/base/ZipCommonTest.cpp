@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/base/Messages.h"
+#include "engine/zip/EntryPassword.h"
 #include "tests/engine/base/TestComponent.h"
 #include "tests/engine/streams/ScratchDir.h"
 
@@ -116,10 +117,18 @@ TEST(ZipCommonOperation, FrameEventsOnEveryExitPath) {
   }));
   EXPECT_EQ(frame.events, kAll);
 
-  // Anything else is not the frame's to swallow, but the frame still closes.
-  frame.events.clear();
-  EXPECT_THROW(c.RunOperation([] { throw std::runtime_error("boom"); }), std::runtime_error);
-  EXPECT_EQ(frame.events, kAll);
+  // Any other failure (a handler's own) ends the operation reported, never escaping it.
+  for (bool standard : {true, false}) {
+    frame.events.clear();
+    c.Errors.clear();
+    EXPECT_FALSE(c.RunOperation([&] {
+      if (standard) throw std::runtime_error("boom");
+      throw 42;
+    }));
+    EXPECT_EQ(frame.events, kAll);
+    ASSERT_EQ(c.Codes(), (Codes{msg::UnknownError}));
+    EXPECT_EQ(c.Errors[0].ExtendedMsg, standard ? "boom" : "");
+  }
 
   // Without OnElapsedTime the rest still fires.
   frame.events.clear();
@@ -151,6 +160,16 @@ TEST(ZipCommonOperation, TimeSpentInPromptsIsNotCounted) {
   };
   c.RunOperation([&] { c.DoError("f", "", msg::ErrorWritingFile, ""); });
   EXPECT_GE(frame.elapsed, 0.0f);
+  EXPECT_LT(frame.elapsed, 0.2f);
+
+  c.OnGetPassword = [](TZipCommon&, const WideString&, AnsiString& password, TSeedKeyRecord&,
+                       TSeedKeyRecord&, bool&) {
+    std::this_thread::sleep_for(400ms);
+    password = "secret";
+  };
+  c.RunOperation([&] {
+    zip::ObtainPassword(c, "e", [](std::string_view p) { return p == "secret"; });
+  });
   EXPECT_LT(frame.elapsed, 0.2f);
 }
 

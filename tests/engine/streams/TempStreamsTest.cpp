@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utime.h>
 
 #include <cerrno>
 #include <regex>
@@ -91,6 +94,25 @@ TEST(StreamsTemp, TemporaryFileIsPrivateUniqueAndDroppedUnlessCommitted) {
   errno = 0;
   EXPECT_EQ(TTempFileStream::Create(dir / "missing"), nullptr);
   EXPECT_EQ(errno, ENOENT);
+}
+
+// What a killed process left goes when the next temporary archive is made; what is young,
+// locked by a live writer, or not ours by name stays.
+TEST(StreamsTemp, StaleTemporaryFilesAreRemovedWhenUnlockedAndOld) {
+  ScratchDir dir;
+  const time_t old = ::time(nullptr) - 3600;
+  const utimbuf oldTimes{old, old};
+  for (const char* name : {"$$_stale1.tmp", "$$_held01.tmp", "$$_young1.tmp", "other.tmp"}) {
+    WriteText(dir / name, "x");
+    if (std::string(name) != "$$_young1.tmp") ::utime((dir / name).c_str(), &oldTimes);
+  }
+  const int held = ::open((dir / "$$_held01.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  ASSERT_NE(TTempFileStream::Create(dir.Path()), nullptr);
+  ::close(held);
+  EXPECT_FALSE(Exists(dir / "$$_stale1.tmp"));
+  for (const char* name : {"$$_held01.tmp", "$$_young1.tmp", "other.tmp"})
+    EXPECT_TRUE(Exists(dir / name)) << name;
 }
 
 TEST(StreamsTemp, CommitReplacesTheTargetAndKeepsItsMode) {
