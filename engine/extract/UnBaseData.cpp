@@ -159,7 +159,11 @@ size_t TUnBase::ReadInput(uint8_t* buffer, size_t size, bool decrypt) {
       continue;
     }
     // A read that fails inside a volume is an error, not the volume's end.
-    if (volume.Position() < volume.Size() || !OpenNextVolume()) break;
+    if (volume.Position() < volume.Size()) break;
+    if (!OpenNextVolume()) {
+      FPackedLeft = 0;  // the rest is out of reach: asked for once, not at every read
+      break;
+    }
   }
   if (got == 0) return 0;
   if (decrypt && FEntry.Decipher) FEntry.Decipher->Decipher(buffer, got);

@@ -123,7 +123,9 @@ TEST_F(ExtractCommand, AFailedEntryLeavesWhatWasThere) {
         existed ? std::set<std::string>{"a.txt", "dir", "dir/b.txt"}
                 : std::set<std::string>{"dir", "dir/b.txt"};
     EXPECT_EQ(test::PathsBelow(out_), expected);
-    if (existed) EXPECT_EQ(Read(out_ + "/a.txt"), "mine");
+    if (existed) {
+      EXPECT_EQ(Read(out_ + "/a.txt"), "mine");
+    }
   }
 }
 
@@ -186,7 +188,9 @@ TEST_F(ExtractCommand, MissingVolumeIsNamed) {
     SCOPED_TRACE(args[1]);
     const test::ToolRun run = test::RunTool(args, folder_.Path());
     EXPECT_EQ(run.status, 2) << run.err;
-    EXPECT_NE(run.err.find("set.z02"), std::string::npos) << run.err;
+    const size_t named = run.err.find("set.z02: File not found");
+    EXPECT_NE(named, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("set.z02", named + 1), std::string::npos) << run.err;  // once
   }
 }
 
