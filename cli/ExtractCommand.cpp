@@ -84,8 +84,18 @@ void TakeMasksAndPassword(qel::TZipCommon& component, const ParsedArgs& args) {
   if (args.Has("-p")) component.SetPassword(args.options.at("-p"));
 }
 
-int ExitCode(const qel::TZipCommon& component, bool failed) {
+// Without a terminal nobody can say where a missing volume is: the reader reports it by
+// name instead of asking.
+void NoVolumeQuestions(qel::TZipCommon& component, const TTerminalOptions& options) {
+  if (!options.Interactive) component.OnNextVolume = nullptr;
+}
+
+// A missing volume leaves the rest of the set unread: fatal, not a failed entry.
+int ExitCode(const qel::TZipCommon& component, bool failed,
+             const std::map<std::string, int>& failures) {
   if (component.Cancel()) return kExitCancelled;
+  for (const auto& [file, code] : failures)
+    if (code == qel::msg::FileNotFound) return kExitFatal;
   return failed ? kExitWarning : kExitOk;
 }
 
@@ -110,15 +120,16 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
   std::map<std::string, int> failures;
   NoteFailures(reader, report, archive, failures, prompts);
   prompts.AttachReader(reader);
+  NoVolumeQuestions(reader, options);
   if (std::optional<int> status = OpenArchive(reader, archive, report, err)) return *status;
 
   TakeMasksAndPassword(reader, args);
   reader.UseStoredDirs = !args.Has("--flat");
   reader.CreateStoredDirs = true;
-  if (args.Has("-o"))
-    reader.SetExtractDir(args.options.at("-o"));
-  else
-    reader.SetExtractDir(std::filesystem::current_path().string());
+  // A folder that cannot be made is no reason to write somewhere else.
+  const std::string target =
+      args.Has("-o") ? args.options.at("-o") : std::filesystem::current_path().string();
+  if (!reader.SetExtractDir(target)) return kExitFatal;
   prompts.BeginExtraction();
   reader.ConfirmOverwrites = true;
 
@@ -131,7 +142,7 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
     reader.Extract();
   }
   // Entries that never reached their verdict (unsupported, wrong password) failed too.
-  return ExitCode(reader, failed > 0 || !failures.empty());
+  return ExitCode(reader, failed > 0 || !failures.empty(), failures);
 }
 
 int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
@@ -146,6 +157,7 @@ int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   std::map<std::string, int> failures;
   NoteFailures(check, report, archive, failures, prompts);
   prompts.AttachTester(check);
+  NoVolumeQuestions(check, options);
   if (std::optional<int> status = OpenArchive(check, archive, report, err)) return *status;
 
   TakeMasksAndPassword(check, args);
@@ -163,7 +175,7 @@ int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   }
   out << tested << " entries tested, " << failed << " failed\n";
   // A damaged archive directory fails the test even when every entry found passed.
-  return ExitCode(check, failed > 0 || report.Errors() > 0);
+  return ExitCode(check, failed > 0 || report.Errors() > 0, failures);
 }
 
 }  // namespace
@@ -179,8 +191,9 @@ Command ExtractCommand() {
           "(keep it otherwise), always replace, never replace, replace when the entry is\n"
           "newer, or extract under a free name \"name (1).ext\".\n\n"
           "Exit status: 0 when every entry was extracted, 1 when one failed (CRC, password,\n"
-          "unsupported method, write error), 2 when the archive cannot be opened, 7 for a\n"
-          "usage error, 255 when cancelled (Ctrl+C).",
+          "unsupported method, write error), 2 when the archive cannot be opened (or a\n"
+          "volume of it is missing) or DIR cannot be made, 7 for a usage error, 255 when\n"
+          "cancelled (Ctrl+C).",
           {{"-o", true, "the folder to extract into"},
            {"-p", true, "the password of encrypted entries (asked on the terminal otherwise)"},
            {"--flat", false, "extract without the stored folders"},

@@ -60,9 +60,17 @@ std::string HexCrc(uint32_t crc) {
 }
 
 std::string EscapeField(const std::string& text) {
-  if (text.find_first_of("\t\n\r\\") == std::string::npos) return text;
+  const auto plain = [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x20 && u != 0x7F && c != '\\';
+  };
+  if (std::all_of(text.begin(), text.end(), plain)) return text;
   std::string out;
   for (char c : text) {
+    if (plain(c)) {
+      out += c;
+      continue;
+    }
     switch (c) {
       case '\t':
         out += "\\t";
@@ -77,7 +85,8 @@ std::string EscapeField(const std::string& text) {
         out += "\\\\";
         break;
       default:
-        out += c;
+        out += "\\x";
+        out += HexCrc(static_cast<unsigned char>(c)).substr(6);
     }
   }
   return out;

@@ -160,9 +160,10 @@ Command ListCommand() {
           "By default a table of name, modification time, size, ratio, packed size, CRC,\n"
           "method, attributes and folder, with a totals line. With --tsv, one line per\n"
           "entry and no header: name (folders separated by \"/\"; tab, line break and\n"
-          "backslash written as \\t, \\n, \\r and \\\\), size, packed size,\n"
-          "CRC-32 (8 hex digits), method, modification time (YYYY-MM-DD HH:MM:SS, local\n"
-          "time), attributes, and 1 or 0 for encrypted, separated by tabs.\n\n"
+          "backslash written as \\t, \\n, \\r and \\\\, other control bytes as \\xHH),\n"
+          "size, packed size, CRC-32 (8 hex digits), method, modification time\n"
+          "(YYYY-MM-DD HH:MM:SS, local time), attributes, and 1 or 0 for encrypted,\n"
+          "separated by tabs.\n\n"
           "Exit status: 0 when listed, 1 when the listing met damaged headers, 2 when the\n"
           "archive cannot be opened or is not an archive, 7 for a usage error.",
           {{"--tsv", false, "tab-separated lines for scripts"},

@@ -43,6 +43,7 @@ inline constexpr int UnsupportedEncryption = 25327;
 inline constexpr int UnknownError = 25355;
 inline constexpr int UserCanceled = 25361;
 inline constexpr int InvalidPassword = 25717;
+inline constexpr int SkippedFile = 25725;
 inline constexpr int AllFilesFilter = 25600;
 inline constexpr int AllArchivesFilter = 25601;
 inline constexpr int ExecutablesFilter = 25602;

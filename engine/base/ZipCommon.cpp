@@ -188,8 +188,9 @@ bool TZipCommon::RequestNextVolume(WideString& volumeName, int volumeID) {
     volumeName = (fs::current_path(ec) / volumeName).string();
   }
   if (!OnNextVolume) {
+    // Nobody to ask: a volume that is not there is missing.
     if (!Exists(volumeName)) {
-      DoError(volumeName, "OnNextVolume", msg::RequiredEventNotAssigned, volumeName);
+      DoError(volumeName, "", msg::FileNotFound, volumeName);
       return false;
     }
     ++VolumeCounter;

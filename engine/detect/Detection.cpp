@@ -179,7 +179,7 @@ class TDetector {
       int64_t found = LocateZip();
       if (found == -1) return atUnsupported;
       if (found == 0 && !r_.HeadFlag.Has(THeaderType::htLocal) &&
-          !r_.Zip.DirectoryOnEarlierDisk()) {
+          !r_.HeadFlag.Has(THeaderType::htCentral)) {
         r_.HeaderOffset = int64_t(zeros);
         r_.HeadFlag.Include(THeaderType::htLocal);
       } else {

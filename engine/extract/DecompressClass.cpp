@@ -21,13 +21,21 @@ std::string CurrentFolder() {
   return WithTrailingSlash(fs::current_path(ec).string());
 }
 
+// One spelling per folder, whatever the user typed ("." , "./", "sub/.."): output names
+// are held below it by comparing paths.
+std::string FolderSpelling(const std::string& folder) {
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(folder, ec);
+  return WithTrailingSlash(ec ? folder : absolute.lexically_normal().string());
+}
+
 }  // namespace
 
 TDecompressClass::TDecompressClass() { TranslateOemChar = true; }
 
 TDecompressClass::~TDecompressClass() = default;
 
-void TDecompressClass::SetExtractDir(const WideString& folder) {
+bool TDecompressClass::SetExtractDir(const WideString& folder) {
   std::string target = folder;
   if (target.empty()) {
     target = fs::path(ArchiveFile()).parent_path().string();
@@ -35,11 +43,13 @@ void TDecompressClass::SetExtractDir(const WideString& folder) {
   }
   std::error_code ec;
   fs::create_directories(target, ec);
-  if (!fs::is_directory(target, ec)) {
+  const bool made = fs::is_directory(target, ec);
+  if (!made) {
     DoError(target, "ExtractDir", msg::ErrorCreatingDir, "");
     target = CurrentFolder();
   }
-  FExtractDir = WithTrailingSlash(target);
+  FExtractDir = FolderSpelling(target);
+  return made;
 }
 
 int TDecompressClass::Extract() { return Run(TOutputMode::Extract); }
@@ -66,8 +76,9 @@ int TDecompressClass::Run(TOutputMode mode) {
   if (NeedsArchiveStream() && !OpenVolume(ArchiveFile())) return 0;
   ResetState();
   RunOperation([this] {
-    FTargetDir = WithTrailingSlash(FExtractDir.empty() ? CurrentFolder() : FExtractDir);
+    FTargetDir = FExtractDir.empty() ? CurrentFolder() : FExtractDir;
     if (IsDiskMode() && !CheckWriteAccess(FTargetDir)) return;
+    FTargetDir = FolderSpelling(FTargetDir);
     ExtractEntries();
     EndEntries();
   });

@@ -33,10 +33,11 @@ class TDecompressClass : public TZipCommon {
   ~TDecompressClass() override;
 
   // The target folder: "" until assigned; assigning creates it when missing (reporting
-  // 25150 "ExtractDir" and falling back to the current folder when that fails), and an
-  // empty value stands for the archive's folder. Ends with "/".
+  // 25150 "ExtractDir" and falling back to the current folder when that fails, which
+  // answers false), and an empty value stands for the archive's folder. Kept absolute,
+  // ending with "/".
   const WideString& ExtractDir() const { return FExtractDir; }
-  void SetExtractDir(const WideString& folder);
+  bool SetExtractDir(const WideString& folder);
   bool CreateStoredDirs = false;
   TOverwriteMode OverwriteMode = TOverwriteMode::omOverwrite;
   bool RestoreFileAttr = true;

@@ -1,10 +1,12 @@
 #include "engine/extract/SafeFiles.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -89,29 +91,64 @@ void TFolderCache::Clear() {
   CreatedMode.reset();
 }
 
-std::unique_ptr<TOutputFile> TOutputFile::Replace(int folder, const std::string& name,
-                                                  const std::string& path) {
-  // O_EXCL: a name that is taken, by a link above all, is never opened; what is there is
-  // removed and the file made anew. Most names are new, so the removal comes second.
+TOutputFile::TOutputFile(int handle, const std::string& path, int folder, std::string tempName,
+                         std::string name)
+    : TFileStream32(handle, path),
+      folder_(folder),
+      tempName_(std::move(tempName)),
+      name_(std::move(name)) {}
+
+TOutputFile::~TOutputFile() {
+  Close();
+  if (folder_ < 0) return;
+  if (!tempName_.empty()) ::unlinkat(folder_, tempName_.c_str(), 0);
+  CloseKeepingErrno(folder_);
+}
+
+std::unique_ptr<TOutputFile> TOutputFile::Create(int folder, const std::string& name,
+                                                 const std::string& path) {
+  struct stat st {};
+  if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return nullptr;
+  }
+  // O_EXCL: a name that is taken, by a link above all, is never opened. The name is short
+  // whatever the entry's name is, and hidden.
   constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-  int fd = OpenAt(folder, name.c_str(), kFlags, 0666);
-  if (fd < 0 && errno == EEXIST) {
-    if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT) {
-      struct stat st {};
-      if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
-        errno = EISDIR;
+  constexpr int kTries = 16;
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    uint32_t random = 0;
+    if (::getrandom(&random, sizeof random, 0) != sizeof random) random ^= uint32_t(attempt);
+    char tempName[32];
+    std::snprintf(tempName, sizeof tempName, ".vorelkit-%08x.part", random);
+    const int fd = OpenAt(folder, tempName, kFlags, 0666);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return nullptr;
+    const int kept = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (kept < 0) {
+      ::unlinkat(folder, tempName, 0);
+      CloseKeepingErrno(fd);
       return nullptr;
     }
-    fd = OpenAt(folder, name.c_str(), kFlags, 0666);
+    return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path, kept, tempName, name));
   }
-  if (fd < 0) return nullptr;
-  return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path));
+  return nullptr;
+}
+
+bool TOutputFile::Commit() {
+  if (folder_ < 0 || tempName_.empty()) return true;
+  if (::renameat(folder_, tempName_.c_str(), folder_, name_.c_str()) != 0) {
+    if (errno == ENOTEMPTY || errno == EEXIST) errno = EISDIR;
+    return false;
+  }
+  tempName_.clear();
+  return true;
 }
 
 std::unique_ptr<TOutputFile> TOutputFile::Append(const std::string& path) {
   int fd = OpenAt(AT_FDCWD, path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0);
   if (fd < 0) return nullptr;
-  return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path));
+  return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path, -1, "", ""));
 }
 
 bool TOutputFile::SetTime(int64_t unixTime) {

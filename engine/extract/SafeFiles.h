@@ -42,14 +42,18 @@ class TFolderCache {
   std::vector<int> folders_;        // the root, then one descriptor per component
 };
 
-// An extracted file being written.
+// An extracted file being written. It is made under a temporary name in its folder and
+// takes its own name only when Commit is called (once its data proved right): a failed or
+// cancelled entry leaves what was there untouched. Dropped uncommitted, the temporary file
+// goes with it.
 class TOutputFile : public TFileStream32 {
  public:
-  // Creates `name` in the open folder `folder` with mode 0666 (less the umask), replacing
-  // what is there: an existing file or link is removed first, so a link is replaced, never
-  // written through. Null with errno set on failure (EISDIR when a folder is in the way).
-  static std::unique_ptr<TOutputFile> Replace(int folder, const std::string& name,
-                                              const std::string& path);
+  ~TOutputFile() override;
+
+  // Creates the temporary file for `name` in the open folder `folder` with mode 0666 (less
+  // the umask). Null with errno set on failure (EISDIR when a folder is named `name`).
+  static std::unique_ptr<TOutputFile> Create(int folder, const std::string& name,
+                                             const std::string& path);
   // Opens a file this operation created for writing at its end (an entry continued on the
   // next volume). Null with errno set on failure.
   static std::unique_ptr<TOutputFile> Append(const std::string& path);
@@ -60,9 +64,17 @@ class TOutputFile : public TFileStream32 {
   bool SetMode(unsigned mode);
   // Closes the file; false when the system reported a delayed write error.
   using TFileStream32::Close;
+  // Gives the file its name, replacing what is there (a link is replaced, never written
+  // through). False with errno set on failure.
+  bool Commit();
 
  private:
-  using TFileStream32::TFileStream32;
+  TOutputFile(int handle, const std::string& path, int folder, std::string tempName,
+              std::string name);
+
+  int folder_ = -1;       // ours; -1 for a file opened by its path
+  std::string tempName_;  // in folder_, until committed
+  std::string name_;
 };
 
 // The process's file-creation mask, read without changing it.

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/base/FileSystem.h"
@@ -96,19 +97,31 @@ void TUnBase::PrepareFolder() {
   }
   if (IsDiskMode() && CreateStoredDirs && !FOutName.empty()) {
     if (!PathExists(FOutName)) ForceFolderOf(FOutName);
-    FFolderTimes.emplace_back(FOutName, TimeToSet());
+    FFolderFacts.push_back({FOutName, TimeToSet(), UnixModeToSet()});
   }
 }
 
 void TUnBase::EndEntries() {
-  for (const auto& [folder, time] : FFolderTimes) {
-    const fs::path path = fs::path(folder).parent_path();  // without its trailing "/"
+  // Deepest first: a parent left without write or search permission would shut out its
+  // subfolders.
+  std::stable_sort(FFolderFacts.begin(), FFolderFacts.end(),
+                   [](const TFolderFacts& a, const TFolderFacts& b) {
+                     return a.Path.size() > b.Path.size();
+                   });
+  for (const TFolderFacts& folder : FFolderFacts) {
+    const fs::path path = fs::path(folder.Path).parent_path();  // without its trailing "/"
     const int parent = OpenFolderFor(path.parent_path().string());
     if (parent < 0) continue;
-    const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(time), 0}};
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(folder.Time), 0}};
     ::utimensat(parent, path.filename().c_str(), times, AT_SYMLINK_NOFOLLOW);
+    if (!folder.Mode) continue;
+    const int fd = ::openat(parent, path.filename().c_str(),
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    ::fchmod(fd, mode_t(*folder.Mode));
+    ::close(fd);
   }
-  FFolderTimes.clear();
+  FFolderFacts.clear();
 }
 
 bool TUnBase::PrepareEntry(bool isDirectory) {

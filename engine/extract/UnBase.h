@@ -70,14 +70,16 @@ class TUnBase : public TDecompressClass {
   // Sets the date and attributes and closes the output.
   void FinishFile();
   // The CRC verdict over the data written for the entry, with OnEnd; a failure also
-  // reports 25151.
+  // reports 25151. The output written under a temporary name takes its own name when it
+  // passed and is removed when it failed.
   bool VerifyCRC(TCrcWidth width, uint32_t stored);
   // Readers that collect their entries first note each date, for daMaxFileDate.
   void NoteEntryDate(uint32_t dosDateTime) { FNewestDate = std::max(FNewestDate, dosDateTime); }
   // Drops the entry's output after a failure; the operation goes on.
   void AbandonOutput();
   void ReleaseOutput() override;
-  // Folders get their dates last: every file written into one changes its date.
+  // Folders get their dates and permissions last: every file written into one changes its
+  // date, and a folder without write permission would take no more files.
   void EndEntries() override;
 
  private:
@@ -90,6 +92,9 @@ class TUnBase : public TDecompressClass {
   // stays ours, valid until the next call.
   int OpenFolderFor(const WideString& folder);
   int64_t TimeToSet() const;
+  // The permission bits the entry's Unix mode asks for, less the umask; none when the
+  // archive was not made on Unix or attributes are not restored.
+  std::optional<unsigned> UnixModeToSet() const;
   void ApplyAttributes();
 
   TUnEntry FEntry;
@@ -102,7 +107,14 @@ class TUnBase : public TDecompressClass {
   bool FOutAbsent = false;  // nothing was at FOutName when the entry was prepared
   TFolderCache FFolders;    // below the target folder
   TFolderCache FChosen;     // a folder the application chose, links and all
-  std::vector<std::pair<WideString, int64_t>> FFolderTimes;  // folder entries made, and when
+  // Folder entries made, with their time and (from archives made on Unix) permissions:
+  // set once their content is in.
+  struct TFolderFacts {
+    WideString Path;
+    int64_t Time;
+    std::optional<unsigned> Mode;
+  };
+  std::vector<TFolderFacts> FFolderFacts;
   uint32_t FCrc = 0;
   int64_t FPackedLeft = 0;
   unsigned FUmask;

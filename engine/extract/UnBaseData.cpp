@@ -44,7 +44,7 @@ bool TUnBase::OpenOutput() {
     if (attempt > 0) folders.Clear();
     const int folder = OpenFolderFor(path.parent_path().string());
     if (folder < 0) return false;
-    FOutput = TOutputFile::Replace(folder, path.filename().string(), FOutName);
+    FOutput = TOutputFile::Create(folder, path.filename().string(), FOutName);
     err = errno;
     if (err != ENOENT) break;
   }
@@ -57,7 +57,6 @@ bool TUnBase::OpenOutput() {
     if (::fstat(FOutput->Handle(), &st) == 0) folders.CreatedMode = unsigned(st.st_mode & 07777);
   }
   FCreatedMode = folders.CreatedMode;
-  FLastCreated = FOutName;
   return true;
 }
 
@@ -74,14 +73,18 @@ int64_t TUnBase::TimeToSet() const {
   return CurrentEntryTime();
 }
 
+std::optional<unsigned> TUnBase::UnixModeToSet() const {
+  const unsigned unixMode = FEntry.ExternalAttr >> 16;
+  if (!RestoreFileAttr || FEntry.HostSystem != kHostUnix || unixMode == 0) return std::nullopt;
+  // Permission bits only: an archive never hands out setuid, setgid or sticky.
+  return unixMode & 0777 & ~FUmask;
+}
+
 void TUnBase::ApplyAttributes() {
   uint32_t attr = FEntry.ExternalAttr;
   if (!RestoreFileAttr || attr == kDosArchiveOnly) return;
-  unsigned unixMode = attr >> 16;
-  if (FEntry.HostSystem == kHostUnix && unixMode != 0) {
-    // Permission bits only: an archive never hands out setuid, setgid or sticky.
-    const unsigned mode = unixMode & 0777 & ~FUmask;
-    if (FCreatedMode != mode) FOutput->SetMode(mode);
+  if (const std::optional<unsigned> mode = UnixModeToSet()) {
+    if (FCreatedMode != *mode) FOutput->SetMode(*mode);
   } else if (attr & kDosReadOnly) {
     struct stat st {};
     if (::fstat(FOutput->Handle(), &st) == 0) FOutput->SetMode(st.st_mode & 0777 & ~0222u);
@@ -97,15 +100,15 @@ void TUnBase::FinishFile() {
     FOutput->SetTime(TimeToSet());
     ApplyAttributes();
   }
+  // Kept for its verdict: only data that passed takes the entry's name.
   if (!FOutput->Close()) DoError(FOutName, "", msg::ErrorClosingFile, "");
-  FOutput.reset();
 }
 
 void TUnBase::AbandonOutput() { FOutput.reset(); }
 
 void TUnBase::ReleaseOutput() {
   FOutput.reset();
-  FFolderTimes.clear();
+  FFolderFacts.clear();
   // Folders may change between operations: the next one walks down afresh.
   FFolders.Clear();
   FChosen.Clear();
@@ -116,9 +119,18 @@ bool TUnBase::VerifyCRC(TCrcWidth width, uint32_t stored) {
   stored &= mask;
   bool pass = !Cancel() && (stored == (FCrc & mask) || stored == (~FCrc & mask));
   const WideString& name = IsDiskMode() ? FOutName : FEntry.StoredName;
-  if (OnEnd) OnEnd(*this, name, pass);
+  bool committed = true;
+  if (pass && FOutput) {
+    committed = FOutput->Commit();
+    if (committed) FLastCreated = FOutName;
+  }
+  const int err = errno;
+  FOutput.reset();  // a file that failed goes, and what it was to replace stays
+  if (OnEnd) OnEnd(*this, name, pass && committed);
   if (!pass) DoError(name, "", msg::CrcCheckFailed, "");
-  return pass;
+  if (!committed)
+    DoError(name, "", err == EISDIR ? msg::FileIsDirectory : msg::ErrorCreatingFile, "");
+  return pass && committed;
 }
 
 void TUnBase::WriteOutput(const uint8_t* data, size_t size, TCrcWidth width) {
@@ -147,7 +159,11 @@ size_t TUnBase::ReadInput(uint8_t* buffer, size_t size, bool decrypt) {
       continue;
     }
     // A read that fails inside a volume is an error, not the volume's end.
-    if (volume.Position() < volume.Size() || !OpenNextVolume()) break;
+    if (volume.Position() < volume.Size()) break;
+    if (!OpenNextVolume()) {
+      FPackedLeft = 0;  // the rest is out of reach: asked for once, not at every read
+      break;
+    }
   }
   if (got == 0) return 0;
   if (decrypt && FEntry.Decipher) FEntry.Decipher->Decipher(buffer, got);

@@ -14,6 +14,7 @@
 #include "engine/streams/Stream.h"
 #include "engine/volumes/VolumeNames.h"
 #include "engine/volumes/ZipDiskRequest.h"
+#include "engine/zip/DataDescriptor.h"
 #include "engine/zip/EncryptionMethod.h"
 #include "engine/zip/ExtraFields.h"
 #include "engine/zip/NameCodec.h"
@@ -58,6 +59,11 @@ void FillCommon(TEntryRecord& e, TArcType type, uint16_t flags, uint16_t method,
   e.MethodName = (e.ExternalAttr & (kAttrDirectory | kAttrVolume))
                      ? std::string()
                      : MethodName(type, method, flags, ctx);
+}
+
+// Sizes beyond 63 bits are damage, whatever the Zip64 field says: no file is that large.
+bool SizesAbsurd(uint64_t packed, uint64_t unpacked) {
+  return packed > uint64_t(INT64_MAX) || unpacked > uint64_t(INT64_MAX);
 }
 
 class TZipLister {
@@ -141,15 +147,16 @@ class TZipLister {
   // word.
   void WalkCentral(int64_t pos, int64_t end) {
     TRecordBytes r;
-    while (!s_.Cancelled()) {
+    // Headers read, not entries reported: a mask may select none of them.
+    for (int headers = 0; !s_.Cancelled(); ++headers) {
       TRecordRead got =
           pos == end ? TRecordRead::NotThisRecord : ReadRecord(s_, pos, RecordKind::Central, r);
       if (got == TRecordRead::Ok && end >= 0 && pos + r.Size > end) got = TRecordRead::Damaged;
       if (got != TRecordRead::Ok) {
-        if (got == TRecordRead::Damaged || s_.Count() == 0 || (end >= 0 && pos != end))
-          s_.BadHeader();
+        if (got == TRecordRead::Damaged || (end < 0 ? headers == 0 : pos != end)) s_.BadHeader();
         return;
       }
+      pos += r.Size;
       CentralHeader h = UnpackCentral(r.Fixed.data());
       TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);
       TEntryRecord e;
@@ -165,26 +172,32 @@ class TZipLister {
       e.VersionMadeBy = h.VersionMadeBy;
       e.VersionNeeded = h.VersionNeeded;
       const uint64_t packed = FullCompressedSize(h, extra);
-      FillCommon(e, type_, h.Flags, h.Method, h.DosDateTime, h.Crc, packed,
-                 FullUncompressedSize(h, extra), extra);
+      const uint64_t unpacked = FullUncompressedSize(h, extra);
+      if (SizesAbsurd(packed, unpacked)) {
+        s_.BadHeader(e.FileName);
+        continue;
+      }
+      FillCommon(e, type_, h.Flags, h.Method, h.DosDateTime, h.Crc, packed, unpacked, extra);
       e.VolumeName = VolumeOf(FullDiskStart(h, extra));
       // In unsigned arithmetic: a damaged Zip64 offset near 2^63 plus data in front must not
       // overflow.
       const int64_t offset = int64_t(FullLocalOffset(h, extra) + uint64_t(q_.OffsetAdjust()));
       s_.Report(e, offset, packed, false);
-      pos += r.Size;
     }
   }
 
   void WalkLocal(int64_t pos) {
     uint8_t marker[4];
     if (pos >= 0 && s_.ReadAt(pos, marker, 4) && GetU32(marker) == kSigSpanMarker) pos += 4;
+    const TReadAt readAt = [this](int64_t at, uint8_t* data, int64_t size) {
+      return s_.ReadAt(at, data, size);
+    };
     TRecordBytes r;
-    for (bool first = true; !s_.Cancelled(); first = false) {
+    while (!s_.Cancelled()) {
       TRecordRead got = ReadRecord(s_, pos, RecordKind::Local, r);
       if (got != TRecordRead::Ok) {
         // No local header where the archive should start means nothing to list.
-        if (got == TRecordRead::Damaged || (!first && s_.Count() == 0)) s_.BadHeader();
+        if (got == TRecordRead::Damaged) s_.BadHeader();
         return;
       }
       LocalHeader h = UnpackLocal(r.Fixed.data());
@@ -192,15 +205,19 @@ class TZipLister {
       TEntryRecord e;
       e.FileName = DecodeLocalName(r.Name, extra);
       e.VersionMadeBy = e.VersionNeeded = h.VersionNeeded;
-      const uint64_t packed = FullCompressedSize(h, extra);
-      FillCommon(e, type_, h.Flags, h.Method, h.DosDateTime, h.Crc, packed,
-                 FullUncompressedSize(h, extra), extra);
+      const std::optional<TDescriptor> figures =
+          LocalEntryFigures(readAt, s_.FileSize, pos, r, h, extra);
+      if (!figures || SizesAbsurd(figures->Packed, figures->Unpacked)) {
+        s_.BadHeader(e.FileName);
+        return;
+      }
+      FillCommon(e, type_, h.Flags, h.Method, h.DosDateTime, figures->Crc, figures->Packed,
+                 figures->Unpacked, extra);
       e.VolumeName = VolumeOf(0);
-      s_.Report(e, pos, packed, true);
-      // No data descriptor is looked for: an entry streamed with unknown sizes ends the
-      // walk at its data.
-      if (packed > uint64_t(s_.FileSize)) return;
-      pos += r.Size + int64_t(packed);
+      s_.Report(e, pos, figures->Packed, true);
+      // An entry that goes on in the next volume ends this one.
+      if (figures->End > uint64_t(s_.FileSize)) return;
+      pos = int64_t(figures->End);
     }
   }
 

@@ -1,6 +1,7 @@
 #include "engine/zip/CentralDir.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "engine/base/Bytes.h"
@@ -104,6 +105,26 @@ int64_t ScanForLocalHeader(TStream64& stream, int64_t end) {
   return -1;
 }
 
+// The Zip64 end record that ends right where its locator (at `locatorPos`) starts: its
+// size field counts what follows its first twelve bytes, extensible data included, so it
+// is looked for backwards within a tail's length.
+std::optional<int64_t> FindZip64End(TStream64& stream, int64_t locatorPos, Zip64EndRecord& out) {
+  const int64_t start = std::max<int64_t>(0, locatorPos - kTailSize);
+  Bytes block(size_t(locatorPos - start));
+  if (block.size() < kZip64EndSize ||
+      stream.ReadAt(start, block.data(), int64_t(block.size())) != int64_t(block.size()))
+    return std::nullopt;
+  for (size_t i = block.size() - kZip64EndSize + 1; i-- > 0;) {
+    if (block[i] != 'P' || GetU32(&block[i]) != kSigZip64End) continue;
+    const Zip64EndRecord record = UnpackZip64End(&block[i]);
+    if (record.RecordSize == block.size() - i - 12) {
+      out = record;
+      return start + int64_t(i);
+    }
+  }
+  return std::nullopt;
+}
+
 bool ReadCentralAt(TStream64& stream, int64_t pos, uint8_t (&header)[kCentralHeaderSize]) {
   return pos >= 0 && stream.ReadExactAt(pos, header, kCentralHeaderSize);
 }
@@ -119,7 +140,7 @@ int64_t FindCentralDir(TStream64& stream, int64_t end, TCentralDirLocation& out,
   out = TCentralDirLocation();
   if (end <= 0) return 0;
 
-  const int64_t tailLen = end > kTailSize ? kTailSize : end - 1;
+  const int64_t tailLen = std::min(end, kTailSize);
   const int64_t tailStart = end - tailLen;
   Bytes tail(size_t(std::max<int64_t>(tailLen, 0)));
   if (tailLen < 4 || stream.ReadAt(tailStart, tail.data(), tailLen) != tailLen) return 0;
@@ -140,18 +161,17 @@ int64_t FindCentralDir(TStream64& stream, int64_t end, TCentralDirLocation& out,
 
   // The Zip64 locator sits right before the end record and the Zip64 end record before it.
   int64_t end64Pos = -1;
-  uint8_t rec[kZip64EndSize];
+  uint8_t rec[kZip64LocatorSize];
   if (hit.pos >= int64_t(kZip64LocatorSize) &&
       stream.ReadExactAt(hit.pos - kZip64LocatorSize, rec, kZip64LocatorSize) &&
       GetU32(rec) == kSigZip64Locator) {
     out.Locator = UnpackZip64Locator(rec);
     out.HeadFlag.Include(THeaderType::htLocator);
-    int64_t before = hit.pos - int64_t(kZip64LocatorSize + kZip64EndSize);
-    if (before >= 0 && stream.ReadExactAt(before, rec, kZip64EndSize) &&
-        GetU32(rec) == kSigZip64End) {
-      out.End64 = UnpackZip64End(rec);
+    Zip64EndRecord end64;
+    if (std::optional<int64_t> at = FindZip64End(stream, hit.pos - kZip64LocatorSize, end64)) {
+      out.End64 = end64;
       out.HeadFlag.Include(THeaderType::htEnding64);
-      end64Pos = before;
+      end64Pos = *at;
     }
   }
 
@@ -182,6 +202,14 @@ int64_t FindCentralDir(TStream64& stream, int64_t end, TCentralDirLocation& out,
   if (!out.Extended && out.End64 && out.Locator && out.Locator->EndOffset >= centralSize)
     recorded = out.Locator->EndOffset - centralSize;
   int64_t candidate = int64_t(std::min<uint64_t>(recorded, INT64_MAX));
+
+  // An archive without entries: its empty directory ends where it starts, right before
+  // the end records (the only bytes of a file that held nothing else).
+  if (centralSize == 0 && out.TotalEntries() == 0 && actual >= 0) {
+    out.HeadFlag.Include(THeaderType::htCentral);
+    if (recorded <= uint64_t(actual)) out.OffsetAdjust = actual - int64_t(recorded);
+    return actual;
+  }
 
   uint8_t header[kCentralHeaderSize];
   if (!ReadCentralAt(stream, candidate, header)) {

@@ -48,8 +48,9 @@ struct TCentralDirLocation {
 // -1 when the archive is unusable; or, when the central directory cannot be found, the
 // position of the first local header found by scanning from the start. A directory that
 // starts on an earlier disk is taken on trust (htCentral, 0: the part of it on this disk
-// starts there); its start is the tail's CentralOffset on its CentralDisk. Never reads past
-// `end`, whatever the records claim.
+// starts there); its start is the tail's CentralOffset on its CentralDisk. An archive
+// without entries has an empty directory (htCentral) where its end records start, 0 when
+// nothing comes before them. Never reads past `end`, whatever the records claim.
 int64_t FindCentralDir(TStream64& stream, int64_t end, TCentralDirLocation& out,
                        const THeaderDecipher& decipher);
 

@@ -28,7 +28,8 @@ bool ObtainPassword(TZipCommon& z, const WideString& entryName,
     z.SeedHeaderKeys = headerKeys;
     z.SeedDataKeys = dataKeys;
     if (!tryAgain) {
-      z.DoError(entryName, "User canceled", msg::InvalidPassword, "");
+      // No password given is no wrong password: the entry is left alone.
+      z.DoError(entryName, "no password given", msg::SkippedFile, "");
       return false;
     }
     if (fits(password)) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/base/Bytes.h"
+#include "engine/zip/DataDescriptor.h"
 #include "engine/zip/DirectoryWriter.h"
 #include "engine/zip/EncryptionMethod.h"
 #include "engine/zip/ExtraFields.h"
@@ -17,8 +18,6 @@ namespace qel::zip {
 
 namespace {
 
-constexpr uint64_t kDescriptorSize = 16;    // signature, CRC-32, two 32-bit sizes
-constexpr uint64_t kDescriptor64Size = 24;  // with 64-bit sizes, after a Zip64 header
 constexpr uint16_t kMethodStored = 0;
 // What a compressor may add to incompressible data: its block headers (a few bytes per
 // block) and stream headers; sizes beyond this are garbage rather than a poor compression.
@@ -60,22 +59,6 @@ std::optional<uint64_t> FindSignature(std::span<const uint8_t> file, uint64_t fr
     i += 4;
   }
   return std::nullopt;
-}
-
-struct TDescriptor {
-  uint32_t Crc = 0;
-  uint64_t Packed = 0;
-  uint64_t Unpacked = 0;
-  uint64_t End = 0;  // just after it
-};
-
-TDescriptor ReadDescriptor(const uint8_t* p, uint64_t at, bool wide) {
-  TDescriptor d;
-  d.Crc = GetU32(p + 4);
-  d.Packed = wide ? GetU64(p + 8) : GetU32(p + 8);
-  d.Unpacked = wide ? GetU64(p + 16) : GetU32(p + 12);
-  d.End = at + (wide ? kDescriptor64Size : kDescriptorSize);
-  return d;
 }
 
 // The data descriptor closing the data of an entry is the first one whose compressed size is

@@ -14,6 +14,7 @@
 #include "engine/streams/MemoryStream32.h"
 #include "engine/volumes/VolumeNames.h"
 #include "engine/volumes/ZipDiskRequest.h"
+#include "engine/zip/DataDescriptor.h"
 #include "engine/zip/EncryptionMethod.h"
 #include "engine/zip/EntryPassword.h"
 #include "engine/zip/ExtraFields.h"
@@ -121,8 +122,9 @@ bool TUnZip::OpenStartVolume(uint32_t disk, int64_t position) {
 }
 
 bool TUnZip::OpenNextVolume() {
-  if (!IsSplit() && !IsSpanned()) return TUnBase::OpenNextVolume();
-  return FVolume < LastVolume() && OpenStartVolume(uint32_t(FVolume), 0);
+  // A single file has no next volume: data that claims to go on past its end is damaged.
+  return (IsSplit() || IsSpanned()) && FVolume < LastVolume() &&
+         OpenStartVolume(uint32_t(FVolume), 0);
 }
 
 TReadAheadWindow& TUnZip::LocalHeaders() {
@@ -261,6 +263,9 @@ void TUnZip::CollectLocal() {
   uint8_t marker[4];
   if (file.SetPosition(pos) && file.Read(marker, 4) == 4 && GetU32(marker) == kSigSpanMarker)
     pos += 4;
+  const TReadAt readAt = [this](int64_t at, uint8_t* data, int64_t size) {
+    return LocalHeaders().ReadAt(at, data, size);
+  };
   TRecordBytes r;
   while (!Cancel() && ReadLocal(pos, r) == TRecordRead::Ok) {
     LocalHeader h = UnpackLocal(r.Fixed.data());
@@ -269,12 +274,17 @@ void TUnZip::CollectLocal() {
     e.Name = DecodeLocalName(r.Name, extra);
     e.LocalPos = pos;
     e.UnixTime = ExactTime(extra);
-    e.Crc = h.Crc;
-    e.Packed = FullCompressedSize(h, extra);
-    e.Unpacked = FullUncompressedSize(h, extra);
-    // Sizes unknown to the local header (a data descriptor follows) end the walk.
-    if (e.Packed > uint64_t(file.Size())) break;
-    pos += r.Size + int64_t(e.Packed);
+    const std::optional<TDescriptor> figures =
+        LocalEntryFigures(readAt, file.Size(), pos, r, h, extra);
+    // Sizes that nothing in the file tells, or data past its end: the walk cannot go on.
+    if (!figures || figures->End > uint64_t(file.Size())) {
+      DoError(e.Name, "", msg::BadFileHeader, "");
+      break;
+    }
+    e.Crc = figures->Crc;
+    e.Packed = figures->Packed;
+    e.Unpacked = figures->Unpacked;
+    pos = int64_t(figures->End);
     if (MatchesSpec(e.Name)) {
       NoteEntryDate(h.DosDateTime);
       FEntries.push_back(std::move(e));
@@ -285,7 +295,6 @@ void TUnZip::CollectLocal() {
 void TUnZip::Fail(const WideString& name) {
   --FCount;  // passed over, not processed
   if (OnEnd) OnEnd(*this, name, false);
-  DoError(name, "", msg::CrcCheckFailed, "");
 }
 
 void TUnZip::Decode(const TCollected& e) {
@@ -297,14 +306,12 @@ void TUnZip::Decode(const TCollected& e) {
   }
   LocalHeader h = UnpackLocal(r.Fixed.data());
   const TZipExtra extra = ReadLocalExtra(r.Extra, r.Name, h);
-  // A data descriptor entry's local sizes and CRC were written before they were known:
-  // 0, or (some streaming writers) other bytes entirely. The collected ones hold.
-  const bool described = h.Flags & kFlagDataDescriptor;
-  const uint64_t localPacked = described ? 0 : FullCompressedSize(h, extra);
-  const uint64_t localUnpacked = described ? 0 : FullUncompressedSize(h, extra);
-  const uint64_t packed = localPacked ? localPacked : e.Packed;
-  const uint64_t unpacked = localUnpacked ? localUnpacked : e.Unpacked;
-  const uint32_t crc = h.Crc && !described ? h.Crc : e.Crc;
+  // The collected figures hold: the directory's, or for a walk over the local headers the
+  // header's or its data descriptor's. A local header's own may be damaged, or (a data
+  // descriptor entry's) written before they were known.
+  const uint64_t packed = e.Packed;
+  const uint64_t unpacked = e.Unpacked;
+  const uint32_t crc = e.Crc;
 
   FCipher.Reset();
   // The cipher header in front of the data and the code behind it.
@@ -324,6 +331,13 @@ void TUnZip::Decode(const TCollected& e) {
   if (!BuildOutputName(entry) || !PrepareEntry(directory) || directory) return;
   const WideString& name = IsDiskMode() ? OutputName() : e.Name;
   if (!file.SetPosition(e.LocalPos + r.Size)) return;
+  // Only a set's data goes on in the next volume: in a single file, data said to run past
+  // its end is a damaged size, and reading towards it would only read to the end.
+  if (!IsSplit() && !IsSpanned() && packed > uint64_t(file.Size() - file.Position())) {
+    DoError(e.Name, "", msg::BadFileHeader, "");
+    Fail(name);
+    return;
+  }
 
   const bool aes = cipher != TEncryptionMethod::emNone && cipher != TEncryptionMethod::emZip_V2 &&
                    cipher != TEncryptionMethod::emUnsupported && extra.Aes;
@@ -346,6 +360,7 @@ void TUnZip::Decode(const TCollected& e) {
   if (cipher != TEncryptionMethod::emNone) {
     std::vector<uint8_t> head(front);
     if (ReadInput(head.data(), head.size(), false) != head.size()) {
+      DoError(e.Name, "", msg::ErrorReadingFile, "");
       Fail(name);
       return;
     }
@@ -407,7 +422,7 @@ void TUnZip::Decode(const TCollected& e) {
     return;
   }
   // The authentication code covers all the ciphertext, decoded or not.
-  if (dataLeft) {
+  if (aes && dataLeft) {
     const std::unique_ptr<uint8_t[]> rest(new uint8_t[kCopyBuffer]);
     while (dataLeft && source(rest.get(), kCopyBuffer)) {
     }

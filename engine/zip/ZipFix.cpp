@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "codecs/inflate/InflateMember.h"
+#include "engine/base/Crc.h"
 #include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/MemoryStream32.h"
 #include "engine/zip/DirectoryWriter.h"
+#include "engine/zip/EncryptionMethod.h"
 #include "engine/zip/ExtraFields.h"
 #include "engine/zip/RepairScan.h"
 
@@ -88,6 +91,38 @@ TCentralRecord CentralRecordFor(const TFoundEntry& e, uint64_t offset) {
   return rec;
 }
 
+// Whether the entry's data decodes to its size and CRC-32. Encrypted entries and methods
+// this engine does not decode are taken on the word of their headers.
+bool DataPasses(std::span<const uint8_t> damaged, const TFoundEntry& e) {
+  const LocalHeader& h = e.Header;
+  if ((h.Flags & kFlagEncrypted) || (h.Method != 0 && h.Method != 8 && h.Method != 9))
+    return true;
+  std::span<const uint8_t> data =
+      damaged.subspan(size_t(e.Offset + kLocalHeaderSize + h.NameLength + h.ExtraLength),
+                      size_t(e.Packed));
+  uint32_t crc = 0;
+  uint64_t decoded = 0;
+  const auto sink = [&](std::span<const uint8_t> piece) {
+    crc = Crc32(crc, piece.data(), piece.size());
+    decoded += piece.size();
+    return true;
+  };
+  if (h.Method == 0) {
+    sink(data);
+  } else {
+    const auto source = [&data](uint8_t* buffer, size_t size) {
+      const size_t n = std::min(size, data.size());
+      std::copy_n(data.begin(), n, buffer);
+      data = data.subspan(n);
+      return n;
+    };
+    const TInflateResult result = InflateMember(
+        h.Method == 9 ? DeflateVariant::Deflate64 : DeflateVariant::Deflate, source, sink);
+    if (result.Status != InflateStatus::StreamEnd) return false;
+  }
+  return decoded == e.Unpacked && crc == h.Crc;
+}
+
 }  // namespace
 
 void TZipFix::Repair(const WideString& damagedFile, const WideString& outputFile) {
@@ -125,14 +160,21 @@ void TZipFix::Repair(TStream64* input, TStream64* output) {
 void TZipFix::Rescue(std::span<const uint8_t> damaged, TStream64& output) {
   std::vector<TCentralRecord> records;
   ScanLocalHeaders(damaged, [&](const TCandidate& c) {
+    FVerdict = TRescueVerdict::Corrupted;
     if (c.Entry) {
+      const TFoundEntry& e = *c.Entry;
+      FVerdict = DataPasses(damaged, e) ? TRescueVerdict::Intact
+                 : KeepDamaged         ? TRescueVerdict::DataFailedKept
+                                       : TRescueVerdict::DataFailed;
+    }
+    if (FVerdict == TRescueVerdict::Intact || FVerdict == TRescueVerdict::DataFailedKept) {
       const TFoundEntry& e = *c.Entry;
       const int64_t offset = output.Position();
       if (offset < 0 || !output.WriteFully(damaged.data() + e.Offset, int64_t(e.Length)))
         Raise(msg::ErrorWritingFile, "");
       records.push_back(CentralRecordFor(e, uint64_t(offset)));
     }
-    if (OnFileFound) OnFileFound(*this, c.Name, c.Entry.has_value());
+    if (OnFileFound) OnFileFound(*this, c.Name, FVerdict == TRescueVerdict::Intact);
   });
   if (!WriteCentralDirectory(output, records, "", nullptr)) Raise(msg::ErrorWritingFile, "");
 }

@@ -1,6 +1,7 @@
 // TZipFix: rescues what it can from a damaged ZIP file. The intact entries found by scanning
 // the raw bytes are copied, in file order, into a new archive with a freshly built central
-// directory.
+// directory. An entry is intact when its header holds together and, when it is neither
+// encrypted nor compressed by a method this engine lacks, its data decodes to its CRC-32.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +20,22 @@ class TZipFix;
 using TFileFoundEvent =
     std::function<void(TZipFix& Sender, const WideString& FileName, bool FileInfoIsOK)>;
 
+// What became of a candidate entry.
+enum class TRescueVerdict {
+  Intact,          // held together and, where it could be decoded, passed its CRC
+  Corrupted,       // its header, name or sizes did not hold together: left out
+  DataFailed,      // its data failed its CRC: left out
+  DataFailedKept,  // its data failed its CRC and KeepDamaged kept it
+};
+
 class TZipFix {
  public:
   TFileFoundEvent OnFileFound;
+  // Entries whose data fails its CRC are rescued all the same (for what can be read of
+  // them); left out otherwise.
+  bool KeepDamaged = false;
+  // The verdict on the candidate OnFileFound is reporting.
+  TRescueVerdict Verdict() const { return FVerdict; }
 
   // Writes the entries rescued from `damagedFile` to a new archive `outputFile`. Raises
   // E_RAISE when the damaged file cannot be read, when both name the same file (the damaged
@@ -34,6 +48,8 @@ class TZipFix {
 
  private:
   void Rescue(std::span<const uint8_t> damaged, TStream64& output);
+
+  TRescueVerdict FVerdict = TRescueVerdict::Intact;
 };
 
 }  // namespace qel

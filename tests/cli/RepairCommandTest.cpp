@@ -41,11 +41,14 @@ TEST_F(RepairCommand, ListsEntriesAndSetsTheExitStatus) {
                              "/broken_VorelFixed.zip\n=========================\n";
   Bytes spoilt = made_;
   test::SpoilHeader(spoilt, "b.txt");
+  Bytes altered = made_;
+  altered[test::LocalHeaderOf(altered, "b.txt") + 30 + 5] ^= 0x55;  // b.txt's first data byte
   struct TCase {
     const char* what;
     Bytes broken;
     int status;
     std::string lines;
+    bool keepDamaged = false;
   } cases[] = {
       {"all intact (the folder is not listed)", made_, 0,
        "a.txt\tOK\nb.txt\tOK\nd/c.txt\tOK\n=========================\n"
@@ -55,14 +58,27 @@ TEST_F(RepairCommand, ListsEntriesAndSetsTheExitStatus) {
        "2 out of 3 files were OK\n"},
       {"nothing found", Bytes(100, 'x'), 1,
        "=========================\n0 out of 0 files were OK\n"},
+      {"data altered", altered, 1,
+       "a.txt\tOK\nb.txt\tCRC error, left out\nd/c.txt\tOK\n=========================\n"
+       "2 out of 3 files were OK\n"},
+      {"data altered, kept", altered, 1,
+       "a.txt\tOK\nb.txt\tCRC error, kept\nd/c.txt\tOK\n=========================\n"
+       "2 out of 3 files were OK\n",
+       true},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.what);
     test::WriteFileBytes(broken_, c.broken);
-    const test::TCliRun run = Cli({"repair", broken_});
+    std::vector<std::string> args = {"repair", broken_};
+    if (c.keepDamaged) args.push_back("--keep-damaged");
+    const test::TCliRun run = Cli(args);
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_EQ(run.out, header + c.lines);
     EXPECT_TRUE(std::filesystem::exists(dir_ / "broken_VorelFixed.zip"));
+    if (c.broken == altered) {  // b.txt is in the repaired archive only when kept
+      const test::ToolRun names = test::RunTool({"unzip", "-Z1", dir_ / "broken_VorelFixed.zip"});
+      EXPECT_EQ(names.out.find("b.txt") != std::string::npos, c.keepDamaged) << names.out;
+    }
   }
 }
 

@@ -102,8 +102,8 @@ TEST(ZipCommonVolumes, WithoutHandler) {
 
   std::string missing = dir / "set.z02";
   EXPECT_FALSE(c.RequestNextVolume(missing, 2));
-  ASSERT_EQ(c.Codes(), (Codes{25281}));
-  EXPECT_EQ(c.Errors[0].ExtendedMsg, "OnNextVolume");
+  ASSERT_EQ(c.Codes(), (Codes{25192}));  // nobody to ask: the volume is missing, by name
+  EXPECT_EQ(c.Errors[0].FileName, missing);
   EXPECT_EQ(c.VolumeCounter, 1);
 }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 
 #include "engine/base/Messages.h"
 #include "engine/streams/DataDecipher.h"
@@ -32,9 +33,12 @@ TEST(ExtractData, TestModeWritesNothingAndGivesCrcVerdicts) {
   EXPECT_EQ(reader.Ends, (Ends{{"good", true}, {"bad", false}}));
   EXPECT_EQ(reader.Codes(), std::vector<int>{msg::CrcCheckFailed});
 
+  // Only output that passed takes its name; what failed leaves nothing behind.
   reader.Ends.clear();
   EXPECT_EQ(reader.Extract(), 2);
-  EXPECT_EQ(ReadText(scratch / "out/bad"), "payload");
+  EXPECT_EQ(ReadText(scratch / "out/good"), "payload");
+  EXPECT_FALSE(std::filesystem::exists(scratch / "out/bad"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch / "out"), {}), 1);
   EXPECT_EQ(reader.Ends, (Ends{{scratch / "out/good", true}, {scratch / "out/bad", false}}));
 }
 

@@ -86,6 +86,11 @@ TEST_F(ListerBehaviour, FoldersOnlyWithShowEmptyDirsAndNeverInTotals) {
     EXPECT_EQ(r.totals->unpacked, 10);
     EXPECT_EQ(r.totals->packed, 10);
   }
+  // Only folders, hidden: nothing to show is no damage.
+  TListed r = ListArchive(Write(BuildStoredZip({{"d/", ""}, {"d/e/", ""}}), "folders.zip"), false,
+                          [](TQuell& q) { q.ShowEmptyDirs = false; });
+  EXPECT_TRUE(r.entries.empty());
+  EXPECT_TRUE(r.errors.empty());
 }
 
 // PackedSize leaves out the 12-byte ZipCrypto header (not an AES entry's extras), while the
@@ -342,6 +347,7 @@ TEST_F(ListerBehaviour, FiltersSelectEntries) {
       {{}, {"e.*"}, true, {"a.txt", "b.doc", "docs/c.txt", "docs/sub/d.txt"}, {"other/e.txt"}},
       {{}, {"e.*"}, false, {"a.txt", "b.doc", "docs/c.txt", "docs/sub/d.txt", "other/e.txt"}, {}},
       {{"*.txt"}, {"docs/*"}, true, {"a.txt", "other/e.txt"}, {"docs/c.txt", "docs/sub/d.txt"}},
+      {{"nomatch*"}, {}, true, {}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.masks) + " " + ::testing::PrintToString(c.exclude) +
@@ -355,6 +361,7 @@ TEST_F(ListerBehaviour, FiltersSelectEntries) {
     });
     EXPECT_EQ(r.Names(), c.listed);
     EXPECT_EQ(excluded, c.excluded);
+    EXPECT_TRUE(r.errors.empty());  // nothing selected is no damage
   }
 }
 

@@ -138,12 +138,12 @@ TEST(CentralDirFind, NoEndRecordLeavesTheDecisionToTheCaller) {
   EXPECT_TRUE(loc.HeadFlag.Empty());
   EXPECT_EQ(loc.EndPosition, -1);
 
-  // An empty archive is a bare end record at offset 0, which the tail (all but the first
-  // byte of a small file) never holds.
+  // An empty archive is a bare end record at offset 0: an empty directory there.
   ZipImage empty = BuildStoredZip({});
   ASSERT_EQ(empty.bytes.size(), 22u);
   EXPECT_EQ(Find(empty.bytes, loc), 0);
-  EXPECT_TRUE(loc.HeadFlag.Empty());
+  EXPECT_EQ(loc.HeadFlag, Flags({htEnding, htCentral}));
+  EXPECT_EQ(loc.EndPosition, 0);
 }
 
 TEST(CentralDirFind, LostCentralDirectoryFallsBackToTheFirstLocalHeader) {
@@ -166,6 +166,8 @@ TEST(CentralDirFind, LocalHeaderScanCoversFourBlocks) {
     const uint8_t sig[] = {'P', 'K', 3, 4};
     std::copy(std::begin(sig), std::end(sig), b.begin() + pos);
     ZipImage end = BuildStoredZip({});
+    end.bytes[8] = end.bytes[10] = 1;  // one entry in a directory that is not there
+    end.bytes[12] = 46;
     b.insert(b.end(), end.bytes.begin(), end.bytes.end());
     return b;
   };

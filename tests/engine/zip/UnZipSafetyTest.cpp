@@ -276,7 +276,7 @@ TEST(UnZipBomb, ADamagedBombFailsInBoundedMemory) {
   EXPECT_EQ(status, 1) << output;
   EXPECT_NE(output.find(MessageText(msg::CrcCheckFailed)), std::string::npos) << output;
   EXPECT_LT(peak, kPeakLimitKiB);
-  EXPECT_EQ(fs::file_size(dir / "out/zeros.bin"), 256u << 20);
+  EXPECT_TRUE(fs::is_empty(dir / "out"));  // output that failed is not kept
   EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
 
