@@ -25,6 +25,20 @@ namespace fs = std::filesystem;
 // Attributes that tell two files apart: the archive bit means nothing on Linux.
 constexpr uint32_t kComparedAttr = 0x17;
 
+// The folder of the line with the fewest separators (the later one on a tie).
+WideString ShallowestFolder(const TStrings& fileSpec) {
+  WideString shallowest;
+  long depth = -1;
+  for (const WideString& line : fileSpec) {
+    const long d = long(std::count(line.begin(), line.end(), '/'));
+    if (depth < 0 || d <= depth) {
+      depth = d;
+      shallowest = FolderOf(line);
+    }
+  }
+  return shallowest;
+}
+
 bool SameDevice(const WideString& a, const WideString& b) {
   struct stat sa {
   }, sb{};
@@ -159,17 +173,7 @@ bool TCompBase::Gather(TCompList& list) {
                         StoredDirNames == TStoredDirNames::sdRelativeStoreStart;
   const bool explorer = StoredDirNames == TStoredDirNames::sdExplorer_Auto ||
                         StoredDirNames == TStoredDirNames::sdExplorer_UserDefineDefaultDir;
-  WideString shallowest;
-  long depth = -1;
-  for (const WideString& line : scan.FileSpec) {
-    const long d = long(std::count(line.begin(), line.end(), '/'));
-    if (depth < 0 || d <= depth) {
-      depth = d;
-      shallowest = FolderOf(line);
-    }
-  }
   if (explorer) {
-    FBase.Fallback = shallowest;
     if (StoredDirNames == TStoredDirNames::sdExplorer_Auto) {
       DefaultDir = CommonSpecFolder(scan.FileSpec);
     } else if (DefaultDir.empty()) {
@@ -179,7 +183,7 @@ bool TCompBase::Gather(TCompList& list) {
     FBase.DefaultDir = DefaultDir;
   }
   const bool byList = RelativeDir == TRelativeDir::byList && relative;
-  if (byList) scan.RootDir = FBase.Folder = shallowest;
+  if (byList) scan.RootDir = FBase.Folder = ShallowestFolder(scan.FileSpec);
   std::vector<std::pair<size_t, WideString>> groups;
   scan.OnRootDirChange = [&groups](TqelFileScan& s, const WideString& dir) {
     groups.emplace_back(s.Files().size(), dir);
