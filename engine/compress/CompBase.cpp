@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
 
 #include "engine/base/DateTime.h"
 #include "engine/base/FileSystem.h"
 #include "engine/base/Messages.h"
+#include "engine/compress/MovedFolders.h"
 #include "engine/filters/Masks.h"
 #include "engine/scan/Exclusions.h"
 #include "engine/scan/FileScan.h"
@@ -338,24 +338,10 @@ void TCompBase::DeleteMoved(const TCompList& list) {
     });
   }
   int count = 0;
-  // The folders a move may empty: where moved things lay, up to the folder FileSpec named.
-  std::vector<WideString> named;
-  for (WideString line : FileSpec) {
-    std::replace(line.begin(), line.end(), '\\', '/');
-    if (!FolderOf(line).empty()) named.push_back(FolderOf(line));
-  }
-  std::set<WideString, std::greater<>> folders;  // deepest first
-  const auto noteFolders = [&](WideString folder) {
-    while (!folder.empty() && std::any_of(named.begin(), named.end(), [&](const WideString& n) {
-      return folder.compare(0, n.size(), n) == 0;
-    })) {
-      folders.insert(folder);
-      folder = FolderOf(folder.substr(0, folder.size() - 1));
-    }
-  };
+  TMovedFolders folders(FileSpec);
   for (const TCompEntry* e : moved) {
     if (e->IsFolder) {
-      noteFolders(e->SourcePath);
+      folders.Note(e->SourcePath);
       continue;
     }
     const bool trashed =
@@ -365,10 +351,9 @@ void TCompBase::DeleteMoved(const TCompList& list) {
       continue;
     }
     if (OnDeleteFile) OnDeleteFile(*this, e->SourcePath, ++count, int(moved.size()));
-    noteFolders(FolderOf(e->SourcePath));
+    folders.Note(FolderOf(e->SourcePath));
   }
-  // Only folders the move emptied go, never their contents: rmdir refuses the others.
-  for (const WideString& folder : folders) ::rmdir(folder.c_str());
+  folders.RemoveEmptied();
 }
 
 void TCompBase::ReadOnly() {
