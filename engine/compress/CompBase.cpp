@@ -65,8 +65,9 @@ int TCompBase::Compress() {
     return 0;
   }
   if (exists && !ArchiveWritable()) return 0;
-  RunOperation([this] { Run(); });
-  return Cancel() ? 0 : FStored;
+  bool committed = false;
+  RunOperation([&] { committed = Run(); });
+  return committed && !Cancel() ? FStored : 0;
 }
 
 bool TCompBase::PrepareArchiveFolder() {
@@ -80,7 +81,11 @@ bool TCompBase::PrepareArchiveFolder() {
 }
 
 bool TCompBase::ArchiveWritable() {
-  if (::access(ArchiveFile().c_str(), W_OK) == 0) return true;
+  // Read-only is the owner's missing write bit, which the superuser's access() ignores.
+  struct stat mode {};
+  if (::access(ArchiveFile().c_str(), W_OK) == 0 &&
+      (::stat(ArchiveFile().c_str(), &mode) != 0 || (mode.st_mode & S_IWUSR)))
+    return true;
   if (!OnNonWriteableArchive) {
     DoError(ArchiveFile(), "OnNonWriteableArchive", msg::RequiredEventNotAssigned, "");
     return false;
@@ -95,7 +100,7 @@ bool TCompBase::ArchiveWritable() {
          ::chmod(ArchiveFile().c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
-void TCompBase::Run() {
+bool TCompBase::Run() {
   TCompList list;
   FDetectedType = atNA;
   FNewestTime = 0;
@@ -104,30 +109,31 @@ void TCompBase::Run() {
     archive = TFileStream32::Open(ArchiveFile(), fmOpenRead);
     if (!archive) ReportAndRaise(ArchiveFile(), msg::ErrorOpeningFile, "", "");
     FDetectedType = GetArcType(*archive);
-    if (!ReadDirectory(*archive, list)) return;
+    if (!ReadDirectory(*archive, list)) return false;
   }
   std::unique_ptr<TTempFileStream> temp = TTempFileStream::Create(TempDir());
   if (!temp) ReportAndRaise(TempDir(), msg::ErrorCreatingFile, "", "");
   FTempFile = temp->FileName();
   const bool selected = Switch == TSwitch::swDelete ? MarkDeleted(list) : Gather(list);
-  if (Cancel()) return;
+  if (Cancel()) return false;
   if (!selected) {
     DoError("", "", msg::NothingToDo, "");
-    return;
+    return false;
   }
   WriteEntries(archive.get(), *temp, list);
-  if (Cancel()) return;
+  if (Cancel()) return false;
   const bool changed = FStored > 0 || std::any_of(list.begin(), list.end(), [](const auto& e) {
                          return !e.Header.empty() && e.State != TEntryState::esKeep;
                        });
   if (!changed) {
     DoError("", "", msg::NothingToDo, "");
-    return;
+    return false;
   }
   WriteDirectory(*temp, list);
   archive.reset();
-  if (!Deliver(*temp)) return;
+  if (!Deliver(*temp)) return false;
   if (Switch == TSwitch::swMove) DeleteMoved(list);
+  return true;
 }
 
 bool TCompBase::ArchiveExistsNow() const {
