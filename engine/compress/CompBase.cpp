@@ -165,6 +165,9 @@ bool TCompBase::Gather(TCompList& list) {
   scan.OnError = [this](TqelFileScan&, const WideString& name, int code) {
     DoError(name, "", code, "");
   };
+  scan.OnNotice = [this](TqelFileScan&, const WideString& name, TScanNotice notice) {
+    if (OnScanNotice) OnScanNotice(*this, name, notice);
+  };
   scan.OnRecurseDir = [this](TqelFileScan&, const WideString& dir) {
     if (OnRecurseDir) OnRecurseDir(*this, dir);
   };
@@ -212,7 +215,10 @@ bool TCompBase::Gather(TCompList& list) {
       if (OnExcludeFile) OnExcludeFile(*this, f.FileName);
       continue;
     }
-    selected |= Evaluate(f, list, existing);
+    if (!Evaluate(f, list, existing)) continue;
+    selected = true;
+    if (OnScanNotice && StoredNameOf(f.FileName).find('\\') != WideString::npos)
+      OnScanNotice(*this, f.FileName, TScanNotice::snBackslash);
   }
   return selected;
 }
