@@ -25,7 +25,8 @@ TMovedFolders::TMovedFolders(const TStrings& fileSpec) {
     if (folder.empty()) continue;
     if (folder.front() != '/') folder = WithTrailingSlash(cwd.string()) + folder;
     FNamed.push_back(folder);
-    keep(folder);
+    const WideString mask = line.substr(line.rfind('/') + 1);
+    if (mask != "*" && mask != "*.*" && !mask.empty()) keep(folder);
   }
   for (fs::path p = cwd; !ec && !p.empty(); p = p.parent_path()) {
     keep(p);
@@ -34,9 +35,8 @@ TMovedFolders::TMovedFolders(const TStrings& fileSpec) {
 }
 
 void TMovedFolders::Note(WideString folder) {
-  while (std::any_of(FNamed.begin(), FNamed.end(), [&](const WideString& n) {
-    return folder.size() > n.size() && folder.compare(0, n.size(), n) == 0;
-  })) {
+  while (std::any_of(FNamed.begin(), FNamed.end(),
+                     [&](const WideString& n) { return folder.compare(0, n.size(), n) == 0; })) {
     FNoted.insert(folder);
     folder = FolderOf(folder.substr(0, folder.size() - 1));
   }

@@ -1,6 +1,7 @@
-// The folders a move leaves behind: those its files lay in, strictly below a folder the
-// FileSpec lines name, are removed once empty. The named folders themselves stay, and so do
-// the current folder and those above it, however a line spells them.
+// The folders a move leaves behind: those its files lay in, at or below a folder the
+// FileSpec lines name, are removed once empty. A folder named only as the place of a mask
+// that leaves files out ("logs/*.log") stays, and so do the current folder and those above
+// it, however a line spells them; a folder named whole ("logs/*") may go.
 #pragma once
 
 #include <sys/types.h>

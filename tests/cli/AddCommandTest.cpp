@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -96,20 +95,25 @@ TEST_F(AddCommand, NamesOutsideTheCurrentFolderKeepWholeComponents) {
   }
 }
 
-// A move removes the folders it emptied below the folders named, never those named nor
-// the current folder.
-TEST_F(AddCommand, MoveKeepsTheNamedAndTheCurrentFolder) {
+// A move removes the folders it emptied, a folder named whole among them, but never the
+// current folder nor a folder named as the place of a mask.
+TEST_F(AddCommand, MoveKeepsTheCurrentFolderAndTheMasksFolder) {
   VK_REQUIRE_TOOL("unzip");
-  fs::create_directories(dir_ / "w");
-  WriteFileText(dir_ / "w/a.log", "a\n");
-  const ToolRun inside = RunTool({VK_CLI_PATH, "add", "--move", "../m.zip", "*.log"}, dir_ / "w");
+  for (const char* f : {"w/a.log", "m/x.log"}) {
+    fs::create_directories(fs::path(dir_ / f).parent_path());
+    WriteFileText(dir_ / f, f);
+  }
+  const ToolRun inside = RunTool({VK_CLI_PATH, "add", "--move", "../w.zip", "*.log"}, dir_ / "w");
   EXPECT_EQ(inside.status, 0) << inside.err;
-  EXPECT_EQ(Names("m.zip"), std::vector<std::string>{"a.log"});
+  EXPECT_EQ(Names("w.zip"), std::vector<std::string>{"a.log"});
   EXPECT_TRUE(fs::is_directory(dir_ / "w"));
 
+  ASSERT_EQ(Run({"add", "--move", "m.zip", "m/*.log"}).status, 0);
+  EXPECT_FALSE(fs::exists(dir_ / "m/x.log"));
+  EXPECT_TRUE(fs::is_directory(dir_ / "m"));
+
   ASSERT_EQ(Run({"add", "--move", "-r", "t.zip", "tree"}).status, 0);
-  EXPECT_EQ(PathsBelow(dir_ / "tree"), std::set<std::string>{});
-  EXPECT_TRUE(fs::is_directory(dir_ / "tree"));
+  EXPECT_FALSE(fs::exists(dir_ / "tree"));
 }
 
 // A file whose content does not have the size it had when opened (a log being written;
