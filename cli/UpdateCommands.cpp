@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -9,9 +10,12 @@
 
 #include "app/core/EnginePrompts.h"
 #include "app/core/TerminalPrompter.h"
+#include "cli/AddNotices.h"
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"
 #include "engine/base/Messages.h"
+#include "engine/detect/ArchiveExts.h"
+#include "engine/text/Utf8.h"
 #include "engine/zip/ZipWriter.h"
 
 namespace vk::cli {
@@ -35,14 +39,40 @@ std::optional<T> Choice(const ParsedArgs& args, const std::string& option,
   return std::nullopt;
 }
 
+struct WriterOutcome {
+  int status;
+  int done;  // what Compress answered: files stored, once the archive was committed
+};
+
 // Runs the writer's operation and turns its outcome into an exit status.
-int RunWriter(qel::TZip& zip, EngineReport& report) {
+WriterOutcome RunWriter(qel::TZip& zip, EngineReport& report) {
+  int done = 0;
   {
     TerminalProgress progress(zip);
-    zip.Compress();
+    done = zip.Compress();
   }
-  if (zip.Cancel()) return kExitCancelled;
-  return report.Errors() > 0 ? kExitWarning : kExitOk;
+  if (zip.Cancel()) return {kExitCancelled, 0};
+  return {report.Errors() > 0 ? kExitWarning : kExitOk, done};
+}
+
+// An archive name whose extension names another type than ZIP: refused unless --type zip
+// says a ZIP is meant, for the file would be a ZIP whatever its name says.
+bool RefusesName(const ParsedArgs& args, const std::string& archive, std::ostream& err) {
+  if (args.Has("--type")) {
+    if (args.options.at("--type") == "zip") return false;
+    err << "vorelkit-cli: --type takes zip\n";
+    return true;
+  }
+  const qel::TArcType type = qel::ArcTypeOfName(archive);
+  if (type == qel::atNA || qel::IsZipFamily(type)) return false;
+  // The type as the name spells it: "LZH", "TAR.GZ".
+  const fs::path name = fs::path(archive).filename();
+  const bool tar = qel::text::AsciiLower(name.stem().extension().string()) == ".tar";
+  std::string spelled = (tar ? "tar" : "") + name.extension().string().substr(tar ? 0 : 1);
+  for (char& c : spelled) c = char(std::toupper((unsigned char)c));
+  err << "vorelkit-cli: '" << archive << "' is named as an archive of type " << spelled
+      << "; add writes only ZIP archives (--type zip writes a ZIP under this name)\n";
+  return true;
 }
 
 int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
@@ -74,14 +104,25 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
 
+  if (RefusesName(args, args.positional[0], err)) return kExitUsage;
+
   qel::TZip zip;
   EngineReport report(err);
   report.Attach(zip);
+  AddNotices notices;
+  notices.Attach(zip);
   TTerminalOptions options;
   options.Interactive = StdinIsTerminal();
   TTerminalPrompter prompter(options, std::cin, std::cerr);
   app::TEnginePrompts prompts(prompter);
   prompts.AttachWriter(zip);
+  // A read-only archive is written only when the question is answered yes.
+  bool declined = false;
+  zip.OnNonWriteableArchive = [&declined, ask = zip.OnNonWriteableArchive](
+                                  qel::TZipCommon& sender, const std::string& name, bool& write) {
+    ask(sender, name, write);
+    declined = !write;
+  };
   zip.SetArchiveFile(args.positional[0]);
   zip.RecurseDirs = args.Has("-r");
   if (args.values.count("-x")) zip.ExcludeSpec = args.values.at("-x");
@@ -120,11 +161,14 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     const bool folder = ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     zip.FileSpec.push_back(folder ? (path / "*").string() : path.string());
   }
-  int stored = 0;
-  zip.OnEnd = [&](qel::TZipCommon&, const std::string&, bool) { ++stored; };
-  const int status = RunWriter(zip, report);
-  out << stored << (stored == 1 ? " file" : " files") << " stored\n";
-  return status;
+  const auto [status, stored] = RunWriter(zip, report);
+  notices.Print(err, args.Has("-v"));
+  if (declined) {
+    err << "vorelkit-cli: " << zip.ArchiveFile() << " is read-only and was not written\n";
+    return kExitFatal;
+  }
+  if (stored > 0) out << stored << (stored == 1 ? " file" : " files") << " stored\n";
+  return status == kExitOk && notices.Unmatched() ? kExitWarning : status;
 }
 
 int RunDelete(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
@@ -143,7 +187,7 @@ int RunDelete(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     out << "deleted " << name << "\n";
     ++deleted;
   };
-  const int status = RunWriter(zip, report);
+  const int status = RunWriter(zip, report).status;
   return status == kExitOk && deleted == 0 ? kExitWarning : status;
 }
 
@@ -187,16 +231,24 @@ Command AddCommand() {
           "add files to an archive, creating it when missing",
           "vorelkit-cli add ARCHIVE [-r] [-x MASK]... [--level store|fast|normal|max] "
           "[-p PASSWORD [--encryption zipcrypto|aes128|aes192|aes256]] "
-          "[--update|--freshen|--move] [--paths relative|none|absolute] [--comment TEXT] PATH...",
+          "[--update|--freshen|--move] [--paths relative|none|absolute] [--comment TEXT] "
+          "[--type zip] [-v] PATH...",
           "Stores the files named (a folder stands for the files in it, and with -r for\n"
           "everything below it) in the ZIP archive ARCHIVE. Names are stored relative to\n"
-          "the current folder. An entry of the same name is replaced; with --update only\n"
+          "the current folder; a file outside it keeps the part of its path after the\n"
+          "\"..\" that leads out. An entry of the same name is replaced; with --update only\n"
           "by a newer file; --freshen only replaces entries and adds nothing; --move\n"
-          "deletes the files once the archive holds them.\n\n"
-          "Exit status: 0 when everything was stored, 1 when a file could not be stored or\n"
-          "there was nothing to do, 2 when the archive cannot be used, 7 for a usage\n"
-          "error, 255 when cancelled (Ctrl+C). The archive is replaced only when the whole\n"
-          "operation succeeded.",
+          "deletes the files once the archive holds them, and the folders it emptied\n"
+          "(never the current folder, nor the folder of a mask such as logs/*.log).\n"
+          "Symbolic links, special files and hidden folders are left out, and said so\n"
+          "with a count (-v lists them). An ARCHIVE name of another archive type (w.7z,\n"
+          "w.lzh) is refused unless --type zip.\n\n"
+          "Exit status: 0 when everything was stored, 1 when a file could not be stored, a\n"
+          "name matched no file or there was nothing to do, 2 when the archive cannot be\n"
+          "used or is read-only and was not written, 7 for a usage error, 255 when\n"
+          "cancelled (Ctrl+C). A file that changes while it is read is left out; the\n"
+          "others are stored. The archive is replaced only at the end, and \"N files\n"
+          "stored\" is printed only once it was.",
           {{"-r", false, "recurse into folders"},
            {"-x", true, "leave out files matching this mask (may be repeated)"},
            {"--level", true, "store, fast, normal or max (default: normal)"},
@@ -206,7 +258,9 @@ Command AddCommand() {
            {"--freshen", false, "only replace entries that have a newer file"},
            {"--move", false, "delete the files once stored"},
            {"--paths", true, "relative, none or absolute (default: relative)"},
-           {"--comment", true, "the archive comment"}},
+           {"--comment", true, "the archive comment"},
+           {"--type", true, "zip: write a ZIP whatever ARCHIVE's extension says"},
+           {"-v", false, "list what was left out"}},
           RunAdd};
 }
 

@@ -32,6 +32,7 @@ inline constexpr int MaximumVolumes = 25245;
 inline constexpr int InvalidDirectory = 25158;
 inline constexpr int NotAccessible = 25170;
 inline constexpr int FileNotFound = 25192;
+inline constexpr int FileSizeDifferent = 25193;
 inline constexpr int AccessPermissions = 25279;
 inline constexpr int RegistryPermissions = 25280;
 inline constexpr int TooManyNestedDirs = 25270;

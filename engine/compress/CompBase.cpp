@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
 
 #include "engine/base/DateTime.h"
 #include "engine/base/FileSystem.h"
 #include "engine/base/Messages.h"
+#include "engine/compress/MovedFolders.h"
 #include "engine/filters/Masks.h"
 #include "engine/scan/Exclusions.h"
 #include "engine/scan/FileScan.h"
@@ -24,6 +24,20 @@ namespace fs = std::filesystem;
 
 // Attributes that tell two files apart: the archive bit means nothing on Linux.
 constexpr uint32_t kComparedAttr = 0x17;
+
+// The folder of the line with the fewest separators (the later one on a tie).
+WideString ShallowestFolder(const TStrings& fileSpec) {
+  WideString shallowest;
+  long depth = -1;
+  for (const WideString& line : fileSpec) {
+    const long d = long(std::count(line.begin(), line.end(), '/'));
+    if (depth < 0 || d <= depth) {
+      depth = d;
+      shallowest = FolderOf(line);
+    }
+  }
+  return shallowest;
+}
 
 bool SameDevice(const WideString& a, const WideString& b) {
   struct stat sa {
@@ -51,8 +65,9 @@ int TCompBase::Compress() {
     return 0;
   }
   if (exists && !ArchiveWritable()) return 0;
-  RunOperation([this] { Run(); });
-  return Cancel() ? 0 : FStored;
+  bool committed = false;
+  RunOperation([&] { committed = Run(); });
+  return committed && !Cancel() ? FStored : 0;
 }
 
 bool TCompBase::PrepareArchiveFolder() {
@@ -66,7 +81,11 @@ bool TCompBase::PrepareArchiveFolder() {
 }
 
 bool TCompBase::ArchiveWritable() {
-  if (::access(ArchiveFile().c_str(), W_OK) == 0) return true;
+  // Read-only is the owner's missing write bit, which the superuser's access() ignores.
+  struct stat mode {};
+  if (::access(ArchiveFile().c_str(), W_OK) == 0 &&
+      (::stat(ArchiveFile().c_str(), &mode) != 0 || (mode.st_mode & S_IWUSR)))
+    return true;
   if (!OnNonWriteableArchive) {
     DoError(ArchiveFile(), "OnNonWriteableArchive", msg::RequiredEventNotAssigned, "");
     return false;
@@ -81,7 +100,7 @@ bool TCompBase::ArchiveWritable() {
          ::chmod(ArchiveFile().c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
-void TCompBase::Run() {
+bool TCompBase::Run() {
   TCompList list;
   FDetectedType = atNA;
   FNewestTime = 0;
@@ -90,30 +109,31 @@ void TCompBase::Run() {
     archive = TFileStream32::Open(ArchiveFile(), fmOpenRead);
     if (!archive) ReportAndRaise(ArchiveFile(), msg::ErrorOpeningFile, "", "");
     FDetectedType = GetArcType(*archive);
-    if (!ReadDirectory(*archive, list)) return;
+    if (!ReadDirectory(*archive, list)) return false;
   }
   std::unique_ptr<TTempFileStream> temp = TTempFileStream::Create(TempDir());
   if (!temp) ReportAndRaise(TempDir(), msg::ErrorCreatingFile, "", "");
   FTempFile = temp->FileName();
   const bool selected = Switch == TSwitch::swDelete ? MarkDeleted(list) : Gather(list);
-  if (Cancel()) return;
+  if (Cancel()) return false;
   if (!selected) {
     DoError("", "", msg::NothingToDo, "");
-    return;
+    return false;
   }
   WriteEntries(archive.get(), *temp, list);
-  if (Cancel()) return;
+  if (Cancel()) return false;
   const bool changed = FStored > 0 || std::any_of(list.begin(), list.end(), [](const auto& e) {
                          return !e.Header.empty() && e.State != TEntryState::esKeep;
                        });
   if (!changed) {
     DoError("", "", msg::NothingToDo, "");
-    return;
+    return false;
   }
   WriteDirectory(*temp, list);
   archive.reset();
-  if (!Deliver(*temp)) return;
+  if (!Deliver(*temp)) return false;
   if (Switch == TSwitch::swMove) DeleteMoved(list);
+  return true;
 }
 
 bool TCompBase::ArchiveExistsNow() const {
@@ -145,6 +165,9 @@ bool TCompBase::Gather(TCompList& list) {
   scan.OnError = [this](TqelFileScan&, const WideString& name, int code) {
     DoError(name, "", code, "");
   };
+  scan.OnNotice = [this](TqelFileScan&, const WideString& name, TScanNotice notice) {
+    if (OnScanNotice) OnScanNotice(*this, name, notice);
+  };
   scan.OnRecurseDir = [this](TqelFileScan&, const WideString& dir) {
     if (OnRecurseDir) OnRecurseDir(*this, dir);
   };
@@ -159,17 +182,7 @@ bool TCompBase::Gather(TCompList& list) {
                         StoredDirNames == TStoredDirNames::sdRelativeStoreStart;
   const bool explorer = StoredDirNames == TStoredDirNames::sdExplorer_Auto ||
                         StoredDirNames == TStoredDirNames::sdExplorer_UserDefineDefaultDir;
-  WideString shallowest;
-  long depth = -1;
-  for (const WideString& line : scan.FileSpec) {
-    const long d = long(std::count(line.begin(), line.end(), '/'));
-    if (depth < 0 || d <= depth) {
-      depth = d;
-      shallowest = FolderOf(line);
-    }
-  }
   if (explorer) {
-    FBase.Fallback = shallowest;
     if (StoredDirNames == TStoredDirNames::sdExplorer_Auto) {
       DefaultDir = CommonSpecFolder(scan.FileSpec);
     } else if (DefaultDir.empty()) {
@@ -179,7 +192,7 @@ bool TCompBase::Gather(TCompList& list) {
     FBase.DefaultDir = DefaultDir;
   }
   const bool byList = RelativeDir == TRelativeDir::byList && relative;
-  if (byList) scan.RootDir = FBase.Folder = shallowest;
+  if (byList) scan.RootDir = FBase.Folder = ShallowestFolder(scan.FileSpec);
   std::vector<std::pair<size_t, WideString>> groups;
   scan.OnRootDirChange = [&groups](TqelFileScan& s, const WideString& dir) {
     groups.emplace_back(s.Files().size(), dir);
@@ -202,7 +215,10 @@ bool TCompBase::Gather(TCompList& list) {
       if (OnExcludeFile) OnExcludeFile(*this, f.FileName);
       continue;
     }
-    selected |= Evaluate(f, list, existing);
+    if (!Evaluate(f, list, existing)) continue;
+    selected = true;
+    if (OnScanNotice && StoredNameOf(f.FileName).find('\\') != WideString::npos)
+      OnScanNotice(*this, f.FileName, TScanNotice::snBackslash);
   }
   return selected;
 }
@@ -334,24 +350,10 @@ void TCompBase::DeleteMoved(const TCompList& list) {
     });
   }
   int count = 0;
-  // The folders a move may empty: where moved things lay, up to the folder FileSpec named.
-  std::vector<WideString> named;
-  for (WideString line : FileSpec) {
-    std::replace(line.begin(), line.end(), '\\', '/');
-    if (!FolderOf(line).empty()) named.push_back(FolderOf(line));
-  }
-  std::set<WideString, std::greater<>> folders;  // deepest first
-  const auto noteFolders = [&](WideString folder) {
-    while (!folder.empty() && std::any_of(named.begin(), named.end(), [&](const WideString& n) {
-      return folder.compare(0, n.size(), n) == 0;
-    })) {
-      folders.insert(folder);
-      folder = FolderOf(folder.substr(0, folder.size() - 1));
-    }
-  };
+  TMovedFolders folders(FileSpec);
   for (const TCompEntry* e : moved) {
     if (e->IsFolder) {
-      noteFolders(e->SourcePath);
+      folders.Note(e->SourcePath);
       continue;
     }
     const bool trashed =
@@ -361,10 +363,9 @@ void TCompBase::DeleteMoved(const TCompList& list) {
       continue;
     }
     if (OnDeleteFile) OnDeleteFile(*this, e->SourcePath, ++count, int(moved.size()));
-    noteFolders(FolderOf(e->SourcePath));
+    folders.Note(FolderOf(e->SourcePath));
   }
-  // Only folders the move emptied go, never their contents: rmdir refuses the others.
-  for (const WideString& folder : folders) ::rmdir(folder.c_str());
+  folders.RemoveEmptied();
 }
 
 void TCompBase::ReadOnly() {

@@ -25,7 +25,7 @@ class TCompBase : public TCompressClass {
   using TCompressClass::TCompressClass;
 
   // Runs the operation Switch selects; answers the files added or replaced (0 when
-  // cancelled or when nothing was done).
+  // cancelled, when nothing was done or when the new archive was not committed).
   int Compress();
 
  protected:
@@ -57,7 +57,8 @@ class TCompBase : public TCompressClass {
   bool PrepareArchiveFolder();
   bool ArchiveWritable();
   bool ArchiveExistsNow() const;
-  void Run();
+  // Answers whether the new archive was committed.
+  bool Run();
   // Scans FileSpec and weighs each file against the list; true when something is to do.
   bool Gather(TCompList& list);
   bool Evaluate(const TFileObject& file, TCompList& list, size_t existing);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "engine/base/ZipCommon.h"
+#include "engine/scan/ScanNotice.h"
 
 namespace qel {
 
@@ -43,6 +44,8 @@ class TCompressClass : public TZipCommon {
   // Moves a file to the desktop's trash (DeleteOptions = doAllowUndo); without one, or
   // when it fails, a moved file is deleted.
   std::function<bool(const WideString& path)> MoveToTrash;
+  // Gathering: what was left out without being asked to, and names stored with a warning.
+  std::function<void(TZipCommon& Sender, const WideString& Name, TScanNotice Notice)> OnScanNotice;
   // swRead: fired after each entry's header with the position reached and the count.
   std::function<void(TZipCommon& Sender, int64_t Offset, int Filenum)> OnRead;
 

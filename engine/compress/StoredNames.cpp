@@ -1,29 +1,34 @@
 #include "engine/compress/StoredNames.h"
 
-#include <algorithm>
-
-#include "engine/base/FileSystem.h"
+#include <filesystem>
 
 namespace qel {
 namespace {
 
-bool StartsWith(const WideString& s, const WideString& prefix) {
-  return !prefix.empty() && s.compare(0, prefix.size(), prefix) == 0;
-}
-
-WideString Relative(const WideString& path, const WideString& folder) {
-  const WideString base = folder.empty() ? folder : WithTrailingSlash(folder);
-  return StartsWith(path, base) ? path.substr(base.size()) : path;
-}
+namespace fs = std::filesystem;
 
 WideString WithoutTrailingSlashes(WideString s) {
   while (!s.empty() && s.back() == '/') s.pop_back();
   return s;
 }
 
-WideString WithoutLeadingSlashes(WideString s) {
-  s.erase(0, s.find_first_not_of('/') == WideString::npos ? s.size() : s.find_first_not_of('/'));
-  return s;
+// `path` below `folder`, component by component: "." and ".." are resolved first, a path
+// outside the folder keeps what follows the ".." that would lead out of it, and no name
+// starts with "/". With no folder, the path without its root.
+WideString Below(const WideString& path, const WideString& folder) {
+  const bool isFolder = !path.empty() && path.back() == '/';
+  const fs::path normal = fs::path(WithoutTrailingSlashes(path)).lexically_normal();
+  fs::path rel;
+  if (!folder.empty() && folder != "/")
+    rel = normal.lexically_relative(fs::path(WithoutTrailingSlashes(folder)).lexically_normal());
+  if (rel.empty()) rel = normal.relative_path();
+  WideString name;
+  for (const fs::path& part : rel) {
+    const std::string s = part.string();
+    if (s.empty() || s == "." || s == "..") continue;
+    name += name.empty() ? s : "/" + s;
+  }
+  return isFolder && !name.empty() ? name + '/' : name;
 }
 
 }  // namespace
@@ -35,21 +40,16 @@ WideString StoredName(const WideString& path, const TStoredNameBase& base, TStor
       return !path.empty() && path.back() == '/' ? NamePart(path) + '/' : NamePart(path);
     case sdAbsolute:
     case sdAbsoluteNoDrv:
-      return path;
+      return "/" + Below(path, "");
     case sdAbsoluteNoRoot:
-      return WithoutLeadingSlashes(path);
+      return Below(path, "");
     case sdRelative:
-      return Relative(path, base.Folder);
+      return Below(path, base.Folder);
     case sdRelativeStoreStart:
-      return Relative(path, FolderOf(WithoutTrailingSlashes(base.Folder)));
+      return Below(path, FolderOf(WithoutTrailingSlashes(base.Folder)));
     case sdExplorer_Auto:
-    case sdExplorer_UserDefineDefaultDir: {
-      const WideString dir = base.DefaultDir.empty() ? "" : WithTrailingSlash(base.DefaultDir);
-      if (!dir.empty() && dir == WithTrailingSlash(base.Folder)) return Relative(path, dir);
-      if (StartsWith(path, dir)) return path.substr(dir.size());
-      const WideString fallback = base.Fallback.empty() ? "" : WithTrailingSlash(base.Fallback);
-      return path.substr(std::min(fallback.size(), path.size()));
-    }
+    case sdExplorer_UserDefineDefaultDir:
+      return Below(path, base.DefaultDir.empty() ? base.Folder : base.DefaultDir);
   }
   return path;
 }

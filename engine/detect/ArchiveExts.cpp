@@ -1,5 +1,8 @@
 #include "engine/detect/ArchiveExts.h"
 
+#include <string_view>
+#include <utility>
+
 #include "engine/base/Messages.h"
 #include "engine/text/Utf8.h"
 
@@ -20,6 +23,22 @@ TStrings ArchiveExts() {
     exts.push_back(text::AsciiLower(std::string(item.substr(dot))));
   }
   return exts;
+}
+
+TArcType ArcTypeOfName(const WideString& name) {
+  // Longer extensions first, so that ".tar.gz" is not taken for ".gz".
+  static constexpr std::pair<std::string_view, TArcType> kByExtension[] = {
+      {".tar.gz", atTarGz}, {".tar.bz2", atTarBz}, {".7z", at7Zip},   {".7zip", at7Zip},
+      {".ace", atAce},      {".arc", atArc},       {".arj", atArj},   {".bh", atBh},
+      {".bz", atBz2},       {".bz2", atBz2},       {".cab", atCab},   {".gz", atGZip},
+      {".ha", atHA},        {".jar", atJar},       {".lha", atLha},   {".lzh", atLzh},
+      {".mim", atB64},      {".pak", atPak},       {".qel", atQelX},  {".rar", atRar},
+      {".tar", atTar},      {".tbz", atTarBz},     {".tgz", atTarGz}, {".uu", atUUE},
+      {".uue", atUUE},      {".xxe", atUUE},       {".zip", atZip},   {".zoo", atZoo}};
+  const std::string file = text::AsciiLower(name.substr(name.rfind('/') + 1));
+  for (const auto& [ext, type] : kByExtension)
+    if (file.size() > ext.size() && file.ends_with(ext)) return type;
+  return atNA;
 }
 
 }  // namespace qel

@@ -7,8 +7,10 @@
 
 #include "engine/base/FileSystem.h"
 #include "engine/base/Messages.h"
+#include "engine/filters/Masks.h"
 #include "engine/scan/FileAttributes.h"
 #include "engine/scan/MultiMask.h"
+#include "engine/text/Utf8.h"
 
 namespace qel {
 namespace {
@@ -61,6 +63,23 @@ void TqelFileScan::Report(const std::string& fileName, int code) {
   if (OnError) OnError(*this, fileName, code);
 }
 
+void TqelFileScan::Notice(const std::string& name, TScanNotice notice) {
+  if (OnNotice) OnNotice(*this, name, notice);
+}
+
+void TqelFileScan::NoteUnmatched(const std::vector<std::pair<std::string, std::string>>& items) {
+  // Names without wildcards are looked up; the few masks are matched against the names.
+  for (const auto& [item, mask] : items) {
+    const bool found =
+        mask.find_first_of("*?") == std::string::npos
+            ? FMatched.contains(text::AsciiLower(mask))
+            : std::any_of(FMatched.begin(), FMatched.end(), [&mask](const std::string& name) {
+                return MatchesSpecFlat(name, {mask}, {}, {});
+              });
+    if (!found) Notice(item, TScanNotice::snNoMatch);
+  }
+}
+
 void TqelFileScan::Scan() {
   FFiles.clear();
   FFilesCount = 0;
@@ -79,10 +98,12 @@ void TqelFileScan::Scan() {
     if (root[0] != '/') root = WithTrailingSlash(cwd) + root;
     const std::string folder = SplitItem(FileSpec.front(), root, cwd).folder;
     TMultiMask masks;
+    std::vector<std::pair<std::string, std::string>> items;  // each item with its mask
     std::erase_if(FileSpec, [&](const std::string& item) {
       ItemParts parts = SplitItem(item, root, cwd);
       if (parts.folder != folder) return false;
       masks.Add(parts.mask);
+      items.emplace_back(item, parts.mask.empty() ? "*" : parts.mask);
       return true;
     });
     RootDir = folder;
@@ -93,7 +114,9 @@ void TqelFileScan::Scan() {
       continue;
     }
     FAncestors = {{st.st_dev, st.st_ino}};
+    FMatched.clear();
     SearchFolder(folder, masks, 0);
+    if (!IsCancelled()) NoteUnmatched(items);
   }
   SortFiles(FFiles, Sorted);
   if (OnFinished) OnFinished(*this, FFilesCount, FFilesSize);
@@ -121,8 +144,11 @@ bool TqelFileScan::SearchFolder(const std::string& dir, const TMultiMask& masks,
     if (!S_ISDIR(st.st_mode)) {
       holds = true;
       TakeFile(path, name, st, masks);
-    } else if (RecurseDirs && (IncludeHiddenDirs || name[0] != '.'))
+    } else if (RecurseDirs && (IncludeHiddenDirs || name[0] != '.')) {
       subFolders.push_back({path, name, st});
+    } else if (RecurseDirs) {
+      Notice(path, TScanNotice::snHiddenFolder);
+    }
   }
   for (const auto& [path, name, st] : subFolders) {
     if (IsCancelled()) return holds;
@@ -149,15 +175,23 @@ bool TqelFileScan::SearchFolder(const std::string& dir, const TMultiMask& masks,
 bool TqelFileScan::TakeFile(const std::string& path, const std::string& name,
                             const struct stat& lst, const TMultiMask& masks) {
   if (!masks.Matches(name)) return false;
+  FMatched.insert(text::AsciiLower(name));
   struct stat st = lst;
   uint32_t dosAttr = DosAttributesOf(lst, name);
-  if (S_ISLNK(lst.st_mode)) {
+  const bool link = S_ISLNK(lst.st_mode);
+  if (link) {
     // A link stands for its target's content; links to anything but a file are never taken.
-    if (stat(path.c_str(), &st) != 0) return false;
+    if (stat(path.c_str(), &st) != 0) st.st_mode = 0;
     dosAttr = DosAttributesOf(st, name) | attr::ReparsePoint;
   }
-  if (!S_ISREG(st.st_mode)) return false;
-  if (!PassesAttributeFilter(dosAttr, Attributes, AttributesEx)) return false;
+  if (!S_ISREG(st.st_mode)) {
+    Notice(path, link ? TScanNotice::snLink : TScanNotice::snSpecialFile);
+    return false;
+  }
+  if (!PassesAttributeFilter(dosAttr, Attributes, AttributesEx)) {
+    if (link) Notice(path, TScanNotice::snLink);
+    return false;
+  }
   if (FExcludedIds.count({st.st_dev, st.st_ino})) return false;
   if (!FTaken.insert(path).second) return true;
   FFiles.push_back({path, int64_t(st.st_size), int64_t(st.st_mtime), dosAttr, false});

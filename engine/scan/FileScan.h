@@ -17,11 +17,13 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "engine/base/Types.h"
 #include "engine/scan/FileObject.h"
+#include "engine/scan/ScanNotice.h"
 
 namespace qel {
 
@@ -40,6 +42,8 @@ class TqelFileScan {
   using TDirEvent = std::function<void(TqelFileScan& Sender, const WideString& Dir)>;
   using TScanErrorEvent =
       std::function<void(TqelFileScan& Sender, const WideString& FileName, int ECode)>;
+  using TNoticeEvent =
+      std::function<void(TqelFileScan& Sender, const WideString& Name, TScanNotice Notice)>;
 
   static constexpr int kDefaultMaxDepth = 256;
 
@@ -76,6 +80,9 @@ class TqelFileScan {
   // 25270 "Too many nested dirs" for a folder not searched, 25170 "is not accessible" for
   // a folder that cannot be listed; the scan goes on.
   TScanErrorEvent OnError;
+  // What the scan leaves out without being asked to: links and special files a mask
+  // matches, hidden folders not searched, items that found no file (Name is the item).
+  TNoticeEvent OnNotice;
 
   void Scan();
 
@@ -89,6 +96,9 @@ class TqelFileScan {
 
   bool IsCancelled() const { return Cancelled && Cancelled(); }
   void Report(const std::string& fileName, int code);
+  void Notice(const std::string& name, TScanNotice notice);
+  // Notes the items of a group (each with its mask) that matched no name in it.
+  void NoteUnmatched(const std::vector<std::pair<std::string, std::string>>& items);
   // Searches `dir`; answers whether a file lies in it or below it, taken or not.
   bool SearchFolder(const std::string& dir, const TMultiMask& masks, int depth);
   bool TakeFile(const std::string& path, const std::string& name, const struct stat& lst,
@@ -98,8 +108,9 @@ class TqelFileScan {
   int FFilesCount = 0;
   int64_t FFilesSize = 0;
   std::set<FileId> FExcludedIds;
-  std::set<std::string> FTaken;    // a file named by two groups is taken once
-  std::vector<FileId> FAncestors;  // the folders being searched, outermost first
+  std::set<std::string> FTaken;              // a file named by two groups is taken once
+  std::unordered_set<std::string> FMatched;  // the group's names a mask matched, lower-cased
+  std::vector<FileId> FAncestors;            // the folders being searched, outermost first
 };
 
 }  // namespace qel

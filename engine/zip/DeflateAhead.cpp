@@ -22,6 +22,8 @@ TDeflated Deflate(const std::string& path, int levelIndex, const TZipCommon& own
     if (n == 0) break;
     if (deflate.Write(buffer.data(), n) != n) return result;
     result.Size += n;
+    // A file growing while it is read would take memory without end.
+    if (result.Size > TDeflateAhead::kMaxSize) return result;
   }
   if (owner.Cancel() || !deflate.Finish()) return result;
   result.Crc = deflate.CRC();

@@ -63,6 +63,15 @@ uint32_t UnixModeOf(const WideString& path) {
   return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0xFFFF : 0;
 }
 
+// Whether reading `source` has reached its end (one byte more is read to tell).
+bool AtEnd(TStream64& source) {
+  uint8_t probe;
+  return source.Read(&probe, 1) <= 0;
+}
+
+// The file being stored changed its size while it was read: it has no one content to store.
+struct ESourceChanged {};
+
 }  // namespace
 
 // The cipher of one entry and how to start it again when the data is written a second time.
@@ -185,15 +194,29 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   std::vector<uint8_t> placeholder = headerBytes(0, uint64_t(size));
   WriteOut(out, placeholder.data(), placeholder.size());
   const int64_t dataStart = out.Position();
+  // A file that grows or shrinks while it is read (a log being written) is left out and
+  // the archive is cut back to before it; the other files are stored.
+  const auto leaveOut = [&] {
+    DoError(e.SourcePath, "changed while it was read", msg::FileSizeDifferent, "");
+    if (!out.SetSize(offset) || !out.SetPosition(offset))
+      ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+    return false;
+  };
 
   // ZipCrypto's header carries the CRC, so the file is read once for it first.
   uint32_t crc = 0;
   if (cipher.CryptoKeys && source) {
     std::vector<uint8_t> buffer(size_t(std::min<int64_t>(size, kReadBlock)));
-    while (int64_t n = source->Read(buffer.data(), int64_t(buffer.size()))) {
+    int64_t total = 0;
+    while (total < size) {
+      const int64_t n =
+          source->Read(buffer.data(), std::min<int64_t>(int64_t(buffer.size()), size - total));
       if (n < 0) ReportAndRaise(e.SourcePath, msg::ErrorReadingFile, "", "");
+      if (n == 0) break;
       crc = Crc32(crc, buffer.data(), size_t(n));
+      total += n;
     }
+    if (total != size || !AtEnd(*source)) return leaveOut();
     std::optional<TZipCryptoHeader> head = MakeZipCryptoHeader(*cipher.CryptoKeys, crc);
     if (!head) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
     WriteOut(out, head->data(), head->size());
@@ -229,23 +252,27 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
     ReportProgress(size, size, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
     data = std::make_pair(uint64_t(deflated->Data.size()), deflated->Crc);
   } else if (source) {
-    // A file deflated ahead to more than its size is stored straight away.
-    if (deflated) {
-      method = kMethodStore;
-      h.Flags &= uint16_t(~0x0006);
-    }
-    data = WriteData(*source, out, method, dataCipher, size);
-    if (!data) {
-      // Deflate would enlarge the file: cut back and store it.
-      method = kMethodStore;
-      h.Flags &= uint16_t(~0x0006);
-      if (!out.SetSize(cipherStart) || !out.SetPosition(cipherStart))
-        ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
-      if (!startCipher()) return false;
-      dataCipher = cipher.Aes ? cipher.Aes.get() : cipher.Cipher.get();
+    try {
+      // A file deflated ahead to more than its size is stored straight away.
+      if (deflated) {
+        method = kMethodStore;
+        h.Flags &= uint16_t(~0x0006);
+      }
       data = WriteData(*source, out, method, dataCipher, size);
+      if (!data) {
+        // Deflate would enlarge the file: cut back and store it.
+        method = kMethodStore;
+        h.Flags &= uint16_t(~0x0006);
+        if (!out.SetSize(cipherStart) || !out.SetPosition(cipherStart))
+          ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+        if (!startCipher()) return false;
+        dataCipher = cipher.Aes ? cipher.Aes.get() : cipher.Cipher.get();
+        data = WriteData(*source, out, method, dataCipher, size);
+      }
+      if (!data) return false;
+    } catch (const ESourceChanged&) {
+      return leaveOut();
     }
-    if (!data) return false;
   }
   if (cipher.Aes) {
     const TAesAuthCode code = cipher.Aes->AuthCode();
@@ -298,15 +325,19 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
   std::vector<uint8_t> buffer(size_t(std::min<int64_t>(std::max<int64_t>(size, 1), kReadBlock)));
   auto pump = [&](TStream64& sink) {
     int64_t total = 0;
-    while (int64_t n = ReadSource(source, buffer.data(), int64_t(buffer.size()))) {
+    while (total < size) {
+      const int64_t n = ReadSource(source, buffer.data(),
+                                   std::min<int64_t>(int64_t(buffer.size()), size - total));
+      if (n == 0) break;
       if (Cancel()) throw ECancelled();
       if (sink.Write(buffer.data(), n) != n)
         ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
       total += n;
       ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
     }
-    // A file that shrank while it was read would leave its header claiming more.
-    if (total != size) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+    // The header was written for `size` bytes: a file that shrank or grew meanwhile is not
+    // what it claims.
+    if (total != size || !AtEnd(source)) throw ESourceChanged();
   };
   if (method == 8) {
     TCompressStream deflate(out, int(DeflateType), cipher);

@@ -2,6 +2,7 @@
 // relative to the current folder): stored names, exclusions, exit codes, and a write
 // failure that must leave the archive alone.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -66,6 +67,115 @@ TEST_F(AddCommand, StoredNamesFollowThePathsChoice) {
   EXPECT_EQ(Names("x.zip"), (V{"tree/a.txt", "tree/sub/c.txt"}));
 }
 
+// Files outside the current folder keep their path after the ".." that leads out of it,
+// whatever the other names given: never cut at a character count, never absolute.
+TEST_F(AddCommand, NamesOutsideTheCurrentFolderKeepWholeComponents) {
+  VK_REQUIRE_TOOL("unzip");
+  using V = std::vector<std::string>;
+  for (const char* f : {"w/", "q/a.txt", "r/o2/o4.txt", "rr/sub/x.txt"}) {
+    fs::create_directories(fs::path(dir_ / f).parent_path());
+    if (std::string(f).back() != '/') WriteFileText(dir_ / f, f);
+  }
+  struct Case {
+    V args;
+    V names;
+  } cases[] = {
+      {{"../q/a.txt", "../r/o2/o4.txt", "../rr/sub/x.txt"},
+       {"q/a.txt", "r/o2/o4.txt", "rr/sub/x.txt"}},
+      {{"-r", dir_ / "r", "./../q/"}, {"q/a.txt", "r/o2/o4.txt"}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string zip = "../" + std::to_string(++n) + ".zip";
+    V args = {VK_CLI_PATH, "add", zip};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ToolRun run = RunTool(args, dir_ / "w");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Names(zip.substr(3)), c.names) << zip;
+  }
+}
+
+// A move removes the folders it emptied, a folder named whole among them, but never the
+// current folder nor a folder named as the place of a mask.
+TEST_F(AddCommand, MoveKeepsTheCurrentFolderAndTheMasksFolder) {
+  VK_REQUIRE_TOOL("unzip");
+  for (const char* f : {"w/a.log", "m/x.log"}) {
+    fs::create_directories(fs::path(dir_ / f).parent_path());
+    WriteFileText(dir_ / f, f);
+  }
+  const ToolRun inside = RunTool({VK_CLI_PATH, "add", "--move", "../w.zip", "*.log"}, dir_ / "w");
+  EXPECT_EQ(inside.status, 0) << inside.err;
+  EXPECT_EQ(Names("w.zip"), std::vector<std::string>{"a.log"});
+  EXPECT_TRUE(fs::is_directory(dir_ / "w"));
+
+  ASSERT_EQ(Run({"add", "--move", "m.zip", "m/*.log"}).status, 0);
+  EXPECT_FALSE(fs::exists(dir_ / "m/x.log"));
+  EXPECT_TRUE(fs::is_directory(dir_ / "m"));
+
+  ASSERT_EQ(Run({"add", "--move", "-r", "t.zip", "tree"}).status, 0);
+  EXPECT_FALSE(fs::exists(dir_ / "tree"));
+}
+
+// A file whose content does not have the size it had when opened (a log being written;
+// the kernel's own files say 0) is reported and left out; the others are committed.
+TEST_F(AddCommand, FileChangingWhileReadIsLeftOut) {
+  VK_REQUIRE_TOOL("unzip");
+  const ToolRun run = Run({"add", "a.zip", "tree/a.txt", "/proc/version"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("/proc/version"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "1 file stored\n");
+  EXPECT_EQ(Names("a.zip"), std::vector<std::string>{"tree/a.txt"});
+}
+
+// A read-only archive that is not to be written (no terminal to ask) ends fatally, and
+// nothing claims files were stored.
+TEST_F(AddCommand, ReadOnlyArchiveNotWritten) {
+  ASSERT_EQ(Run({"add", "a.zip", "tree/a.txt"}).status, 0);
+  fs::permissions(dir_ / "a.zip", fs::perms::owner_read);
+  const Bytes before = ReadFileBytes(dir_ / "a.zip");
+  const ToolRun run = Run({"add", "a.zip", "tree/b.log"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("read-only"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(ReadFileBytes(dir_ / "a.zip") == before);
+}
+
+// What is left out without being asked for is said, one line per kind (-v lists it); a
+// name holding "\" is stored with a warning.
+TEST_F(AddCommand, SaysWhatItLeftOut) {
+  VK_REQUIRE_TOOL("unzip");
+  fs::create_directories(dir_ / "tree/.git");
+  WriteFileText(dir_ / "tree/.git/config", "x\n");
+  WriteFileText(dir_ / "tree/back\\slash.txt", "x\n");
+  fs::create_symlink("a.txt", dir_ / "tree/l1");
+  fs::create_directory_symlink("sub", dir_ / "tree/l2");
+  ASSERT_EQ(::mkfifo((dir_ / "tree/fifo").c_str(), 0600), 0);
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {{"-r", "tree"},
+       0,
+       {"left out 2 symbolic links (-v", "left out 1 hidden folder", "left out 1 special file",
+        "stored 1 name holding \"\\\""}},
+      {{"-v", "nomatch*", "tree/a.txt", "missing.txt"},
+       1,
+       {"2 names matched no file", "nomatch*\n", "missing.txt\n"}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"add", std::to_string(++n) + ".zip"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ToolRun run = Run(args);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    for (const std::string& line : c.lines)
+      EXPECT_NE(run.err.find(line), std::string::npos) << line << " in:\n" << run.err;
+  }
+  const std::vector<std::string> names = Names("1.zip");
+  EXPECT_NE(std::find(names.begin(), names.end(), "tree/back\\slash.txt"), names.end());
+}
+
 TEST_F(AddCommand, ExitCodes) {
   struct Case {
     std::vector<std::string> args;
@@ -81,11 +191,19 @@ TEST_F(AddCommand, ExitCodes) {
       {{"delete", "a.zip"}, 7},
       {{"delete", "a.zip", "a.txt"}, 0},
       {{"delete", "missing.zip", "a.txt"}, 1},
+      // A name that says another type is not given to a ZIP unless asked for.
+      {{"add", "w.lzh", "tree"}, 7},
+      {{"add", "w.tar.gz", "tree"}, 7},
+      {{"add", "w.lzh", "--type", "7z", "tree"}, 7},
+      {{"add", "w.lzh", "--type", "zip", "tree"}, 0},
+      {{"add", "w.jar", "tree"}, 0},
   };
   for (const Case& c : cases) {
     const ToolRun run = Run(c.args);
     EXPECT_EQ(run.status, c.status) << c.args[0] << " " << c.args.back() << ": " << run.err;
   }
+  EXPECT_NE(Run({"add", "x.7z", "tree"}).err.find("type 7Z"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "x.7z"));
 }
 
 TEST_F(AddCommand, WriteFailureLeavesArchiveAndNoTemporary) {

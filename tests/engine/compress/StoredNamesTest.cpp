@@ -16,7 +16,6 @@ TEST(StoredNames, EveryMode) {
   TStoredNameBase base;
   base.Folder = "/home/u/src/";
   base.DefaultDir = "/home/u/";
-  base.Fallback = "/home/u/src/";
   struct Case {
     TStoredDirNames mode;
     std::string path, stored;
@@ -27,14 +26,18 @@ TEST(StoredNames, EveryMode) {
       {sdAbsolute, "/home/u/src/a/b.txt", "/home/u/src/a/b.txt"},
       {sdAbsoluteNoDrv, "/home/u/src/a/b.txt", "/home/u/src/a/b.txt"},
       {sdAbsoluteNoRoot, "/home/u/src/a/b.txt", "home/u/src/a/b.txt"},
+      {sdAbsoluteNoRoot, "/home/u/./src/../b.txt", "home/u/b.txt"},
       {sdRelative, "/home/u/src/a/b.txt", "a/b.txt"},
-      {sdRelative, "/elsewhere/b.txt", "/elsewhere/b.txt"},
-      // Linux names are case-sensitive: another case is another folder.
-      {sdRelative, "/home/U/src/b.txt", "/home/U/src/b.txt"},
+      {sdRelative, "/home/u/src/a/", "a/"},
+      // Outside the folder: what follows the ".." that leads out, never absolute.
+      {sdRelative, "/elsewhere/b.txt", "elsewhere/b.txt"},
+      // Linux names are case-sensitive, and a folder is a whole component.
+      {sdRelative, "/home/U/src/b.txt", "U/src/b.txt"},
+      {sdRelative, "/home/u/src2/b.txt", "src2/b.txt"},
       {sdRelativeStoreStart, "/home/u/src/a/b.txt", "src/a/b.txt"},
       {sdExplorer_UserDefineDefaultDir, "/home/u/src/a/b.txt", "src/a/b.txt"},
-      // Outside DefaultDir: as long a start goes as the fallback prefix has.
-      {sdExplorer_Auto, "/opt/x/yyyy/c.txt", "c.txt"},
+      {sdExplorer_UserDefineDefaultDir, "/home/u/../r/o2/o4.txt", "r/o2/o4.txt"},
+      {sdExplorer_Auto, "/opt/x/yyyy/c.txt", "opt/x/yyyy/c.txt"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(StoredName(c.path, base, c.mode), c.stored) << int(c.mode) << " " << c.path;
