@@ -440,14 +440,16 @@ void TMainForm::ApplySettings() {
 }
 
 QSize TMainForm::FirstRunSize() const {
-  // Every column of the classic list at its first-run width, beside the list's scroll bar
-  // and frame.
+  // Every column of the list at its first-run width, beside the list's scroll bar and frame,
+  // and in the explorer style beside the folder tree.
+  const app::TAppSettings& s = app::AppSettings();
   const app::TColumnWidths w;
   const int columns = w.FileName + w.FileType + w.DateTime + w.Unpacked + w.Ratio + w.Packed +
                       w.CRC + w.Attributes + w.Folder;
   const int frame = style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
                     4 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-  return {columns + frame, 540};
+  const int tree = s.ExplorerView && s.ViewExplorerTree ? s.SplitterPos + 2 * frame : 0;
+  return {columns + frame + tree, 540};
 }
 
 void TMainForm::FillLanguageMenu() {
