@@ -41,7 +41,7 @@ void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const Q
     g_held.push_back({type, context.category, text});
     return;
   }
-  const QString reason = g_held.empty() ? text : g_held.front().text;
+  const QString reason = (g_held.empty() ? text : g_held.front().text).trimmed();
   std::cerr << "vorelkit: cannot open the window without a display (" << reason.toStdString() << ")"
             << std::endl;
   ::_exit(2);
