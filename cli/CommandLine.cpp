@@ -2,13 +2,25 @@
 
 #include <ostream>
 
+#include "engine/base/Version.h"
+
 namespace vk::cli {
 namespace {
 
 void PrintOverview(std::ostream& out) {
   out << "Usage: vorelkit-cli COMMAND [OPTIONS] FILE...\n\nCommands:\n";
   for (const Command& c : Commands()) out << "  " << c.name << "\t" << c.summary << "\n";
-  out << "\n'vorelkit-cli COMMAND --help' describes a command.\n";
+  out << "\n'vorelkit-cli COMMAND --help' describes a command; --version shows the version.\n";
+}
+
+void PrintVersion(std::ostream& out) {
+  out << "vorelkit-cli " << qel::ProgramVersion() << "\n";
+  const char* separator = "";
+  for (const auto& [name, version] : qel::EngineLibraries()) {
+    out << separator << name << " " << version;
+    separator = ", ";
+  }
+  out << "\n";
 }
 
 void PrintCommandHelp(const Command& c, std::ostream& out) {
@@ -78,6 +90,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     PrintOverview(out);
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    PrintVersion(out);
     return kExitOk;
   }
   for (const Command& c : Commands()) {

@@ -5,6 +5,7 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/IniFields.h"
+#include "engine/base/FileSystem.h"
 
 namespace vk::app {
 namespace {
@@ -109,10 +110,14 @@ void VisitKeys(Settings& s, const Io& io) {
 
 QString WithSlash(const QString& folder) { return folder.endsWith('/') ? folder : folder + '/'; }
 
-QString SystemTempFolder() { return WithSlash(QDir::cleanPath(QDir::tempPath())); }
+// The engine's per-user private folder below the system temporary folder: the system
+// folder itself is shared, and other programs' (and users') files are there.
+QString SystemTempFolder() { return QString::fromStdString(qel::SystemTempFolder()); }
 
+// Both stand for the default: the shared folder is never used itself.
 bool IsSystemTempFolder(const QString& folder) {
-  return QDir::cleanPath(folder) == QDir::cleanPath(QDir::tempPath());
+  const QString clean = QDir::cleanPath(folder);
+  return clean == QDir::cleanPath(QDir::tempPath()) || clean == QDir::cleanPath(SystemTempFolder());
 }
 
 bool UpdateIniFile(const QString& file, const std::function<void(TIniFile&)>& change) {
@@ -186,7 +191,7 @@ bool TAppSettings::UpdateFile(const std::function<void(TIniFile&)>& change) cons
 }
 
 void TAppSettings::NormaliseTempFolder() {
-  if (AppTempFolder.isEmpty()) {
+  if (AppTempFolder.isEmpty() || IsSystemTempFolder(AppTempFolder)) {
     AppTempFolder = SystemTempFolder();
     return;
   }

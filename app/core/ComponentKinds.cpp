@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/core/AppSettings.h"
+#include "app/core/ArchiveNames.h"
 
 namespace vk::app {
 
@@ -178,6 +179,11 @@ TTypeEntry NewArchiveType(const QString& fileName) {
   for (const auto& [suffix, kind] : kByExtension)
     if (ext.compare(suffix, Qt::CaseInsensitive) == 0) return EntryOf(kind);
   return EntryOf(TComponentKind::Zip);
+}
+
+QString NewArchiveName(const QString& fileName, TComponentKind kind) {
+  if (NewArchiveType(fileName).Kind == kind) return fileName;
+  return ReplaceArchiveExtension(fileName, QString::fromUtf8(ComponentType(kind).Extension));
 }
 
 std::optional<TTypeEntry> OpenArchiveType(qel::TArcType listerType) {

@@ -80,6 +80,10 @@ struct TTypeEntry {
 const std::vector<TTypeEntry>& NewArchiveTypes();
 // The entry a new archive's name selects by its extension (ZIP for any other).
 TTypeEntry NewArchiveType(const QString& fileName);
+// A new archive's name once `kind` was chosen for it: kept when its extension selects
+// that type (or, for ZIP, names none the dialog knows), otherwise with the kind's own
+// extension in place of its own, so that a ZIP is never written as "fresh.7z".
+QString NewArchiveName(const QString& fileName, TComponentKind kind);
 // An archive the lister opened: the one entry for its type, none when it cannot be
 // added to from this dialog.
 std::optional<TTypeEntry> OpenArchiveType(qel::TArcType listerType);

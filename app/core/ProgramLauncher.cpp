@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -37,15 +38,32 @@ QStringList SplitExec(const QString& exec) {
   return parts;
 }
 
-QString DefaultTextEditorEntry() {
+// The text of the desktop entry of the program the desktop opens `mimeType` with; empty
+// when it names none, or one that runs in a terminal (there is none to run it in here).
+QString DesktopEntryFor(const QString& mimeType) {
   QProcess query;
-  query.start(QStringLiteral("xdg-mime"), {"query", "default", "text/plain"});
+  query.start(QStringLiteral("xdg-mime"), {"query", "default", mimeType});
   if (!query.waitForFinished(5000) || query.exitCode() != 0) return {};
   const QString id = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
   if (id.isEmpty()) return {};
   QFile file(QStandardPaths::locate(QStandardPaths::ApplicationsLocation, id));
   if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.readAll());
+  const QString entry = QString::fromUtf8(file.readAll());
+  static const QRegularExpression kTerminal(QStringLiteral("^\\s*Terminal\\s*=\\s*true\\s*$"),
+                                            QRegularExpression::MultilineOption);
+  return kTerminal.match(entry).hasMatch() ? QString() : entry;
+}
+
+// The command of the desktop's program for `file`: the one for its type, else for the
+// nearest more general type it is a kind of (a C source is plain text).
+QStringList DesktopCommandFor(const QString& file) {
+  const QMimeType type = QMimeDatabase().mimeTypeForFile(file);
+  for (const QString& name : QStringList{type.name()} + type.allAncestors())
+    if (const QStringList command =
+            DesktopExecCommand(DesktopEntryExec(DesktopEntryFor(name)), file);
+        !command.isEmpty())
+      return command;
+  return {};
 }
 
 bool StartAndWait(const TLaunch& launch, QString& error) {
@@ -73,6 +91,10 @@ bool LaunchProgram(const TLaunch& launch, QString& error) {
   // Window states (normal, minimised, hidden) cannot be imposed on another program's
   // windows here; the program shows itself as it likes.
   if (launch.Program.isEmpty()) {
+    // The desktop's program is run directly when its entry names it, so that it can be
+    // waited for; otherwise the desktop's launcher hands the file over and returns.
+    if (const QStringList command = DesktopCommandFor(launch.File); !command.isEmpty())
+      return LaunchProgram({launch.File, command.first(), command.mid(1), launch.Wait}, error);
     QProcess open;
     open.setProgram(QStringLiteral("xdg-open"));
     open.setArguments({launch.File});
@@ -136,7 +158,8 @@ QStringList DesktopExecCommand(const QString& exec, const QString& file) {
 
 QStringList ViewerCommand(const QString& viewer, const QString& file) {
   if (IsTextEditorStandIn(viewer))
-    return DesktopExecCommand(DesktopEntryExec(DefaultTextEditorEntry()), file);
+    return DesktopExecCommand(DesktopEntryExec(DesktopEntryFor(QStringLiteral("text/plain"))),
+                              file);
   return {viewer, file};
 }
 

@@ -14,17 +14,20 @@ struct TLaunch {
   // Empty: the desktop's program for File's type. Otherwise run with Arguments.
   QString Program;
   QStringList Arguments;
-  bool Wait = true;  // until the program has ended (a named program only)
+  bool Wait = true;  // until the program has ended (never through xdg-open)
 };
 
 // True when the program started (and, when waited for, has ended); otherwise `error` holds
 // the system's reason. The seam the commands hand files through, so that tests can watch.
 using TLauncher = std::function<bool(const TLaunch& launch, QString& error)>;
 
-// The desktop's launcher: "xdg-open" for its own program, which hands the file over and
-// returns at once, so nothing can be waited for that way; a named program is a child process
-// waited for in an event loop that ends with it or when the application quits (the program
-// then runs on).
+// The desktop's launcher. Its own program for the file's type (by "xdg-mime" and the
+// program's desktop entry) is run as a named program; only when the desktop names none
+// does "xdg-open" hand the file over, returning at once, so that nothing can be waited for.
+// A named program is a child process waited for in an event loop that ends with it or when
+// the application quits (the program then runs on). Many programs hand the file to a copy
+// of themselves already running and end at once: a caller that wants the edits watches
+// the file after the launch too.
 bool LaunchProgram(const TLaunch& launch, QString& error);
 
 // Whether a viewer setting names the stand-in for the desktop's text editor: "Notepad", in

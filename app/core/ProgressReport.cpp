@@ -14,6 +14,11 @@ std::optional<QString> TErrorLog::Report(const QString& fileName, int code) {
          FormatMessage(QStringLiteral(": \"%s\""), {fileName});
 }
 
+std::optional<QString> NothingChangedNotice(int code) {
+  if (code != qel::msg::NothingToDo) return std::nullopt;
+  return QStringLiteral("Nothing changed: the archive already holds these files as they are.");
+}
+
 QString WrapperErrorLine(const QString& text) {
   return Message(1035) + FormatMessage(QStringLiteral(" \"%s\""), {text});
 }

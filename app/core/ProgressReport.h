@@ -24,6 +24,11 @@ class TErrorLog {
   QString lastName_;
 };
 
+// A writer reports an add that changed nothing (every file already stored as it is, or
+// none to take) as its "Nothing to do" error. That is an outcome, not a fault: the text
+// that says so plainly; nothing for any other code.
+std::optional<QString> NothingChangedNotice(int code);
+
 // The line for an error a wrapper reported as text (message 1035).
 QString WrapperErrorLine(const QString& text);
 

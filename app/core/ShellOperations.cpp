@@ -114,6 +114,10 @@ void TShellOperations::Watch(qel::TZipCommon& component) {
   errorLog_.ComponentActivated();
   component.OnError = [this](qel::TZipCommon&, const std::string& file, const std::string&,
                              const std::string&, int code) {
+    if (const std::optional<QString> notice = NothingChangedNotice(code)) {
+      if (AppSettings().ShowMessages) ui_.ShowMessage(*notice);
+      return;
+    }
     failed_ = true;
     prompts_.ForgetPassword();
     if (std::optional<QString> line = errorLog_.Report(QString::fromStdString(file), code))

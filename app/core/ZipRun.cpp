@@ -5,9 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <memory>
 
+#include "app/core/TempFiles.h"
 #include "engine/base/Errors.h"
 #include "engine/extract/DecompressClass.h"
 #include "engine/extract/ReaderTable.h"
@@ -31,10 +31,8 @@ bool TZipRun::Extract() {
   encryption_ = qel::TEncryptionMethod::emNone;
   const qel::TReaderFactory make = qel::ReaderFor(ArcType);
   if (!make) return false;
-  QTemporaryDir folder(QDir(QString::fromStdString(TempDir)).filePath("$$_runXXXXXX"));
-  if (!folder.isValid()) return false;
-  folder.setAutoRemove(false);
-  extractFolder_ = folder.path() + u'/';
+  extractFolder_ = MakeOwnTempFolder(QString::fromStdString(TempDir), QStringLiteral("run"));
+  if (extractFolder_.isEmpty()) return false;
 
   std::unique_ptr<qel::TDecompressClass> reader = make();
   if (OnPrepareReader) OnPrepareReader(*reader);

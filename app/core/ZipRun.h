@@ -1,7 +1,7 @@
 // TZipRun: extracts one entry of an archive into a private temporary folder and hands the
 // file to a program: the desktop's program for its type, or a viewer. The folder is made
 // new for every run, readable by the user alone (the entry may have been decrypted), and
-// named "$$_..." so that the program's clean-up at exit removes it; it is not removed
+// noted as this process's own so that its clean-up at exit removes it; it is not removed
 // earlier, as a program that was not waited for may still be reading the file.
 #pragma once
 

@@ -21,10 +21,12 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "app/core/AboutText.h"
 #include "app/core/AppPaths.h"
 #include "app/core/AppSettings.h"
 #include "app/core/ArchiveComponents.h"
 #include "app/core/ColumnFormat.h"
+#include "app/core/TempFiles.h"
 #include "app/core/Translation.h"
 #include "app/core/VrOneInstance.h"
 #include "app/core/WindowGeometry.h"
@@ -35,8 +37,6 @@
 #include "app/gui/MessageBox.h"
 #include "app/gui/TranslateWindows.h"
 #include "app/gui/VrListView.h"
-
-#include <unistd.h>
 
 namespace vk::gui {
 namespace {
@@ -229,11 +229,8 @@ void TMainForm::CreateActions() {
   connect(Action("acExit"), &QAction::triggered, this, &QWidget::close);
   ConnectViewActions();
   ConnectOptionsActions();
-  connect(Action("acAbout"), &QAction::triggered, this, [this] {
-    QMessageBox::about(this, kTitle,
-                       app::AboutTranslationText().value_or(
-                           QString(kTitle) + " " + QCoreApplication::applicationVersion()));
-  });
+  connect(Action("acAbout"), &QAction::triggered, this,
+          [this] { QMessageBox::about(this, kTitle, app::AboutText()); });
 }
 
 void TMainForm::CreateMenus() {
@@ -419,24 +416,40 @@ void TMainForm::ApplySettings() {
   const QSize screen = QApplication::primaryScreen()
                            ? QApplication::primaryScreen()->geometry().size()
                            : QSize(1024, 768);
-  const app::TWindowRect place = app::MainWindowRect(s, QSize(760, 480), screen);
+  const app::TWindowRect place = app::MainWindowRect(s, FirstRunSize().boundedTo(screen), screen);
   setGeometry(place.Left, place.Top, place.Width, place.Height);
   ApplyButtons();
   Action("acReuse")->setChecked(s.Reuse);
   Action("acMinToTray")->setChecked(s.MinToTray);
   Action("acAlwaysOnTop")->setChecked(s.AlwaysOnTop);
+  if (!s.FirstRun) {
+    toolBar_->setVisible(s.ShowToolbar);
+    statusBar()->setVisible(s.ShowStatusPanel);
+  }
+  // The menu shows what the window shows, on the first run too.
+  Action("acViewToolbar")->setChecked(!toolBar_->isHidden());
+  Action("acViewStatusBar")->setChecked(!statusBar()->isHidden());
   if (s.FirstRun) return;  // everything else keeps the window's built-in look
   if (!s.Skin.isEmpty() && QFileInfo(s.Skin).isFile()) LoadSkin(s.Skin);
-  toolBar_->setVisible(s.ShowToolbar);
-  statusBar()->setVisible(s.ShowStatusPanel);
-  Action("acViewToolbar")->setChecked(s.ShowToolbar);
-  Action("acViewStatusBar")->setChecked(s.ShowStatusPanel);
   if (s.StartUpType == 0) s.AppCurrentDir = app::ProgramFolder();
   if (s.StartUpType == 2) s.AppCurrentDir = s.AppStartUpFolder;
   if (s.AppCurrentDir.isEmpty() || !QFileInfo(s.AppCurrentDir).isDir())
     s.AppCurrentDir = QDir::currentPath();
   s.NormaliseTempFolder();
   SetStayOnTop(s.AlwaysOnTop);
+}
+
+QSize TMainForm::FirstRunSize() const {
+  // Every column of the list at its first-run width, beside the list's scroll bar and frame,
+  // and in the explorer style beside the folder tree.
+  const app::TAppSettings& s = app::AppSettings();
+  const app::TColumnWidths w;
+  const int columns = w.FileName + w.FileType + w.DateTime + w.Unpacked + w.Ratio + w.Packed +
+                      w.CRC + w.Attributes + w.Folder;
+  const int frame = style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                    4 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+  const int tree = s.ExplorerView && s.ViewExplorerTree ? s.SplitterPos + 2 * frame : 0;
+  return {columns + frame + tree, 540};
 }
 
 void TMainForm::FillLanguageMenu() {
@@ -467,6 +480,7 @@ void TMainForm::LoadLanguage(const QString& path) {
 }
 
 void TMainForm::CloseArchive() {
+  viewed_->Forget(archive_);
   BeginBusy();
   model_->SetRows({});
   folderRows_.clear();
@@ -488,23 +502,13 @@ void TMainForm::SetCaption(const QString& caption) {
 }
 
 bool TMainForm::ConfirmCloseArchive() {
-  // Checked-out files arrive with the CheckOut command; nothing to ask about yet.
+  // An edited copy of an entry is not left behind unasked: its put-back is offered now.
+  if (!archive_.isEmpty() && isVisible())
+    for (const app::TViewedCopy& copy : viewed_->ChangedCopies(archive_)) OfferPutBack(copy);
   return true;
 }
 
-void TMainForm::CleanTempFiles() {
-  // Only the program's own leftovers, and only in its own per-user folder.
-  QDir dir(app::AppSettings().AppTempFolder);  // never empty: the settings fill it in
-  for (const QFileInfo& info :
-       dir.entryInfoList({"$$_*", app::kListFileName},
-                         QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
-    if (info.isSymLink() || info.ownerId() != uint(getuid())) continue;
-    if (info.isDir())
-      QDir(info.filePath()).removeRecursively();
-    else
-      QFile::remove(info.filePath());
-  }
-}
+void TMainForm::CleanTempFiles() { app::CleanTempFolder(app::AppSettings().AppTempFolder); }
 
 void TMainForm::StoreViewState() {
   app::TAppSettings& s = app::AppSettings();
@@ -577,9 +581,9 @@ void TMainForm::OpenStartupArchive() {
 }
 
 void TMainForm::ShowNotAvailable(const QString& what) {
-  const QString text = tr("%1 is not available yet in this version.").arg(what);
-  statusBar()->showMessage(text);
-  MessageBox(text, mtInformation, {mbOK}, 0, this);
+  // A box only: the status bar keeps the archive's totals.
+  MessageBox(tr("%1 is not available yet in this version.").arg(what), mtInformation, {mbOK}, 0,
+             this);
 }
 
 bool TMainForm::event(QEvent* e) {

@@ -21,6 +21,7 @@
 #include "app/core/ProgressReport.h"
 #include "app/core/ShellItem.h"
 #include "app/core/StartCommand.h"
+#include "app/core/ViewedCopies.h"
 #include "app/gui/OptionsDialog.h"
 
 class QAction;
@@ -115,9 +116,9 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   // Explorer style: shows the content of a tree folder (by its path; "" for the root).
   void SelectFolder(const QString& path);
   void OneLevelUp();
-  // Adds an edited file, extracted for viewing, back into the open archive in place of its
-  // entry, without asking, and lists the archive again.
-  void PutBack(const QString& file);
+  // Adds an edited copy of an entry back into the open archive in place of the entry,
+  // without asking, and lists the archive again.
+  void PutBack(const app::TViewedCopy& copy);
 
   // How entries are handed to programs to open or view them; tests put a fake here.
   app::TLauncher Launcher = app::LaunchProgram;
@@ -196,6 +197,10 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   // Opens a file row with the desktop's program (`viewer` empty) or shows it in `viewer`.
   void OpenEntry(const app::TShellItem& item, const QString& viewer);
   void OpenSelectedEntry(const QString& viewer);
+  // Asks whether an edited copy goes back into the archive (and puts it back); the changed
+  // copies of the open archive, once no question or operation is in the way.
+  void OfferPutBack(const app::TViewedCopy& copy);
+  void OfferChangedCopies();
   std::vector<const app::TShellItem*> SelectedItems() const;
   // The window's handlers on a component before it runs.
   void PrepareWriter(qel::TCompBase& writer);
@@ -208,6 +213,8 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   void Relist();
   // The count message of a command when the user asked for them; `many` has a "%d".
   void ReportCount(int count, const QString& one, const QString& many);
+  // The window's size at the first start: wide enough for every column of the classic list.
+  QSize FirstRunSize() const;
 
   app::TStartCommand start_;
   bool instanceAllowed_ = true;
@@ -237,6 +244,9 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   // The answers to the engine's questions and what the run remembers of them.
   std::unique_ptr<app::TEnginePrompts> prompts_;
   app::TErrorLog errorLog_;
+  // What the last writer said that is an outcome rather than an error ("nothing changed"),
+  // shown once the archive is listed again.
+  QString notice_;
   TfrmErrors* frmErrors_ = nullptr;
   QStringList dragPlaceholders_;
   QString dragFolder_;
@@ -248,10 +258,8 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   QString pendingFolder_;
   // The writers the Add, New and Delete commands choose from.
   std::unique_ptr<app::TArchiveComponents> components_;
-  // The folder the entry being put back was extracted into.
-  QString viewFolder_;
-  // An encrypted entry goes back encrypted, with the password that opened it.
-  std::string viewPassword_;
+  // The open archive's entries handed to programs, watched for their edits.
+  app::TViewedCopies* viewed_ = nullptr;
   // How the entry viewed last was enciphered: files added with the remembered password
   // are enciphered the same way.
   qel::TEncryptionMethod viewEncryption_ = qel::TEncryptionMethod::emNone;

@@ -70,6 +70,7 @@ bool TMainForm::ListArchive(const QString& archive) {
   explorer_->ClearTree();
   TreeBuilt = false;
   errorLog_.ComponentActivated();
+  if (path != archive_) viewed_->Forget(archive_);
   archive_.clear();
   if (path.isEmpty()) {
     listing_.Clear();
@@ -214,9 +215,9 @@ void TMainForm::UpdateCommands() {
   const app::TCommandAvailability rules = app::CommandAvailability(state);
   findChild<QMenu*>("mnActions")->menuAction()->setVisible(rules.ActionsMenu);
   // The commands whose work is built; the others stay disabled until theirs is.
-  for (const char* name : {"acClose", "acFilter", "acSelectAll", "acInvertSelection", "acTest",
-                           "acInstall", "acCheckOut", "acAdd", "acDelete", "acExtract", "acView",
-                           "acViewWithNotepad", "acOpenFile", "acRename"})
+  for (const char* name :
+       {"acClose", "acFilter", "acSelectAll", "acInvertSelection", "acTest", "acAdd", "acDelete",
+        "acExtract", "acView", "acViewWithNotepad", "acOpenFile", "acRename"})
     Action(name)->setEnabled(rules.Enabled.at(name));
 }
 
@@ -255,6 +256,10 @@ qel::TNotifyEvent TMainForm::EndProgress() {
 qel::TErrorEvent TMainForm::ErrorHandler() {
   return [this](qel::TZipCommon&, const std::string& file, const std::string&, const std::string&,
                 int code) {
+    if (const std::optional<QString> notice = app::NothingChangedNotice(code)) {
+      notice_ = *notice;
+      return;
+    }
     prompts_->ForgetPassword();
     if (std::optional<QString> line = errorLog_.Report(QString::fromStdString(file), code))
       frmErrors_->ReportError(*line);
@@ -334,9 +339,6 @@ void TMainForm::ConnectViewActions() {
   connect(Action("acSelectAll"), &QAction::triggered, this, [this] { ActiveList()->SelectAll(); });
   connect(Action("acInvertSelection"), &QAction::triggered, this,
           [this] { ActiveList()->InvertSelection(); });
-  for (const char* name : {"acInstall", "acCheckOut"})
-    connect(Action(name), &QAction::triggered, this,
-            [this, name] { ShowNotAvailable(Action(name)->text().remove('&')); });
 }
 
 QString TMainForm::ArchivePatterns() const {

@@ -1,6 +1,7 @@
 // The main window's commands on the open archive's entries: add, create a new archive,
 // extract, delete, view and open an entry, and put an edited entry back.
 #include <QAction>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
@@ -8,9 +9,12 @@
 #include <QFileInfo>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <memory>
+#include <utility>
 
 #include "app/core/AddPasses.h"
 #include "app/core/AppSettings.h"
@@ -52,6 +56,8 @@ bool IsZipType(qel::TArcType type) { return type == qel::atZip || type == qel::a
 }  // namespace
 
 void TMainForm::ConnectArchiveCommands() {
+  viewed_ = new app::TViewedCopies(this);
+  connect(viewed_, &app::TViewedCopies::Changed, this, &TMainForm::OfferChangedCopies);
   connect(Action("acAdd"), &QAction::triggered, this, &TMainForm::AddFiles);
   connect(Action("acNew"), &QAction::triggered, this, &TMainForm::NewArchive);
   connect(Action("acExtract"), &QAction::triggered, this, &TMainForm::ExtractFiles);
@@ -74,6 +80,7 @@ std::vector<const app::TShellItem*> TMainForm::SelectedItems() const {
 
 void TMainForm::PrepareWriter(qel::TCompBase& writer) {
   errorLog_.ComponentActivated();
+  notice_.clear();
   writer.SetTempDir(app::AppSettings().AppTempFolder.toStdString());
   writer.OnError = ErrorHandler();
   writer.OnBegin = ShowBegin(true);
@@ -113,6 +120,8 @@ void TMainForm::Relist() {
   ListArchive(archive);
   if (ExplorerStyle() && !folder.isEmpty()) SelectFolder(folder);
   SortEntries();
+  // Said where the totals are, for a while: nothing to answer, nothing to wait for.
+  if (!notice_.isEmpty()) statusBar()->showMessage(std::exchange(notice_, {}), 10000);
 }
 
 int TMainForm::RunAdd(qel::TCompBase& writer) {
@@ -172,8 +181,9 @@ void TMainForm::NewArchive() {
   if (dialog.exec() != QDialog::Accepted) return;
   if (components_->CurrentWrapper || !components_->CurrentWriter) return;
   qel::TCompBase& writer = *components_->CurrentWriter;
-  writer.SetArchiveFile(name.toStdString());
-  // A name without an extension gets the writer's: that file was not the one confirmed.
+  // The name follows the type chosen (and a name without an extension gets the writer's):
+  // that file was not the one confirmed.
+  writer.SetArchiveFile(app::NewArchiveName(name, components_->KindOf(writer)).toStdString());
   const QString target = QString::fromStdString(writer.ArchiveFile());
   if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
     if (target != name && MessageBox(app::FormatMessage(app::Message(840), {target}),
@@ -406,35 +416,57 @@ void TMainForm::OpenEntry(const app::TShellItem& item, const QString& viewer) {
   run.OnPrepareReader = [this](qel::TDecompressClass& reader) { PrepareReader(reader); };
   // This run's own record: while its program runs, another entry may be opened and waited
   // for, and must not take this one's place.
-  QString viewedFile;
-  std::optional<int64_t> viewedFileAge;
-  run.OnBeforeExecute = [&viewedFile, &viewedFileAge](app::TZipRun&, const QString& file, bool&) {
-    viewedFile = file;
-    viewedFileAge = app::FileAge(file);
+  app::TViewedCopy copy;
+  copy.Archive = archive;
+  copy.Type = type;
+  copy.Entry = entry;
+  run.OnBeforeExecute = [&copy](app::TZipRun&, const QString& file, bool&) {
+    copy.File = file;
+    copy.Age = app::FileAge(file);
+    // Only a ZIP archive takes an edit back: elsewhere the copy says it is read-only, so
+    // that no edit is made to be lost.
+    if (!IsZipType(copy.Type)) QFile::setPermissions(file, QFile::ReadOwner);
   };
   const bool launched = run.Run();
-  viewFolder_ = run.ExtractFolder();
   viewEncryption_ = run.Encryption();
   if (!launched) {
     if (!run.LaunchError().isEmpty()) MessageBox(run.LaunchError(), mtError, {mbOK}, 0, this);
     return;
   }
-  // Nothing is put back into an archive that was closed or replaced while the program ran
-  // or the question waited, nor while the program is closing.
-  if (archive_ != archive || !isVisible() ||
-      !app::ShouldPutBack(type, viewedFileAge, app::FileAge(viewedFile)))
-    return;
-  if (MessageBox(app::FormatMessage(app::Message(1190), {entry}) + u'\n' + app::Message(1200),
-                 mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes ||
-      archive_ != archive)
-    return;
-  viewPassword_ = encrypted ? run.Password() : std::string();
-  PutBack(viewedFile);
-  viewPassword_.clear();
+  // Nothing is put back into an archive that was closed or replaced while the program ran,
+  // nor while the window is closing.
+  if (!IsZipType(type) || archive_ != archive || !isVisible()) return;
+  copy.Folder = run.ExtractFolder();
+  copy.Encryption = run.Encryption();
+  copy.Password = encrypted ? run.Password() : std::string();
+  // The program may save the copy later still (it returned before the user was done, or
+  // handed the file to a copy of itself): it is watched while the archive is open.
+  viewed_->Add(copy);
+  if (app::ShouldPutBack(type, copy.Age, app::FileAge(copy.File))) OfferPutBack(copy);
 }
 
-void TMainForm::PutBack(const QString& file) {
-  if (archive_.isEmpty() || !QFileInfo(file).isFile()) return;
+void TMainForm::OfferChangedCopies() {
+  if (archive_.isEmpty() || !isVisible()) return;
+  // Not over a question or an operation in progress: asked once they are done.
+  if (Busy() || QApplication::activeModalWidget()) {
+    QTimer::singleShot(500, this, &TMainForm::OfferChangedCopies);
+    return;
+  }
+  for (const app::TViewedCopy& copy : viewed_->ChangedCopies(archive_)) OfferPutBack(copy);
+}
+
+void TMainForm::OfferPutBack(const app::TViewedCopy& copy) {
+  // This save is asked about once, whatever the answer; a later save is asked about again.
+  viewed_->Settle(copy.File);
+  if (MessageBox(app::FormatMessage(app::Message(1190), {copy.Entry}) + u'\n' + app::Message(1200),
+                 mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes ||
+      archive_ != copy.Archive)
+    return;
+  PutBack(copy);
+}
+
+void TMainForm::PutBack(const app::TViewedCopy& copy) {
+  if (archive_.isEmpty() || !QFileInfo(copy.File).isFile()) return;
   const std::optional<app::TComponentKind> kind = app::WriterForType(listing_.ArcType());
   if (!kind) return;
   // A writer of its own: nothing an earlier Add dialog left in the window's writers applies.
@@ -443,16 +475,16 @@ void TMainForm::PutBack(const QString& file) {
   writer.SetArchiveFile(archive_.toStdString());
   PrepareWriter(writer);
   // The file's path below the folder it was extracted into is the entry's stored name.
-  const QString base = viewFolder_.isEmpty() || !file.startsWith(viewFolder_)
-                           ? QFileInfo(file).absolutePath() + u'/'
-                           : viewFolder_;
-  writer.FileSpec = {file.toStdString()};
+  const QString base = copy.Folder.isEmpty() || !copy.File.startsWith(copy.Folder)
+                           ? QFileInfo(copy.File).absolutePath() + u'/'
+                           : copy.Folder;
+  writer.FileSpec = {copy.File.toStdString()};
   writer.StoredDirNames = qel::TStoredDirNames::sdExplorer_UserDefineDefaultDir;
   writer.DefaultDir = base.toStdString();
   // An encrypted entry stays encrypted as it was, with the password that opened it.
-  writer.EncryptionMethod = viewPassword_.empty() ? qel::TEncryptionMethod::emNone
-                                                  : app::AddingEncryption(viewEncryption_);
-  writer.SetPassword(viewPassword_);
+  writer.EncryptionMethod = copy.Password.empty() ? qel::TEncryptionMethod::emNone
+                                                  : app::AddingEncryption(copy.Encryption);
+  writer.SetPassword(copy.Password);
   prompts_->SetInteractiveAdd(false);
   {
     const TBusyScope busy(*this);

@@ -6,12 +6,12 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QTemporaryDir>
 
 #include "app/core/AppSettings.h"
 #include "app/core/ArchiveComponents.h"
 #include "app/core/DragPlan.h"
 #include "app/core/ShellOperations.h"
+#include "app/core/TempFiles.h"
 #include "app/core/VrExtractor.h"
 #include "app/gui/DragOutMime.h"
 #include "app/gui/MainForm.h"
@@ -26,14 +26,12 @@ QMimeData* TMainForm::MakeDragData(const std::vector<int>& rows) {
   if (items.empty() || archive_.isEmpty() || !app::TVrExtractor::HasReader(listing_.ArcType()))
     return nullptr;
   // A folder of the drag's own: the dragged names cannot meet other files of the
-  // temporary folder, and it goes with the program's other leftovers ("$$_").
-  QTemporaryDir folder(QDir(app::AppSettings().AppTempFolder).filePath("$$_dragXXXXXX"));
-  if (!folder.isValid()) return nullptr;
-  const QString target = folder.path() + '/';
+  // temporary folder, and it goes with this process's other temporary folders.
+  const QString target = app::MakeOwnTempFolder(app::AppSettings().AppTempFolder, "drag");
+  if (target.isEmpty()) return nullptr;
   const app::TDragPlan plan = app::PlanDrag(items, target);
   if (plan.Placeholders.isEmpty() || !app::MakePlaceholderParents(plan.Placeholders))
-    return nullptr;  // the folder goes with `folder`
-  folder.setAutoRemove(false);
+    return nullptr;
   dragFolder_ = target;
   dragPlaceholders_ = plan.Placeholders;
 

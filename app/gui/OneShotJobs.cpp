@@ -67,6 +67,14 @@ int NotAvailable(TStartSwitch s, bool display) {
   return 1;
 }
 
+// Without a display the terminal asks, as vorelkit-cli does, when there is one to read
+// from; otherwise every question gets the answer that changes nothing.
+app::TTerminalPrompter TerminalPrompter() {
+  app::TTerminalOptions options;
+  options.Interactive = app::StdinIsTerminal();
+  return app::TTerminalPrompter(options, std::cin, std::cerr);
+}
+
 int NeedsDisplay() {
   std::cerr << "vorelkit: " << app::Message(1400).toStdString() << std::endl;
   return 2;
@@ -83,11 +91,13 @@ int ChooseLanguageAndOptions() {
   return 0;
 }
 
-// The list the shell integration leaves in the temporary folder, one path a line. It is
-// removed once read: no window of this start cleans the folder at its end, and a list left
-// there would be taken again by a later start that found no new one.
+// The list the shell integration leaves in the temporary folder, one path a line: the
+// program's own when the user chose one, else the system's, which is the one the shell
+// integration knows. It is removed once read: no window of this start cleans the folder at
+// its end, and a list left there would be taken again by a later start that found no new one.
 std::optional<QStringList> ReadListFile(app::IOperationUi& ui) {
   QFile file(QDir(app::AppSettings().AppTempFolder).filePath(app::kListFileName));
+  if (!file.exists()) file.setFileName(QDir(QDir::tempPath()).filePath(app::kListFileName));
   if (!file.open(QIODevice::ReadOnly)) {
     ui.ShowMessage(app::FormatMessage(app::Message(1410), {file.fileName()}));
     return std::nullopt;
@@ -141,10 +151,9 @@ bool RunOperation(const app::TStartCommand& c, app::IOperationUi& ui, app::IProm
 }
 
 int RunOperation(const app::TStartCommand& c, bool display) {
-  // Without a display nobody is asked: every question gets the answer that changes nothing.
   if (!display) {
     app::THeadlessOperationUi ui(std::cerr);
-    app::TTerminalPrompter prompter({}, std::cin, std::cerr);
+    app::TTerminalPrompter prompter = TerminalPrompter();
     return RunOperation(c, ui, prompter) ? 0 : 1;
   }
   TfrmErrors errors;
@@ -158,7 +167,7 @@ int RunOperation(const app::TStartCommand& c, bool display) {
 int RunTest(const QString& given, bool display) {
   const QString archive = QFileInfo(given).absoluteFilePath();
   if (!display) {
-    app::TTerminalPrompter prompter({}, std::cin, std::cerr);
+    app::TTerminalPrompter prompter = TerminalPrompter();
     app::TEnginePrompts prompts(prompter);
     return app::PrintArchiveTest(archive, prompts, std::cout, std::cerr) ? 0 : 1;
   }

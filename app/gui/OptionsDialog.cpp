@@ -281,11 +281,12 @@ QWidget* TfrmOptions::CreateViewPage() {
   generalLayout->addStretch(1);
 
   auto* columns = Named(new QGroupBox(tr("Columns"), page), "gbColumns");
-  new QVBoxLayout(columns);
+  auto* columnsLayout = new QVBoxLayout(columns);
   QCheckBox* name = AddCheckBox("chbFileName", tr("File Name"), columns);
   name->setChecked(true);
   name->setEnabled(false);
   for (const TColumnBox& box : kColumnBoxes) AddCheckBox(box.control, tr(box.caption), columns);
+  columnsLayout->addStretch(1);
 
   auto* archives = Named(new QGroupBox(tr("New archives"), page), "gbNewArchives");
   auto* grid = new QGridLayout(archives);
@@ -295,6 +296,8 @@ QWidget* TfrmOptions::CreateViewPage() {
   QComboBox* level = AddComboBox(
       "cbDefCompression", {tr("Super Fast"), tr("Fast"), tr("Normal"), tr("Maximal")}, archives);
   methods_ = Named(new QStackedWidget(archives), "nbMethods");
+  // As high as the box it shows: a stack gives its page all the room it has.
+  methods_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   for (const TArcType& arc : kArcTypes)
     methods_->addWidget(AddComboBox(arc.methodBox, arc.methods, methods_));
   grid->addWidget(Label("lbDefArcType", tr("Type:"), type), 0, 0);
@@ -323,6 +326,7 @@ QWidget* TfrmOptions::CreateViewPage() {
   layout->addWidget(columns, 0, 1, 2, 1);
   layout->addWidget(archives, 1, 0);
   layout->addWidget(opening, 2, 0, 1, 2);
+  layout->setRowStretch(3, 1);  // room to spare goes below, not between the groups
   return page;
 }
 

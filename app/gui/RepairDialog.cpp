@@ -82,7 +82,7 @@ void TfrmRepair::Repair() {
   const QString broken = name_->text();
   const QString fixed = FixedName(broken);
   const QIcon info = style()->standardIcon(QStyle::SP_MessageBoxInformation);
-  list_->clear();
+  list_->Clear();
   list_->AddLine(QStringLiteral("Broken File: ") + broken, info);
   list_->AddLine(QStringLiteral("Fixed File: ") + fixed, info);
   list_->AddLine(kRule);
@@ -98,6 +98,7 @@ void TfrmRepair::Repair() {
     ok += intact;
     list_->AddLine(name, {}, intact ? QStringLiteral("OK") : QStringLiteral("Corrupted"),
                    intact ? QColor() : QColor(Qt::red));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // the lines show
   };
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {

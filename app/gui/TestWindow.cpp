@@ -98,7 +98,7 @@ void TfrmTest::RunTest() {
   progress_->setValue(0);
   close_->hide();
   cancel_->show();
-  list_->clear();
+  list_->Clear();
   AddLines(log_.Start(archive_));
   if (qel::TZipCheck::CanTest(type_)) {
     qel::TZipCheck check;
@@ -107,7 +107,6 @@ void TfrmTest::RunTest() {
   } else {
     list_->AddLine(EngineMessage(qel::msg::UnsupportedArchiveType));
   }
-  list_->scrollToBottom();
   QApplication::beep();
   QApplication::restoreOverrideCursor();
   progress_->setValue(0);

@@ -1,11 +1,18 @@
 // The window program. A start either opens the main window (optionally with an archive) or
 // runs one job of the shell integration without it; either way the settings are written
 // when the program ends.
+#include <unistd.h>
+
+#include <QByteArray>
+#include <iostream>
+#include <vector>
+
 #include "app/core/AppSettings.h"
 #include "app/core/StartCommand.h"
 #include "app/gui/Application.h"
 #include "app/gui/MainForm.h"
 #include "app/gui/OneShotJobs.h"
+#include "engine/base/Version.h"
 
 namespace {
 
@@ -19,13 +26,43 @@ void UseTerminalWithoutDisplay(int argc, char** argv) {
   if (vk::app::ParseCommandLine(params, false).Hidden) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 
+// Qt ends a start that reaches no display with an abort and a core dump. While the
+// application starts, Qt's messages are held: a fatal one ends the program with one line
+// naming the first reason given and status 2; otherwise they go out as usual afterwards.
+struct THeldMessage {
+  QtMsgType type;
+  QByteArray category;
+  QString text;
+};
+std::vector<THeldMessage> g_held;
+
+void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type != QtFatalMsg) {
+    g_held.push_back({type, context.category, text});
+    return;
+  }
+  const QString reason = (g_held.empty() ? text : g_held.front().text).trimmed();
+  std::cerr << "vorelkit: cannot open the window without a display (" << reason.toStdString() << ")"
+            << std::endl;
+  ::_exit(2);
+}
+
+void ReleaseStartMessages(QtMessageHandler previous) {
+  qInstallMessageHandler(previous);
+  for (const THeldMessage& m : g_held)
+    previous(m.type, QMessageLogContext(nullptr, 0, nullptr, m.category.constData()), m.text);
+  g_held.clear();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   UseTerminalWithoutDisplay(argc, argv);
+  const QtMessageHandler previous = qInstallMessageHandler(HoldStartMessage);
   vk::gui::TApplication app(argc, argv);
+  ReleaseStartMessages(previous);
   QCoreApplication::setApplicationName("Vorelkit");
-  QCoreApplication::setApplicationVersion("0.1");
+  QCoreApplication::setApplicationVersion(QString::fromStdString(qel::ProgramVersion()));
   vk::app::TAppSettings& settings = vk::app::AppSettings();
 
   const QStringList params = QCoreApplication::arguments().mid(1);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/Version.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/DetectHelpers.h"
 #include "tests/support/PeerTools.h"
@@ -111,6 +112,15 @@ TEST_F(TypeCommand, Overview) {
     EXPECT_NE(run.out.find("Commands:"), std::string::npos) << ask;
     EXPECT_NE(run.out.find("  type\t"), std::string::npos) << ask;
   }
+  // The version every program of the project shows, and the libraries under it.
+  TCliRun run = Cli({"--version"});
+  EXPECT_EQ(run.status, 0);
+  const std::vector<std::string> lines = Split(run.out, '\n');
+  ASSERT_EQ(lines.size(), 3u) << run.out;
+  EXPECT_EQ(lines[0], "vorelkit-cli " + ProgramVersion());
+  EXPECT_NE(ProgramVersion().find('.'), std::string::npos);
+  EXPECT_EQ(lines[1].rfind("zlib 1.", 0), 0u) << lines[1];
+  EXPECT_NE(lines[1].find(", libbz2 1."), std::string::npos) << lines[1];
 }
 
 // One line per file: name, type, start, bytes in front, structures as two hex digits.

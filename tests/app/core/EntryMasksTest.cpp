@@ -2,9 +2,12 @@
 // offered to be put back.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/core/EntryMasks.h"
 #include "app/core/ProgramLauncher.h"
 #include "app/core/ZipRun.h"
+#include "tests/support/PeerTools.h"
 
 namespace vk::app {
 namespace {
@@ -66,6 +69,33 @@ TEST(EntryMasks, DesktopEntriesGiveTheEditorsCommand) {
       {"", {}},
   };
   for (const auto& c : cases) EXPECT_EQ(DesktopExecCommand(c.exec, file), c.command) << c.exec;
+}
+
+// The desktop's program for a type is found as xdg-open finds it, but run directly: its
+// end is waited for, so an edit is there when the launch returns.
+TEST(EntryMasks, TheDesktopsProgramIsRunDirectlyAndWaitedFor) {
+  VK_REQUIRE_TOOL("xdg-mime");
+  const qel::test::TestFolder folder;
+  std::filesystem::create_directories(folder / "data/applications");
+  std::filesystem::create_directories(folder / "config");
+  const std::string editor = folder / "editor";
+  qel::test::WriteFileText(editor, "#!/bin/sh\nsleep 0.3\nprintf edited > \"$1\"\n");
+  std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
+  qel::test::WriteFileText(folder / "data/applications/vk-editor.desktop",
+                           "[Desktop Entry]\nType=Application\nName=E\nExec=" + editor + " %f\n");
+  qel::test::WriteFileText(folder / "config/mimeapps.list",
+                           "[Default Applications]\ntext/plain=vk-editor.desktop\n");
+  const std::string file = folder / "a.txt";
+  qel::test::WriteFileText(file, "original");
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(folder / "data"));
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder / "config"));
+  QString error;
+  EXPECT_TRUE(LaunchProgram({QString::fromStdString(file), {}, {}, true}, error))
+      << error.toStdString();
+  qunsetenv("XDG_DATA_HOME");
+  qunsetenv("XDG_CONFIG_HOME");
+  const qel::test::Bytes text = qel::test::ReadFileBytes(file);
+  EXPECT_EQ(std::string(text.begin(), text.end()), "edited");
 }
 
 TEST(EntryMasks, OnlyAChangedFileOfAZipArchiveIsPutBack) {

@@ -14,6 +14,7 @@
 #include "app/core/DialogSettings.h"
 #include "app/core/IniFile.h"
 #include "app/core/WindowGeometry.h"
+#include "engine/base/FileSystem.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::app {
@@ -155,7 +156,8 @@ TEST(SettingsFile, FirstRunWritesEveryKeyWithTheObjectDefaults) {
   {
     TAppSettings s(path);
     EXPECT_TRUE(s.FirstRun);
-    EXPECT_EQ(s.AppTempFolder, QDir::cleanPath(QDir::tempPath()) + "/");
+    // The program's private folder, never the shared one.
+    EXPECT_EQ(s.AppTempFolder, QString::fromStdString(qel::SystemTempFolder()));
     EXPECT_FALSE(QFileInfo::exists(path));
   }
   const TIniFile ini = IniAt(path);

@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QStringEncoder>
 
+#include "app/core/AboutText.h"
+#include "engine/base/Version.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::app {
@@ -99,6 +101,14 @@ TEST_F(TranslationTest, AboutTextTakesInfoWithDefaults) {
                                  "[Info]\nLanguage=Deutsch\nTranslation=\n")));
   EXPECT_EQ(AboutTranslationText().value_or(""),
             "Language: Deutsch\r\nTranslation: The Vorelkit developers\r\nVersion: 4.1");
+  // Help, About: the program and what it runs on come first, then the translation.
+  const QString about = AboutText();
+  EXPECT_TRUE(about.startsWith("Vorelkit " + QString::fromStdString(qel::ProgramVersion()) + '\n'))
+      << about.toStdString();
+  for (const QString& library :
+       {QStringLiteral("Qt ") + qVersion(), QStringLiteral("zlib 1."), QStringLiteral("libbz2 1.")})
+    EXPECT_TRUE(about.contains(library)) << library.toStdString();
+  EXPECT_TRUE(about.endsWith("\n\n" + *AboutTranslationText()));
 }
 
 TEST_F(TranslationTest, LanguageListAndChoices) {

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <memory>
@@ -47,6 +49,22 @@ TEST_F(MainFormOptionsTest, ReuseIsWrittenAtOnceAndTheOtherSwitchesAreNot) {
   form_->Action("acReuse")->trigger();
   ASSERT_TRUE(onDisk.Load(Path("Settings.ini")));
   EXPECT_FALSE(onDisk.ReadBool("Main", "Reuse", true));
+}
+
+TEST_F(MainFormOptionsTest, TheFirstStartShowsItsBarsCheckedAndEveryColumn) {
+  form_->show();
+  QApplication::processEvents();
+  EXPECT_TRUE(form_->findChild<QToolBar*>("ToolBar")->isVisible());
+  EXPECT_TRUE(form_->statusBar()->isVisible());
+  EXPECT_TRUE(form_->Action("acViewToolbar")->isChecked());
+  EXPECT_TRUE(form_->Action("acViewStatusBar")->isChecked());
+  // As wide as the classic list's columns, unless the screen is narrower.
+  form_->SetExplorerStyle(false);
+  QApplication::processEvents();
+  const int screen = form_->screen()->geometry().width();
+  const TVrListView* list = form_->ActiveList();
+  EXPECT_GE(list->ActiveView()->viewport()->width(),
+            std::min(list->Header()->length(), screen - 40));
 }
 
 TEST_F(MainFormOptionsTest, ToolbarButtonsFollowSectionButtons) {

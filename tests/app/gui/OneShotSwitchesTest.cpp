@@ -3,6 +3,7 @@
 // runs from a scratch folder of its own, so its Settings.ini is the test's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <set>
@@ -128,6 +129,29 @@ TEST_F(OneShotSwitchesTest, DoubleClickExtractionFollowsTheSettings) {
   run = Run({Path("data/two.zip")}, "offscreen");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(fs::is_regular_file(Path("data/two/b.txt")));
+}
+
+// On a terminal without a display, the password is asked there, as vorelkit-cli asks it.
+TEST_F(OneShotSwitchesTest, ExtractionOnATerminalAsksThePasswordThere) {
+  VK_REQUIRE_TOOL("script");
+  ASSERT_TRUE(RunTool({"zip", "-q", "-P", "pw", "e.zip", "a.txt"}, Path("data")).Ok());
+  // script gives the program a terminal and types what it reads into it.
+  const ToolRun run = RunTool({"env", "-u", "QT_QPA_PLATFORM", "-u", "DISPLAY", "-u",
+                               "WAYLAND_DISPLAY", "TMPDIR=" + Path("tmp"), "sh", "-c",
+                               "printf 'pw\\n' | script -qec \"$0 /eh $1 $2\" /dev/null", Program(),
+                               Path("here"), Path("data/e.zip")},
+                              folder_.Path(), std::chrono::seconds(60));
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("Password for a.txt"), std::string::npos) << run.out;
+  EXPECT_EQ(qel::test::ReadFileBytes(Path("here/a.txt")).size(), 5u);
+}
+
+// The window itself needs a display: without one, one line says so, and no core dump.
+TEST_F(OneShotSwitchesTest, TheWindowWithoutADisplayEndsWithOneLine) {
+  const ToolRun run = Run({});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("vorelkit: ", 0), 0u) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
 TEST_F(OneShotSwitchesTest, DialogSwitchesAreRefusedWithoutADisplay) {

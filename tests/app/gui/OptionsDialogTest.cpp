@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -100,6 +101,20 @@ TEST_F(OptionsDialogTest, LoadsTheSettingsAndTheWindowsLook) {
   scanner->setCurrentIndex(4);
   emit scanner->activated(4);
   EXPECT_EQ(params->text(), "%f /noboot /nomem /list");
+}
+
+// Laid out by layouts: the Method box is a box's height, and the View page's room to spare
+// goes below its groups, not between their rows.
+TEST_F(OptionsDialogTest, TheViewPagesBoxesKeepTheirHeight) {
+  TfrmOptions dialog(&target);
+  dialog.resize(dialog.width(), dialog.height() + 200);
+  dialog.show();
+  QApplication::processEvents();
+  const int box = Find<QComboBox>(dialog, "cbDefArcType")->height();
+  EXPECT_EQ(Find<QWidget>(dialog, "nbMethods")->height(), box);
+  const auto* first = Find<QCheckBox>(dialog, "chbFileName");
+  const auto* second = Find<QCheckBox>(dialog, "chbDateTime");
+  EXPECT_LT(std::abs(second->y() - first->y()), 2 * first->height());
 }
 
 TEST_F(OptionsDialogTest, RadioGroupsShowTheirUsualChoiceForUnknownValues) {

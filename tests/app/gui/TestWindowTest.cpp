@@ -3,6 +3,7 @@
 
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -126,6 +127,28 @@ TEST_F(TestWindowTest, AnArchiveTheEngineCannotTestGetsANoteAndNoSummary) {
   EXPECT_EQ(Dump(window.Lines()),
             (std::vector<std::string>{"Testing Archive: " + text + "||", kRule + "||",
                                       "Invalid or unsupported archive type for this operation||"}));
+}
+
+// Thousands of entries: the lines go into the list in a few batches, not one layout each.
+TEST_F(TestWindowTest, ManyEntriesAreListedInBatches) {
+  VK_REQUIRE_TOOL("zip");
+  std::filesystem::create_directory(dir_ / "many");
+  for (int i = 0; i < 3000; ++i)
+    qel::test::WriteFileText(dir_ / ("many/f" + std::to_string(i)), "x");
+  ASSERT_TRUE(RunToolOk({"zip", "-q", "-r", "-D", "many.zip", "many"}, dir_.Path()));
+  TfrmTest window(QString::fromStdString(dir_ / "many.zip"), qel::atZip);
+  int appends = 0;
+  QObject::connect(window.findChild<QTreeWidget*>("lvTest")->model(),
+                   &QAbstractItemModel::rowsInserted, [&appends] { ++appends; });
+  RunWindow(window);
+  EXPECT_EQ(window.OkCount(), 3000);
+  EXPECT_EQ(window.Lines().back().Text, "Tested 3000 files. -> 3000 OK : 0 Failed");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return appends > 0 && window.findChild<QTreeWidget*>("lvTest")->topLevelItemCount() == 3004;
+      },
+      5000));
+  EXPECT_LE(appends, 5);
 }
 
 }  // namespace

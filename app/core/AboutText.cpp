@@ -1,0 +1,21 @@
+#include "app/core/AboutText.h"
+
+#include <QStringList>
+
+#include "app/core/Translation.h"
+#include "engine/base/Version.h"
+
+namespace vk::app {
+
+QString AboutText() {
+  QStringList libraries{QStringLiteral("Qt ") + qVersion()};
+  for (const auto& [name, version] : qel::EngineLibraries())
+    libraries << QString::fromStdString(name + ' ' + version);
+  QString text = QStringLiteral("Vorelkit ") + QString::fromStdString(qel::ProgramVersion()) +
+                 QStringLiteral("\nLibraries: ") + libraries.join(QStringLiteral(", "));
+  if (const std::optional<QString> translation = AboutTranslationText())
+    text += QStringLiteral("\n\n") + *translation;
+  return text;
+}
+
+}  // namespace vk::app

@@ -1,0 +1,11 @@
+// What Help, About shows: the program's name and version, the libraries it runs on, and
+// the active translation's own information.
+#pragma once
+
+#include <QString>
+
+namespace vk::app {
+
+QString AboutText();
+
+}  // namespace vk::app
