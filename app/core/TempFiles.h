@@ -1,9 +1,8 @@
 // The window program's files in its temporary folder, which other starts of the program
 // share. A folder this process makes carries its process id in its name and is noted as
 // its own; at its end a process removes its own, and of the rest only what is stale:
-// folders of processes that have ended, and other leftovers ("$$_*": a killed writer's
-// temporary archive) older than a few minutes that no process holds open. Another start's
-// work in progress is never touched.
+// folders of processes that have ended, and the temporary archives a killed writer left
+// (the engine tells those). Another start's work in progress is never touched.
 #pragma once
 
 #include <QString>

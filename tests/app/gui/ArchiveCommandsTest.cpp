@@ -1,6 +1,7 @@
 // The main window's entry commands on ZIP archives made by zip and by the program itself,
 // with every dialog and question answered in turn, checked against zip's own tools.
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -540,6 +541,7 @@ TEST_F(ArchiveCommandsTest, TheCleanUpLeavesOtherStartsFilesAlone) {
   {
     QFile held(Path("tmp/$$_Held01.tmp"));
     ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(held.handle(), LOCK_EX), 0);  // as a writer holds its temporary archive
     form_->CleanTempFiles();
   }
   EXPECT_EQ(Below(Folder("tmp")),
