@@ -7,6 +7,8 @@
 #include <iostream>
 #include <map>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 #include "app/core/EnginePrompts.h"
 #include "app/core/TerminalPrompter.h"
@@ -39,21 +41,49 @@ std::optional<T> Choice(const ParsedArgs& args, const std::string& option,
   return std::nullopt;
 }
 
-struct WriterOutcome {
-  int status;
-  int done;  // what Compress answered: files stored, once the archive was committed
-};
-
-// Runs the writer's operation and turns its outcome into an exit status.
-WriterOutcome RunWriter(qel::TZip& zip, EngineReport& report) {
-  int done = 0;
-  {
-    TerminalProgress progress(zip);
-    done = zip.Compress();
+// What add and delete share: errors reported, the engine's questions asked on the
+// terminal, and a read-only archive written only when the answer is yes.
+class WriterRun {
+ public:
+  WriterRun(qel::TZip& zip, std::ostream& err)
+      : zip_(zip),
+        err_(err),
+        report_(err),
+        prompter_(TTerminalOptions{.Interactive = StdinIsTerminal()}, std::cin, std::cerr),
+        prompts_(prompter_) {
+    report_.Attach(zip);
+    prompts_.AttachWriter(zip);
+    zip.OnNonWriteableArchive = [this, ask = zip.OnNonWriteableArchive](
+                                    qel::TZipCommon& sender, const std::string& name, bool& write) {
+      ask(sender, name, write);
+      declined_ = !write;
+    };
   }
-  if (zip.Cancel()) return {kExitCancelled, 0};
-  return {report.Errors() > 0 ? kExitWarning : kExitOk, done};
-}
+
+  // Runs the writer's operation; answers the exit status and what Compress answered (files
+  // stored, once the archive was committed).
+  std::pair<int, int> Run() {
+    int done = 0;
+    {
+      TerminalProgress progress(zip_);
+      done = zip_.Compress();
+    }
+    if (zip_.Cancel()) return {kExitCancelled, 0};
+    if (declined_) {
+      err_ << "vorelkit-cli: " << zip_.ArchiveFile() << " is read-only and was not written\n";
+      return {kExitFatal, 0};
+    }
+    return {report_.Errors() > 0 ? kExitWarning : kExitOk, done};
+  }
+
+ private:
+  qel::TZip& zip_;
+  std::ostream& err_;
+  EngineReport report_;
+  TTerminalPrompter prompter_;
+  app::TEnginePrompts prompts_;
+  bool declined_ = false;
+};
 
 // An archive name whose extension names another type than ZIP: refused unless --type zip
 // says a ZIP is meant, for the file would be a ZIP whatever its name says.
@@ -107,22 +137,9 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   if (RefusesName(args, args.positional[0], err)) return kExitUsage;
 
   qel::TZip zip;
-  EngineReport report(err);
-  report.Attach(zip);
+  WriterRun run(zip, err);
   AddNotices notices;
   notices.Attach(zip);
-  TTerminalOptions options;
-  options.Interactive = StdinIsTerminal();
-  TTerminalPrompter prompter(options, std::cin, std::cerr);
-  app::TEnginePrompts prompts(prompter);
-  prompts.AttachWriter(zip);
-  // A read-only archive is written only when the question is answered yes.
-  bool declined = false;
-  zip.OnNonWriteableArchive = [&declined, ask = zip.OnNonWriteableArchive](
-                                  qel::TZipCommon& sender, const std::string& name, bool& write) {
-    ask(sender, name, write);
-    declined = !write;
-  };
   zip.SetArchiveFile(args.positional[0]);
   zip.RecurseDirs = args.Has("-r");
   if (args.values.count("-x")) zip.ExcludeSpec = args.values.at("-x");
@@ -161,12 +178,9 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     const bool folder = ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     zip.FileSpec.push_back(folder ? (path / "*").string() : path.string());
   }
-  const auto [status, stored] = RunWriter(zip, report);
+  const auto [status, stored] = run.Run();
   notices.Print(err, args.Has("-v"));
-  if (declined) {
-    err << "vorelkit-cli: " << zip.ArchiveFile() << " is read-only and was not written\n";
-    return kExitFatal;
-  }
+  if (status == kExitFatal) return status;
   if (stored > 0) out << stored << (stored == 1 ? " file" : " files") << " stored\n";
   return status == kExitOk && notices.Unmatched() ? kExitWarning : status;
 }
@@ -177,18 +191,19 @@ int RunDelete(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
   qel::TZip zip;
-  EngineReport report(err);
-  report.Attach(zip);
+  WriterRun run(zip, err);
   zip.SetArchiveFile(args.positional[0]);
   zip.Switch = qel::TSwitch::swDelete;
   zip.FileSpec.assign(args.positional.begin() + 1, args.positional.end());
-  int deleted = 0;
+  std::vector<std::string> deleted;
   zip.OnDeleteFile = [&](qel::TZipCommon&, const std::string& name, int, int) {
-    out << "deleted " << name << "\n";
-    ++deleted;
+    deleted.push_back(name);
   };
-  const int status = RunWriter(zip, report).status;
-  return status == kExitOk && deleted == 0 ? kExitWarning : status;
+  const int status = run.Run().first;
+  // Said only once the archive without them was committed.
+  if (status == kExitOk)
+    for (const std::string& name : deleted) out << "deleted " << name << "\n";
+  return status == kExitOk && deleted.empty() ? kExitWarning : status;
 }
 
 int RunComment(const ParsedArgs& args, std::ostream& out, std::ostream& err) {

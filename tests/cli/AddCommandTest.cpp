@@ -133,11 +133,14 @@ TEST_F(AddCommand, ReadOnlyArchiveNotWritten) {
   ASSERT_EQ(Run({"add", "a.zip", "tree/a.txt"}).status, 0);
   fs::permissions(dir_ / "a.zip", fs::perms::owner_read);
   const Bytes before = ReadFileBytes(dir_ / "a.zip");
-  const ToolRun run = Run({"add", "a.zip", "tree/b.log"});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("read-only"), std::string::npos) << run.err;
-  EXPECT_EQ(run.out, "");
-  EXPECT_TRUE(ReadFileBytes(dir_ / "a.zip") == before);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"add", "a.zip", "tree/b.log"}, {"delete", "a.zip", "*.txt"}}) {
+    const ToolRun run = Run(args);
+    EXPECT_EQ(run.status, 2) << args[0];
+    EXPECT_NE(run.err.find("read-only"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "") << args[0];
+    EXPECT_TRUE(ReadFileBytes(dir_ / "a.zip") == before) << args[0];
+  }
 }
 
 // What is left out without being asked for is said, one line per kind (-v lists it); a
