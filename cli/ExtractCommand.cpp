@@ -173,7 +173,7 @@ int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     TerminalProgress progress(check);
     check.Test();
   }
-  out << tested << " entries tested, " << failed << " failed\n";
+  out << tested << (tested == 1 ? " entry" : " entries") << " tested, " << failed << " failed\n";
   // A damaged archive directory fails the test even when every entry found passed.
   return ExitCode(check, failed > 0 || report.Errors() > 0, failures);
 }

@@ -59,8 +59,8 @@ void PrintTable(const std::vector<Row>& rows, const std::vector<std::string>& to
   };
   print(header);
   for (const Row& r : rows) print(r);
-  out << totals[0] << " entries, " << totals[1] << " bytes, " << totals[2] << " packed, ratio "
-      << totals[3] << "%\n";
+  out << totals[0] << (totals[0] == "1" ? " entry, " : " entries, ") << totals[1] << " bytes, "
+      << totals[2] << " packed, ratio " << totals[3] << "%\n";
 }
 
 int RunList(const ParsedArgs& args, std::ostream& out, std::ostream& err) {

@@ -20,15 +20,17 @@ namespace vk::app {
 
 // Widths of the main lists' columns (section Columns); 0 hides a column. These are the
 // first-run widths and the widths a hidden column gets back when it is shown again.
+// First-run widths fit the desktop's usual font: the date and type columns show their text
+// whole, the figures need less.
 struct TColumnWidths {
   int FileName = 120;
-  int DateTime = 120;
-  int Packed = 110;
-  int Unpacked = 110;
+  int DateTime = 150;
+  int Packed = 90;
+  int Unpacked = 90;
   int Ratio = 100;
   int Attributes = 70;
   int Folder = 100;
-  int FileType = 120;
+  int FileType = 150;
   int CRC = 90;
   // The columns' display order as their indexes, comma-separated ("0,1,2,..."); empty
   // keeps the built-in order.

@@ -84,8 +84,8 @@ std::vector<Key> AllKeys() {
       {"Main", Kind::Text, "Notepad", "Notepad", {"DefViewer"}},  // empty means Notepad
       // The name column is never hidden; the others are, by a bad width.
       {"Columns", Kind::Int, "120", "120", {"FileName"}},
-      {"Columns", Kind::Int, "120", "0", {"DateTime", "FileType"}},
-      {"Columns", Kind::Int, "110", "0", {"Packed", "Unpacked"}},
+      {"Columns", Kind::Int, "150", "0", {"DateTime", "FileType"}},
+      {"Columns", Kind::Int, "90", "0", {"Packed", "Unpacked"}},
       {"Columns", Kind::Int, "100", "0", {"Ratio", "Folder"}},
       {"Columns", Kind::Int, "70", "0", {"Attributes"}},
       {"Columns", Kind::Int, "90", "0", {"CRC"}},

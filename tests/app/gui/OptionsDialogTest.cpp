@@ -167,7 +167,7 @@ TEST_F(OptionsDialogTest, ApplyStoresTheControlsAndSetsTheView) {
   EXPECT_EQ(target.calls, (std::vector<std::string>{"SetView", "StoreViewState"}));
   const app::TColumnWidths& w = target.view.Columns;
   EXPECT_EQ((std::vector<int>{w.FileName, w.DateTime, w.Packed, w.Ratio, w.CRC}),
-            (std::vector<int>{120, 120, 110, 333, 0}));
+            (std::vector<int>{120, 150, 90, 333, 0}));
   EXPECT_TRUE(target.view.GridLines);
   EXPECT_EQ(s.Columns.Ratio, 333);
   EXPECT_EQ(s.Columns.Order, "") << "the column order is the window's to store";
