@@ -38,7 +38,7 @@ void TViewedCopies::Rewatch() {
 std::vector<TViewedCopy> TViewedCopies::ChangedCopies(const QString& archive) const {
   std::vector<TViewedCopy> changed;
   for (const TViewedCopy& copy : copies_)
-    if (copy.Archive == archive && ShouldPutBack(copy.Type, copy.Age, FileAge(copy.File)))
+    if ((archive.isEmpty() || copy.Archive == archive) && ShouldPutBack(copy.Type, copy.Age, FileAge(copy.File)))
       changed.push_back(copy);
   return changed;
 }
@@ -46,13 +46,6 @@ std::vector<TViewedCopy> TViewedCopies::ChangedCopies(const QString& archive) co
 void TViewedCopies::Settle(const QString& file) {
   for (TViewedCopy& copy : copies_)
     if (copy.File == file) copy.Age = FileAge(file);
-}
-
-void TViewedCopies::Forget(const QString& archive) {
-  std::erase_if(copies_, [&archive](const TViewedCopy& copy) { return copy.Archive == archive; });
-  if (const QStringList watched = watcher_.files() + watcher_.directories(); !watched.isEmpty())
-    watcher_.removePaths(watched);
-  Rewatch();
 }
 
 }  // namespace vk::app

@@ -1,8 +1,9 @@
-// The copies of entries handed to programs, kept while their archive is open. A program
-// may save its copy long after it was started: the desktop's launcher returns at once,
-// and many programs hand the file to a copy of themselves already running. Each copy is
-// watched, and Changed() is emitted a moment after the last write to one; the window then
-// offers to put it back, and does so at the latest when the archive is closed.
+// The copies of entries handed to programs, kept while the window runs. A program may save
+// its copy long after it was started: the desktop's launcher returns at once, many
+// programs hand the file to a copy of themselves already running, and the user may have
+// closed the archive by then. Each copy is watched, and Changed() is emitted a moment after
+// the last write to one; the window then offers to put it back into its archive, and does
+// so at the latest when the archive is closed or the window ends.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -36,13 +37,12 @@ class TViewedCopies : public QObject {
   explicit TViewedCopies(QObject* parent = nullptr);
 
   void Add(TViewedCopy copy);
-  // The copies of `archive` whose file was written since it was recorded or settled.
-  std::vector<TViewedCopy> ChangedCopies(const QString& archive) const;
+  // The copies of `archive` (of every archive when empty) whose file was written since it
+  // was recorded or settled.
+  std::vector<TViewedCopy> ChangedCopies(const QString& archive = {}) const;
   // The copy's present file becomes its recorded state: it was put back, or the user said
   // it should not be.
   void Settle(const QString& file);
-  // The archive was closed: its copies are no longer watched.
-  void Forget(const QString& archive);
 
  signals:
   void Changed();

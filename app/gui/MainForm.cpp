@@ -480,7 +480,6 @@ void TMainForm::LoadLanguage(const QString& path) {
 }
 
 void TMainForm::CloseArchive() {
-  viewed_->Forget(archive_);
   BeginBusy();
   model_->SetRows({});
   folderRows_.clear();
@@ -631,6 +630,8 @@ void TMainForm::closeEvent(QCloseEvent* e) {
     e->ignore();
     return;
   }
+  // Copies of archives closed before were watched too: none is deleted unasked.
+  for (const app::TViewedCopy& copy : viewed_->ChangedCopies()) OfferPutBack(copy);
   if (instanceAllowed_) {
     if (!app::AppSettings().Reuse) CleanTempFiles();
     StoreViewState();

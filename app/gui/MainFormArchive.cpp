@@ -70,7 +70,6 @@ bool TMainForm::ListArchive(const QString& archive) {
   explorer_->ClearTree();
   TreeBuilt = false;
   errorLog_.ComponentActivated();
-  if (path != archive_) viewed_->Forget(archive_);
   archive_.clear();
   if (path.isEmpty()) {
     listing_.Clear();

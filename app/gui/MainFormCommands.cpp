@@ -446,33 +446,35 @@ void TMainForm::OpenEntry(const app::TShellItem& item, const QString& viewer) {
 }
 
 void TMainForm::OfferChangedCopies() {
-  if (archive_.isEmpty() || !isVisible()) return;
+  if (!isVisible()) return;
   // Not over a question or an operation in progress: asked once they are done.
   if (Busy() || QApplication::activeModalWidget()) {
     QTimer::singleShot(500, this, &TMainForm::OfferChangedCopies);
     return;
   }
-  for (const app::TViewedCopy& copy : viewed_->ChangedCopies(archive_)) OfferPutBack(copy);
+  for (const app::TViewedCopy& copy : viewed_->ChangedCopies()) OfferPutBack(copy);
 }
 
 void TMainForm::OfferPutBack(const app::TViewedCopy& copy) {
   // This save is asked about once, whatever the answer; a later save is asked about again.
   viewed_->Settle(copy.File);
-  if (MessageBox(app::FormatMessage(app::Message(1190), {copy.Entry}) + u'\n' + app::Message(1200),
-                 mtConfirmation, {mbYes, mbNo}, 0, this) != mrYes ||
-      archive_ != copy.Archive)
-    return;
-  PutBack(copy);
+  // An entry of an archive that is no longer shown is named with its archive.
+  const QString entry = copy.Archive == archive_
+                            ? copy.Entry
+                            : QFileInfo(copy.Archive).fileName() + QStringLiteral(": ") + copy.Entry;
+  if (MessageBox(app::FormatMessage(app::Message(1190), {entry}) + u'\n' + app::Message(1200),
+                 mtConfirmation, {mbYes, mbNo}, 0, this) == mrYes)
+    PutBack(copy);
 }
 
 void TMainForm::PutBack(const app::TViewedCopy& copy) {
-  if (archive_.isEmpty() || !QFileInfo(copy.File).isFile()) return;
-  const std::optional<app::TComponentKind> kind = app::WriterForType(listing_.ArcType());
+  if (!QFileInfo(copy.File).isFile()) return;
+  const std::optional<app::TComponentKind> kind = app::WriterForType(copy.Type);
   if (!kind) return;
   // A writer of its own: nothing an earlier Add dialog left in the window's writers applies.
   app::TArchiveComponents components;
   qel::TCompBase& writer = components.Writer(*kind);
-  writer.SetArchiveFile(archive_.toStdString());
+  writer.SetArchiveFile(copy.Archive.toStdString());
   PrepareWriter(writer);
   // The file's path below the folder it was extracted into is the entry's stored name.
   const QString base = copy.Folder.isEmpty() || !copy.File.startsWith(copy.Folder)
@@ -491,7 +493,7 @@ void TMainForm::PutBack(const app::TViewedCopy& copy) {
     writer.Compress();
   }
   prompts_->SetInteractiveAdd(true);
-  Relist();
+  if (copy.Archive == archive_) Relist();
 }
 
 }  // namespace vk::gui

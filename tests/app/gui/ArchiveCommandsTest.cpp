@@ -513,6 +513,18 @@ TEST_F(ArchiveCommandsTest, AnEntrySavedAfterItsLauncherReturnedIsOfferedBack) {
   EXPECT_EQ(boxes_, QStringList({question, question}));
   EXPECT_EQ(RunTool({"unzip", "-p", zip.toStdString(), "docs/readme.txt"}).out,
             "saved before closing");
+  // Saved once the archive was closed: still offered, named with its archive.
+  QTest::qWait(20);
+  {
+    TModalSteps steps({Box(boxes_, QMessageBox::Yes)});
+    WriteFileText(copy, "saved after closing");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return boxes_.size() == 3; }, 10000));
+  }
+  EXPECT_EQ(boxes_.back(), app::FormatMessage(app::Message(1190),
+                                              {QFileInfo(zip).fileName() + ": docs/readme.txt"}) +
+                               "\n" + app::Message(1200));
+  EXPECT_EQ(RunTool({"unzip", "-p", zip.toStdString(), "docs/readme.txt"}).out,
+            "saved after closing");
 }
 
 // Other starts share the temporary folder: the clean-up takes this window's own files and
