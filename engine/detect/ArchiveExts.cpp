@@ -26,7 +26,6 @@ TStrings ArchiveExts() {
 }
 
 TArcType ArcTypeOfName(const WideString& name) {
-  // Longer extensions first, so that ".tar.gz" is not taken for ".gz".
   static constexpr std::pair<std::string_view, TArcType> kByExtension[] = {
       {".tar.gz", atTarGz}, {".tar.bz2", atTarBz}, {".7z", at7Zip},   {".7zip", at7Zip},
       {".ace", atAce},      {".arc", atArc},       {".arj", atArj},   {".bh", atBh},
@@ -36,9 +35,16 @@ TArcType ArcTypeOfName(const WideString& name) {
       {".tar", atTar},      {".tbz", atTarBz},     {".tgz", atTarGz}, {".uu", atUUE},
       {".uue", atUUE},      {".xxe", atUUE},       {".zip", atZip},   {".zoo", atZoo}};
   const std::string file = text::AsciiLower(name.substr(name.rfind('/') + 1));
-  for (const auto& [ext, type] : kByExtension)
-    if (file.size() > ext.size() && file.ends_with(ext)) return type;
-  return atNA;
+  // The longest extension that ends the name: ".tgz" is not ".gz", nor ".lha" ".ha".
+  TArcType found = atNA;
+  size_t longest = 0;
+  for (const auto& [ext, type] : kByExtension) {
+    if (ext.size() > longest && file.size() > ext.size() && file.ends_with(ext)) {
+      found = type;
+      longest = ext.size();
+    }
+  }
+  return found;
 }
 
 }  // namespace qel

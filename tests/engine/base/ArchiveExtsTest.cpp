@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 namespace qel {
 namespace {
@@ -20,6 +21,15 @@ TEST(ArchiveExts, TakenFromTheArchivesFilter) {
     EXPECT_EQ(e[0], '.') << e;
     EXPECT_EQ(e.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ|;* "), std::string::npos) << e;
   }
+}
+
+// The longest extension that ends a name decides, whatever a shorter one inside it says.
+TEST(ArchiveExts, TypeOfANameByItsExtension) {
+  const std::pair<const char*, TArcType> kCases[] = {
+      {"w.lzh", atLzh},       {"d/W.LHA", atLha},     {"x.tgz", atTarGz}, {"x.tbz", atTarBz},
+      {"x.tar.gz", atTarGz},  {"x.gz", atGZip},       {"x.zip", atZip},   {"notes.txt", atNA},
+      {"dir.zip/name", atNA}, {".zip", atNA}};
+  for (const auto& [name, type] : kCases) EXPECT_EQ(ArcTypeOfName(name), type) << name;
 }
 
 }  // namespace
