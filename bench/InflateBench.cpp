@@ -16,7 +16,7 @@
 
 #include "bench/RatioReporter.h"
 #include "codecs/inflate/Inflater.h"
-#include "engine/zip/Records.h"
+#include "formats/zip/Records.h"
 #include "tests/support/ZlibReference.h"
 
 #ifdef VK_HAVE_LIBDEFLATE

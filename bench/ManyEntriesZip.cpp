@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "tests/engine/zip/ZipImage.h"
+#include "tests/formats/zip/ZipImage.h"
 
 namespace vk::bench {
 

@@ -17,7 +17,7 @@
 #include "bench/ManyEntriesZip.h"
 #include "bench/PeerRun.h"
 #include "bench/RatioReporter.h"
-#include "tests/engine/zip/ZipImage.h"
+#include "tests/formats/zip/ZipImage.h"
 
 namespace {
 

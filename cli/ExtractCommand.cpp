@@ -11,7 +11,7 @@
 #include "cli/TerminalProgress.h"
 #include "engine/base/Messages.h"
 #include "engine/extract/ZipCheck.h"
-#include "engine/zip/UnZip.h"
+#include "formats/zip/UnZip.h"
 
 namespace vk::cli {
 namespace {

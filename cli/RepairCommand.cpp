@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "engine/base/Errors.h"
-#include "engine/zip/ZipFix.h"
+#include "formats/zip/ZipFix.h"
 
 namespace vk::cli {
 namespace {

@@ -18,7 +18,7 @@
 #include "engine/base/Messages.h"
 #include "engine/detect/ArchiveExts.h"
 #include "engine/text/Utf8.h"
-#include "engine/zip/ZipWriter.h"
+#include "formats/zip/ZipWriter.h"
 
 namespace vk::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "app/core/UnbuiltWriter.h"
-#include "engine/zip/ZipWriter.h"
+#include "formats/zip/ZipWriter.h"
 
 namespace vk::app {
 

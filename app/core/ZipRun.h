@@ -14,7 +14,7 @@
 #include "app/core/ProgramLauncher.h"
 #include "engine/base/ArcType.h"
 #include "engine/base/Types.h"
-#include "engine/zip/SeedKeys.h"
+#include "formats/zip/SeedKeys.h"
 
 namespace qel {
 class TDecompressClass;

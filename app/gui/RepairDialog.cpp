@@ -15,7 +15,7 @@
 #include "app/core/Translation.h"
 #include "app/gui/TranslateWindows.h"
 #include "engine/base/Errors.h"
-#include "engine/zip/ZipFix.h"
+#include "formats/zip/ZipFix.h"
 
 namespace vk::gui {
 namespace {

@@ -10,7 +10,7 @@
 #include "engine/base/Messages.h"
 #include "engine/detect/Detection.h"
 #include "engine/streams/FileStream32.h"
-#include "engine/zip/HeaderCrypt.h"
+#include "formats/zip/HeaderCrypt.h"
 #include "platform/Drives.h"
 
 namespace qel {

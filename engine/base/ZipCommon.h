@@ -16,9 +16,9 @@
 #include "engine/base/HeaderType.h"
 #include "engine/base/Timer.h"
 #include "engine/base/Types.h"
-#include "engine/zip/CentralDir.h"
-#include "engine/zip/HeaderCipher.h"
-#include "engine/zip/SeedKeys.h"
+#include "formats/zip/CentralDir.h"
+#include "formats/zip/HeaderCipher.h"
+#include "formats/zip/SeedKeys.h"
 
 namespace qel {
 

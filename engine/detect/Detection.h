@@ -7,8 +7,8 @@
 
 #include "engine/base/ArcType.h"
 #include "engine/base/HeaderType.h"
-#include "engine/zip/CentralDir.h"
-#include "engine/zip/HeaderCipher.h"
+#include "formats/zip/CentralDir.h"
+#include "formats/zip/HeaderCipher.h"
 
 namespace qel {
 

@@ -1,6 +1,6 @@
 #include "engine/extract/ReaderTable.h"
 
-#include "engine/zip/UnZip.h"
+#include "formats/zip/UnZip.h"
 
 namespace qel {
 namespace {

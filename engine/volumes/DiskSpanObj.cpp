@@ -10,7 +10,7 @@
 #include "engine/base/ZipCommon.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/SinkStream.h"
-#include "engine/zip/RecordReader.h"
+#include "formats/zip/RecordReader.h"
 
 namespace qel {
 

@@ -11,7 +11,7 @@
 
 #include "engine/base/Types.h"
 #include "engine/volumes/DiskManager.h"
-#include "engine/zip/DirectoryWriter.h"
+#include "formats/zip/DirectoryWriter.h"
 
 namespace qel {
 

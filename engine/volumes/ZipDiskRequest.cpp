@@ -5,7 +5,7 @@
 #include "engine/base/ZipCommon.h"
 #include "engine/detect/SpanDecision.h"
 #include "engine/volumes/DiskManager.h"
-#include "engine/zip/Records.h"
+#include "formats/zip/Records.h"
 
 namespace qel {
 

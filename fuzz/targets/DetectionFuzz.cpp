@@ -3,7 +3,7 @@
 #include "engine/detect/Detection.h"
 #include "engine/detect/MethodName.h"
 #include "engine/streams/MemoryStream32.h"
-#include "engine/zip/CentralDir.h"
+#include "formats/zip/CentralDir.h"
 #include "fuzz/FuzzTargets.h"
 
 namespace vk::fuzz {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/list/Quell.h"
-#include "engine/zip/UnZip.h"
+#include "formats/zip/UnZip.h"
 #include "fuzz/FuzzTargets.h"
 #include "platform/Drives.h"
 

@@ -5,7 +5,7 @@
 
 #include "engine/base/Errors.h"
 #include "engine/streams/MemoryStream32.h"
-#include "engine/zip/ZipFix.h"
+#include "formats/zip/ZipFix.h"
 #include "fuzz/FuzzTargets.h"
 
 namespace vk::fuzz {

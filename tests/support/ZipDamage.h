@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/base/Bytes.h"
-#include "engine/zip/Records.h"
+#include "formats/zip/Records.h"
 
 namespace qel::test {
 

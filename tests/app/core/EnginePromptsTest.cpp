@@ -9,8 +9,8 @@
 
 #include "app/core/EnginePrompts.h"
 #include "engine/base/Messages.h"
-#include "engine/zip/UnZip.h"
-#include "engine/zip/ZipWriter.h"
+#include "formats/zip/UnZip.h"
+#include "formats/zip/ZipWriter.h"
 #include "tests/app/core/ScriptedPrompter.h"
 #include "tests/support/PeerTools.h"
 

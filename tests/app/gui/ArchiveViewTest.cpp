@@ -24,7 +24,7 @@
 #include "app/gui/TestWindow.h"
 #include "app/gui/VrListView.h"
 #include "engine/base/Crc.h"
-#include "tests/engine/zip/ZipImage.h"
+#include "tests/formats/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {

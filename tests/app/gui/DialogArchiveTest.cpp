@@ -30,7 +30,7 @@
 #include "app/gui/ExtractDialog.h"
 #include "engine/base/Messages.h"
 #include "engine/compress/CompBase.h"
-#include "engine/zip/UnZip.h"
+#include "formats/zip/UnZip.h"
 #include "tests/app/core/ScriptedPrompter.h"
 #include "tests/app/gui/BoxAnswers.h"
 #include "tests/app/gui/BrowserRows.h"

@@ -11,7 +11,7 @@
 
 #include "app/core/AppSettings.h"
 #include "app/core/DialogSettings.h"
-#include "engine/zip/UnZip.h"
+#include "formats/zip/UnZip.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {

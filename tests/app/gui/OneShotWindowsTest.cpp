@@ -14,7 +14,7 @@
 #include "app/gui/OperationWindows.h"
 #include "app/gui/ProgressWindow.h"
 #include "app/gui/VrListView.h"
-#include "engine/zip/ZipWriter.h"
+#include "formats/zip/ZipWriter.h"
 #include "tests/app/gui/BoxAnswers.h"
 #include "tests/app/gui/ScratchSettings.h"
 

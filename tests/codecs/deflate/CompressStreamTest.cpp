@@ -10,8 +10,8 @@
 
 #include "codecs/deflate/CompressStream.h"
 #include "codecs/deflate/DeflateStream.h"
-#include "engine/zip/ZipAes.h"
-#include "engine/zip/ZipCrypto.h"
+#include "formats/zip/ZipAes.h"
+#include "formats/zip/ZipCrypto.h"
 #include "tests/codecs/inflate/InflateHelpers.h"
 
 namespace qel {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/base/Crc.h"
-#include "engine/zip/Records.h"
+#include "formats/zip/Records.h"
 #include "tests/codecs/inflate/CraftedStreams.h"
 #include "tests/codecs/inflate/InflateHelpers.h"
 #include "tests/support/PeerTools.h"

@@ -15,7 +15,7 @@
 #include "engine/base/ZipCommon.h"
 #include "tests/engine/base/TestComponent.h"
 #include "tests/engine/streams/ScratchDir.h"
-#include "tests/engine/zip/ZipImage.h"
+#include "tests/formats/zip/ZipImage.h"
 
 namespace qel {
 namespace {

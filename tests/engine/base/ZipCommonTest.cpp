@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/base/Messages.h"
-#include "engine/zip/EntryPassword.h"
+#include "formats/zip/EntryPassword.h"
 #include "tests/engine/base/TestComponent.h"
 #include "tests/engine/streams/ScratchDir.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/base/Messages.h"
-#include "engine/zip/ZipWriter.h"
+#include "formats/zip/ZipWriter.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/PeerTools.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/compress/StoredNames.h"
-#include "engine/zip/ZipWriter.h"
+#include "formats/zip/ZipWriter.h"
 
 namespace qel {
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "engine/list/Quell.h"
-#include "engine/zip/HeaderCrypt.h"
-#include "engine/zip/SeedKeys.h"
-#include "tests/engine/zip/ZipImage.h"
+#include "formats/zip/HeaderCrypt.h"
+#include "formats/zip/SeedKeys.h"
+#include "tests/formats/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
 
 namespace qel {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/engine/zip/ZipImage.h"
+#include "tests/formats/zip/ZipImage.h"
 
 namespace qel::test {
 

@@ -11,10 +11,10 @@
 
 #include "engine/streams/MemoryStream32.h"
 #include "engine/volumes/VolumeNames.h"
-#include "engine/zip/UnZip.h"
+#include "formats/zip/UnZip.h"
 #include "platform/FakeDrives.h"
 #include "tests/engine/base/TestComponent.h"
-#include "tests/engine/zip/ZipImage.h"
+#include "tests/formats/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
 
 namespace qel {

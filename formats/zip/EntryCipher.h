@@ -1,0 +1,39 @@
+// The data cipher of one ZIP entry, ZipCrypto or AES, behind the read routine's interface.
+#pragma once
+
+#include <optional>
+
+#include "engine/streams/DataDecipher.h"
+#include "formats/zip/ZipAes.h"
+#include "formats/zip/ZipCrypto.h"
+
+namespace qel::zip {
+
+class TEntryCipher : public IDataDecipher {
+ public:
+  void Reset() {
+    crypto_.reset();
+    aes_.reset();
+  }
+  void Use(const TZipCryptoKeys& keys) {
+    Reset();
+    crypto_.emplace(keys);
+  }
+  void Use(const TZipAesKeys& keys) {
+    Reset();
+    aes_.emplace(keys);
+  }
+  void Decipher(uint8_t* data, size_t size) override {
+    if (crypto_) crypto_->Decrypt(data, size);
+    if (aes_) aes_->Decipher(data, size);
+  }
+  bool AuthCodeMatches(std::span<const uint8_t> stored) {
+    return aes_ && aes_->AuthCodeMatches(stored);
+  }
+
+ private:
+  std::optional<TZipCryptoKeys> crypto_;
+  std::optional<TZipAesDecipher> aes_;
+};
+
+}  // namespace qel::zip

@@ -1,0 +1,361 @@
+// Compressing one file into a ZIP archive: a placeholder local header, the cipher's header,
+// the data (deflated, or stored when Deflate would enlarge it), the authentication code, and
+// the local header completed in place.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "codecs/deflate/CompressStream.h"
+#include "engine/base/Crc.h"
+#include "engine/base/DateTime.h"
+#include "engine/base/Messages.h"
+#include "engine/streams/FileStream32.h"
+#include "engine/streams/StoreStream.h"
+#include "engine/text/Utf8.h"
+#include "formats/zip/DeflateAhead.h"
+#include "formats/zip/EncryptionMethod.h"
+#include "formats/zip/ExtraFields.h"
+#include "formats/zip/HeaderCrypt.h"
+#include "formats/zip/NameCodec.h"
+#include "formats/zip/ZipAes.h"
+#include "formats/zip/ZipCrypto.h"
+#include "formats/zip/ZipWriter.h"
+
+namespace qel {
+
+using namespace zip;
+
+namespace {
+
+constexpr int64_t kReadBlock = 1 << 17;
+constexpr uint16_t kMethodStore = 0;
+constexpr uint16_t kMethodDeflate = 8;
+
+// The Deflate option bits 1-2 of the general-purpose flags: normal 00, maximum 01, fast 10.
+uint16_t DeflateFlags(TDeflateType type) {
+  if (type == TDeflateType::dtDeflateX) return 0x0002;
+  if (type == TDeflateType::dtDeflateF) return 0x0004;
+  return 0;
+}
+
+// The AES key strength (1-3) the method asks for; 0 for none.
+uint8_t AesStrength(TEncryptionMethod m) {
+  using enum TEncryptionMethod;
+  switch (m) {
+    case emAes1_128:
+    case emAes2_128:
+      return 1;
+    case emAes1_192:
+    case emAes2_192:
+      return 2;
+    case emAes1_256:
+    case emAes2_256:
+      return 3;
+    default:
+      return 0;
+  }
+}
+
+// The file's Unix mode (type and permission bits) as it is now; 0 when it cannot be read.
+uint32_t UnixModeOf(const WideString& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0xFFFF : 0;
+}
+
+// Whether reading `source` has reached its end (one byte more is read to tell).
+bool AtEnd(TStream64& source) {
+  uint8_t probe;
+  return source.Read(&probe, 1) <= 0;
+}
+
+// The file being stored changed its size while it was read: it has no one content to store.
+struct ESourceChanged {};
+
+}  // namespace
+
+// The cipher of one entry and how to start it again when the data is written a second time.
+struct TZipBase::TEntryCipher {
+  std::optional<TZipCryptoKeys> CryptoKeys;  // ZipCrypto: the state after its header
+  uint8_t AesStrength = 0;
+  std::unique_ptr<IDataCipher> Cipher;
+  std::unique_ptr<TZipAesEncipher> Aes;
+
+  bool Enciphered() const { return CryptoKeys || AesStrength; }
+  uint64_t Overhead() const {
+    if (CryptoKeys) return kZipCryptoHeaderSize;
+    return AesStrength ? AesSaltSize(AesStrength) + kAesVerifierSize + kAesAuthCodeSize : 0;
+  }
+};
+
+bool TZipBase::ChooseName(TCompEntry& e, const TCompList& list) {
+  if (!OnRenameFile) return true;
+  for (int asked = 0; asked < 16; ++asked) {
+    WideString proposal;
+    OnRenameFile(*this, e.StoredName, proposal);
+    if (proposal.empty() || proposal == e.StoredName) return true;
+    const bool taken = std::any_of(list.begin(), list.end(), [&](const TCompEntry& other) {
+      return &other != &e && other.StoredName == proposal;
+    });
+    if (!taken) {
+      e.StoredName = proposal;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list,
+                            const TDeflated* deflated) {
+  FileName = e.StoredName;
+  if (OnBegin) {
+    bool extract = true;
+    Timer.Pause();
+    OnBegin(*this, FileName, index, extract);
+    Timer.Resume();
+    if (!extract) return false;
+  }
+  std::unique_ptr<TFileStream32> source;
+  if (!e.IsFolder) {
+    source = TFileStream32::Open(e.SourcePath, fmOpenRead);
+    if (!source) {
+      DoError(e.SourcePath, "", msg::ErrorOpeningFile, "");
+      return false;
+    }
+  }
+  const int64_t size = source ? source->Size() : 0;
+  FileBytesLeft = size;
+
+  // The method: folders and empty files are stored, never enciphered.
+  uint16_t method = kMethodStore;
+  uint16_t flags = 0;
+  if (size > 0 && CompressMethod() != TCompressMethod::cmStore &&
+      DeflateType != TDeflateType::dtDeflateS) {
+    if (CompressMethod() != TCompressMethod::cmDeflate) {
+      DoError(e.SourcePath, "", msg::UnsupportedMethod, "");
+      return false;
+    }
+    method = kMethodDeflate;
+    flags |= DeflateFlags(DeflateType);
+  }
+  TEntryCipher cipher;
+  if (size > 0 && !Password().empty()) {
+    // A spanned archive is read by tools of its own era: ZipCrypto for every enciphered entry.
+    if (EncryptionMethod == TEncryptionMethod::emZip_V2 ||
+        (FSpanning && AesStrength(EncryptionMethod)))
+      cipher.CryptoKeys.emplace(SeedDataKeys, Password());
+    else
+      cipher.AesStrength = AesStrength(EncryptionMethod);
+  }
+  if (cipher.Enciphered()) flags |= kFlagEncrypted;
+  if (!ChooseName(e, list)) return false;
+
+  // A name beyond ASCII is written in UTF-8 with the flag that says so: every tool of today
+  // reads that back, while a DOS code page is only read as such where it was made.
+  TEncodedName name = EncodeName(e.StoredName);
+  const bool ascii = std::all_of(e.StoredName.begin(), e.StoredName.end(),
+                                 [](char c) { return (unsigned char)c < 0x80; });
+  if (!ascii && text::IsValidUtf8(e.StoredName)) {
+    name = {e.StoredName, kMadeByUtf8};
+    flags |= kFlagUtf8Name;
+  }
+  LocalHeader h;
+  h.Flags = flags;
+  h.Method = cipher.AesStrength ? kMethodAes : method;
+  const int64_t time = EntryTimeOf(e);
+  h.DosDateTime = UnixToDosDateTime(time);
+  const int64_t offset = out.Position();
+  // Decided before the data exists: room for the largest the entry can become.
+  const bool wide =
+      uint64_t(size) + cipher.Overhead() >= kZip64Marker || uint64_t(offset) >= kZip64Marker;
+  TAesExtra aes;
+  aes.Strength = cipher.AesStrength;
+  auto headerBytes = [&](uint64_t packed, uint64_t unpacked) {
+    std::vector<uint8_t> extra;
+    LocalHeader fixed = h;
+    if (wide) {
+      StoreLocalSizes(extra, fixed, packed, unpacked, true);
+    } else {
+      fixed.CompressedSize = uint32_t(packed);
+      fixed.UncompressedSize = uint32_t(unpacked);
+    }
+    if (cipher.AesStrength) AppendAesField(extra, aes);
+    AppendUnixTimeField(extra, time);
+    fixed.NameLength = uint16_t(name.Bytes.size());
+    fixed.ExtraLength = uint16_t(extra.size());
+    if (EncryptHeaders) fixed.Signature = kSigLocal + kEncipheredDelta;
+    std::vector<uint8_t> bytes(kLocalHeaderSize);
+    Pack(fixed, bytes.data());
+    bytes.insert(bytes.end(), name.Bytes.begin(), name.Bytes.end());
+    if (EncryptHeaders) EncipherHeader(SeedHeaderKeys, bytes, RecordKind::Local);
+    bytes.insert(bytes.end(), extra.begin(), extra.end());
+    return bytes;
+  };
+  std::vector<uint8_t> placeholder = headerBytes(0, uint64_t(size));
+  WriteOut(out, placeholder.data(), placeholder.size());
+  const int64_t dataStart = out.Position();
+  // A file that grows or shrinks while it is read (a log being written) is left out and
+  // the archive is cut back to before it; the other files are stored.
+  const auto leaveOut = [&] {
+    DoError(e.SourcePath, "changed while it was read", msg::FileSizeDifferent, "");
+    if (!out.SetSize(offset) || !out.SetPosition(offset))
+      ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+    return false;
+  };
+
+  // ZipCrypto's header carries the CRC, so the file is read once for it first.
+  uint32_t crc = 0;
+  if (cipher.CryptoKeys && source) {
+    std::vector<uint8_t> buffer(size_t(std::min<int64_t>(size, kReadBlock)));
+    int64_t total = 0;
+    while (total < size) {
+      const int64_t n =
+          source->Read(buffer.data(), std::min<int64_t>(int64_t(buffer.size()), size - total));
+      if (n < 0) ReportAndRaise(e.SourcePath, msg::ErrorReadingFile, "", "");
+      if (n == 0) break;
+      crc = Crc32(crc, buffer.data(), size_t(n));
+      total += n;
+    }
+    if (total != size || !AtEnd(*source)) return leaveOut();
+    std::optional<TZipCryptoHeader> head = MakeZipCryptoHeader(*cipher.CryptoKeys, crc);
+    if (!head) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+    WriteOut(out, head->data(), head->size());
+  }
+  // Starts (or starts again) the cipher for the data; AES writes a fresh salt each time.
+  auto startCipher = [&] {
+    if (cipher.CryptoKeys) {
+      cipher.Cipher = std::make_unique<TZipCryptoEncipher>(*cipher.CryptoKeys);
+    } else if (cipher.AesStrength) {
+      std::optional<TZipAesStart> start = StartZipAesEntry(Password(), cipher.AesStrength);
+      if (!start) {
+        DoError(e.SourcePath, "", msg::InvalidPassword, "");
+        return false;
+      }
+      WriteOut(out, start->Preamble.data(), start->Preamble.size());
+      cipher.Aes = std::make_unique<TZipAesEncipher>(start->Keys);
+    }
+    return true;
+  };
+  const int64_t cipherStart = out.Position();
+  if (!startCipher()) return false;
+  IDataCipher* dataCipher = cipher.Aes ? cipher.Aes.get() : cipher.Cipher.get();
+
+  // What was deflated ahead stands for the file unless the file changed since.
+  if (deflated &&
+      (!deflated->Ok || deflated->Size != size || method != kMethodDeflate || dataCipher))
+    deflated = nullptr;
+  std::optional<std::pair<uint64_t, uint32_t>> data;
+  if (deflated && deflated->Data.size() <= uint64_t(size)) {
+    WriteOut(out, deflated->Data.data(), deflated->Data.size());
+    FileBytesLeft = 0;
+    ArchiveBytesLeft -= size;
+    ReportProgress(size, size, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
+    data = std::make_pair(uint64_t(deflated->Data.size()), deflated->Crc);
+  } else if (source) {
+    try {
+      // A file deflated ahead to more than its size is stored straight away.
+      if (deflated) {
+        method = kMethodStore;
+        h.Flags &= uint16_t(~0x0006);
+      }
+      data = WriteData(*source, out, method, dataCipher, size);
+      if (!data) {
+        // Deflate would enlarge the file: cut back and store it.
+        method = kMethodStore;
+        h.Flags &= uint16_t(~0x0006);
+        if (!out.SetSize(cipherStart) || !out.SetPosition(cipherStart))
+          ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+        if (!startCipher()) return false;
+        dataCipher = cipher.Aes ? cipher.Aes.get() : cipher.Cipher.get();
+        data = WriteData(*source, out, method, dataCipher, size);
+      }
+      if (!data) return false;
+    } catch (const ESourceChanged&) {
+      return leaveOut();
+    }
+  }
+  if (cipher.Aes) {
+    const TAesAuthCode code = cipher.Aes->AuthCode();
+    WriteOut(out, code.data(), code.size());
+  }
+  // An AES entry's CRC is left 0 (its authentication code checks it); ZipCrypto's came first.
+  if (!cipher.Enciphered() && data) crc = data->second;
+  if (cipher.AesStrength) crc = 0;
+  aes.Method = method;
+  if (!cipher.AesStrength) h.Method = method;
+  h.Crc = crc;
+  const int64_t end = out.Position();
+  const uint64_t packed = uint64_t(end - dataStart);
+  const std::vector<uint8_t> final = headerBytes(packed, uint64_t(size));
+  if (!out.SetPosition(offset)) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+  WriteOut(out, final.data(), final.size());
+  if (!out.SetPosition(end)) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+
+  TCentralRecord rec;
+  // Host 3 with the mode and the exact time, as Linux tools write them: the exec bit and odd
+  // seconds survive a round trip. A name left in the OEM code page needs host 0 to be read
+  // back in it.
+  const bool oemName = !ascii && name.VersionMadeBy == kMadeByOem;
+  rec.Header.VersionMadeBy = oemName ? kMadeByOem : kMadeByUnix;
+  rec.Header.VersionNeeded = wide ? kVersionZip64 : 20;
+  rec.Header.Flags = h.Flags;
+  rec.Header.Method = h.Method;
+  rec.Header.DosDateTime = h.DosDateTime;
+  rec.Header.Crc = crc;
+  rec.Header.ExternalAttr = e.Attr | (e.IsFolder ? 0x10 : 0);
+  if (!oemName) rec.Header.ExternalAttr |= UnixModeOf(e.SourcePath) << 16;
+  rec.Name = name.Bytes;
+  if (cipher.AesStrength) AppendAesField(rec.Extra, aes);
+  AppendUnixTimeField(rec.Extra, time);
+  rec.Packed = packed;
+  rec.Unpacked = uint64_t(size);
+  rec.Offset = uint64_t(offset);
+  FCentral.push_back(std::move(rec));
+  if (OnEnd) OnEnd(*this, FileName, true);
+  return true;
+}
+
+std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& source, TStream64& out,
+                                                                 uint16_t method,
+                                                                 IDataCipher* cipher,
+                                                                 int64_t size) {
+  if (!source.SetPosition(0)) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+  FileBytesLeft = size;
+  const int64_t start = out.Position();
+  std::vector<uint8_t> buffer(size_t(std::min<int64_t>(std::max<int64_t>(size, 1), kReadBlock)));
+  auto pump = [&](TStream64& sink) {
+    int64_t total = 0;
+    while (total < size) {
+      const int64_t n = ReadSource(source, buffer.data(),
+                                   std::min<int64_t>(int64_t(buffer.size()), size - total));
+      if (n == 0) break;
+      if (Cancel()) throw ECancelled();
+      if (sink.Write(buffer.data(), n) != n)
+        ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
+      total += n;
+      ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
+    }
+    // The header was written for `size` bytes: a file that shrank or grew meanwhile is not
+    // what it claims.
+    if (total != size || !AtEnd(source)) throw ESourceChanged();
+  };
+  if (method == 8) {
+    TCompressStream deflate(out, int(DeflateType), cipher);
+    pump(deflate);
+    if (!deflate.Finish()) {
+      if (Cancel()) throw ECancelled();
+      ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
+    }
+    if (out.Position() - start > size) {
+      // Progress goes back for the second pass.
+      ArchiveBytesLeft += size;
+      return std::nullopt;
+    }
+    return std::make_pair(uint64_t(out.Position() - start), deflate.CRC());
+  }
+  TStoreStream store(out, TCrcWidth::crc32, cipher);
+  pump(store);
+  return std::make_pair(uint64_t(out.Position() - start), store.CRC());
+}
+
+}  // namespace qel

@@ -1,0 +1,236 @@
+#include "formats/zip/ZipWriter.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "engine/base/Bytes.h"
+#include "engine/base/DateTime.h"
+#include "engine/base/Messages.h"
+#include "engine/streams/Stream.h"
+#include "engine/streams/TempStreams.h"
+#include "engine/volumes/DiskManager.h"
+#include "engine/volumes/DiskSpanObj.h"
+#include "formats/zip/DeflateAhead.h"
+#include "formats/zip/EncryptionMethod.h"
+#include "formats/zip/ExtraFields.h"
+#include "formats/zip/NameCodec.h"
+#include "formats/zip/RecordReader.h"
+
+namespace qel {
+
+using namespace zip;
+
+namespace {
+
+constexpr uint32_t kAttrDirectory = 0x10;
+constexpr int64_t kCopyBlock = 1 << 16;
+
+}  // namespace
+
+TCentralRecord CentralRecordOf(const TCompEntry& e) {
+  const std::vector<uint8_t>& stored = e.Header;
+  TCentralRecord rec;
+  rec.Header = UnpackCentral(stored.data());
+  CentralHeader h = rec.Header;  // the extra fields fill in its Zip64 figures
+  const auto* p = reinterpret_cast<const char*>(stored.data()) + kCentralHeaderSize;
+  rec.Name.assign(p, h.NameLength);
+  rec.Extra.assign(stored.begin() + long(kCentralHeaderSize + h.NameLength),
+                   stored.begin() + long(kCentralHeaderSize + h.NameLength + h.ExtraLength));
+  rec.Comment.assign(p + h.NameLength + h.ExtraLength, h.CommentLength);
+  const TZipExtra extra = ReadCentralExtra(rec.Extra, rec.Name, h);
+  rec.Packed = FullCompressedSize(h, extra);
+  rec.Unpacked = FullUncompressedSize(h, extra);
+  rec.Offset = FullLocalOffset(h, extra);
+  // The writer adds the Zip64 field again as the figures need it.
+  RemoveExtraField(rec.Extra, kExtraZip64);
+  RemoveExtraField(rec.Extra, kExtraSizeExtension);
+  rec.Header.Signature = kSigCentral;
+  return rec;
+}
+
+TZipBase::TZipBase(TArcType type, WideString builtInExt)
+    : TCompBase(std::move(builtInExt)), FType(type) {
+  ForceArcType(type);
+  InitCompressMethod(TCompressMethod::cmDeflate);
+}
+
+TZip::TZip() : TZipBase(atZip, ".zip") {}
+TJar::TJar() : TZipBase(atJar, ".jar") {}
+
+bool TZipBase::AcceptsMethod(TCompressMethod method) const {
+  using enum TCompressMethod;
+  if (method == cmStore || method == cmDeflate) return true;
+  return FType == atZip && (method == cmBz2 || method == cmPPMDi);
+}
+
+bool TZipBase::ReadDirectory(TStream64& archive, TCompList& list) {
+  if (FDetectedType == atZipMV || FDetectedType == atZipDS) {
+    DoError(ArchiveFile(), "", msg::UnsupportedArchiveType, "");
+    return false;
+  }
+  if (!HeadFlag().Has(THeaderType::htCentral)) {
+    DoError(ArchiveFile(), "", msg::BadFileHeader, "");
+    return false;
+  }
+  if (!ArchiveCommentChanged) ArchiveComment = ZipTail().Comment;
+  int64_t pos = HeaderOffset();
+  TRecordBytes r;
+  while (ReadZipRecord(archive, pos, RecordKind::Central, HeaderDecipher, r) == TRecordRead::Ok) {
+    pos += r.Size;
+    CentralHeader h = UnpackCentral(r.Fixed.data());
+    const TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);
+    TCompEntry e;
+    e.State = TEntryState::esKeep;
+    e.StoredName = DecodeCentralName(r.Name, h.VersionMadeBy, extra);
+    e.IsFolder =
+        (h.ExternalAttr & kAttrDirectory) || (!e.StoredName.empty() && e.StoredName.back() == '/');
+    if (e.IsFolder && !e.StoredName.empty() && e.StoredName.back() != '/') e.StoredName += '/';
+    e.Size = int64_t(std::min<uint64_t>(FullUncompressedSize(h, extra), INT64_MAX));
+    e.Time = DosDateTimeToUnix(h.DosDateTime);
+    e.Attr = h.ExternalAttr & 0xFF;
+    e.Offset = int64_t(FullLocalOffset(h, extra) + uint64_t(OffsetAdjust()));
+    // Kept deciphered: the record is written again with the writer's own header setting.
+    e.Header.assign(r.Fixed.begin(), r.Fixed.end());
+    e.Header.insert(e.Header.end(), r.Name.begin(), r.Name.end());
+    e.Header.insert(e.Header.end(), r.Extra.begin(), r.Extra.end());
+    e.Header.insert(e.Header.end(), r.Comment.begin(), r.Comment.end());
+    list.push_back(std::move(e));
+    if (Cancel()) return false;
+  }
+  if (list.size() < ZipTail().TotalEntries() && list.size() < 0xFFFF) {
+    DoError(ArchiveFile(), "", msg::BadFileHeader, "");
+    return false;
+  }
+  return true;
+}
+
+void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list) {
+  FCentral.clear();
+  FSpanning = SpansDisks();
+  if (archive) CopyPrefix(*archive, out, list);
+  // Whenever a file is compressed here, the next one that may be is deflated ahead.
+  TDeflateAhead ahead;
+  const auto takeAhead = [&](size_t from) {
+    for (size_t j = from; j < list.size(); ++j) {
+      const TCompEntry& e = list[j];
+      if (e.State != TEntryState::esCompress) continue;
+      if (!e.IsFolder && e.Size > 0 && e.Size <= TDeflateAhead::kMaxSize && DeflatesPlainly())
+        ahead.Start(j, e.SourcePath, int(DeflateType), *this);
+      return;
+    }
+  };
+  int index = 0;
+  for (size_t i = 0; i < list.size(); ++i) {
+    TCompEntry& e = list[i];
+    if (Cancel()) break;
+    if (e.State == TEntryState::esCompress) {
+      std::optional<TDeflated> deflated;
+      if (ahead.Has(i))
+        deflated = ahead.Take();
+      else if (!ahead.Busy())
+        takeAhead(i + 1);
+      if (CompressFile(out, e, ++index, list, deflated ? &*deflated : nullptr)) {
+        ++FStored;
+        continue;
+      }
+      if (Cancel()) break;
+      // A replacement that could not be stored leaves the old entry in place.
+      if (!e.Replaces) {
+        e.State = TEntryState::esDrop;
+        continue;
+      }
+      e.State = TEntryState::esKeep;
+    }
+    if (e.State == TEntryState::esKeep && archive) CopyKept(*archive, out, e);
+  }
+  if (ahead.Busy()) ahead.Take();
+}
+
+bool TZipBase::DeflatesPlainly() const {
+  return CompressMethod() == TCompressMethod::cmDeflate &&
+         DeflateType != TDeflateType::dtDeflateS &&
+         (Password().empty() || EncryptionMethod == TEncryptionMethod::emNone);
+}
+
+void TZipBase::CopyPrefix(TStream64& archive, TStream64& out, const TCompList& list) {
+  int64_t first = HeaderOffset();
+  for (const TCompEntry& e : list)
+    if (!e.Header.empty()) first = std::min(first, e.Offset);
+  if (first <= 0) return;
+  if (!archive.SetPosition(0) || out.CopyFrom(archive, first) != first)
+    ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
+}
+
+void TZipBase::KeptEntryDamaged(const TCompEntry& e, int code) {
+  ReportAndRaise(e.StoredName, code, "the archive is left as it was; repair it first", "");
+}
+
+void TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e) {
+  TCentralRecord rec = CentralRecordOf(e);
+  const uint64_t packed = rec.Packed;
+  TRecordBytes local;
+  // The local header must be the entry's own: a spoilt one would be copied as garbage.
+  if (ReadZipRecord(archive, e.Offset, RecordKind::Local, HeaderDecipher, local) !=
+          TRecordRead::Ok ||
+      local.Name != rec.Name || packed > uint64_t(archive.Size()))
+    KeptEntryDamaged(e, msg::BadLocalOffset);
+  int64_t end = e.Offset + local.Size + int64_t(packed);
+  // A streamed entry's sizes follow its data in a descriptor, which goes with it: with or
+  // without its signature, 32-bit sizes or (Zip64) 64-bit ones.
+  if (rec.Header.Flags & kFlagDataDescriptor) {
+    const bool wide = HasExtraField(local.Extra, kExtraZip64);
+    uint8_t sig[4];
+    const bool signed_ = archive.ReadExactAt(end, sig, 4) && GetU32(sig) == kSigDataDescriptor;
+    end += (signed_ ? 4 : 0) + 4 + (wide ? 16 : 8);
+  }
+  if (end > archive.Size()) KeptEntryDamaged(e, msg::BadFileHeader);
+  const int64_t at = out.Position();
+  if (!archive.SetPosition(e.Offset)) KeptEntryDamaged(e, msg::ErrorReadingFile);
+  for (int64_t left = end - e.Offset; left > 0;) {
+    if (Cancel()) throw ECancelled();
+    const int64_t n = std::min(left, kCopyBlock);
+    if (out.CopyFrom(archive, n) != n) ReportAndRaise(e.StoredName, msg::ErrorWritingFile, "", "");
+    left -= n;
+  }
+  rec.Header.DiskStart = 0;
+  rec.Offset = uint64_t(at);
+  FCentral.push_back(std::move(rec));
+}
+
+void TZipBase::WriteDirectory(TStream64& out, const TCompList&) {
+  FEntriesEnd = out.Position();
+  const TSeedKeyRecord* seed = EncryptHeaders ? &SeedHeaderKeys : nullptr;
+  if (!WriteCentralDirectory(out, FCentral, ArchiveComment, seed))
+    ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
+}
+
+bool TZipBase::SpansDisks() {
+  if (!Drives) return false;
+  TDiskManager disks(*Drives);
+  return disks.Read(ArchiveFile()) && disks.Info().IsFloppy;
+}
+
+bool TZipBase::Deliver(TTempFileStream& temp) {
+  if (!FSpanning) return Commit(temp);
+  TSpanSource source{temp, FEntriesEnd, FCentral, ArchiveComment,
+                     EncryptHeaders ? &SeedHeaderKeys : nullptr};
+  return TDiskSpanObj(*this, ArchiveFile(), std::move(source), LeaveSpaceOnFirstDisk).Write();
+}
+
+void TZipBase::WriteOut(TStream64& out, const void* data, size_t size) {
+  if (!out.WriteFully(data, int64_t(size))) ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
+}
+
+int64_t TZipBase::EntryTimeOf(const TCompEntry& e) const {
+  switch (DateAttribute) {
+    case TDateAttribute::daSysDate:
+      return int64_t(std::time(nullptr));
+    case TDateAttribute::daMaxFileDate:
+      return FNewestTime;
+    case TDateAttribute::daFileDate:
+      break;
+  }
+  return e.Time;
+}
+
+}  // namespace qel

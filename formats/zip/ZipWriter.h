@@ -1,0 +1,109 @@
+// TZipBase: the ZIP half of the compression pipeline. It reads an existing archive's
+// directory into the per-file list, copies kept entries byte for byte (data descriptors
+// included) at their new offsets, compresses new and replaced files, and writes the central
+// directory. Local headers are written first as placeholders and completed in place: no
+// data descriptor is written. TZip and TJar differ in their type and extension.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/compress/CompBase.h"
+#include "formats/zip/DirectoryWriter.h"
+
+namespace qel {
+
+class TStream64;
+class TFileStream32;
+class IDataCipher;
+struct TDeflated;
+
+class TZipBase : public TCompBase {
+ public:
+  TZipBase(TArcType type, WideString builtInExt);
+
+  // Room kept free on the first disk of a spanned archive (for a program to go with it).
+  int64_t LeaveSpaceOnFirstDisk = 0;
+
+  // The comment written with the archive (kept from the existing archive unless changed).
+  std::string ArchiveComment;
+  bool ArchiveCommentChanged = false;
+
+  // Comment editing without compressing anything. BeginCommentEdit reads the directory
+  // (answers the entry count, -1 when the archive cannot be read); the comments are then
+  // read and set by index; EndCommentEdit writes them when `commit` is set and something
+  // changed: every byte before the directory (before the end record when only the archive
+  // comment changed) stays as it was. The archive is replaced like after any update.
+  int BeginCommentEdit();
+  bool GetEntryComment(int index, WideString& storedName, std::string& comment) const;
+  bool SetEntryComment(int index, const std::string& comment);
+  bool CommentsChanged() const { return FEntryCommentsChanged || ArchiveCommentChanged; }
+  bool EndCommentEdit(bool commit);
+
+ protected:
+  bool ReadDirectory(TStream64& archive, TCompList& list) override;
+  void WriteEntries(TStream64* archive, TStream64& out, TCompList& list) override;
+  void WriteDirectory(TStream64& out, const TCompList& list) override;
+  bool AcceptsMethod(TCompressMethod method) const override;
+  // A new archive on a floppy-sized removable disk is spanned over as many as it needs.
+  bool Deliver(TTempFileStream& temp) override;
+
+ private:
+  // How one new entry is enciphered.
+  struct TEntryCipher;
+
+  // Whatever stands in front of the first entry (a self-extractor's program, a script, any
+  // data) goes in front of the new archive as it was.
+  void CopyPrefix(TStream64& archive, TStream64& out, const TCompList& list);
+  // Copies an entry kept from the old archive; one that cannot be copied ends the whole
+  // update, so that no entry is ever dropped unasked.
+  void CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e);
+  [[noreturn]] void KeptEntryDamaged(const TCompEntry& e, int code);
+  // Compresses one file; `deflated` is its data when it was deflated ahead.
+  bool CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list,
+                    const TDeflated* deflated);
+  // New entries are deflated without a cipher: they may be deflated ahead.
+  bool DeflatesPlainly() const;
+  bool ChooseName(TCompEntry& e, const TCompList& list);
+  // Writes the entry's data from `source` at the output's position with `method` (0 or 8);
+  // answers the bytes written and the CRC (unenciphered entries), or nothing when a
+  // Deflate result came out larger than the file (the output is then as it was).
+  std::optional<std::pair<uint64_t, uint32_t>> WriteData(TStream64& source, TStream64& out,
+                                                         uint16_t method, IDataCipher* cipher,
+                                                         int64_t size);
+  void WriteOut(TStream64& out, const void* data, size_t size);
+  // The time a new entry records, Unix seconds, as DateAttribute chooses it.
+  int64_t EntryTimeOf(const TCompEntry& e) const;
+
+  bool WriteComments(TStream64& archive, TStream64& out);
+
+  // Whether the archive goes onto removable disks.
+  bool SpansDisks();
+
+  TArcType FType;
+  std::vector<zip::TCentralRecord> FCentral;
+  bool FSpanning = false;
+  int64_t FEntriesEnd = 0;  // where the temporary archive's directory starts
+  // Comment editing: the directory as read, and whether its records were enciphered.
+  TCompList FEdited;
+  bool FEntryCommentsChanged = false;
+  bool FEditEnciphered = false;
+};
+
+// An existing entry's central record (its stored TCompEntry::Header) as it is to be written
+// again: full sizes and offset, without the fields the writer makes anew.
+zip::TCentralRecord CentralRecordOf(const TCompEntry& e);
+
+class TZip : public TZipBase {
+ public:
+  TZip();
+};
+
+class TJar : public TZipBase {
+ public:
+  TJar();
+};
+
+}  // namespace qel
