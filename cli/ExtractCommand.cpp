@@ -10,8 +10,9 @@
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"
 #include "engine/base/Messages.h"
+#include "engine/extract/DecompressClass.h"
 #include "engine/extract/ZipCheck.h"
-#include "formats/zip/UnZip.h"
+#include "engine/registry/Formats.h"
 
 namespace vk::cli {
 namespace {
@@ -69,12 +70,23 @@ std::optional<int> OpenArchive(qel::TZipCommon& component, const std::string& ar
     err << "vorelkit-cli: cannot open '" << archive << "'\n";
     return kExitFatal;
   }
-  const qel::TArcType type = component.ArcType();
-  if (!qel::IsZipFamily(type) && type != qel::atZipMV && type != qel::atZipDS) {
+  if (!qel::ReaderFor(component.ArcType())) {
     err << "vorelkit-cli: " << archive << ": not an archive this version extracts\n";
     return kExitFatal;
   }
   return std::nullopt;
+}
+
+// The reader of the archive's type as detection finds it; the ZIP reader when the engine
+// reads no such archive, for opening it then says why.
+std::unique_ptr<qel::TDecompressClass> ReaderOf(const std::string& archive) {
+  qel::TZipCommon probe;
+  try {
+    probe.SetArchiveFile(archive);
+  } catch (const qel::E_RAISE&) {
+  }
+  const qel::TMakeReader make = qel::ReaderFor(probe.ArcType());
+  return make ? make() : qel::ReaderFor(qel::atZip)();
 }
 
 // The masks after the archive, and the password from -p (a wrong one is asked for again
@@ -115,7 +127,8 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
   app::TEnginePrompts prompts(prompter);
 
   const std::string& archive = args.positional[0];
-  qel::TUnZip reader;
+  const std::unique_ptr<qel::TDecompressClass> extractor = ReaderOf(archive);
+  qel::TDecompressClass& reader = *extractor;
   EngineReport report(err);
   std::map<std::string, int> failures;
   NoteFailures(reader, report, archive, failures, prompts);

@@ -17,6 +17,7 @@
 #include "cli/TerminalProgress.h"
 #include "engine/base/Messages.h"
 #include "engine/detect/ArchiveExts.h"
+#include "engine/registry/Formats.h"
 #include "engine/text/Utf8.h"
 #include "formats/zip/ZipWriter.h"
 
@@ -45,7 +46,7 @@ std::optional<T> Choice(const ParsedArgs& args, const std::string& option,
 // terminal, and a read-only archive written only when the answer is yes.
 class WriterRun {
  public:
-  WriterRun(qel::TZip& zip, std::ostream& err)
+  WriterRun(qel::TCompBase& zip, std::ostream& err)
       : zip_(zip),
         err_(err),
         report_(err),
@@ -77,7 +78,7 @@ class WriterRun {
   }
 
  private:
-  qel::TZip& zip_;
+  qel::TCompBase& zip_;
   std::ostream& err_;
   EngineReport report_;
   TTerminalPrompter prompter_;
@@ -85,24 +86,41 @@ class WriterRun {
   bool declined_ = false;
 };
 
-// An archive name whose extension names another type than ZIP: refused unless --type zip
-// says a ZIP is meant, for the file would be a ZIP whatever its name says.
-bool RefusesName(const ParsedArgs& args, const std::string& archive, std::ostream& err) {
+// The families add writes, as --type names them: "zip or jar".
+std::string WrittenFamilies() {
+  std::vector<std::string> names;
+  for (const qel::TFormatDescriptor* f : qel::RegisteredFormats())
+    if (qel::UpdaterFor(f->Types.front().Type)) names.push_back(f->Name);
+  std::string text;
+  for (size_t i = 0; i < names.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+  return text;
+}
+
+// The writer of the archive: the family --type names, else the one the name's extension
+// stands for, ZIP for a name of no archive type. A name of a type add does not write is
+// refused unless --type says what is meant, for the file would not be what its name says.
+std::unique_ptr<qel::TCompBase> WriterOf(const ParsedArgs& args, const std::string& archive,
+                                         bool offerType, std::ostream& err) {
   if (args.Has("--type")) {
-    if (args.options.at("--type") == "zip") return false;
-    err << "vorelkit-cli: --type takes zip\n";
-    return true;
+    const qel::TFormatDescriptor* f = qel::FormatNamed(args.options.at("--type"));
+    const qel::TWriterSpec* w = f ? qel::UpdaterFor(f->Types.front().Type) : nullptr;
+    if (w) return w->Make();
+    err << "vorelkit-cli: --type takes " << WrittenFamilies() << "\n";
+    return nullptr;
   }
   const qel::TArcType type = qel::ArcTypeOfName(archive);
-  if (type == qel::atNA || qel::IsZipFamily(type)) return false;
+  if (const qel::TWriterSpec* w = qel::UpdaterFor(type == qel::atNA ? qel::atZip : type))
+    return w->Make();
   // The type as the name spells it: "LZH", "TAR.GZ".
   const fs::path name = fs::path(archive).filename();
   const bool tar = qel::text::AsciiLower(name.stem().extension().string()) == ".tar";
   std::string spelled = (tar ? "tar" : "") + name.extension().string().substr(tar ? 0 : 1);
   for (char& c : spelled) c = char(std::toupper((unsigned char)c));
   err << "vorelkit-cli: '" << archive << "' is named as an archive of type " << spelled
-      << "; add writes only ZIP archives (--type zip writes a ZIP under this name)\n";
-  return true;
+      << "; this version writes " << WrittenFamilies() << " archives"
+      << (offerType ? " (--type zip writes a ZIP under this name)\n" : "\n");
+  return nullptr;
 }
 
 int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
@@ -134,9 +152,9 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
 
-  if (RefusesName(args, args.positional[0], err)) return kExitUsage;
-
-  qel::TZip zip;
+  const std::unique_ptr<qel::TCompBase> writer = WriterOf(args, args.positional[0], true, err);
+  if (!writer) return kExitUsage;
+  qel::TCompBase& zip = *writer;
   WriterRun run(zip, err);
   AddNotices notices;
   notices.Attach(zip);
@@ -155,8 +173,13 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   zip.DefaultDir = fs::current_path().string();
   zip.StoreEmptySubDirs = zip.RecurseDirs;
   if (args.Has("--comment")) {
-    zip.ArchiveComment = args.options.at("--comment");
-    zip.ArchiveCommentChanged = true;
+    auto* commented = dynamic_cast<qel::TZipBase*>(&zip);
+    if (!commented) {
+      err << "vorelkit-cli: --comment needs a ZIP archive\n";
+      return kExitUsage;
+    }
+    commented->ArchiveComment = args.options.at("--comment");
+    commented->ArchiveCommentChanged = true;
   }
   zip.Switch = args.Has("--freshen") ? qel::TSwitch::swRefresh
                : args.Has("--move")  ? qel::TSwitch::swMove
@@ -190,7 +213,9 @@ int RunDelete(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     err << "vorelkit-cli delete: name an archive and the entries to delete\n";
     return kExitUsage;
   }
-  qel::TZip zip;
+  const std::unique_ptr<qel::TCompBase> writer = WriterOf(args, args.positional[0], false, err);
+  if (!writer) return kExitUsage;
+  qel::TCompBase& zip = *writer;
   WriterRun run(zip, err);
   zip.SetArchiveFile(args.positional[0]);
   zip.Switch = qel::TSwitch::swDelete;
@@ -247,9 +272,9 @@ Command AddCommand() {
           "vorelkit-cli add ARCHIVE [-r] [-x MASK]... [--level store|fast|normal|max] "
           "[-p PASSWORD [--encryption zipcrypto|aes128|aes192|aes256]] "
           "[--update|--freshen|--move] [--paths relative|none|absolute] [--comment TEXT] "
-          "[--type zip] [-v] PATH...",
+          "[--type zip|jar] [-v] PATH...",
           "Stores the files named (a folder stands for the files in it, and with -r for\n"
-          "everything below it) in the ZIP archive ARCHIVE. Names are stored relative to\n"
+          "everything below it) in the ZIP or JAR archive ARCHIVE. Names are stored relative to\n"
           "the current folder; a file outside it keeps the part of its path after the\n"
           "\"..\" that leads out. An entry of the same name is replaced; with --update only\n"
           "by a newer file; --freshen only replaces entries and adds nothing; --move\n"
@@ -257,7 +282,7 @@ Command AddCommand() {
           "(never the current folder, nor the folder of a mask such as logs/*.log).\n"
           "Symbolic links, special files and hidden folders are left out, and said so\n"
           "with a count (-v lists them). An ARCHIVE name of another archive type (w.7z,\n"
-          "w.lzh) is refused unless --type zip.\n\n"
+          "w.lzh) is refused unless --type names the family to write.\n\n"
           "Exit status: 0 when everything was stored, 1 when a file could not be stored, a\n"
           "name matched no file or there was nothing to do, 2 when the archive cannot be\n"
           "used or is read-only and was not written, 7 for a usage error, 255 when\n"

@@ -4,6 +4,7 @@
 
 #include "app/core/Translation.h"
 #include "engine/compress/CompBase.h"
+#include "engine/registry/Formats.h"
 
 namespace vk::app {
 
@@ -98,11 +99,11 @@ TTypeSettings ApplyTypeSettings(TArchiveComponents& c, int encryption) {
   if (int(w.Switch) > int(qel::TSwitch::swMove)) w.Switch = qel::TSwitch::swAdd;
   t.Action = int(w.Switch);
   const qel::TArcType type = WriterArcType(kind);
-  t.EncryptionEnabled = TakesZipEncryption(type);
+  t.EncryptionEnabled = qel::Can(type, qel::capZipCipher);
   if (t.EncryptionEnabled) {
-    t.PasswordEnabled = IsPasswordCapable(type) && encryption > 0;
+    t.PasswordEnabled = qel::Can(type, qel::capPassword) && encryption > 0;
   } else {
-    t.PasswordEnabled = IsPasswordCapable(type);
+    t.PasswordEnabled = qel::Can(type, qel::capPassword);
     t.Encryption = 0;
   }
   t.CompressionEnabled = CompressionApplies(c);
@@ -221,7 +222,7 @@ bool ConfirmEncryption(TArchiveComponents& c, int encryption, const TPasswordAsk
   if (encryption == 0) {
     // Only the ZIP family chooses its encryption; the other writers take the password the
     // password button gave them as it is.
-    if (TakesZipEncryption(WriterArcType(c.KindOf(w)))) w.SetPassword({});
+    if (qel::Can(WriterArcType(c.KindOf(w)), qel::capZipCipher)) w.SetPassword({});
     if (w.Password().empty()) w.EncryptionMethod = qel::TEncryptionMethod::emNone;
     return true;
   }

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "app/core/UnbuiltWriter.h"
+#include "engine/registry/Formats.h"
 #include "formats/zip/ZipWriter.h"
 
 namespace vk::app {
@@ -13,21 +14,12 @@ constexpr int kFirstWrapper = int(TComponentKind::SevenZip);
 
 std::unique_ptr<qel::TCompBase> MakeWriter(TComponentKind kind) {
   using qel::TqelFileAttribute;
-  std::unique_ptr<qel::TCompBase> w;
-  switch (kind) {
-    case TComponentKind::Zip: {
-      auto zip = std::make_unique<qel::TZip>();
-      // Room on a spanned set's first disk for a program to go with it.
-      zip->LeaveSpaceOnFirstDisk = 50000;
-      w = std::move(zip);
-      break;
-    }
-    case TComponentKind::Jar:
-      w = std::make_unique<qel::TJar>();
-      break;
-    default:
-      return std::make_unique<TUnbuiltWriter>(kind);
-  }
+  const qel::TWriterSpec* spec = qel::WriterOf(WriterArcType(kind));
+  if (!spec || !spec->Make) return std::make_unique<TUnbuiltWriter>(kind);
+  std::unique_ptr<qel::TCompBase> w = spec->Make();
+  // Room on a spanned set's first disk for a program to go with it.
+  if (kind == TComponentKind::Zip)
+    static_cast<qel::TZipBase&>(*w).LeaveSpaceOnFirstDisk = 50000;
   w->Attributes = {TqelFileAttribute::fsZeroAttr, TqelFileAttribute::fsReadOnly,
                    TqelFileAttribute::fsArchive, TqelFileAttribute::fsCompressed,
                    TqelFileAttribute::fsEncrypted};

@@ -1,6 +1,6 @@
 // Which of the window's commands an archive allows, and which component does the work for
-// its type: one pure function of the archive's state, so every rule can be checked in a
-// table. Formats whose writer or reader is not built yet are simply not in the tables.
+// its type: one pure function of the archive's state over the engine's format registry, so
+// every rule can be checked in a table.
 #pragma once
 
 #include <QString>
@@ -18,15 +18,9 @@ struct TArchiveState {
   bool HasSetupFile = false;  // Install instead of CheckOut
 };
 
-// The writer that adds to and deletes from an archive of `type`; none when the type cannot
-// be written (message 210).
+// The writer that adds to and deletes from an archive of `type`; none when the type takes
+// no updates or its writer is not built yet (message 210).
 std::optional<TComponentKind> WriterForType(qel::TArcType type);
-
-bool IsWritableType(qel::TArcType type);     // has a writer; cabinets take no Add or Delete
-bool IsExtractableType(qel::TArcType type);  // has a reader
-bool IsTestableType(qel::TArcType type);
-bool IsSelfExtractorType(qel::TArcType type);
-bool IsCommentType(qel::TArcType type);
 
 struct TCommandAvailability {
   bool ActionsMenu = false;

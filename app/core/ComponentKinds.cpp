@@ -4,6 +4,7 @@
 
 #include "app/core/AppSettings.h"
 #include "app/core/ArchiveNames.h"
+#include "engine/registry/Formats.h"
 
 namespace vk::app {
 
@@ -12,21 +13,36 @@ using enum TCompressMethod;
 
 namespace {
 
-constexpr std::array<TComponentType, kComponentKindCount> kTypes = {{
-    {TComponentKind::Zip, "Zip", "ZIP", ".zip", true},
-    {TComponentKind::Jar, "Jar", "JAR", ".jar", true},
-    {TComponentKind::BlakHole, "BlakHole", "BH", ".bh", false},
-    {TComponentKind::MakeCab, "MakeCab", "CAB", ".cab", false},
-    {TComponentKind::GZip, "GZip", "GZIP", ".gz", false},
-    {TComponentKind::Tar, "Tar", "TAR", ".tar", false},
-    {TComponentKind::TarGZ, "TarGZ", "TAR-GZIP", ".tgz", false},
-    {TComponentKind::TarBZ, "TarBZ", "TAR-BZIP2", ".tbz", false},
-    {TComponentKind::BZip2, "BZip2", "BZIP2", ".bz2", false},
-    {TComponentKind::Lha, "Lha", "LZH", ".lha", false},
-    {TComponentKind::SevenZip, "ArcSevenZip", "7-Zip", ".7z", false},
-    {TComponentKind::Bga, "ArcBga", "BGA", ".bza", false},
-    {TComponentKind::Yz1, "ArcYz1", "YZ1", ".yz1", false},
-}};
+// The app's name for each component and the archive type a writer makes; what a writer
+// offers comes from the engine's format registry.
+struct TKindRow {
+  TComponentKind Kind;
+  const char* Component;
+  const char* Format;
+  qel::TArcType Makes;             // atNA for a wrapper of no engine type
+  const char* WrapperExtension;    // a wrapper's own extension
+};
+
+constexpr TKindRow kKinds[] = {
+    {TComponentKind::Zip, "Zip", "ZIP", qel::atZip, nullptr},
+    {TComponentKind::Jar, "Jar", "JAR", qel::atJar, nullptr},
+    {TComponentKind::BlakHole, "BlakHole", "BH", qel::atBh, nullptr},
+    {TComponentKind::MakeCab, "MakeCab", "CAB", qel::atCab, nullptr},
+    {TComponentKind::GZip, "GZip", "GZIP", qel::atGZip, nullptr},
+    {TComponentKind::Tar, "Tar", "TAR", qel::atTar, nullptr},
+    {TComponentKind::TarGZ, "TarGZ", "TAR-GZIP", qel::atTarGz, nullptr},
+    {TComponentKind::TarBZ, "TarBZ", "TAR-BZIP2", qel::atTarBz, nullptr},
+    {TComponentKind::BZip2, "BZip2", "BZIP2", qel::atBz2, nullptr},
+    {TComponentKind::Lha, "Lha", "LZH", qel::atLha, nullptr},
+    {TComponentKind::SevenZip, "ArcSevenZip", "7-Zip", qel::at7Zip, ".7z"},
+    {TComponentKind::Bga, "ArcBga", "BGA", qel::atNA, ".bza"},
+    {TComponentKind::Yz1, "ArcYz1", "YZ1", qel::atNA, ".yz1"},
+};
+static_assert(std::size(kKinds) == kComponentKindCount);
+
+const qel::TWriterSpec* WriterSpecOf(TComponentKind kind) {
+  return IsWrapperKind(kind) ? nullptr : qel::WriterOf(kKinds[size_t(kind)].Makes);
+}
 
 constexpr std::array<const char*, 16> kMethodNames = {
     "Store",   "Deflate",  "Fuse",     "Frozen5", "Frozen6", "Frozen7", "MsZip", "Lzx",
@@ -34,7 +50,26 @@ constexpr std::array<const char*, 16> kMethodNames = {
 
 }  // namespace
 
-const TComponentType& ComponentType(TComponentKind kind) { return kTypes[size_t(kind)]; }
+const TComponentType& ComponentType(TComponentKind kind) {
+  static const std::array<TComponentType, kComponentKindCount> kTypes = [] {
+    std::array<TComponentType, kComponentKindCount> types{};
+    for (const TKindRow& row : kKinds) {
+      const qel::TWriterSpec* writer = WriterSpecOf(row.Kind);
+      types[size_t(row.Kind)] = {row.Kind, row.Component, row.Format,
+                                 writer ? writer->Extension : row.WrapperExtension,
+                                 writer && writer->Make};
+    }
+    return types;
+  }();
+  return kTypes[size_t(kind)];
+}
+
+std::optional<TComponentKind> KindOfWriter(const qel::TWriterSpec* writer) {
+  if (!writer) return std::nullopt;
+  for (const TKindRow& row : kKinds)
+    if (WriterSpecOf(row.Kind) == writer) return row.Kind;
+  return std::nullopt;
+}
 
 QString MethodName(TCompressMethod method) {
   return size_t(method) < kMethodNames.size() ? kMethodNames[size_t(method)] : "";
@@ -47,43 +82,14 @@ TCompressMethod MethodOfName(const QString& name) {
 }
 
 std::vector<TCompressMethod> WriterMethods(TComponentKind writer) {
-  switch (writer) {
-    case TComponentKind::Zip:
-      return {cmStore, cmDeflate, cmBz2};
-    case TComponentKind::Jar:
-      return {cmStore, cmDeflate};
-    case TComponentKind::BlakHole:
-      return {cmStore, cmDeflate, cmFuse, cmBz2};
-    case TComponentKind::MakeCab:
-      return {cmStore, cmMsZip, cmLzx, cmQuantum};
-    case TComponentKind::GZip:
-      return {cmDeflate};
-    case TComponentKind::Tar:
-      return {cmTar};
-    case TComponentKind::TarGZ:
-      return {cmTarGz};
-    case TComponentKind::TarBZ:
-      return {cmTarBz};
-    case TComponentKind::BZip2:
-      return {cmBz2};
-    case TComponentKind::Lha:
-      return {cmStore, cmFrozen5, cmFrozen6};
-    default:
-      return {};
-  }
+  const qel::TWriterSpec* spec = WriterSpecOf(writer);
+  if (!spec) return {};
+  return {spec->Methods.begin(), spec->Methods.end()};
 }
 
 TCompressMethod InitialMethod(TComponentKind writer) {
-  switch (writer) {
-    case TComponentKind::MakeCab:
-      return cmMsZip;
-    case TComponentKind::Lha:
-      return cmFrozen6;
-    default: {
-      const auto methods = WriterMethods(writer);
-      return methods.size() == 1 ? methods[0] : cmDeflate;
-    }
-  }
+  const qel::TWriterSpec* spec = WriterSpecOf(writer);
+  return spec ? spec->InitialMethod : cmStore;
 }
 
 QStringList MethodList(TComponentKind kind) {
@@ -115,24 +121,7 @@ qel::TEncryptionMethod EncryptionOfChoice(int index) {
   return index >= 0 && index < 5 ? kMethods[index] : emNone;
 }
 
-bool TakesZipEncryption(qel::TArcType type) {
-  using namespace qel;
-  return type == atJar || type == atJarExe || type == atZip || type == atZipExe ||
-         type == atZipDS || type == atZipMV;
-}
-
-bool IsPasswordCapable(qel::TArcType type) {
-  using namespace qel;
-  return type == atBh || type == atJar || type == atZip || type == atZipMV || type == at7Zip;
-}
-
-qel::TArcType WriterArcType(TComponentKind writer) {
-  using namespace qel;
-  static constexpr TArcType kTypesOfWriters[] = {atZip, atJar,   atBh,    atCab, atGZip,
-                                                 atTar, atTarGz, atTarBz, atBz2, atLha};
-  return IsWrapperKind(writer) ? (writer == TComponentKind::SevenZip ? at7Zip : atNA)
-                               : kTypesOfWriters[size_t(writer)];
-}
+qel::TArcType WriterArcType(TComponentKind writer) { return kKinds[size_t(writer)].Makes; }
 
 const QStringList& StoreAsIsList() {
   // Without a dot, the last three are matched by the writers as the whole extension.
@@ -187,36 +176,9 @@ QString NewArchiveName(const QString& fileName, TComponentKind kind) {
 }
 
 std::optional<TTypeEntry> OpenArchiveType(qel::TArcType listerType) {
-  using namespace qel;
-  switch (listerType) {
-    case atBh:
-      return EntryOf(TComponentKind::BlakHole);
-    case atCab:
-      return EntryOf(TComponentKind::MakeCab);
-    case atGZip:
-      return EntryOf(TComponentKind::GZip);
-    case atJar:
-      return EntryOf(TComponentKind::Jar);
-    case atLha:
-    case atLzh:
-      return EntryOf(TComponentKind::Lha);
-    case atTar:
-      return EntryOf(TComponentKind::Tar);
-    // The other types the Add command reaches with a writer are offered by that writer's
-    // own name, so the dialog never shows an empty choice for them.
-    case atZip:
-    case atZipExe:
-    case atZipMV:
-      return EntryOf(TComponentKind::Zip);
-    case atBz2:
-      return EntryOf(TComponentKind::BZip2);
-    case atTarGz:
-      return EntryOf(TComponentKind::TarGZ);
-    case atTarBz:
-      return EntryOf(TComponentKind::TarBZ);
-    default:
-      return std::nullopt;
-  }
+  const std::optional<TComponentKind> kind = KindOfWriter(qel::WriterOf(listerType));
+  if (!kind) return std::nullopt;
+  return EntryOf(*kind);
 }
 
 TTypeEntry WrapperArchiveType(TComponentKind wrapper) { return EntryOf(wrapper); }

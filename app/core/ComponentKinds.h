@@ -10,6 +10,7 @@
 
 #include "engine/base/ArcType.h"
 #include "engine/base/Types.h"
+#include "engine/registry/FormatDescriptor.h"
 
 namespace vk::app {
 
@@ -40,8 +41,8 @@ struct TComponentType {
   const char* Component;  // the component's name: "Zip", "ArcSevenZip"
   const char* Format;     // how users know the format, for messages: "ZIP", "7-Zip"
   const char* Extension;  // the writer's own extension
-  // Whether archives of this kind can be written yet; the others are offered (so that the
-  // lists stay what users know) and refused with a clear word when chosen.
+  // Whether archives of this kind can be written yet (its writer is built); the others are
+  // offered (so that the lists stay what users know) and refused with a clear word when chosen.
   bool Available;
 };
 const TComponentType& ComponentType(TComponentKind kind);
@@ -61,12 +62,10 @@ QStringList MethodList(TComponentKind kind);
 QStringList EncryptionChoices();
 qel::TEncryptionMethod EncryptionOfChoice(int index);
 
-// The archive types whose entries the ZIP ciphers protect, and those whose writers take a
-// password at all.
-bool TakesZipEncryption(qel::TArcType type);
-bool IsPasswordCapable(qel::TArcType type);
-// The type a writer makes (atNA for wrappers).
+// The type a writer makes (at7Zip for the 7-Zip wrapper, atNA for the other wrappers).
 qel::TArcType WriterArcType(TComponentKind writer);
+// The writer kind a registered writer is known by in the dialogs.
+std::optional<TComponentKind> KindOfWriter(const qel::TWriterSpec* writer);
 
 // Files of these types are stored as they are: compressing them again gains nothing.
 const QStringList& StoreAsIsList();

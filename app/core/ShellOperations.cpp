@@ -15,7 +15,7 @@
 #include "engine/base/Messages.h"
 #include "engine/compress/CompBase.h"
 #include "engine/extract/DecompressClass.h"
-#include "engine/extract/ReaderTable.h"
+#include "engine/registry/Formats.h"
 #include "engine/list/Quell.h"
 
 namespace vk::app {
@@ -190,7 +190,7 @@ int TShellOperations::AddToArchive(const QStringList& given, const TOpenArchive&
   const QStringList paths = OperationPaths(given);
   if (paths.isEmpty()) return 0;
   // A split set has no writer; a cabinet's would replace it with the new files alone.
-  if (!IsWritableType(open.Type)) {
+  if (!WriterForType(open.Type)) {
     Refuse(Message(210));
     return 0;
   }
@@ -251,7 +251,7 @@ std::optional<int> TShellOperations::ExtractArchive(
   }
   prompts_.AttachLister(lister);
   lister.SetArchiveFile(archive.toStdString());
-  const qel::TReaderFactory make = qel::ReaderFor(lister.ArcType());
+  const qel::TMakeReader make = qel::ReaderFor(lister.ArcType());
   if (!make) {
     Refuse(Message(200));
     return std::nullopt;

@@ -8,7 +8,7 @@
 #include "app/core/EnginePrompts.h"
 #include "engine/base/Errors.h"
 #include "engine/extract/DecompressClass.h"
-#include "engine/extract/ReaderTable.h"
+#include "engine/registry/Formats.h"
 
 namespace vk::app {
 namespace {
@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 // reader commands.
 constexpr qel::TArcType kExtracted[] = {qel::atZip, qel::atZipExe, qel::atJar};
 
-qel::TReaderFactory ExtractorFor(qel::TArcType type) {
+qel::TMakeReader ExtractorFor(qel::TArcType type) {
   return std::find(std::begin(kExtracted), std::end(kExtracted), type) != std::end(kExtracted)
              ? qel::ReaderFor(type)
              : nullptr;
@@ -61,7 +61,7 @@ void TVrExtractor::Connect(qel::TDecompressClass& reader, TExtractResult& result
 
 TExtractResult TVrExtractor::Extract() {
   TExtractResult result;
-  const qel::TReaderFactory make = ExtractorFor(ArcType);
+  const qel::TMakeReader make = ExtractorFor(ArcType);
   if (!make) {
     result.Status = TExtractStatus::NoReader;
     return result;

@@ -10,7 +10,7 @@
 #include "app/core/TempFiles.h"
 #include "engine/base/Errors.h"
 #include "engine/extract/DecompressClass.h"
-#include "engine/extract/ReaderTable.h"
+#include "engine/registry/Formats.h"
 #include "engine/extract/UnBase.h"
 
 namespace vk::app {
@@ -29,7 +29,7 @@ bool TZipRun::Extract() {
   extractedFile_.clear();
   password_.clear();
   encryption_ = qel::TEncryptionMethod::emNone;
-  const qel::TReaderFactory make = qel::ReaderFor(ArcType);
+  const qel::TMakeReader make = qel::ReaderFor(ArcType);
   if (!make) return false;
   extractFolder_ = MakeOwnTempFolder(QString::fromStdString(TempDir), QStringLiteral("run"));
   if (extractFolder_.isEmpty()) return false;

@@ -37,7 +37,7 @@
 #include "engine/base/Errors.h"
 #include "engine/compress/CompBase.h"
 #include "engine/extract/DecompressClass.h"
-#include "engine/extract/ReaderTable.h"
+#include "engine/registry/Formats.h"
 
 namespace vk::gui {
 namespace {
@@ -139,7 +139,7 @@ int TMainForm::RunAdd(qel::TCompBase& writer) {
 void TMainForm::AddFiles() {
   if (archive_.isEmpty()) return;
   const qel::TArcType type = listing_.ArcType();
-  if (!app::IsWritableType(type)) {
+  if (!app::WriterForType(type)) {
     MessageBox(app::Message(210), mtWarning, {mbOK}, 0, this);
     return;
   }
@@ -202,7 +202,7 @@ void TMainForm::NewArchive() {
 
 void TMainForm::ExtractFiles() {
   if (archive_.isEmpty()) return;
-  const qel::TReaderFactory make = qel::ReaderFor(listing_.ArcType());
+  const qel::TMakeReader make = qel::ReaderFor(listing_.ArcType());
   if (!make) {
     MessageBox(app::Message(200), mtCustom, {mbOK}, 0, this);
     return;

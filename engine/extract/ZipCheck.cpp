@@ -5,7 +5,7 @@
 
 #include "engine/base/Messages.h"
 #include "engine/extract/DecompressClass.h"
-#include "engine/extract/ReaderTable.h"
+#include "engine/registry/Formats.h"
 
 namespace qel {
 namespace {
@@ -28,7 +28,7 @@ TZipCheck::TZipCheck() { TranslateOemChar = true; }
 
 TZipCheck::~TZipCheck() = default;
 
-bool TZipCheck::CanTest(TArcType type) { return type == at7Zip || ReaderFor(type); }
+bool TZipCheck::CanTest(TArcType type) { return Can(type, capTest); }
 
 int TZipCheck::Test() {
   SetCancel(false);  // a cancel of the last run must not turn this run's errors into 25361
@@ -42,13 +42,15 @@ int TZipCheck::Test() {
     return 0;
   }
   RunOperation([this] {
-    // 7z archives are tested by the 7z component; the engine's own reader has no library.
-    if (ArcType() == at7Zip) {
-      DoError(ArchiveFile(), "", msg::SevenZipLibraryNotFound, ArchiveFile());
+    const TFormatDescriptor& format = *FormatOf(ArcType());
+    if (!format.MakeReader) {
+      // Tested by a component over an outside library, which the engine does not have.
+      DoError(ArchiveFile(), "", format.LibraryMissing ? format.LibraryMissing
+                                                       : msg::UnsupportedArchiveType,
+              ArchiveFile());
       return;
     }
-    const std::unique_ptr<TDecompressClass> reader = ReaderFor(ArcType())();
-    Run(*reader);
+    Run(*format.MakeReader());
   });
   return FPassed;
 }

@@ -68,7 +68,4 @@ class TListSession {
   uint64_t packTotal_ = 0;
 };
 
-// The ZIP branch: every ZIP kind, from its central directory or its local headers.
-void ListZip(TListSession& session);
-
 }  // namespace qel

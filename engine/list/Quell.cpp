@@ -8,6 +8,7 @@
 #include "engine/detect/SpanDecision.h"
 #include "engine/list/EntryText.h"
 #include "engine/list/ListSession.h"
+#include "engine/registry/Formats.h"
 #include "engine/streams/FileStream32.h"
 
 namespace qel {
@@ -74,12 +75,12 @@ bool TCustomQuell::Activate() {
 }
 
 void TCustomQuell::ListBranch(TListSession& session) {
-  const TArcType type = ArcType();
-  if (IsZipFamily(type) || type == atZipDS || type == atZipMV) {
-    ListZip(session);
-  } else if (type == at7Zip) {
-    // 7z archives are listed by the 7z component through the 7-Zip library.
-    DoError(ArchiveFile(), "", msg::SevenZipLibraryNotFound, ArchiveFile());
+  const TFormatDescriptor* format = FormatOf(ArcType());
+  if (format && format->List) {
+    format->List(session);
+  } else if (format && format->LibraryMissing) {
+    // Listed by a component over an outside library, which the engine does not have.
+    DoError(ArchiveFile(), "", format->LibraryMissing, ArchiveFile());
   } else {
     ReportAndRaise(ArchiveFile(), msg::UnsupportedArchiveType, "", ArchiveFile());
   }

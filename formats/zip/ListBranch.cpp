@@ -14,6 +14,7 @@
 #include "engine/streams/Stream.h"
 #include "engine/volumes/VolumeNames.h"
 #include "engine/volumes/ZipDiskRequest.h"
+#include "formats/zip/ListBranch.h"
 #include "formats/zip/DataDescriptor.h"
 #include "formats/zip/EncryptionMethod.h"
 #include "formats/zip/ExtraFields.h"

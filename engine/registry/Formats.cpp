@@ -1,0 +1,54 @@
+#include "engine/registry/Formats.h"
+
+#include <cctype>
+
+namespace qel {
+
+const TFormatDescriptor* FormatOf(TArcType type) {
+  for (const TFormatDescriptor* f : RegisteredFormats())
+    for (const TTypeRow& row : f->Types)
+      if (row.Type == type) return f;
+  return nullptr;
+}
+
+const TTypeRow* TypeRowOf(TArcType type) {
+  for (const TFormatDescriptor* f : RegisteredFormats())
+    for (const TTypeRow& row : f->Types)
+      if (row.Type == type) return &row;
+  return nullptr;
+}
+
+const TFormatDescriptor* FormatNamed(std::string_view name) {
+  const auto same = [name](std::string_view own) {
+    if (own.size() != name.size()) return false;
+    for (size_t i = 0; i < own.size(); ++i)
+      if (std::tolower((unsigned char)name[i]) != own[i]) return false;
+    return true;
+  };
+  for (const TFormatDescriptor* f : RegisteredFormats())
+    if (same(f->Name)) return f;
+  return nullptr;
+}
+
+bool Can(TArcType type, uint32_t caps) {
+  const TTypeRow* row = TypeRowOf(type);
+  return row && (row->Can & caps) == caps;
+}
+
+TMakeReader ReaderFor(TArcType type) {
+  const TFormatDescriptor* f = FormatOf(type);
+  return f ? f->MakeReader : nullptr;
+}
+
+const TWriterSpec* UpdaterFor(TArcType type) {
+  const TTypeRow* row = TypeRowOf(type);
+  if (!row || !(row->Can & capUpdate) || !row->Writer || !row->Writer->Make) return nullptr;
+  return row->Writer;
+}
+
+const TWriterSpec* WriterOf(TArcType type) {
+  const TTypeRow* row = TypeRowOf(type);
+  return row ? row->Writer : nullptr;
+}
+
+}  // namespace qel

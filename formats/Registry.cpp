@@ -1,0 +1,20 @@
+// The one list of format families. A format joins it here, with its descriptor from its
+// own folder; a planned family gives up its place in formats/planned when it does.
+#include <vector>
+
+#include "engine/registry/Formats.h"
+#include "formats/planned/Planned.h"
+#include "formats/zip/ZipFormat.h"
+
+namespace qel {
+
+std::span<const TFormatDescriptor* const> RegisteredFormats() {
+  static const std::vector<const TFormatDescriptor*> kFormats = [] {
+    std::vector<const TFormatDescriptor*> all = {&ZipFormat(), &JarFormat()};
+    for (const TFormatDescriptor* f : PlannedFormats()) all.push_back(f);
+    return all;
+  }();
+  return kFormats;
+}
+
+}  // namespace qel

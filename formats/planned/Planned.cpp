@@ -1,0 +1,65 @@
+#include "formats/planned/Planned.h"
+
+#include "engine/base/Messages.h"
+
+namespace qel {
+namespace {
+
+using enum TCompressMethod;
+
+template <TCompressMethod... M>
+constexpr TCompressMethod kMethods[] = {M...};
+
+constexpr TConversionRow kBhConversion{1, "BlackHole (.bh)", ".bh", cmDeflate};
+constexpr TConversionRow kCabConversion{4, "Cabinet (.cab)", ".cab", cmQuantum};
+constexpr TConversionRow kLhaConversion{6, "LZH (.lha)", ".lha", cmFrozen6};
+constexpr TConversionRow kTarConversion{7, "TAR (.tar)", ".tar", cmTar};
+
+constexpr TWriterSpec kBhWriter{nullptr, kMethods<cmStore, cmDeflate, cmFuse, cmBz2>, cmDeflate,
+                                ".bh", &kBhConversion};
+constexpr TWriterSpec kCabWriter{nullptr, kMethods<cmStore, cmMsZip, cmLzx, cmQuantum>, cmMsZip,
+                                 ".cab", &kCabConversion};
+constexpr TWriterSpec kGZipWriter{nullptr, kMethods<cmDeflate>, cmDeflate, ".gz"};
+constexpr TWriterSpec kBZip2Writer{nullptr, kMethods<cmBz2>, cmBz2, ".bz2"};
+constexpr TWriterSpec kTarWriter{nullptr, kMethods<cmTar>, cmTar, ".tar", &kTarConversion};
+constexpr TWriterSpec kTarGzWriter{nullptr, kMethods<cmTarGz>, cmTarGz, ".tgz"};
+constexpr TWriterSpec kTarBzWriter{nullptr, kMethods<cmTarBz>, cmTarBz, ".tbz"};
+constexpr TWriterSpec kLhaWriter{nullptr, kMethods<cmStore, cmFrozen5, cmFrozen6>, cmFrozen6,
+                                 ".lha", &kLhaConversion};
+
+constexpr TTypeRow kBhTypes[] = {{atBh, capUpdate | capSfx | capPassword, &kBhWriter}};
+// A cabinet is written whole: nothing is added to or deleted from one.
+constexpr TTypeRow kCabTypes[] = {{atCab, 0, &kCabWriter}};
+constexpr TTypeRow kGZipTypes[] = {{atGZip, capUpdate, &kGZipWriter}};
+constexpr TTypeRow kBZip2Types[] = {{atBz2, capUpdate, &kBZip2Writer}};
+constexpr TTypeRow kTarTypes[] = {{atTar, capUpdate, &kTarWriter},
+                                  {atTarGz, capUpdate, &kTarGzWriter},
+                                  {atTarBz, capUpdate, &kTarBzWriter}};
+constexpr TTypeRow kLhaTypes[] = {{atLha, capUpdate | capSfx, &kLhaWriter},
+                                  {atLzh, capUpdate | capSfx, &kLhaWriter}};
+constexpr TTypeRow kArjTypes[] = {{atArj, capSfx}};
+constexpr TTypeRow kAceTypes[] = {{atAce, capSfx}};
+constexpr TTypeRow kRarTypes[] = {{atRar, capSfx}};
+constexpr TTypeRow kSevenZipTypes[] = {{at7Zip, capTest | capPassword}};
+
+constexpr TFormatDescriptor kBh{"bh", kBhTypes};
+constexpr TFormatDescriptor kCab{"cab", kCabTypes};
+constexpr TFormatDescriptor kGZip{"gzip", kGZipTypes};
+constexpr TFormatDescriptor kBZip2{"bzip2", kBZip2Types};
+constexpr TFormatDescriptor kTar{"tar", kTarTypes};
+constexpr TFormatDescriptor kLha{"lha", kLhaTypes};
+constexpr TFormatDescriptor kArj{"arj", kArjTypes};
+constexpr TFormatDescriptor kAce{"ace", kAceTypes};
+constexpr TFormatDescriptor kRar{"rar", kRarTypes};
+// 7z archives are listed and tested through an outside library.
+constexpr TFormatDescriptor kSevenZip{"7z", kSevenZipTypes, nullptr, nullptr,
+                                      msg::SevenZipLibraryNotFound};
+
+constexpr const TFormatDescriptor* kPlanned[] = {&kBh,  &kCab, &kGZip, &kBZip2, &kTar, &kLha,
+                                                 &kArj, &kAce, &kRar,  &kSevenZip};
+
+}  // namespace
+
+std::span<const TFormatDescriptor* const> PlannedFormats() { return kPlanned; }
+
+}  // namespace qel
