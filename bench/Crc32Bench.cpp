@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "bench/RatioReporter.h"
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
 
 namespace {
 

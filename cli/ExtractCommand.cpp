@@ -5,8 +5,8 @@
 #include <map>
 #include <ostream>
 
-#include "app/core/EnginePrompts.h"
-#include "app/core/TerminalPrompter.h"
+#include "app/prompts/EnginePrompts.h"
+#include "app/prompts/TerminalPrompter.h"
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"
 #include "engine/base/Messages.h"

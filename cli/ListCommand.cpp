@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/EnginePrompts.h"
-#include "app/core/TerminalPrompter.h"
+#include "app/prompts/EnginePrompts.h"
+#include "app/prompts/TerminalPrompter.h"
 #include "cli/EngineReport.h"
 #include "cli/Format.h"
 #include "engine/base/Messages.h"

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/core/EnginePrompts.h"
-#include "app/core/TerminalPrompter.h"
+#include "app/prompts/EnginePrompts.h"
+#include "app/prompts/TerminalPrompter.h"
 #include "cli/AddNotices.h"
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"

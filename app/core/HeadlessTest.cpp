@@ -3,10 +3,10 @@
 #include <ostream>
 #include <vector>
 
-#include "app/core/EnginePrompts.h"
 #include "app/core/ProgressReport.h"
 #include "app/core/TestLog.h"
 #include "app/core/Translation.h"
+#include "app/prompts/EnginePrompts.h"
 #include "engine/extract/ZipCheck.h"
 #include "engine/list/Quell.h"
 

@@ -9,7 +9,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "app/core/Prompter.h"
+#include "app/prompts/Prompter.h"
 
 namespace vk::app {
 

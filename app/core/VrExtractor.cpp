@@ -5,7 +5,7 @@
 #include <memory>
 #include <system_error>
 
-#include "app/core/EnginePrompts.h"
+#include "app/prompts/EnginePrompts.h"
 #include "engine/base/Errors.h"
 #include "engine/extract/DecompressClass.h"
 #include "engine/registry/Formats.h"

@@ -13,8 +13,8 @@
 
 #include "app/core/ProgramLauncher.h"
 #include "engine/base/ArcType.h"
+#include "engine/base/SeedKeys.h"
 #include "engine/base/Types.h"
-#include "formats/zip/SeedKeys.h"
 
 namespace qel {
 class TDecompressClass;
@@ -35,8 +35,8 @@ class TZipRun {
   qel::TStrings FileSpec;
   qel::TStrings ExcludeSpec;
   qel::TStrings Passwords;
-  qel::TSeedKeys SeedDataKeys = qel::zip::kDefaultDataKeys;
-  qel::TSeedKeys SeedHeaderKeys = qel::zip::kDefaultHeaderKeys;
+  qel::TSeedKeys SeedDataKeys = qel::kDefaultDataKeys;
+  qel::TSeedKeys SeedHeaderKeys = qel::kDefaultHeaderKeys;
   bool RecurseDirs = false;
   std::string TempDir;  // the private folder is made below it
   QString CommandLineParams;

@@ -1,7 +1,7 @@
 // TDialogPrompter: the engine's questions answered with the window program's boxes.
 #pragma once
 
-#include "app/core/Prompter.h"
+#include "app/prompts/Prompter.h"
 
 class QWidget;
 

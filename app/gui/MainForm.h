@@ -16,13 +16,13 @@
 
 #include "app/core/AppSettings.h"
 #include "app/core/ArchiveListing.h"
-#include "app/core/EnginePrompts.h"
 #include "app/core/ProgramLauncher.h"
 #include "app/core/ProgressReport.h"
 #include "app/core/ShellItem.h"
 #include "app/core/StartCommand.h"
 #include "app/core/ViewedCopies.h"
 #include "app/gui/OptionsDialog.h"
+#include "app/prompts/EnginePrompts.h"
 
 class QAction;
 class QActionGroup;

@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "app/core/Prompter.h"
+#include "app/prompts/Prompter.h"
 
 class QWidget;
 

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "codecs/checksum/Crc.h"
 #include "codecs/deflate/DeflateLevel.h"
-#include "engine/base/Crc.h"
 
 namespace qel {
 
@@ -21,12 +21,12 @@ void TCompressStream::TZlibRelease::operator()(z_stream_s* z) const {
   delete z;
 }
 
-TCompressStream::TCompressStream(TStream64& destination, int levelIndex, IDataCipher* cipher)
+TCompressStream::TCompressStream(IByteSink& destination, int levelIndex, IDataCipher* cipher)
     : destination_(destination), cipher_(cipher), buffer_(size_t(kBufferSize)) {
   auto z = std::make_unique<z_stream>();
   // Raw Deflate (negative window bits: no zlib header or Adler-32), 32 KB window.
-  if (deflateInit2(z.get(), DeflateLevel(TDeflateType(levelIndex)), Z_DEFLATED, -15, 8,
-                   Z_DEFAULT_STRATEGY) != Z_OK) {
+  if (deflateInit2(z.get(), DeflateLevel(levelIndex), Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK) {
     failed_ = true;
     return;
   }
@@ -49,7 +49,6 @@ bool TCompressStream::PassOn(int64_t size) {
       failed_ = true;
       return false;
     }
-    written_ += size;
   }
   zlib_->next_out = buffer_.data();
   zlib_->avail_out = uInt(kBufferSize);

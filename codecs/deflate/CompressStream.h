@@ -8,15 +8,15 @@
 #include <memory>
 #include <vector>
 
-#include "engine/streams/DataCipher.h"
-#include "engine/streams/ProgressHook.h"
-#include "engine/streams/SinkStream.h"
+#include "codecs/io/ByteIo.h"
+#include "codecs/io/DataCipher.h"
+#include "codecs/io/ProgressHook.h"
 
 struct z_stream_s;
 
 namespace qel {
 
-class TCompressStream : public TSinkStream {
+class TCompressStream : public IByteSink {
  public:
   // zlib's output area: every piece but the last reaches the destination at this size.
   static constexpr int64_t kBufferSize = 131070;
@@ -24,10 +24,12 @@ class TCompressStream : public TSinkStream {
   // `levelIndex` is a TDeflateType value. Without a cipher the CRC of the input is taken
   // here; an enciphered entry's CRC was taken beforehand (the cipher's header carries it),
   // so a cipher leaves the CRC at 0.
-  TCompressStream(TStream64& destination, int levelIndex, IDataCipher* cipher = nullptr);
+  TCompressStream(IByteSink& destination, int levelIndex, IDataCipher* cipher = nullptr);
   // Only releases zlib. A stream dropped without Finish was abandoned on an error or a
   // cancel; its tail is not written, since a failed write could not be reported from here.
   ~TCompressStream() override;
+  TCompressStream(const TCompressStream&) = delete;
+  TCompressStream& operator=(const TCompressStream&) = delete;
 
   // Answers count once zlib took all of it, else 0: the destination refused a write, zlib
   // failed, the cancel flag was set before all of it was taken, or the stream was finished.
@@ -57,7 +59,7 @@ class TCompressStream : public TSinkStream {
   bool Step(int flush);
   bool PassOn(int64_t size);
 
-  TStream64& destination_;
+  IByteSink& destination_;
   IDataCipher* cipher_;
   std::unique_ptr<z_stream_s, TZlibRelease> zlib_;
   std::vector<uint8_t> buffer_;

@@ -6,14 +6,14 @@
 
 namespace qel {
 
-bool DeflateStream(TStream64& input, TStream64& output, const TDeflateSetup& setup, int levelIndex,
-                   uint32_t& crcOut) {
+bool DeflateStream(ISeekableSource& input, IByteSink& output, const TDeflateSetup& setup,
+                   int levelIndex, uint32_t& crcOut) {
   TCompressStream stream(output, levelIndex, setup.Cipher);
   stream.Cancel = setup.Cancel;
   stream.Progress = setup.Progress;
 
   const int64_t size = input.Size();
-  bool ok = input.SetPosition(0);
+  bool ok = input.Seek(0, TSeekOrigin::soBeginning) == 0;
   std::vector<uint8_t> piece(static_cast<size_t>(TCompressStream::kBufferSize));
   while (ok) {
     const int64_t n = input.Read(piece.data(), TCompressStream::kBufferSize);

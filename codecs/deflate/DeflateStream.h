@@ -4,9 +4,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/streams/DataCipher.h"
-#include "engine/streams/ProgressHook.h"
-#include "engine/streams/Stream.h"
+#include "codecs/io/ByteIo.h"
+#include "codecs/io/DataCipher.h"
+#include "codecs/io/ProgressHook.h"
 
 namespace qel {
 
@@ -20,7 +20,7 @@ struct TDeflateSetup {
 // cipher `crcOut` receives the CRC-32 of the input (0 when it is empty); with one it is left
 // alone, the writer having taken it beforehand. False when cancelled, when a write or zlib
 // failed, or when the input gave fewer bytes than its size.
-bool DeflateStream(TStream64& input, TStream64& output, const TDeflateSetup& setup, int levelIndex,
-                   uint32_t& crcOut);
+bool DeflateStream(ISeekableSource& input, IByteSink& output, const TDeflateSetup& setup,
+                   int levelIndex, uint32_t& crcOut);
 
 }  // namespace qel

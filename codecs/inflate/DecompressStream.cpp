@@ -7,10 +7,10 @@
 
 namespace qel {
 
-TDecompressStream::TDecompressStream(TStream64& source, TInputFilter filter)
+TDecompressStream::TDecompressStream(ISeekableSource& source, TInputFilter filter)
     : source_(source),
       filter_(std::move(filter)),
-      startPos_(source.Position()),
+      startPos_(source.Seek(0, TSeekOrigin::soCurrent)),
       sourcePos_(startPos_),
       decoder_(std::make_unique<Inflater>(DeflateVariant::Deflate)),
       io_(kIoBufferSize) {}

@@ -1,5 +1,5 @@
-// The pull form of the decoder: a read-only stream of the data decoded from raw Deflate
-// read out of a source stream. The ZIP reader (method 8) and the BH reader use it.
+// The pull form of the decoder: a read-only source of the data decoded from raw Deflate
+// read out of another source.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "codecs/inflate/InflateStatus.h"
-#include "engine/streams/Stream.h"
+#include "codecs/io/ByteIo.h"
 
 namespace qel {
 
@@ -19,12 +19,12 @@ class Inflater;
 // Deciphers a chunk of compressed input in place before it is decoded.
 using TInputFilter = std::function<void(uint8_t* data, size_t size)>;
 
-class TDecompressStream : public TStream64 {
+class TDecompressStream : public ISeekableSource {
  public:
   static constexpr size_t kIoBufferSize = 131070;
 
   // Decodes from the source's current position on.
-  explicit TDecompressStream(TStream64& source, TInputFilter filter = {});
+  explicit TDecompressStream(ISeekableSource& source, TInputFilter filter = {});
   // Leaves the source just after the compressed data the decoder used.
   ~TDecompressStream() override;
 
@@ -34,12 +34,10 @@ class TDecompressStream : public TStream64 {
   // Read, fetching input in pieces of at most `inChunk` bytes (never more than the I/O
   // buffer holds).
   int64_t ReadChunk(void* buffer, int64_t inChunk, int64_t outCount);
-  int64_t Write(const void*, int64_t) override { return -1; }
   // Seek(0) starts over; a forward seek decodes and discards; any other seek stays put.
   // Answers the position.
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   int64_t Size() override { return -1; }
-  bool SetSize(int64_t) override { return false; }
 
   // StreamEnd once the data ended, NeedInput when the source gave nothing more (a later
   // read tries again), or the failure.
@@ -50,7 +48,7 @@ class TDecompressStream : public TStream64 {
  private:
   int64_t Skip(int64_t count);
 
-  TStream64& source_;
+  ISeekableSource& source_;
   TInputFilter filter_;
   int64_t startPos_;
   int64_t sourcePos_;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "codecs/deflate/DeflateLevel.h"
+
 namespace qel {
 
 // Text is UTF-8 throughout the engine; passwords and comments are raw bytes.
@@ -87,6 +89,11 @@ enum class TCompressMethod : uint8_t {
 
 // Deflate strength: stored, fast, normal, maximum.
 enum class TDeflateType : uint8_t { dtDeflateS, dtDeflateF, dtDeflateN, dtDeflateX };
+// The Deflate codec takes the type by its index.
+static_assert(int(TDeflateType::dtDeflateS) == kDeflateSuperFast &&
+              int(TDeflateType::dtDeflateF) == kDeflateFast &&
+              int(TDeflateType::dtDeflateN) == kDeflateNormal &&
+              int(TDeflateType::dtDeflateX) == kDeflateMaximum);
 
 enum class TDateAttribute : uint8_t { daFileDate, daSysDate, daMaxFileDate };
 enum class TDeleteOptions : uint8_t { doFinal, doAllowUndo };

@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <optional>
 
 #include "engine/base/DateTime.h"
 #include "engine/base/FileSystem.h"
 #include "engine/base/Messages.h"
-#include "engine/detect/Detection.h"
-#include "engine/streams/FileStream32.h"
-#include "formats/zip/HeaderCrypt.h"
 #include "platform/Drives.h"
 
 namespace qel {
@@ -40,11 +36,7 @@ uint8_t Percent(int64_t total, int64_t done) {
 
 }  // namespace
 
-TZipCommon::TZipCommon()
-    : Drives(&platform::SystemDrives()), HeaderDecipher([this](uint8_t* data, size_t size) {
-        zip::DecipherHeaderBytes(SeedHeaderKeys, data, size);
-        return true;
-      }) {}
+TZipCommon::TZipCommon() : Drives(&platform::SystemDrives()) {}
 
 TZipCommon::~TZipCommon() = default;
 
@@ -56,22 +48,21 @@ void TZipCommon::ResetDetection() {
   FHeadFlag = THeaderTypeState();
   FArchiveSize = 0;
   FArchiveDate = kDosDateFallback;
-  FZipTail = zip::TCentralDirLocation();
+  FFindings.reset();
+}
+
+void TZipCommon::Keep(TDetectResult&& found) {
+  FHeaderOffset = found.HeaderOffset;
+  FOffsetAdjust = found.OffsetAdjust;
+  FHeadFlag = found.HeadFlag;
+  FArchiveSize = found.ArchiveSize;
+  FFindings = std::move(found.Findings);
 }
 
 TArcType TZipCommon::GetArcType(TStream64& stream) {
-  // Detection reads ahead of the operation; its reads must not move the progress bar.
-  std::optional<TProgressSuspend> quiet;
-  if (auto* handle = dynamic_cast<THandleStream32*>(&stream)) quiet.emplace(handle->Progress);
-
-  TDetectInput input{FArchiveFile, Drives, HeaderDecipher};
   TDetectResult result;
-  TArcType type = DetectArcType(stream, input, result);
-  FHeaderOffset = result.HeaderOffset;
-  FOffsetAdjust = result.OffsetAdjust;
-  FHeadFlag = result.HeadFlag;
-  FArchiveSize = result.ArchiveSize;
-  FZipTail = std::move(result.Zip);
+  const TArcType type = DetectArchiveStream(*this, stream, result);
+  Keep(std::move(result));
   return type;
 }
 
@@ -84,20 +75,21 @@ void TZipCommon::SetArchiveFile(const WideString& name) {
     FArchiveFile.clear();
     return;
   }
-  std::unique_ptr<TFileStream32> file = TFileStream32::Open(name, fmOpenRead);
-  if (!file) {
-    if (OnError) DoError(name, "", msg::ErrorOpeningFile, "");
-    return;
-  }
+  TDetection found;
   try {
-    FArcType = GetArcType(*file);
+    found = DetectArchiveFile(*this);
   } catch (const std::exception&) {
     FArcType = atNA;
     throw E_RAISE(msg::ErrorOpeningFile,
                   std::string(MessageText(msg::ErrorOpeningFile)) + " " + name);
   }
-  int64_t created = FileCreationTime(file->Handle());
-  FArchiveDate = created >= 0 ? UnixToDosDateTime(created) : kDosDateFallback;
+  if (!found.Opened) {
+    if (OnError) DoError(name, "", msg::ErrorOpeningFile, "");
+    return;
+  }
+  FArcType = found.Type;
+  Keep(std::move(found.Result));
+  FArchiveDate = found.CreationTime >= 0 ? UnixToDosDateTime(found.CreationTime) : kDosDateFallback;
 }
 
 void TZipCommon::SetArchiveName(const WideString& name) {
@@ -111,8 +103,9 @@ void TZipCommon::SetArcType(TArcType type) {
     FArcType = type;
     return;
   }
-  std::unique_ptr<TFileStream32> file = TFileStream32::Open(FArchiveFile, fmOpenRead);
-  FArcType = file ? GetArcType(*file) : atFileOpenErr;
+  TDetection found = DetectArchiveFile(*this);
+  FArcType = found.Opened ? found.Type : atFileOpenErr;
+  if (found.Opened) Keep(std::move(found.Result));
 }
 
 // --- Settings with side effects ---

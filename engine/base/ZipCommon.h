@@ -11,14 +11,13 @@
 #include <string>
 
 #include "engine/base/ArcType.h"
+#include "engine/base/ArchiveDetection.h"
 #include "engine/base/Errors.h"
 #include "engine/base/Events.h"
 #include "engine/base/HeaderType.h"
+#include "engine/base/SeedKeys.h"
 #include "engine/base/Timer.h"
 #include "engine/base/Types.h"
-#include "formats/zip/CentralDir.h"
-#include "formats/zip/HeaderCipher.h"
-#include "formats/zip/SeedKeys.h"
 
 namespace qel {
 
@@ -79,15 +78,16 @@ class TZipCommon {
   virtual void SetArcType(TArcType type);
   // Detection over `stream`: fills the detection results below and returns the type
   // (ArcType itself is left alone).
-  virtual TArcType GetArcType(TStream64& stream);
+  TArcType GetArcType(TStream64& stream);
 
   int64_t HeaderOffset() const { return FHeaderOffset; }
   int64_t OffsetAdjust() const { return FOffsetAdjust; }
   THeaderTypeState HeadFlag() const { return FHeadFlag; }
   int64_t ArchiveSize() const { return FArchiveSize; }
   uint32_t ArchiveDate() const { return FArchiveDate; }
-  // What locating a ZIP central directory found (end records, comment).
-  const zip::TCentralDirLocation& ZipTail() const { return FZipTail; }
+  // What the archive's format found of its own structures while it was detected (a ZIP's
+  // end records); null when it found nothing.
+  const TFormatFindings* Findings() const { return FFindings.get(); }
 
   // --- Common settings. ---
   WideString FileName;  // the entry being processed
@@ -96,8 +96,8 @@ class TZipCommon {
   TStrings Passwords;
   int PasswordAttempts = 3;
   TEncryptionMethod EncryptionMethod = TEncryptionMethod::emNone;
-  TSeedKeys SeedHeaderKeys = zip::kDefaultHeaderKeys;
-  TSeedKeys SeedDataKeys = zip::kDefaultDataKeys;
+  TSeedKeys SeedHeaderKeys = kDefaultHeaderKeys;
+  TSeedKeys SeedDataKeys = kDefaultDataKeys;
   TStrings FileSpec;
   TStrings ExcludeSpec;
   bool RecurseDirs = true;
@@ -134,9 +134,6 @@ class TZipCommon {
   // --- Collaborators the application or the tests may replace. ---
   // The drive layer used to tell spanned sets from split ones.
   platform::IDriveProbe* Drives;
-  // Deciphers records written with enciphered headers; by default the header cipher keyed
-  // by SeedHeaderKeys as it stands at each call.
-  THeaderDecipher HeaderDecipher;
 
   // --- Reporting. ---
   // Fires OnError (never raises). Once cancelled, every code but the two permission codes
@@ -178,6 +175,7 @@ class TZipCommon {
 
  private:
   void ResetDetection();
+  void Keep(TDetectResult&& found);
 
   WideString FArchiveFile;
   TArcType FArcType = atNA;
@@ -186,7 +184,7 @@ class TZipCommon {
   THeaderTypeState FHeadFlag;
   int64_t FArchiveSize = 0;
   uint32_t FArchiveDate = 0;
-  zip::TCentralDirLocation FZipTail;
+  std::shared_ptr<const TFormatFindings> FFindings;
   AnsiString FPassword;
   WideString FTempDir;
   std::atomic<uint8_t> FCancel{0};

@@ -10,6 +10,7 @@
 #include "engine/detect/PeStrings.h"
 #include "engine/detect/Probes.h"
 #include "engine/detect/SpanDecision.h"
+#include "engine/detect/TailSearch.h"
 #include "engine/streams/Stream.h"
 #include "engine/text/Utf8.h"
 
@@ -201,7 +202,7 @@ class TDetector {
     }
     if (r_.HeaderOffset < 0) {
       int64_t found = LocateZip();
-      if (found > 0 || r_.Zip.DirectoryOnEarlierDisk()) {
+      if (found > 0 || tail_.DirectoryOnEarlierDisk) {
         r_.HeaderOffset = found;
         if (IsSingleDisk()) return atZip;
         TArcType t = SpanOrSplit();
@@ -248,20 +249,17 @@ class TDetector {
   // --- ZIP helpers. ---
   // Locates the central directory over the whole file, keeping the self-extractor flag.
   int64_t LocateZip() {
-    int64_t found = zip::FindCentralDir(s_, size_, r_.Zip, in_.Decipher);
-    r_.OffsetAdjust = r_.Zip.OffsetAdjust;
-    r_.HeadFlag = r_.Zip.HeadFlag;
+    tail_ = SearchZipTail(s_, size_, in_);
+    r_.Findings = tail_.Findings;
+    r_.OffsetAdjust = tail_.OffsetAdjust;
+    r_.HeadFlag = tail_.HeadFlag;
     if (sfx_) r_.HeadFlag.Include(THeaderType::htSfx);
-    return found;
+    return tail_.FirstHeader;
   }
 
-  bool ZipFlagsEmpty() const { return r_.Zip.HeadFlag.Empty(); }
+  bool ZipFlagsEmpty() const { return tail_.HeadFlag.Empty(); }
 
-  // Writers store 1 as the disk count of a one-disk Zip64 archive, some store 0.
-  bool IsSingleDisk() const {
-    if (r_.Zip.Locator) return r_.Zip.Locator->TotalDisks <= 1;
-    return r_.Zip.ThisDisk() == 0;
-  }
+  bool IsSingleDisk() const { return tail_.SingleDisk; }
 
   bool HasJarExtension() const {
     return text::AsciiLower(std::filesystem::path(in_.FileName).extension().string()) == ".jar";
@@ -270,6 +268,7 @@ class TDetector {
   TStream64& s_;
   const TDetectInput& in_;
   TDetectResult& r_;
+  TTailSearch tail_;
   int64_t size_ = 0;
   std::vector<uint8_t> head_;
   bool sfx_ = false;

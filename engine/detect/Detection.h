@@ -6,9 +6,9 @@
 #include <string>
 
 #include "engine/base/ArcType.h"
+#include "engine/base/ArchiveDetection.h"
 #include "engine/base/HeaderType.h"
-#include "formats/zip/CentralDir.h"
-#include "formats/zip/HeaderCipher.h"
+#include "engine/base/Types.h"
 
 namespace qel {
 
@@ -22,15 +22,9 @@ struct TDetectInput {
   // tells a spanned set from a split one. May be empty for a bare stream.
   std::string FileName;
   platform::IDriveProbe* Drives = nullptr;
-  THeaderDecipher Decipher;
-};
-
-struct TDetectResult {
-  int64_t HeaderOffset = -1;  // where reading starts (ZIP: the first central header)
-  int64_t OffsetAdjust = 0;   // ZIP: bytes in front of the archive
-  THeaderTypeState HeadFlag;
-  int64_t ArchiveSize = 0;
-  zip::TCentralDirLocation Zip;  // what locating the ZIP central directory found
+  // The seed records written with enciphered headers are read with; without one they are
+  // unreadable.
+  const TSeedKeyRecord* HeaderSeed = nullptr;
 };
 
 // Reads at most a few hundred KiB, never the whole file.

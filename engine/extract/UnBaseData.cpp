@@ -8,7 +8,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
 #include "engine/base/Messages.h"
 #include "engine/extract/SafeFiles.h"
 #include "engine/extract/UnBase.h"

@@ -14,10 +14,7 @@ namespace qel {
 class TListSession {
  public:
   TListSession(TCustomQuell& quell, std::unique_ptr<TFileStream32> file)
-      : Q(quell),
-        StartOffset(quell.HeaderOffset()),
-        StartFlags(quell.HeadFlag()),
-        Tail(quell.ZipTail()) {
+      : Q(quell), StartOffset(quell.HeaderOffset()), StartFlags(quell.HeadFlag()) {
     UseFile(std::move(file));
   }
 
@@ -42,8 +39,6 @@ class TListSession {
   // (or, for a spanned set, as they are on its last disk).
   int64_t StartOffset;
   THeaderTypeState StartFlags;
-  // What the search for the ZIP end records found.
-  zip::TCentralDirLocation Tail;
 
   bool Cancelled() const { return Q.Cancel(); }
 

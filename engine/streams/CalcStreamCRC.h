@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "codecs/io/ProgressHook.h"
 #include "engine/streams/CrcAccumulator.h"
-#include "engine/streams/ProgressHook.h"
 #include "engine/streams/SinkStream.h"
 
 namespace qel {

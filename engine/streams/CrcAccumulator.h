@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
 
 namespace qel {
 

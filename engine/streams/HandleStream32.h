@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/streams/ProgressHook.h"
+#include "codecs/io/ProgressHook.h"
 #include "engine/streams/Stream.h"
 
 namespace qel {

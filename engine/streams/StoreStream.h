@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "codecs/io/DataCipher.h"
+#include "codecs/io/ProgressHook.h"
 #include "engine/streams/CrcAccumulator.h"
-#include "engine/streams/DataCipher.h"
-#include "engine/streams/ProgressHook.h"
 #include "engine/streams/SinkStream.h"
 
 namespace qel {

@@ -25,17 +25,6 @@ bool TStream64::ReadExactAt(int64_t pos, void* buffer, int64_t count) {
   return count >= 0 && ReadAt(pos, buffer, count) == count;
 }
 
-bool TStream64::WriteFully(const void* buffer, int64_t count) {
-  auto* in = static_cast<const uint8_t*>(buffer);
-  int64_t done = 0;
-  while (done < count) {
-    int64_t n = Write(in + done, count - done);
-    if (n <= 0) return false;
-    done += n;
-  }
-  return true;
-}
-
 int64_t TStream64::CopyFrom(TStream64& source, int64_t count) {
   constexpr int64_t kBlock = 1 << 16;
   std::vector<uint8_t> buf(kBlock);

@@ -6,24 +6,25 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "codecs/io/ByteIo.h"
+
 namespace qel {
 
-enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
-
-class TStream64 {
+// The codecs read and write engine streams through their own byte interfaces.
+class TStream64 : public ISeekableSource, public IByteSink {
  public:
-  virtual ~TStream64() = default;
+  ~TStream64() override = default;
   TStream64() = default;
   TStream64(const TStream64&) = delete;
   TStream64& operator=(const TStream64&) = delete;
 
   // Bytes read (0 at the end or on an error).
-  virtual int64_t Read(void* buffer, int64_t count) = 0;
+  int64_t Read(void* buffer, int64_t count) override = 0;
   // Bytes written.
-  virtual int64_t Write(const void* buffer, int64_t count) = 0;
+  int64_t Write(const void* buffer, int64_t count) override = 0;
   // The new position, or -1 when the seek failed.
-  virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
-  virtual int64_t Size() = 0;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override = 0;
+  int64_t Size() override = 0;
   virtual bool SetSize(int64_t size) = 0;
 
   int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
@@ -35,8 +36,6 @@ class TStream64 {
   bool ReadExactAt(int64_t pos, void* buffer, int64_t count);
   // Reads up to `count` bytes at `pos`; returns the bytes read (0 when `pos` is out of range).
   int64_t ReadAt(int64_t pos, void* buffer, int64_t count);
-  // Writes all of `count` bytes; false on a short write.
-  bool WriteFully(const void* buffer, int64_t count);
   // Copies `count` bytes from the current position of `source` (all that is left when
   // count < 0); returns the bytes copied.
   int64_t CopyFrom(TStream64& source, int64_t count);

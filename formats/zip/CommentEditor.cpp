@@ -7,6 +7,7 @@
 #include "engine/streams/TempStreams.h"
 #include "formats/zip/HeaderCrypt.h"
 #include "formats/zip/RecordReader.h"
+#include "formats/zip/ZipTail.h"
 #include "formats/zip/ZipWriter.h"
 
 namespace qel {
@@ -75,7 +76,7 @@ bool TZipBase::EndCommentEdit(bool commit) {
 }
 
 bool TZipBase::WriteComments(TStream64& archive, TStream64& out) {
-  const TCentralDirLocation& tail = ZipTail();
+  const TCentralDirLocation& tail = ZipTail(*this);
   const TSeedKeyRecord* seed = FEditEnciphered ? &SeedHeaderKeys : nullptr;
   if (FEntryCommentsChanged) {
     // Everything up to the directory is kept; the directory and end records are new.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
-#include "engine/base/Crc.h"
 #include "engine/text/Utf8.h"
 
 namespace qel::zip {

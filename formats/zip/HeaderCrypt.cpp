@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/base/Bytes.h"
+#include "engine/base/ZipCommon.h"
 #include "formats/zip/ZipCrypto.h"
 
 namespace qel::zip {
@@ -72,6 +73,13 @@ void DecipherHeaderBytes(const TSeedKeyRecord& seed, uint8_t* data, size_t size)
 THeaderDecipher MakeHeaderDecipher(const TSeedKeyRecord& seed) {
   return [seed](uint8_t* data, size_t size) {
     DecipherHeaderBytes(seed, data, size);
+    return true;
+  };
+}
+
+THeaderDecipher ComponentHeaderDecipher(const TZipCommon& component) {
+  return [&component](uint8_t* data, size_t size) {
+    DecipherHeaderBytes(component.SeedHeaderKeys, data, size);
     return true;
   };
 }

@@ -12,6 +12,10 @@
 #include "formats/zip/HeaderCipher.h"
 #include "formats/zip/Records.h"
 
+namespace qel {
+class TZipCommon;
+}
+
 namespace qel::zip {
 
 // `record` holds one record from its signature on, at least its fixed part and (local and
@@ -26,5 +30,8 @@ void DecipherHeaderBytes(const TSeedKeyRecord& seed, uint8_t* data, size_t size)
 
 // The record code's hook for a fixed seed.
 THeaderDecipher MakeHeaderDecipher(const TSeedKeyRecord& seed);
+// The record code's hook for a component: keyed by its SeedHeaderKeys as they stand at each
+// call.
+THeaderDecipher ComponentHeaderDecipher(const TZipCommon& component);
 
 }  // namespace qel::zip

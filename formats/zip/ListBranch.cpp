@@ -13,16 +13,18 @@
 #include "engine/streams/MemoryStream32.h"
 #include "engine/streams/Stream.h"
 #include "engine/volumes/VolumeNames.h"
-#include "engine/volumes/ZipDiskRequest.h"
-#include "formats/zip/ListBranch.h"
 #include "formats/zip/DataDescriptor.h"
 #include "formats/zip/EncryptionMethod.h"
 #include "formats/zip/ExtraFields.h"
+#include "formats/zip/HeaderCrypt.h"
+#include "formats/zip/ListBranch.h"
 #include "formats/zip/NameCodec.h"
 #include "formats/zip/RecordReader.h"
 #include "formats/zip/Records.h"
 #include "formats/zip/SpreadCentralDir.h"
 #include "formats/zip/ZipCrypto.h"
+#include "formats/zip/ZipDiskRequest.h"
+#include "formats/zip/ZipTail.h"
 
 namespace qel {
 namespace {
@@ -37,7 +39,7 @@ TRecordRead ReadRecord(TListSession& s, int64_t pos, RecordKind kind, TRecordByt
   const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
     return s.ReadAt(at, data, size);
   };
-  return ReadZipRecord(readAt, s.FileSize, pos, kind, s.Q.HeaderDecipher, r);
+  return ReadZipRecord(readAt, s.FileSize, pos, kind, ComponentHeaderDecipher(s.Q), r);
 }
 
 // The figures both header kinds share.
@@ -69,7 +71,7 @@ bool SizesAbsurd(uint64_t packed, uint64_t unpacked) {
 
 class TZipLister {
  public:
-  explicit TZipLister(TListSession& s) : s_(s), q_(s.Q), type_(q_.ArcType()) {}
+  explicit TZipLister(TListSession& s) : s_(s), q_(s.Q), type_(q_.ArcType()), tail_(ZipTail(q_)) {}
 
   void Run() {
     if (type_ == atZipDS && !InsertLastDisk()) return;
@@ -84,7 +86,7 @@ class TZipLister {
     localFound_ = flags.Has(THeaderType::htLocal);
     if (!flags.Has(THeaderType::htCentral))
       WalkLocal(s_.StartOffset);
-    else if (!s_.Tail.DirectoryOnEarlierDisk())
+    else if (!tail_.DirectoryOnEarlierDisk())
       WalkCentral(s_.StartOffset, DirectoryEnd(s_.StartOffset));
     else if (GatherDirectory())
       WalkCentral(0, s_.FileSize);
@@ -92,7 +94,7 @@ class TZipLister {
 
   // Where the directory that starts at `start` ends by its end record; -1 when unknown.
   int64_t DirectoryEnd(int64_t start) const {
-    const TCentralDirLocation& tail = s_.Tail;
+    const TCentralDirLocation& tail = tail_;
     if (tail.EndPosition < 0 || tail.CentralSize() > uint64_t(s_.FileSize)) return -1;
     const int64_t end = start + int64_t(tail.CentralSize());
     return end <= tail.EndPosition ? end : -1;
@@ -107,7 +109,7 @@ class TZipLister {
     s_.UseFile(std::move(file));
     s_.StartOffset = disks_->LastDisk().HeaderOffset;
     s_.StartFlags = disks_->LastDisk().HeadFlag;
-    s_.Tail = disks_->LastDisk().Zip;
+    tail_ = disks_->LastDiskTail();
     return true;
   }
 
@@ -124,7 +126,7 @@ class TZipLister {
     const auto openDisk = [this, &volume](uint32_t disk) -> TFileStream32* {
       volume.reset();
       if (disks_) {
-        const int64_t at = disk == s_.Tail.CentralDisk() ? int64_t(s_.Tail.CentralOffset()) : 0;
+        const int64_t at = disk == tail_.CentralDisk() ? int64_t(tail_.CentralOffset()) : 0;
         volume = disks_->Request(at, int(std::min<uint32_t>(disk, 1000000)) + 1);
       } else {
         const WideString name = VolumeOf(disk);
@@ -133,7 +135,7 @@ class TZipLister {
       }
       return volume.get();
     };
-    std::optional<std::vector<uint8_t>> bytes = GatherCentralDir(s_.Tail, openDisk);
+    std::optional<std::vector<uint8_t>> bytes = GatherCentralDir(tail_, openDisk);
     if (!bytes) {
       if (!s_.Cancelled()) s_.BadHeader();
       return false;
@@ -227,13 +229,15 @@ class TZipLister {
     const int volume = int(std::min<uint32_t>(disk, 1000000)) + 1;
     if (type_ == atZipDS) return DiskLabel(volume);
     if (type_ != atZipMV) return q_.ArchiveFile();
-    const int last = int(std::min<uint32_t>(q_.ZipTail().ThisDisk(), 1000000)) + 1;
+    const int last = int(std::min<uint32_t>(ZipTail(q_).ThisDisk(), 1000000)) + 1;
     return VolumeFileName(q_.ArchiveFile(), volume, last, volume >= last);
   }
 
   TListSession& s_;
   TCustomQuell& q_;
   TArcType type_;
+  // What the search for the end records found (on a spanned set's last disk, for that set).
+  TCentralDirLocation tail_;
   bool localFound_ = false;
   std::unique_ptr<TZipDiskRequest> disks_;  // spanned sets
 };

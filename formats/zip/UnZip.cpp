@@ -6,21 +6,23 @@
 #include <array>
 #include <span>
 
+#include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
-#include "engine/base/Crc.h"
 #include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/MemoryStream32.h"
 #include "engine/volumes/VolumeNames.h"
-#include "engine/volumes/ZipDiskRequest.h"
 #include "formats/zip/DataDescriptor.h"
 #include "formats/zip/EncryptionMethod.h"
 #include "formats/zip/EntryPassword.h"
 #include "formats/zip/ExtraFields.h"
+#include "formats/zip/HeaderCrypt.h"
 #include "formats/zip/NameCodec.h"
 #include "formats/zip/RecordReader.h"
 #include "formats/zip/SpreadCentralDir.h"
+#include "formats/zip/ZipDiskRequest.h"
+#include "formats/zip/ZipTail.h"
 
 namespace qel {
 namespace {
@@ -66,7 +68,7 @@ void TUnZip::ExtractEntries() {
   FEntries.clear();
   FDirOffset = HeaderOffset();
   FDirFlags = HeadFlag();
-  FTail = ZipTail();
+  FTail = zip::ZipTail(*this);
   FDisks.reset();
   FLocalSerial = VolumeSerial() - 1;  // nothing read ahead yet
   if (!ArchiveStream() || (IsSpanned() && !InsertLastDisk())) return;
@@ -96,7 +98,7 @@ bool TUnZip::InsertLastDisk() {
   UseVolume(std::move(file), ArchiveFile());
   FDirOffset = FDisks->LastDisk().HeaderOffset;
   FDirFlags = FDisks->LastDisk().HeadFlag;
-  FTail = FDisks->LastDisk().Zip;
+  FTail = FDisks->LastDiskTail();
   return true;
 }
 
@@ -141,7 +143,8 @@ TRecordRead TUnZip::ReadLocal(int64_t pos, TRecordBytes& r) {
   const TReadAt readAt = [&headers](int64_t at, uint8_t* data, int64_t size) {
     return headers.ReadAt(at, data, size);
   };
-  return ReadZipRecord(readAt, ArchiveStream()->Size(), pos, RecordKind::Local, HeaderDecipher, r);
+  return ReadZipRecord(readAt, ArchiveStream()->Size(), pos, RecordKind::Local,
+                       ComponentHeaderDecipher(*this), r);
 }
 
 bool TUnZip::IsLocalAt(int64_t at) {
@@ -222,8 +225,9 @@ void TUnZip::CollectCentral() {
   };
   std::vector<int64_t> allPositions;  // of every entry, selected or not
   TRecordBytes r;
-  while (!Cancel() && ReadZipRecord(readAt, directorySize, pos, RecordKind::Central, HeaderDecipher,
-                                    r) == TRecordRead::Ok) {
+  const THeaderDecipher decipher = ComponentHeaderDecipher(*this);
+  while (!Cancel() && ReadZipRecord(readAt, directorySize, pos, RecordKind::Central, decipher, r) ==
+                          TRecordRead::Ok) {
     pos += r.Size;
     CentralHeader h = UnpackCentral(r.Fixed.data());
     const TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);

@@ -14,7 +14,7 @@
 
 #include "codecs/crypto/Aes.h"
 #include "codecs/crypto/HmacSha1.h"
-#include "engine/streams/DataCipher.h"
+#include "codecs/io/DataCipher.h"
 
 namespace qel::zip {
 

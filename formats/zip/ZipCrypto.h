@@ -9,9 +9,9 @@
 #include <span>
 #include <string_view>
 
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
+#include "codecs/io/DataCipher.h"
 #include "engine/base/Types.h"
-#include "engine/streams/DataCipher.h"
 
 namespace qel::zip {
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "codecs/checksum/Crc.h"
 #include "codecs/deflate/CompressStream.h"
-#include "engine/base/Crc.h"
 #include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
@@ -323,7 +323,7 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
   FileBytesLeft = size;
   const int64_t start = out.Position();
   std::vector<uint8_t> buffer(size_t(std::min<int64_t>(std::max<int64_t>(size, 1), kReadBlock)));
-  auto pump = [&](TStream64& sink) {
+  auto pump = [&](IByteSink& sink) {
     int64_t total = 0;
     while (total < size) {
       const int64_t n = ReadSource(source, buffer.data(),

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "codecs/checksum/Crc.h"
 #include "codecs/inflate/InflateMember.h"
-#include "engine/base/Crc.h"
 #include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"

@@ -9,12 +9,14 @@
 #include "engine/streams/Stream.h"
 #include "engine/streams/TempStreams.h"
 #include "engine/volumes/DiskManager.h"
-#include "engine/volumes/DiskSpanObj.h"
 #include "formats/zip/DeflateAhead.h"
+#include "formats/zip/DiskSpanObj.h"
 #include "formats/zip/EncryptionMethod.h"
 #include "formats/zip/ExtraFields.h"
+#include "formats/zip/HeaderCrypt.h"
 #include "formats/zip/NameCodec.h"
 #include "formats/zip/RecordReader.h"
+#include "formats/zip/ZipTail.h"
 
 namespace qel {
 
@@ -72,10 +74,11 @@ bool TZipBase::ReadDirectory(TStream64& archive, TCompList& list) {
     DoError(ArchiveFile(), "", msg::BadFileHeader, "");
     return false;
   }
-  if (!ArchiveCommentChanged) ArchiveComment = ZipTail().Comment;
+  if (!ArchiveCommentChanged) ArchiveComment = ZipTail(*this).Comment;
   int64_t pos = HeaderOffset();
   TRecordBytes r;
-  while (ReadZipRecord(archive, pos, RecordKind::Central, HeaderDecipher, r) == TRecordRead::Ok) {
+  const THeaderDecipher decipher = ComponentHeaderDecipher(*this);
+  while (ReadZipRecord(archive, pos, RecordKind::Central, decipher, r) == TRecordRead::Ok) {
     pos += r.Size;
     CentralHeader h = UnpackCentral(r.Fixed.data());
     const TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);
@@ -97,7 +100,7 @@ bool TZipBase::ReadDirectory(TStream64& archive, TCompList& list) {
     list.push_back(std::move(e));
     if (Cancel()) return false;
   }
-  if (list.size() < ZipTail().TotalEntries() && list.size() < 0xFFFF) {
+  if (list.size() < ZipTail(*this).TotalEntries() && list.size() < 0xFFFF) {
     DoError(ArchiveFile(), "", msg::BadFileHeader, "");
     return false;
   }
@@ -170,7 +173,7 @@ void TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
   const uint64_t packed = rec.Packed;
   TRecordBytes local;
   // The local header must be the entry's own: a spoilt one would be copied as garbage.
-  if (ReadZipRecord(archive, e.Offset, RecordKind::Local, HeaderDecipher, local) !=
+  if (ReadZipRecord(archive, e.Offset, RecordKind::Local, ComponentHeaderDecipher(*this), local) !=
           TRecordRead::Ok ||
       local.Name != rec.Name || packed > uint64_t(archive.Size()))
     KeptEntryDamaged(e, msg::BadLocalOffset);

@@ -1,6 +1,6 @@
 // The terminal's answers to the engine's questions: typed answers, the preset policies and
 // what a script without a terminal gets.
-#include "app/core/TerminalPrompter.h"
+#include "app/prompts/TerminalPrompter.h"
 
 #include <gtest/gtest.h>
 

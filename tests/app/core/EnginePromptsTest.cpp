@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/EnginePrompts.h"
+#include "app/prompts/EnginePrompts.h"
 #include "engine/base/Messages.h"
 #include "formats/zip/UnZip.h"
 #include "formats/zip/ZipWriter.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/Prompter.h"
+#include "app/prompts/Prompter.h"
 
 namespace vk::app::test {
 

@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "app/core/ArchiveComponents.h"
-#include "app/core/EnginePrompts.h"
 #include "app/core/Translation.h"
+#include "app/prompts/EnginePrompts.h"
 #include "engine/base/Messages.h"
 #include "engine/base/ZipCommon.h"
 #include "tests/app/core/ScriptedPrompter.h"

@@ -23,7 +23,7 @@
 #include "app/gui/MainForm.h"
 #include "app/gui/TestWindow.h"
 #include "app/gui/VrListView.h"
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
 #include "tests/formats/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
 

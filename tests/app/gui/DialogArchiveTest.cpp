@@ -22,12 +22,12 @@
 
 #include "app/core/AddPasses.h"
 #include "app/core/AppSettings.h"
-#include "app/core/EnginePrompts.h"
 #include "app/core/Translation.h"
 #include "app/gui/AddDialog.h"
 #include "app/gui/AddFileBrowser.h"
 #include "app/gui/AddFileNameDialog.h"
 #include "app/gui/ExtractDialog.h"
+#include "app/prompts/EnginePrompts.h"
 #include "engine/base/Messages.h"
 #include "engine/compress/CompBase.h"
 #include "formats/zip/UnZip.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
 #include "formats/zip/Records.h"
 #include "tests/codecs/inflate/CraftedStreams.h"
 #include "tests/codecs/inflate/InflateHelpers.h"

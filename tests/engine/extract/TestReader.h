@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
 #include "engine/extract/UnBase.h"
 #include "engine/streams/FileStream32.h"
 #include "tests/engine/base/TestComponent.h"

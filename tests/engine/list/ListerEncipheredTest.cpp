@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/SeedKeys.h"
 #include "engine/list/Quell.h"
 #include "formats/zip/HeaderCrypt.h"
-#include "formats/zip/SeedKeys.h"
 #include "tests/formats/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
 
@@ -49,11 +49,11 @@ std::vector<std::string> ListNames(const std::string& path, const TSeedKeyRecord
 TEST(ListerEnciphered, ListsWithTheSeedItWasWrittenWith) {
   test::TestFolder folder;
   const TSeedKeyRecord custom{0x01020304, 0x05060708, 0x090A0B0C};
-  for (const TSeedKeyRecord& seed : {zip::kDefaultHeaderKeys, custom}) {
+  for (const TSeedKeyRecord& seed : {kDefaultHeaderKeys, custom}) {
     std::string path = folder / "enciphered.zip";
     test::WriteFileBytes(path, EncipheredArchive(seed));
     EXPECT_EQ(ListNames(path, seed), (std::vector<std::string>{"first.txt", "docs/second.txt"}));
-    const TSeedKeyRecord other = seed == custom ? zip::kDefaultHeaderKeys : custom;
+    const TSeedKeyRecord other = seed == custom ? kDefaultHeaderKeys : custom;
     for (const std::string& name : ListNames(path, other)) {
       EXPECT_NE(name, "first.txt");
       EXPECT_NE(name, "docs/second.txt");

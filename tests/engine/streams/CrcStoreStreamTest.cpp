@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
 #include "engine/streams/CalcStreamCRC.h"
 #include "engine/streams/MemoryStream32.h"
 #include "engine/streams/StoreStream.h"

@@ -105,7 +105,7 @@ TEST(HeaderCryptDefaults, ComponentHookFollowsItsSeed) {
   TZipCommon component;
   EXPECT_EQ(component.SeedDataKeys, (TSeedKeyRecord{0x12345678, 0x23456789, 0x34567890}));
   EXPECT_EQ(component.SeedHeaderKeys, (TSeedKeyRecord{0x5A17C3E9, 0x0E6B2D41, 0x73F0A95C}));
-  ASSERT_TRUE(component.HeaderDecipher);
+  const THeaderDecipher hook = ComponentHeaderDecipher(component);
 
   for (const TSeedKeyRecord& seed : {kDefaultHeaderKeys, kOtherSeed}) {
     component.SeedHeaderKeys = seed;
@@ -113,19 +113,19 @@ TEST(HeaderCryptDefaults, ComponentHookFollowsItsSeed) {
     TMemoryStream32 stream;
     ASSERT_EQ(stream.Write(img.bytes.data(), int64_t(img.bytes.size())), int64_t(img.bytes.size()));
     TCentralDirLocation loc;
-    EXPECT_EQ(FindCentralDir(stream, stream.Size(), loc, component.HeaderDecipher), img.centralPos);
+    EXPECT_EQ(FindCentralDir(stream, stream.Size(), loc, hook), img.centralPos);
     // The first local header was found through the deciphered central header's offset.
     EXPECT_TRUE(loc.HeadFlag.Has(THeaderType::htLocal));
 
     Bytes central(img.bytes.begin() + img.centralPos, img.bytes.end());
-    ASSERT_TRUE(component.HeaderDecipher(central.data() + 4, kCentralCipherSize + 5));
+    ASSERT_TRUE(hook(central.data() + 4, kCentralCipherSize + 5));
     EXPECT_EQ(NameOf(central, RecordKind::Central), "a.txt");
   }
 
   // Another seed leaves the names unreadable.
   const test::ZipImage img = EncipheredArchive(kDefaultHeaderKeys);
   Bytes central(img.bytes.begin() + img.centralPos, img.bytes.end());
-  ASSERT_TRUE(component.HeaderDecipher(central.data() + 4, kCentralCipherSize + 5));
+  ASSERT_TRUE(hook(central.data() + 4, kCentralCipherSize + 5));
   EXPECT_NE(NameOf(central, RecordKind::Central), "a.txt");
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/list/Quell.h"
 #include "formats/zip/UnZip.h"
+#include "formats/zip/ZipTail.h"
 #include "tests/support/PeerTools.h"
 
 namespace qel::test {
@@ -34,7 +35,7 @@ TEST_F(SpreadDirectory, ListsAndExtractsEveryEntry) {
   quell.OnRead = [&](TZipCommon&, int64_t, int) { ++listed; };
   quell.SetArchiveFile(dir / "a.zip");
   ASSERT_EQ(quell.ArcType(), atZipMV);
-  ASSERT_GT(quell.ZipTail().ThisDisk(), quell.ZipTail().CentralDisk());
+  ASSERT_GT(zip::ZipTail(quell).ThisDisk(), zip::ZipTail(quell).CentralDisk());
   EXPECT_TRUE(quell.Activate());
   EXPECT_EQ(listed, kFiles);
 

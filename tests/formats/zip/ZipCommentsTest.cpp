@@ -6,6 +6,7 @@
 
 #include "engine/list/Quell.h"
 #include "formats/zip/UnZip.h"
+#include "formats/zip/ZipTail.h"
 #include "formats/zip/ZipWriter.h"
 #include "tests/support/PeerTools.h"
 
@@ -66,7 +67,7 @@ TEST(ZipWriterComments, ArchiveCommentAloneKeepsEveryByteBeforeTheEndRecord) {
 
   TQuell quell;
   quell.SetArchiveFile(dir / "a.zip");
-  EXPECT_EQ(quell.ZipTail().Comment, std::string(65535, 'c'));
+  EXPECT_EQ(zip::ZipTail(quell).Comment, std::string(65535, 'c'));
 }
 
 TEST(ZipWriterComments, EntryCommentsRewriteOnlyTheDirectory) {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
+#include "engine/base/SeedKeys.h"
 #include "formats/zip/EncryptionMethod.h"
-#include "formats/zip/SeedKeys.h"
 #include "tests/formats/zip/OneEntryZip.h"
 #include "tests/support/PeerTools.h"
 

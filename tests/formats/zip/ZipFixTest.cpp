@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
-#include "engine/base/Crc.h"
 #include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/MemoryStream32.h"

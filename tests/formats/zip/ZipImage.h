@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
 
 namespace qel::test {
 

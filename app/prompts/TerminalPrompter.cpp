@@ -1,4 +1,4 @@
-#include "app/core/TerminalPrompter.h"
+#include "app/prompts/TerminalPrompter.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <ostream>
 #include <utility>
 
-#include "app/core/TerminalPassword.h"
+#include "app/prompts/TerminalPassword.h"
 
 namespace vk::app {
 

@@ -1,6 +1,6 @@
 // Spreading a finished archive over fake 100 KB floppies: which disks are asked for and
 // accepted, what each one holds, and the set read back by the peer tools and our reader.
-#include "engine/volumes/DiskSpanObj.h"
+#include "formats/zip/DiskSpanObj.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/core/EnginePrompts.h"
+#include "app/prompts/EnginePrompts.h"
 
 #include <sys/stat.h>
 

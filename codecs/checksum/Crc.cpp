@@ -1,4 +1,4 @@
-#include "engine/base/Crc.h"
+#include "codecs/checksum/Crc.h"
 
 #include <zlib.h>
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/volumes/VolumeNames.h"
-#include "engine/volumes/ZipDiskRequest.h"
+#include "formats/zip/ZipDiskRequest.h"
 #include "tests/engine/base/TestComponent.h"
 #include "tests/support/SpannedSet.h"
 
@@ -32,7 +32,7 @@ TEST_F(ZipDiskRequestTest, WalksLastFirstAndNextDisksInOrder) {
   ASSERT_TRUE(file);
   EXPECT_EQ(file->Size(), VolumeSize(disks));
   EXPECT_TRUE(request.LastDisk().HeadFlag.Has(THeaderType::htEnding));
-  EXPECT_EQ(request.LastDisk().Zip.ThisDisk(), uint32_t(disks - 1));
+  EXPECT_EQ(request.LastDiskTail().ThisDisk(), uint32_t(disks - 1));
   EXPECT_EQ(request.State(), 1);
 
   std::vector<std::string> expected = {"last", "first"};

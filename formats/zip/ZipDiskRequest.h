@@ -9,6 +9,7 @@
 
 #include "engine/detect/Detection.h"
 #include "engine/streams/FileStream32.h"
+#include "formats/zip/ZipTail.h"
 
 namespace qel {
 
@@ -31,8 +32,11 @@ class TZipDiskRequest {
   // state on by one. Null when the request failed: it was reported and the owner cancelled.
   std::unique_ptr<TFileStream32> Request(int64_t position = 0, int disk = 0);
 
-  // What detecting the archive on the last disk found (its end record among it).
+  // What detecting the archive on the last disk found, and the end records among it.
   const TDetectResult& LastDisk() const { return lastDisk_; }
+  const zip::TCentralDirLocation& LastDiskTail() const {
+    return zip::ZipTail(lastDisk_.Findings.get());
+  }
 
  private:
   std::unique_ptr<TFileStream32> FindLastDisk();

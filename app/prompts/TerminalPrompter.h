@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "app/core/Prompter.h"
+#include "app/prompts/Prompter.h"
 
 namespace vk::app {
 

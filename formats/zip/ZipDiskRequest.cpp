@@ -1,4 +1,4 @@
-#include "engine/volumes/ZipDiskRequest.h"
+#include "formats/zip/ZipDiskRequest.h"
 
 #include "engine/base/Bytes.h"
 #include "engine/base/Messages.h"
@@ -59,7 +59,7 @@ std::unique_ptr<TFileStream32> TZipDiskRequest::FindLastDisk() {
   std::unique_ptr<TFileStream32> file = TFileStream32::Open(archiveFile_, fmOpenRead);
   if (!file) return nullptr;
   TDetectResult found;
-  DetectArcType(*file, TDetectInput{archiveFile_, owner_.Drives, owner_.HeaderDecipher}, found);
+  DetectArcType(*file, TDetectInput{archiveFile_, owner_.Drives, &owner_.SeedHeaderKeys}, found);
   if (!found.HeadFlag.Has(THeaderType::htEnding)) return nullptr;
   lastDisk_ = std::move(found);
   return file;

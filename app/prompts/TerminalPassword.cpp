@@ -1,4 +1,4 @@
-#include "app/core/TerminalPassword.h"
+#include "app/prompts/TerminalPassword.h"
 
 #include <termios.h>
 #include <unistd.h>

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/core/Prompter.h"
+#include "app/prompts/Prompter.h"
 #include "engine/base/HeaderType.h"
 #include "engine/base/Types.h"
 

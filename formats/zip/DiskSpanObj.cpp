@@ -1,4 +1,4 @@
-#include "engine/volumes/DiskSpanObj.h"
+#include "formats/zip/DiskSpanObj.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +10,7 @@
 #include "engine/base/ZipCommon.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/SinkStream.h"
+#include "formats/zip/HeaderCrypt.h"
 #include "formats/zip/RecordReader.h"
 
 namespace qel {
@@ -107,7 +108,7 @@ bool TDiskSpanObj::Plan(std::vector<TExtent>& extents) {
     zip::TRecordBytes local;
     if (rec.Offset >= next ||
         zip::ReadZipRecord(source_.Archive, int64_t(rec.Offset), zip::RecordKind::Local,
-                           owner_.HeaderDecipher, local) != zip::TRecordRead::Ok ||
+                           zip::ComponentHeaderDecipher(owner_), local) != zip::TRecordRead::Ok ||
         rec.Offset + uint64_t(local.Size) > next)
       return Fail(rec.Name, "", msg::BadLocalOffset);
     extents.push_back({order[n], int64_t(rec.Offset), local.Size, int64_t(next - rec.Offset)});
