@@ -1,5 +1,9 @@
 #include "app/core/ProgressReport.h"
 
+#include <utility>
+
+#include "app/core/AppSettings.h"
+#include "app/core/EnginePrompts.h"
 #include "app/core/Translation.h"
 #include "engine/base/Messages.h"
 
@@ -17,6 +21,32 @@ std::optional<QString> TErrorLog::Report(const QString& fileName, int code) {
 std::optional<QString> NothingChangedNotice(int code) {
   if (code != qel::msg::NothingToDo) return std::nullopt;
   return QStringLiteral("Nothing changed: the archive already holds these files as they are.");
+}
+
+std::optional<QString> CountMessage(TCounted what, int count) {
+  if (count <= 0 || !AppSettings().ShowMessages) return std::nullopt;
+  // The "one file" message, then the one with the count.
+  const std::pair<int, int> messages = what == TCounted::Added       ? std::pair{100, 101}
+                                       : what == TCounted::Extracted ? std::pair{170, 180}
+                                                                     : std::pair{150, 160};
+  if (count == 1) return Message(messages.first);
+  return FormatMessage(Message(messages.second), {QString::number(count)});
+}
+
+qel::TErrorEvent ReportingErrors(TErrorLog& log, TEnginePrompts& prompts,
+                                 std::function<void(const QString& notice)> notice,
+                                 std::function<void(const std::optional<QString>& line)> error) {
+  return [&log, &prompts, notice = std::move(notice), error = std::move(error)](
+             qel::TZipCommon&, const std::string& file, const std::string&, const std::string&,
+             int code) {
+    if (notice)
+      if (const std::optional<QString> text = NothingChangedNotice(code)) {
+        notice(*text);
+        return;
+      }
+    prompts.ForgetPassword();
+    error(log.Report(QString::fromStdString(file), code));
+  };
 }
 
 QString WrapperErrorLine(const QString& text) {
