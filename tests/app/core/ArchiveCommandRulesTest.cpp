@@ -162,21 +162,28 @@ TEST_F(ArchiveCommandRulesTest, DeleteRunsFileThenFolderMasksAndRestoresTheWrite
   zip.FileSpec = {"/x/kept.txt"};
   zip.ExcludeSpec = {"*.bak"};
   zip.Switch = qel::TSwitch::swAdd;
-  ui_.Answers = {true, true};
+  fs::create_directories(Dir() + "/src/docs/Old");
+  WriteFileText(Dir() + "/src/docs/Old/o.txt", "old");
+  ASSERT_TRUE(RunTool({"zip", "-q", Dir() + "/t.zip", "docs/Old/o.txt"}, Dir() + "/src").Ok());
+  ui_.Answers = {true, true, true};
   // A file row's mask does not reach into subfolders; a folder's does.
   commands_.Delete({{"a.txt"}, {"docs/Sub/*"}});
-  EXPECT_EQ(Entries(), std::set<std::string>({"docs/a.txt"}));
+  EXPECT_EQ(Entries(), std::set<std::string>({"docs/a.txt", "docs/Old/o.txt"}));
   EXPECT_EQ(zip.FileSpec, qel::TStrings({"/x/kept.txt"}));
   EXPECT_EQ(zip.ExcludeSpec, qel::TStrings({"*.bak"}));
   EXPECT_EQ(zip.Switch, qel::TSwitch::swAdd);
   EXPECT_FALSE(zip.RecurseDirs);
   // The explorer's folder: its parent is shown afterwards, and an archive of nothing goes.
-  ui_.Folder = "docs/";
-  commands_.DeleteShownFolder();
+  for (const char* folder : {"docs/Old/", "docs/"}) {
+    ui_.Folder = folder;
+    commands_.DeleteShownFolder();
+  }
   EXPECT_FALSE(fs::exists(Dir() + "/t.zip"));
-  EXPECT_EQ(ui_.Questions, QStringList({Message(880), Message(885)}));
-  EXPECT_EQ(ui_.Messages, QStringList({FormatMessage(Message(160), {"2"}), Message(150)}));
-  EXPECT_EQ(ui_.Changes, std::vector<std::optional<QString>>({std::nullopt, QString()}));
+  EXPECT_EQ(ui_.Questions, QStringList({Message(880), Message(885), Message(885)}));
+  EXPECT_EQ(ui_.Messages,
+            QStringList({FormatMessage(Message(160), {"2"}), Message(150), Message(150)}));
+  EXPECT_EQ(ui_.Changes,
+            std::vector<std::optional<QString>>({std::nullopt, QString("docs/"), QString()}));
 }
 
 TEST_F(ArchiveCommandRulesTest, ExtractTakesTheSelectionOrTheFilterAndTheChoicesAfterwards) {
