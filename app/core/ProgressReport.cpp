@@ -25,12 +25,20 @@ std::optional<QString> NothingChangedNotice(int code) {
 
 std::optional<QString> CountMessage(TCounted what, int count) {
   if (count <= 0 || !AppSettings().ShowMessages) return std::nullopt;
-  // The "one file" message, then the one with the count.
-  const std::pair<int, int> messages = what == TCounted::Added       ? std::pair{100, 101}
-                                       : what == TCounted::Extracted ? std::pair{170, 180}
-                                                                     : std::pair{150, 160};
-  if (count == 1) return Message(messages.first);
-  return FormatMessage(Message(messages.second), {QString::number(count)});
+  const bool one = count == 1;
+  QString text;
+  switch (what) {
+    case TCounted::Added:
+      text = one ? Message(100) : Message(101);
+      break;
+    case TCounted::Extracted:
+      text = one ? Message(170) : Message(180);
+      break;
+    case TCounted::Deleted:
+      text = one ? Message(150) : Message(160);
+      break;
+  }
+  return one ? text : FormatMessage(text, {QString::number(count)});
 }
 
 qel::TErrorEvent ReportingErrors(TErrorLog& log, TEnginePrompts& prompts,
