@@ -7,5 +7,7 @@
 namespace vk::app {
 
 QString AboutText();
+// The program's version, as the About box and --version show it.
+QString ProgramVersion();
 
 }  // namespace vk::app

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/core/AppSettings.h"
 #include "app/core/Translation.h"
 #include "engine/compress/CompBase.h"
 #include "engine/registry/Formats.h"
@@ -57,6 +58,10 @@ void ApplyMethod(TArchiveComponents& c, const QString& name) {
   }
   if (c.CurrentWriter && c.KindOf(*c.CurrentWriter) != TComponentKind::BZip2)
     c.CurrentWriter->SetCompressMethod(MethodOfName(name));
+}
+
+void ApplyDefaultMethod(qel::TCompBase& writer, TComponentKind kind) {
+  writer.SetCompressMethod(WriterMethods(kind)[size_t(DefaultMethodEntry(kind, AppSettings()))]);
 }
 
 bool CompressionApplies(const TArchiveComponents& c) {

@@ -46,6 +46,8 @@ int CompressionLevelOf(int compression);
 // the name's value (cmStore when no name matches; a writer refuses what it does not offer,
 // and the BZIP2 writer keeps its only method), a wrapper the name's position.
 void ApplyMethod(TArchiveComponents& c, const QString& name);
+// The compression method the settings name for `kind` onto its writer.
+void ApplyDefaultMethod(qel::TCompBase& writer, TComponentKind kind);
 // Whether the compression level means anything for the current component and method:
 // Deflate and BZip2 writers, 7-Zip's LZMA, BGA.
 bool CompressionApplies(const TArchiveComponents& c);

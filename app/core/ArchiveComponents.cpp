@@ -66,6 +66,10 @@ std::optional<TComponentKind> TArchiveComponents::CurrentKind() const {
   return std::nullopt;
 }
 
+bool TArchiveComponents::WriterHasArchive() const {
+  return CurrentWriter && !CurrentWriter->ArchiveFile().empty();
+}
+
 TComponentKind TArchiveComponents::KindOf(const qel::TCompBase& writer) const {
   for (int i = 0; i < kFirstWrapper; ++i)
     if (writers_[size_t(i)].get() == &writer) return TComponentKind(i);

@@ -34,6 +34,8 @@ class TArchiveComponents {
   // The current wrapper's kind when there is one, else the current writer's.
   std::optional<TComponentKind> CurrentKind() const;
   TComponentKind KindOf(const qel::TCompBase& writer) const;
+  // Whether the current writer was given an archive (the open archive of an Add command).
+  bool WriterHasArchive() const;
 
   qel::TCompBase* CurrentWriter = nullptr;
   TArc* CurrentWrapper = nullptr;

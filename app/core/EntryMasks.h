@@ -5,9 +5,11 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "app/core/ShellItem.h"
+#include "engine/base/Types.h"
 
 namespace vk::app {
 
@@ -19,5 +21,10 @@ struct TEntryMasks {
 
 // Null rows are skipped; a mask already taken is not repeated.
 TEntryMasks MasksOfRows(const std::vector<const TShellItem*>& rows);
+
+// Runs `pass` over the file masks without recursion, then over the folder masks with it; an
+// empty list is skipped. Answers the sum of what the passes answered.
+int RunMaskPasses(const TEntryMasks& masks,
+                  const std::function<int(const qel::TStrings& spec, bool recurse)>& pass);
 
 }  // namespace vk::app

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/core/AppSettings.h"
 #include "engine/extract/DecompressClass.h"
 
 namespace vk::app {
@@ -19,6 +20,11 @@ void ApplyExtractChoices(const TExtractChoices& choices, qel::TDecompressClass& 
   reader.TranslateOemChar = true;
   reader.RecurseDirs = true;
   reader.SetPassword({});
+}
+
+void RememberExtractFolder(const TExtractChoices& choices) {
+  TAppSettings& s = AppSettings();
+  if (s.ExtractType == 2) s.LastExtractFolder = choices.Folder;
 }
 
 }  // namespace vk::app

@@ -27,4 +27,7 @@ struct TExtractChoices {
 void ApplyExtractChoices(const TExtractChoices& choices, qel::TDecompressClass& reader,
                          const QString& tempFolder);
 
+// The folder chosen is proposed the next time when the settings say so (ExtractType 2).
+void RememberExtractFolder(const TExtractChoices& choices);
+
 }  // namespace vk::app

@@ -1,6 +1,10 @@
 #include "app/core/ProgressReport.h"
 
+#include <utility>
+
+#include "app/core/AppSettings.h"
 #include "app/core/Translation.h"
+#include "app/prompts/EnginePrompts.h"
 #include "engine/base/Messages.h"
 
 namespace vk::app {
@@ -17,6 +21,40 @@ std::optional<QString> TErrorLog::Report(const QString& fileName, int code) {
 std::optional<QString> NothingChangedNotice(int code) {
   if (code != qel::msg::NothingToDo) return std::nullopt;
   return QStringLiteral("Nothing changed: the archive already holds these files as they are.");
+}
+
+std::optional<QString> CountMessage(TCounted what, int count) {
+  if (count <= 0 || !AppSettings().ShowMessages) return std::nullopt;
+  const bool one = count == 1;
+  QString text;
+  switch (what) {
+    case TCounted::Added:
+      text = one ? Message(100) : Message(101);
+      break;
+    case TCounted::Extracted:
+      text = one ? Message(170) : Message(180);
+      break;
+    case TCounted::Deleted:
+      text = one ? Message(150) : Message(160);
+      break;
+  }
+  return one ? text : FormatMessage(text, {QString::number(count)});
+}
+
+qel::TErrorEvent ReportingErrors(TErrorLog& log, TEnginePrompts& prompts,
+                                 std::function<void(const QString& notice)> notice,
+                                 std::function<void(const std::optional<QString>& line)> error) {
+  return [&log, &prompts, notice = std::move(notice), error = std::move(error)](
+             qel::TZipCommon&, const std::string& file, const std::string&, const std::string&,
+             int code) {
+    if (notice)
+      if (const std::optional<QString> text = NothingChangedNotice(code)) {
+        notice(*text);
+        return;
+      }
+    prompts.ForgetPassword();
+    error(log.Report(QString::fromStdString(file), code));
+  };
 }
 
 QString WrapperErrorLine(const QString& text) {

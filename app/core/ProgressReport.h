@@ -7,7 +7,11 @@
 #include <functional>
 #include <optional>
 
+#include "engine/base/Events.h"
+
 namespace vk::app {
+
+class TEnginePrompts;
 
 // The error list's lines. A component often reports several errors for one file in a
 // row; only the first gives a line.
@@ -28,6 +32,20 @@ class TErrorLog {
 // none to take) as its "Nothing to do" error. That is an outcome, not a fault: the text
 // that says so plainly; nothing for any other code.
 std::optional<QString> NothingChangedNotice(int code);
+
+// What a command that counted files says afterwards: one file, or how many.
+enum class TCounted { Added, Extracted, Deleted };
+// The box text for `count` files; nothing for none, or when the settings ask for no such
+// boxes (ShowMessages off).
+std::optional<QString> CountMessage(TCounted what, int count);
+
+// A component's error handler as every window and job gives it: an outcome that is no fault
+// (NothingChangedNotice) goes to `notice` when one is given; any other error forgets the
+// remembered password (it may be the one that failed) and is told to `error` with its
+// error-list line, none for a file's repeated errors.
+qel::TErrorEvent ReportingErrors(TErrorLog& log, TEnginePrompts& prompts,
+                                 std::function<void(const QString& notice)> notice,
+                                 std::function<void(const std::optional<QString>& line)> error);
 
 // The line for an error a wrapper reported as text (message 1035).
 QString WrapperErrorLine(const QString& text);

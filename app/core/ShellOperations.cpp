@@ -4,19 +4,20 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "app/core/AddChoices.h"
 #include "app/core/AddPasses.h"
 #include "app/core/AppSettings.h"
 #include "app/core/ArchiveComponents.h"
 #include "app/core/ArchiveNames.h"
 #include "app/core/CommandRules.h"
+#include "app/core/Readers.h"
 #include "app/core/Translation.h"
 #include "app/prompts/EnginePrompts.h"
-#include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
 #include "engine/compress/CompBase.h"
 #include "engine/extract/DecompressClass.h"
-#include "engine/registry/Formats.h"
 #include "engine/list/Quell.h"
+#include "engine/registry/Formats.h"
 
 namespace vk::app {
 namespace {
@@ -102,27 +103,21 @@ void TShellOperations::Refuse(const QString& text) {
   ui_.ShowMessage(text);
 }
 
-void TShellOperations::CountingMessage(bool adding, int count) {
-  if (count <= 0 || !AppSettings().ShowMessages) return;
-  if (count == 1)
-    ui_.ShowMessage(adding ? Message(100) : Message(170));
-  else
-    ui_.ShowMessage(FormatMessage(adding ? Message(101) : Message(180), {QString::number(count)}));
+void TShellOperations::CountingMessage(TCounted what, int count) {
+  if (const std::optional<QString> text = CountMessage(what, count)) ui_.ShowMessage(*text);
 }
 
 void TShellOperations::Watch(qel::TZipCommon& component) {
   errorLog_.ComponentActivated();
-  component.OnError = [this](qel::TZipCommon&, const std::string& file, const std::string&,
-                             const std::string&, int code) {
-    if (const std::optional<QString> notice = NothingChangedNotice(code)) {
-      if (AppSettings().ShowMessages) ui_.ShowMessage(*notice);
-      return;
-    }
-    failed_ = true;
-    prompts_.ForgetPassword();
-    if (std::optional<QString> line = errorLog_.Report(QString::fromStdString(file), code))
-      ui_.ReportError(*line);
-  };
+  component.OnError = ReportingErrors(
+      errorLog_, prompts_,
+      [this](const QString& notice) {
+        if (AppSettings().ShowMessages) ui_.ShowMessage(notice);
+      },
+      [this](const std::optional<QString>& line) {
+        failed_ = true;
+        if (line) ui_.ReportError(*line);
+      });
 }
 
 void TShellOperations::SplitPaths(const QStringList& paths, qel::TCompBase& writer,
@@ -206,7 +201,7 @@ int TShellOperations::AddToArchive(const QStringList& given, const TOpenArchive&
   writer.Switch = qel::TSwitch::swAdd;
   SplitPaths(paths, writer, false);
   const int count = RunPasses(writer);
-  CountingMessage(true, count);
+  CountingMessage(TCounted::Added, count);
   return count;
 }
 
@@ -229,13 +224,13 @@ int TShellOperations::AddToDefaultArchive(const QStringList& given) {
   writer.SetArchiveFile(name.toStdString());
   writer.Switch = qel::TSwitch::swAdd;
   writer.DeflateType = qel::TDeflateType(std::clamp(s.DefType, 0, 3));
-  writer.SetCompressMethod(WriterMethods(kind)[size_t(DefaultMethodEntry(kind, s))]);
+  ApplyDefaultMethod(writer, kind);
   writer.SetTempDir(TempFolder().toStdString());
   writer.StoredDirNames = qel::TStoredDirNames::sdRelative;
   writer.RecurseDirs = false;
   SplitPaths(paths, writer, kind == TComponentKind::MakeCab);
   const int count = RunPasses(writer);
-  CountingMessage(true, count);
+  CountingMessage(TCounted::Added, count);
   return count;
 }
 
@@ -251,20 +246,17 @@ std::optional<int> TShellOperations::ExtractArchive(
   }
   prompts_.AttachLister(lister);
   lister.SetArchiveFile(archive.toStdString());
-  const qel::TMakeReader make = qel::ReaderFor(lister.ArcType());
-  if (!make) {
+  if (!qel::ReaderFor(lister.ArcType())) {
     Refuse(Message(200));
     return std::nullopt;
   }
-  std::unique_ptr<qel::TDecompressClass> reader = make();
-  Watch(*reader);
-  prompts_.AttachReader(*reader);
-  reader->ZipCmntBufSize = lister.ZipCmntBufSize();
-  try {
-    reader->SetArchiveFile(archive.toStdString());
-  } catch (const qel::E_RAISE&) {
-    return 0;  // reported
-  }
+  std::unique_ptr<qel::TDecompressClass> reader =
+      OpenReader(lister.ArcType(), archive.toStdString(), [&](qel::TDecompressClass& r) {
+        Watch(r);
+        prompts_.AttachReader(r);
+        r.ZipCmntBufSize = lister.ZipCmntBufSize();
+      });
+  if (!reader) return 0;  // reported
   setup(*reader, lister);
   reader->FileSpec = {"*"};
   return ui_.RunWithProgress(1, *reader, [&reader] { return reader->Extract(); });
@@ -289,8 +281,8 @@ void TShellOperations::ExtractWithDialog(const QStringList& given, const QString
     if (!extracted) break;
     count += *extracted;
   }
-  CountingMessage(false, count);
-  if (AppSettings().ExtractType == 2) AppSettings().LastExtractFolder = choices->Folder;
+  CountingMessage(TCounted::Extracted, count);
+  RememberExtractFolder(*choices);
   if (choices->OpenFolder) ui_.OpenFolder(choices->Folder);
 }
 
@@ -321,7 +313,7 @@ QString TShellOperations::ExtractDirect(const QStringList& given, const QString&
     if (!extracted) break;
     count += *extracted;
   }
-  CountingMessage(false, count);
+  CountingMessage(TCounted::Extracted, count);
   return folder;
 }
 

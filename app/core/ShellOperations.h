@@ -104,7 +104,7 @@ class TShellOperations {
  private:
   // Refusals: 210 (the archive cannot be added to), 215 (the type cannot be written yet).
   void Refuse(const QString& text);
-  void CountingMessage(bool adding, int count);
+  void CountingMessage(TCounted what, int count);
   // Splits the paths into the writer's FileSpec and the folder pass's list.
   void SplitPaths(const QStringList& paths, qel::TCompBase& writer, bool foldersInFileSpec);
   // Files, then folders, in one progress display.

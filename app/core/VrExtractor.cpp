@@ -5,10 +5,9 @@
 #include <memory>
 #include <system_error>
 
+#include "app/core/Readers.h"
 #include "app/prompts/EnginePrompts.h"
-#include "engine/base/Errors.h"
 #include "engine/extract/DecompressClass.h"
-#include "engine/registry/Formats.h"
 
 namespace vk::app {
 namespace {
@@ -19,18 +18,14 @@ namespace fs = std::filesystem;
 // reader commands.
 constexpr qel::TArcType kExtracted[] = {qel::atZip, qel::atZipExe, qel::atJar};
 
-qel::TMakeReader ExtractorFor(qel::TArcType type) {
-  return std::find(std::begin(kExtracted), std::end(kExtracted), type) != std::end(kExtracted)
-             ? qel::ReaderFor(type)
-             : nullptr;
-}
-
 }  // namespace
 
 TVrExtractor::TVrExtractor() = default;
 TVrExtractor::~TVrExtractor() = default;
 
-bool TVrExtractor::HasReader(qel::TArcType type) { return ExtractorFor(type) != nullptr; }
+bool TVrExtractor::HasReader(qel::TArcType type) {
+  return std::find(std::begin(kExtracted), std::end(kExtracted), type) != std::end(kExtracted);
+}
 
 void TVrExtractor::Connect(qel::TDecompressClass& reader, TExtractResult& result) {
   reader.OnActivate = OnExtractActivate;
@@ -61,22 +56,13 @@ void TVrExtractor::Connect(qel::TDecompressClass& reader, TExtractResult& result
 
 TExtractResult TVrExtractor::Extract() {
   TExtractResult result;
-  const qel::TMakeReader make = ExtractorFor(ArcType);
-  if (!make) {
+  if (!HasReader(ArcType)) {
     result.Status = TExtractStatus::NoReader;
     return result;
   }
-  std::unique_ptr<qel::TDecompressClass> reader = make();
-  Connect(*reader, result);
-  try {
-    reader->SetArchiveFile(ArchiveFile);
-  } catch (const qel::E_RAISE&) {
-    result.Status = TExtractStatus::CannotOpen;
-    return result;
-  }
-  // The file may have changed since it was listed: a reader is never run over a format
-  // that is not its own.
-  if (reader->ArchiveFile().empty() || ExtractorFor(reader->ArcType()) != make) {
+  std::unique_ptr<qel::TDecompressClass> reader = OpenReader(
+      ArcType, ArchiveFile, [this, &result](qel::TDecompressClass& r) { Connect(r, result); });
+  if (!reader || !ReadsListedType(*reader, ArcType) || !HasReader(reader->ArcType())) {
     result.Status = TExtractStatus::CannotOpen;
     return result;
   }

@@ -7,11 +7,12 @@
 #include <QProcess>
 #include <memory>
 
+#include "app/core/CommandRules.h"
+#include "app/core/Readers.h"
 #include "app/core/TempFiles.h"
-#include "engine/base/Errors.h"
 #include "engine/extract/DecompressClass.h"
-#include "engine/registry/Formats.h"
 #include "engine/extract/UnBase.h"
+#include "engine/registry/Formats.h"
 
 namespace vk::app {
 
@@ -29,20 +30,12 @@ bool TZipRun::Extract() {
   extractedFile_.clear();
   password_.clear();
   encryption_ = qel::TEncryptionMethod::emNone;
-  const qel::TMakeReader make = qel::ReaderFor(ArcType);
-  if (!make) return false;
+  if (!qel::ReaderFor(ArcType)) return false;
   extractFolder_ = MakeOwnTempFolder(QString::fromStdString(TempDir), QStringLiteral("run"));
   if (extractFolder_.isEmpty()) return false;
 
-  std::unique_ptr<qel::TDecompressClass> reader = make();
-  if (OnPrepareReader) OnPrepareReader(*reader);
-  try {
-    reader->SetArchiveFile(ArchiveFile);
-  } catch (const qel::E_RAISE&) {
-    return false;
-  }
-  // The file may have changed since it was listed: a reader never runs over another format.
-  if (reader->ArchiveFile().empty() || qel::ReaderFor(reader->ArcType()) != make) return false;
+  std::unique_ptr<qel::TDecompressClass> reader = OpenReader(ArcType, ArchiveFile, OnPrepareReader);
+  if (!reader || !ReadsListedType(*reader, ArcType)) return false;
   reader->SetExtractDir(extractFolder_.toStdString());
   reader->SetTempDir(TempDir);
   reader->FileSpec = FileSpec;

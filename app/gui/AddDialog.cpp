@@ -21,7 +21,6 @@
 #include "app/gui/MessageBox.h"
 #include "app/gui/PromptDialogs.h"
 #include "app/gui/TranslateWindows.h"
-#include "engine/compress/CompBase.h"
 
 namespace vk::gui {
 namespace {
@@ -197,7 +196,7 @@ void TfrmAdd::Activate() {
   if (const app::TArc* wrapper = components_.CurrentWrapper) {
     chosen = app::WrapperArchiveType(wrapper->ArchiveKind);
     types_ = {*chosen};
-  } else if (components_.CurrentWriter && !components_.CurrentWriter->ArchiveFile().empty()) {
+  } else if (components_.WriterHasArchive()) {
     // A type this dialog cannot name keeps the command's writer, without a type to choose.
     chosen = app::OpenArchiveType(listerType_);
     if (chosen) types_ = {*chosen};

@@ -22,7 +22,6 @@
 #include "app/gui/MessageBox.h"
 #include "app/gui/PromptDialogs.h"
 #include "app/gui/TranslateWindows.h"
-#include "engine/compress/CompBase.h"
 
 namespace vk::gui {
 namespace {
@@ -140,8 +139,7 @@ TfrmAddFileName::TfrmAddFileName(app::TArchiveComponents& components, QWidget* p
   // The ZIP writer is current, and stays so behind a wrapper type: it starts with the
   // usual ZIP method, whichever type the settings choose.
   components_.Select(TComponentKind::Zip);
-  components_.CurrentWriter->SetCompressMethod(app::WriterMethods(
-      TComponentKind::Zip)[size_t(app::DefaultMethodEntry(TComponentKind::Zip, s))]);
+  app::ApplyDefaultMethod(*components_.CurrentWriter, TComponentKind::Zip);
   type_->setCurrentIndex(EntryOf(TComponentKind::Zip));
   ShowTypeSettings();
   compression_->setCurrentIndex(std::clamp(s.DefType, 0, 3));

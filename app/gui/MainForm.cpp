@@ -503,7 +503,8 @@ void TMainForm::SetCaption(const QString& caption) {
 bool TMainForm::ConfirmCloseArchive() {
   // An edited copy of an entry is not left behind unasked: its put-back is offered now.
   if (!archive_.isEmpty() && isVisible())
-    for (const app::TViewedCopy& copy : viewed_->ChangedCopies(archive_)) OfferPutBack(copy);
+    for (const app::TViewedCopy& copy : viewed_->ChangedCopies(archive_))
+      commands_->OfferPutBack(copy);
   return true;
 }
 
@@ -631,7 +632,7 @@ void TMainForm::closeEvent(QCloseEvent* e) {
     return;
   }
   // Copies of archives closed before were watched too: none is deleted unasked.
-  for (const app::TViewedCopy& copy : viewed_->ChangedCopies()) OfferPutBack(copy);
+  for (const app::TViewedCopy& copy : viewed_->ChangedCopies()) commands_->OfferPutBack(copy);
   if (instanceAllowed_) {
     if (!app::AppSettings().Reuse) CleanTempFiles();
     StoreViewState();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/core/AppSettings.h"
+#include "app/core/ArchiveCommands.h"
 #include "app/core/ArchiveListing.h"
 #include "app/core/ProgramLauncher.h"
 #include "app/core/ProgressReport.h"
@@ -37,11 +38,6 @@ class QStackedWidget;
 class QToolBar;
 class QTreeWidgetItem;
 
-namespace qel {
-class TCompBase;
-class TDecompressClass;
-}  // namespace qel
-
 namespace vk::app {
 class TArchiveComponents;
 class TVrOneInstance;
@@ -55,7 +51,7 @@ class TfrmErrors;
 class TExplorerPanel;
 class TVrListView;
 
-class TMainForm : public QMainWindow, public IOptionsTarget {
+class TMainForm : public QMainWindow, public IOptionsTarget, private app::ICommandUi {
   Q_OBJECT
 
  public:
@@ -116,9 +112,6 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   // Explorer style: shows the content of a tree folder (by its path; "" for the root).
   void SelectFolder(const QString& path);
   void OneLevelUp();
-  // Adds an edited copy of an entry back into the open archive in place of the entry,
-  // without asking, and lists the archive again.
-  void PutBack(const app::TViewedCopy& copy);
 
   // How entries are handed to programs to open or view them; tests put a fake here.
   app::TLauncher Launcher = app::LaunchProgram;
@@ -186,33 +179,37 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   void ReceiveCommandLine(const QString& commandLine, const QString& folder);
   void ShowNotAvailable(const QString& what);
   void SetTrayVisible(bool inTray);
-  // The archive commands on entries (MainFormCommands.cpp).
+  // The archive commands on entries (MainFormCommands.cpp): the rules are the app core's
+  // TArchiveCommands, the window answers its questions.
   void ConnectArchiveCommands();
-  void AddFiles();
-  void NewArchive();
-  void ExtractFiles();
   void DeleteEntries();
   void DeleteTreeFolder();
-  void ViewEntry();
-  // Opens a file row with the desktop's program (`viewer` empty) or shows it in `viewer`.
-  void OpenEntry(const app::TShellItem& item, const QString& viewer);
+  // Opens the first selected row with the desktop's program (`viewer` empty) or in `viewer`.
   void OpenSelectedEntry(const QString& viewer);
-  // Asks whether an edited copy goes back into the archive (and puts it back); the changed
-  // copies of the open archive, once no question or operation is in the way.
-  void OfferPutBack(const app::TViewedCopy& copy);
+  // Offers the changed copies back, once no question or operation is in the way.
   void OfferChangedCopies();
   std::vector<const app::TShellItem*> SelectedItems() const;
-  // The window's handlers on a component before it runs.
-  void PrepareWriter(qel::TCompBase& writer);
-  void PrepareReader(qel::TDecompressClass& reader);
-  // Runs the writer's delete over file masks, then over folder masks with recursion.
-  int DeleteMasks(const QStringList& fileMasks, const QStringList& folderMasks);
-  // Runs the Add dialog's choice: the files, then the folders (AddPasses).
-  int RunAdd(qel::TCompBase& writer);
+  app::TOpenArchive Shown() const override;
+  QString ShownFolder() const override;
+  bool TakesEdits() const override;
+  app::TRunDisplay Display(bool compressing) override;
+  int RunBusy(const std::function<int()>& work) override;
+  std::optional<QString> AskNewArchiveName() override;
+  std::optional<QString> AskAddFiles(app::TArchiveComponents& components, qel::TArcType type,
+                                     const QString& newArchive) override;
+  std::optional<app::TExtractChoices> AskExtractChoices(const QString& archive,
+                                                        bool hasSelection) override;
+  std::optional<app::TViewChoice> AskViewer(const QString& defaultViewer) override;
+  bool Confirm(const QString& question) override;
+  void ShowMessage(const QString& text, app::TBoxKind kind) override;
+  bool CloseShownArchive() override;
+  void ShowArchive(const QString& archive) override;
+  void ShowFolder(const QString& path) override;
   // Lists the archive again after a command; explorer style keeps the folder it showed.
-  void Relist();
-  // The count message of a command when the user asked for them; `many` has a "%d".
-  void ReportCount(int count, const QString& one, const QString& many);
+  void ArchiveChanged(const std::optional<QString>& folder) override;
+  void OpenFolder(const QString& folder) override;
+  void CloseWindow() override;
+  bool Launch(const app::TLaunch& launch, QString& error) override;
   // The window's size at the first start: wide enough for every column of the classic list.
   QSize FirstRunSize() const;
 
@@ -260,9 +257,7 @@ class TMainForm : public QMainWindow, public IOptionsTarget {
   std::unique_ptr<app::TArchiveComponents> components_;
   // The open archive's entries handed to programs, watched for their edits.
   app::TViewedCopies* viewed_ = nullptr;
-  // How the entry viewed last was enciphered: files added with the remembered password
-  // are enciphered the same way.
-  qel::TEncryptionMethod viewEncryption_ = qel::TEncryptionMethod::emNone;
+  std::unique_ptr<app::TArchiveCommands> commands_;
 };
 
 // The window is busy (red light, hourglass) while a component runs, however it ends.

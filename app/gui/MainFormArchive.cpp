@@ -15,6 +15,7 @@
 
 #include "app/core/AppSettings.h"
 #include "app/core/ArcTypeNames.h"
+#include "app/core/ArchiveTest.h"
 #include "app/core/ColumnFormat.h"
 #include "app/core/CommandRules.h"
 #include "app/core/EntryTotals.h"
@@ -30,7 +31,6 @@
 #include "app/gui/RepairDialog.h"
 #include "app/gui/TestWindow.h"
 #include "app/gui/VrListView.h"
-#include "engine/base/Messages.h"
 
 namespace vk::gui {
 
@@ -137,7 +137,7 @@ void TMainForm::RowActivated(int row) {
   if (item->IsFolder())
     SelectFolder(item->Folder);
   else if (Action("acOpenFile")->isEnabled())
-    OpenEntry(*item, {});
+    commands_->OpenEntry(*item, {});
 }
 
 app::TShellItem* TMainForm::EntryAt(int index) const { return model_->EntryAt(index); }
@@ -253,16 +253,11 @@ qel::TNotifyEvent TMainForm::EndProgress() {
 }
 
 qel::TErrorEvent TMainForm::ErrorHandler() {
-  return [this](qel::TZipCommon&, const std::string& file, const std::string&, const std::string&,
-                int code) {
-    if (const std::optional<QString> notice = app::NothingChangedNotice(code)) {
-      notice_ = *notice;
-      return;
-    }
-    prompts_->ForgetPassword();
-    if (std::optional<QString> line = errorLog_.Report(QString::fromStdString(file), code))
-      frmErrors_->ReportError(*line);
-  };
+  return app::ReportingErrors(
+      errorLog_, *prompts_, [this](const QString& notice) { notice_ = notice; },
+      [this](const std::optional<QString>& line) {
+        if (line) frmErrors_->ReportError(*line);
+      });
 }
 
 void TMainForm::OfferFavorite() {
@@ -321,14 +316,8 @@ void TMainForm::ConnectViewActions() {
   });
   connect(Action("acFilter"), &QAction::triggered, this, &TMainForm::Filter);
   connect(Action("acTest"), &QAction::triggered, this, [this] {
-    TfrmTest test(
-        archive_, listing_.ArcType(),
-        [this](qel::TZipCommon& tester) {
-          errorLog_.ComponentActivated();
-          tester.OnError = ErrorHandler();
-          prompts_->AttachTester(tester);
-        },
-        this);
+    errorLog_.ComponentActivated();
+    TfrmTest test(archive_, listing_.ArcType(), app::TesterSetup(*prompts_, ErrorHandler()), this);
     test.exec();
   });
   connect(Action("acRepair"), &QAction::triggered, this, [this] {

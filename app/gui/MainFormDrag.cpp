@@ -81,7 +81,7 @@ void TMainForm::FilesDroppedOnList(const QStringList& files) {
   app::TShellOperations operations(components, *prompts_, ui);
   {
     const TBusyScope busy(*this);
-    operations.AddToArchive(files, {archive_, listing_.ArcType(), viewEncryption_});
+    operations.AddToArchive(files, Shown());
   }
   ListArchive(archive_);
   SortEntries();

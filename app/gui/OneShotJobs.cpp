@@ -14,8 +14,10 @@
 #include "app/core/AppPaths.h"
 #include "app/core/AppSettings.h"
 #include "app/core/ArchiveComponents.h"
+#include "app/core/ArchiveTest.h"
 #include "app/core/HeadlessOperationUi.h"
 #include "app/core/HeadlessTest.h"
+#include "app/core/ProgressReport.h"
 #include "app/core/ShellOperations.h"
 #include "app/core/Translation.h"
 #include "app/gui/DialogPrompter.h"
@@ -26,9 +28,6 @@
 #include "app/gui/OptionsDialog.h"
 #include "app/gui/TestWindow.h"
 #include "app/prompts/EnginePrompts.h"
-#include "app/prompts/TerminalPrompter.h"
-#include "engine/extract/ZipCheck.h"
-#include "engine/list/Quell.h"
 
 namespace vk::gui {
 namespace {
@@ -171,9 +170,8 @@ int RunTest(const QString& given, bool display) {
     app::TEnginePrompts prompts(prompter);
     return app::PrintArchiveTest(archive, prompts, std::cout, std::cerr) ? 0 : 1;
   }
-  qel::TQuell lister;
-  lister.SetArchiveFile(archive.toStdString());
-  if (!qel::TZipCheck::CanTest(lister.ArcType())) {
+  const qel::TArcType type = app::ListedType(archive);
+  if (!app::CanTestArchive(type)) {
     MessageBox(app::Message(960), mtCustom, {mbOK});
     return 1;
   }
@@ -181,15 +179,12 @@ int RunTest(const QString& given, bool display) {
   app::TEnginePrompts prompts(prompter);
   TfrmErrors errors;
   app::TErrorLog log;
-  TfrmTest test(archive, lister.ArcType(), [&](qel::TZipCommon& tester) {
-    tester.OnError = [&](qel::TZipCommon&, const std::string& file, const std::string&,
-                         const std::string&, int code) {
-      prompts.ForgetPassword();
-      if (std::optional<QString> line = log.Report(QString::fromStdString(file), code))
-        errors.ReportError(*line);
-    };
-    prompts.AttachTester(tester);
-  });
+  TfrmTest test(
+      archive, type,
+      app::TesterSetup(prompts, app::ReportingErrors(log, prompts, {},
+                                                     [&errors](const std::optional<QString>& line) {
+                                                       if (line) errors.ReportError(*line);
+                                                     })));
   test.exec();
   errors.WaitUntilClosed();  // the job's last word
   return test.FailedCount() == 0 && errors.Count() == 0 ? 0 : 1;

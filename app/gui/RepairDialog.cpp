@@ -13,9 +13,8 @@
 #include <QToolButton>
 
 #include "app/core/Translation.h"
+#include "app/core/ZipRepair.h"
 #include "app/gui/TranslateWindows.h"
-#include "engine/base/Errors.h"
-#include "formats/zip/ZipFix.h"
 
 namespace vk::gui {
 namespace {
@@ -89,10 +88,8 @@ void TfrmRepair::Repair() {
 
   int total = 0;
   int ok = 0;
-  qel::TZipFix fix;
-  fix.OnFileFound = [&](qel::TZipFix&, const qel::WideString& found, bool intact) {
-    const QString name =
-        found.empty() ? QStringLiteral("?? File Name ??") : QString::fromStdString(found);
+  const auto found = [&](const QString& entry, bool intact) {
+    const QString name = entry.isEmpty() ? QStringLiteral("?? File Name ??") : entry;
     if (name.endsWith(u'/') || name.endsWith(u'\\')) return;
     ++total;
     ok += intact;
@@ -102,7 +99,7 @@ void TfrmRepair::Repair() {
   };
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
-    fix.Repair(broken.toStdString(), fixed.toStdString());
+    app::RepairZip(broken, fixed, found);
     list_->AddLine(kRule);
     list_->AddLine(app::FormatMessage(QStringLiteral("%d out of %d files were OK"),
                                       {QString::number(ok), QString::number(total)}),

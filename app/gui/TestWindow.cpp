@@ -10,11 +10,10 @@
 #include <string_view>
 #include <utility>
 
+#include "app/core/ArchiveTest.h"
 #include "app/core/Translation.h"
 #include "app/gui/DialogPlace.h"
 #include "app/gui/TranslateWindows.h"
-#include "engine/base/Messages.h"
-#include "engine/extract/ZipCheck.h"
 
 namespace vk::gui {
 namespace {
@@ -33,11 +32,6 @@ constexpr TImageLook kLooks[] = {
     {TTestImage::Failed, QStyle::SP_MessageBoxCritical, Qt::red},
     {TTestImage::Summary, QStyle::SP_MessageBoxInformation, Qt::blue},
 };
-
-QString EngineMessage(int code) {
-  const std::string_view text = qel::MessageText(code);
-  return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 }  // namespace
 
@@ -82,8 +76,8 @@ void TfrmTest::showEvent(QShowEvent* event) {
 }
 
 void TfrmTest::reject() {
-  if (running_)
-    running_->SetCancel(true);
+  if (test_.Running())
+    test_.Cancel();
   else
     QDialog::reject();
 }
@@ -100,12 +94,14 @@ void TfrmTest::RunTest() {
   cancel_->show();
   list_->Clear();
   AddLines(log_.Start(archive_));
-  if (qel::TZipCheck::CanTest(type_)) {
-    qel::TZipCheck check;
-    TestWith(check);
+  if (app::CanTestArchive(type_)) {
+    test_.Run(archive_, log_, attach_, [this](int percent) {
+      progress_->setValue(percent);
+      QCoreApplication::processEvents();  // lets Cancel through
+    });
     AddLines(log_.Finish());
   } else {
-    list_->AddLine(EngineMessage(qel::msg::UnsupportedArchiveType));
+    list_->AddLine(app::UntestableLine());
   }
   QApplication::beep();
   QApplication::restoreOverrideCursor();
@@ -113,28 +109,6 @@ void TfrmTest::RunTest() {
   cancel_->hide();
   close_->show();
   finished_ = true;
-}
-
-void TfrmTest::TestWith(qel::TZipCheck& check) {
-  if (attach_) attach_(check);
-  check.FileSpec = {"*"};
-  check.SetArchiveFile(archive_.toStdString());
-  check.OnStatus = [this](qel::TZipCommon&, const qel::WideString& name, bool pass) {
-    log_.EntryTested(QString::fromStdString(name), pass);
-  };
-  check.OnCorruptZipHeader = [this](qel::TZipCommon& sender, qel::THeaderTypeState flags,
-                                    bool& cancel) {
-    log_.CorruptHeader(flags, sender.ArchiveSize());
-    cancel = false;  // the entries found by their local headers are still worth testing
-  };
-  check.OnProgress = [this](qel::TZipCommon&, uint8_t, uint8_t byArchive) {
-    progress_->setValue(byArchive);
-    QCoreApplication::processEvents();  // lets Cancel through
-  };
-  running_ = &check;
-  check.Test();
-  running_ = nullptr;
-  if (check.Cancel()) log_.Cancelled();
 }
 
 void TfrmTest::AddLines(const std::vector<app::TItemInfo>& lines) {

@@ -6,17 +6,12 @@
 #include <functional>
 #include <vector>
 
+#include "app/core/ArchiveTest.h"
 #include "app/core/TestLog.h"
 #include "app/gui/ReportList.h"
-#include "engine/base/ArcType.h"
 
 class QProgressBar;
 class QPushButton;
-
-namespace qel {
-class TZipCheck;
-class TZipCommon;
-}  // namespace qel
 
 namespace vk::gui {
 
@@ -26,7 +21,7 @@ class TfrmTest : public QDialog {
  public:
   // Gives the tester the owner's answers to the engine's questions (passwords, volumes,
   // errors). The window then sets its own status, damaged-header and progress handlers.
-  using TAttachHandlers = std::function<void(qel::TZipCommon&)>;
+  using TAttachHandlers = app::TTesterSetup;
 
   // `type` is what the owner knows the archive to be; a type the engine cannot test gets
   // a note instead of a test.
@@ -46,7 +41,6 @@ class TfrmTest : public QDialog {
 
  private:
   void RunTest();
-  void TestWith(qel::TZipCheck& check);
   void AddLines(const std::vector<app::TItemInfo>& lines);
 
   QString archive_;
@@ -57,7 +51,7 @@ class TfrmTest : public QDialog {
   QProgressBar* progress_ = nullptr;
   QPushButton* close_ = nullptr;
   QPushButton* cancel_ = nullptr;
-  qel::TZipCheck* running_ = nullptr;  // the tester while a test runs
+  app::TArchiveTest test_;
   bool started_ = false;
   bool finished_ = false;
 };

@@ -7,12 +7,12 @@
 #include <iostream>
 #include <vector>
 
+#include "app/core/AboutText.h"
 #include "app/core/AppSettings.h"
 #include "app/core/StartCommand.h"
 #include "app/gui/Application.h"
 #include "app/gui/MainForm.h"
 #include "app/gui/OneShotJobs.h"
-#include "engine/base/Version.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   vk::gui::TApplication app(argc, argv);
   ReleaseStartMessages(previous);
   QCoreApplication::setApplicationName("Vorelkit");
-  QCoreApplication::setApplicationVersion(QString::fromStdString(qel::ProgramVersion()));
+  QCoreApplication::setApplicationVersion(vk::app::ProgramVersion());
   vk::app::TAppSettings& settings = vk::app::AppSettings();
 
   const QStringList params = QCoreApplication::arguments().mid(1);

@@ -6,6 +6,7 @@
 #include "app/core/TestLog.h"
 #include "app/core/Translation.h"
 #include "engine/base/Messages.h"
+#include "tests/app/gui/ScratchSettings.h"
 
 namespace vk::app {
 namespace {
@@ -29,6 +30,29 @@ TEST(ProgressReport, ErrorLogGivesOneLinePerFileInARow) {
     if (line) {
       EXPECT_EQ(*line, text + ": \"" + row.name + "\"");
     }
+  }
+}
+
+TEST(ProgressReport, CountMessagesSayOneOrHowManyWhenAsked) {
+  gui::test::TScratchSettings scratch;
+  const struct {
+    TCounted what;
+    int count;
+    bool show;
+    std::optional<QString> text;
+  } rows[] = {
+      {TCounted::Added, 1, true, Message(100)},
+      {TCounted::Added, 3, true, FormatMessage(Message(101), {"3"})},
+      {TCounted::Extracted, 1, true, Message(170)},
+      {TCounted::Extracted, 2, true, FormatMessage(Message(180), {"2"})},
+      {TCounted::Deleted, 1, true, Message(150)},
+      {TCounted::Deleted, 9, true, FormatMessage(Message(160), {"9"})},
+      {TCounted::Deleted, 0, true, std::nullopt},
+      {TCounted::Added, 2, false, std::nullopt},
+  };
+  for (const auto& row : rows) {
+    scratch.Settings().ShowMessages = row.show;
+    EXPECT_EQ(CountMessage(row.what, row.count), row.text) << int(row.what) << row.count;
   }
 }
 
