@@ -28,6 +28,7 @@
 #include "app/gui/OptionsDialog.h"
 #include "app/gui/TestWindow.h"
 #include "app/prompts/EnginePrompts.h"
+#include "app/prompts/TerminalPrompter.h"
 
 namespace vk::gui {
 namespace {
