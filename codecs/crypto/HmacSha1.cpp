@@ -1,32 +1,65 @@
 #include "codecs/crypto/HmacSha1.h"
 
-#include <algorithm>
+#include <openssl/core_names.h>
+#include <openssl/evp.h>
+
+#include <new>
+#include <stdexcept>
 
 namespace qel::crypto {
+namespace {
 
-// HMAC(K, m) = H((K0 ^ opad) || H((K0 ^ ipad) || m)), where K0 is the key padded with
-// zeros to one block, or the hash of the key when the key is longer than a block.
-THmacSha1::THmacSha1(std::span<const uint8_t> key) {
-  uint8_t k0[kSha1BlockSize] = {};
-  if (key.size() > kSha1BlockSize) {
-    const TSha1Digest d = Sha1(key.data(), key.size());
-    std::copy(d.begin(), d.end(), k0);
-  } else {
-    std::copy(key.begin(), key.end(), k0);
+void Check(int ok) {
+  if (ok != 1) throw std::runtime_error("HMAC-SHA1 failed");
+}
+
+// The HMAC algorithm, fetched once for the program.
+EVP_MAC* HmacAlgorithm() {
+  static EVP_MAC* const mac = EVP_MAC_fetch(nullptr, OSSL_MAC_NAME_HMAC, nullptr);
+  if (!mac) throw std::runtime_error("HMAC is not available");
+  return mac;
+}
+
+}  // namespace
+
+THmacSha1::THmacSha1(std::span<const uint8_t> key)
+    : keyed_(EVP_MAC_CTX_new(HmacAlgorithm())), message_(nullptr) {
+  if (!keyed_) throw std::bad_alloc();
+  char digest[] = "SHA1";
+  const OSSL_PARAM params[] = {
+      OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0), OSSL_PARAM_END};
+  // A null key means "keep the last one" to the library: an empty key is given as such.
+  static const uint8_t kNoKey = 0;
+  try {
+    Check(EVP_MAC_init(keyed_, key.empty() ? &kNoKey : key.data(), key.size(), params));
+    Restart();
+  } catch (...) {
+    EVP_MAC_CTX_free(keyed_);
+    throw;
   }
-  uint8_t pad[kSha1BlockSize];
-  for (size_t i = 0; i < kSha1BlockSize; ++i) pad[i] = uint8_t(k0[i] ^ 0x36);
-  keyedInner_.Update(pad, sizeof pad);
-  for (size_t i = 0; i < kSha1BlockSize; ++i) pad[i] = uint8_t(k0[i] ^ 0x5C);
-  keyedOuter_.Update(pad, sizeof pad);
-  inner_ = keyedInner_;
+}
+
+THmacSha1::~THmacSha1() {
+  EVP_MAC_CTX_free(message_);
+  EVP_MAC_CTX_free(keyed_);
+}
+
+void THmacSha1::Update(const void* data, size_t size) {
+  if (size > 0) Check(EVP_MAC_update(message_, static_cast<const uint8_t*>(data), size));
 }
 
 TSha1Digest THmacSha1::Final() {
-  const TSha1Digest innerDigest = inner_.Final();
-  TSha1 outer = keyedOuter_;
-  outer.Update(innerDigest.data(), innerDigest.size());
-  return outer.Final();
+  TSha1Digest code;
+  size_t size = 0;
+  Check(EVP_MAC_final(message_, code.data(), &size, code.size()));
+  return code;
+}
+
+void THmacSha1::Restart() {
+  EVP_MAC_CTX* fresh = EVP_MAC_CTX_dup(keyed_);
+  if (!fresh) throw std::bad_alloc();
+  EVP_MAC_CTX_free(message_);
+  message_ = fresh;
 }
 
 }  // namespace qel::crypto

@@ -1,4 +1,5 @@
-// PBKDF2 with HMAC-SHA1 as the pseudo-random function (RFC 8018, section 5.2).
+// PBKDF2 with HMAC-SHA1 as the pseudo-random function (RFC 8018, section 5.2), through
+// OpenSSL's libcrypto.
 #pragma once
 
 #include <cstdint>

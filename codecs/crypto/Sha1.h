@@ -1,14 +1,16 @@
-// SHA-1 (FIPS 180-4). Broken for collision resistance, but it is what the ZIP AES key
-// derivation and authentication are built on, and what file-lookup services index by.
+// SHA-1 (FIPS 180-4) through OpenSSL's libcrypto. Broken for collision resistance, but it
+// is what the ZIP AES key derivation and authentication are built on, and what file-lookup
+// services index by.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
+struct evp_md_ctx_st;
+
 namespace qel::crypto {
 
-inline constexpr size_t kSha1BlockSize = 64;
 inline constexpr size_t kSha1DigestSize = 20;
 using TSha1Digest = std::array<uint8_t, kSha1DigestSize>;
 
@@ -16,18 +18,17 @@ using TSha1Digest = std::array<uint8_t, kSha1DigestSize>;
 // Final leaves the state spent; Reset starts a new message.
 class TSha1 {
  public:
-  TSha1() { Reset(); }
+  TSha1();
+  ~TSha1();
+  TSha1(const TSha1&) = delete;
+  TSha1& operator=(const TSha1&) = delete;
+
   void Reset();
   void Update(const void* data, size_t size);
   TSha1Digest Final();
 
  private:
-  void Compress(const uint8_t* block);
-
-  uint32_t h_[5];
-  uint64_t length_;  // bytes hashed so far
-  uint8_t buffer_[kSha1BlockSize];
-  size_t used_;  // bytes waiting in buffer_
+  evp_md_ctx_st* ctx_;
 };
 
 TSha1Digest Sha1(const void* data, size_t size);

@@ -56,28 +56,29 @@ std::optional<TZipAesStart> StartZipAesEntry(std::string_view password, uint8_t 
 
 TZipAesCipher::TZipAesCipher(const TZipAesKeys& keys)
     : mac_(std::span(keys.HmacKey.data(), KeySize(keys))) {
-  crypto::AesSetKey(aes_, keys.AesKey.data(), KeySize(keys));
+  aes_.SetKey(keys.AesKey.data(), KeySize(keys));
 }
 
-void TZipAesCipher::NextBlock() {
-  for (size_t b = 0; b < 8 && ++counter_[b] == 0; ++b) continue;
-  crypto::AesEncryptBlock(aes_, counter_, stream_);
+// The next kStreamBlocks counter values, enciphered in one call.
+void TZipAesCipher::NextStream() {
+  for (size_t block = 0; block < kStreamBlocks; ++block) {
+    for (size_t b = 0; b < 8 && ++counter_[b] == 0; ++b) continue;
+    std::copy_n(counter_, crypto::kAesBlockSize, stream_ + block * crypto::kAesBlockSize);
+  }
+  aes_.EncryptBlocks(stream_, stream_, kStreamBlocks);
   streamUsed_ = 0;
 }
 
-// The rest of the current key-stream block first, then whole blocks, then the start of
-// the next one.
 void TZipAesCipher::ApplyKeyStream(uint8_t* data, size_t size) {
-  size_t i = 0;
-  while (i < size && streamUsed_ < crypto::kAesBlockSize) data[i++] ^= stream_[streamUsed_++];
-  for (; size - i >= crypto::kAesBlockSize; i += crypto::kAesBlockSize) {
-    NextBlock();
-    for (size_t k = 0; k < crypto::kAesBlockSize; ++k) data[i + k] ^= stream_[k];
-    streamUsed_ = crypto::kAesBlockSize;
+  while (size > 0) {
+    if (streamUsed_ == kStreamSize) NextStream();
+    const size_t n = std::min(size, kStreamSize - streamUsed_);
+    const uint8_t* stream = stream_ + streamUsed_;
+    for (size_t i = 0; i < n; ++i) data[i] ^= stream[i];
+    data += n;
+    size -= n;
+    streamUsed_ += n;
   }
-  if (i == size) return;
-  NextBlock();
-  while (i < size) data[i++] ^= stream_[streamUsed_++];
 }
 
 TAesAuthCode TZipAesCipher::AuthCode() {

@@ -61,7 +61,8 @@ std::optional<TZipAesStart> StartZipAesEntry(std::string_view password, uint8_t 
 
 // Counter mode and authentication, shared by both directions. The counter block starts at
 // zero and is incremented, as a little-endian number in its first 8 bytes, before each
-// block; the key stream carries across calls, so data may come in pieces of any size.
+// block; the key stream carries across calls, so data may come in pieces of any size. The
+// key stream is made many blocks at a time, so that the library keeps several in flight.
 class TZipAesCipher {
  public:
   // The first 10 bytes of the HMAC over all ciphertext so far; ends the entry.
@@ -74,12 +75,15 @@ class TZipAesCipher {
   crypto::THmacSha1 mac_;
 
  private:
-  void NextBlock();
+  static constexpr size_t kStreamBlocks = 256;
+  static constexpr size_t kStreamSize = kStreamBlocks * crypto::kAesBlockSize;
 
-  crypto::TAesKey aes_;
+  void NextStream();
+
+  crypto::TAesEncryptor aes_;
   uint8_t counter_[crypto::kAesBlockSize] = {};
-  uint8_t stream_[crypto::kAesBlockSize] = {};
-  size_t streamUsed_ = crypto::kAesBlockSize;  // key-stream bytes of the block spent
+  uint8_t stream_[kStreamSize] = {};
+  size_t streamUsed_ = kStreamSize;  // key-stream bytes spent
 };
 
 class TZipAesDecipher : public TZipAesCipher {

@@ -24,18 +24,19 @@ TEST(AesVectors, Fips197AppendixC) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.key);
     const auto key = FromHex(c.key);
-    TAesKey k;
-    ASSERT_TRUE(AesSetKey(k, key.data(), key.size()));
-    auto block = FromHex("00112233445566778899aabbccddeeff");
-    AesEncryptBlock(k, block.data(), block.data());  // in place
-    EXPECT_EQ(ToHex(block), c.cipher);
+    TAesEncryptor aes;
+    ASSERT_TRUE(aes.SetKey(key.data(), key.size()));
+    // The same block twice, in place: each block is enciphered on its own.
+    auto blocks = FromHex("00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff");
+    aes.EncryptBlocks(blocks.data(), blocks.data(), 2);
+    EXPECT_EQ(ToHex(blocks), std::string(c.cipher) + c.cipher);
   }
 }
 
 TEST(AesKeys, OtherLengthsAreRefused) {
   const uint8_t key[33] = {};
-  TAesKey k;
-  for (size_t n : {0, 8, 15, 17, 31, 33}) EXPECT_FALSE(AesSetKey(k, key, n)) << n;
+  TAesEncryptor aes;
+  for (size_t n : {0, 8, 15, 17, 31, 33}) EXPECT_FALSE(aes.SetKey(key, n)) << n;
 }
 
 }  // namespace

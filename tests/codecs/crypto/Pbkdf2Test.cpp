@@ -30,7 +30,7 @@ TEST(Pbkdf2Vectors, Rfc6070) {
             "56fa6aa75548099dcc37d7f03425e0c3");
 }
 
-// Minutes of work: run with --gtest_also_run_disabled_tests.
+// Half a minute of work under the sanitizers: run with --gtest_also_run_disabled_tests.
 TEST(Pbkdf2Vectors, DISABLED_Rfc6070SixteenMillionIterations) {
   EXPECT_EQ(Derive("password", "salt", 16777216, 20), "eefe3d61cd4da4e4e9945b3d6ba2158c2634e984");
 }

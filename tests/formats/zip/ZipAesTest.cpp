@@ -76,11 +76,11 @@ TEST(ZipAesCipher, CounterBlocks) {
   ASSERT_TRUE(keys);
   TAesAuthCode code;
   const Bytes stream = Encrypt(*keys, Bytes(16 * 257), 16 * 257, code);
-  crypto::TAesKey aes;
-  ASSERT_TRUE(crypto::AesSetKey(aes, keys->AesKey.data(), 24));
+  crypto::TAesEncryptor aes;
+  ASSERT_TRUE(aes.SetKey(keys->AesKey.data(), 24));
   for (size_t block : {size_t(1), size_t(256), size_t(257)}) {
     uint8_t counter[16] = {uint8_t(block), uint8_t(block >> 8)}, expected[16];
-    crypto::AesEncryptBlock(aes, counter, expected);
+    aes.EncryptBlocks(counter, expected, 1);
     EXPECT_EQ(Bytes(expected, expected + 16),
               Bytes(stream.begin() + 16 * (block - 1), stream.begin() + 16 * block))
         << block;
