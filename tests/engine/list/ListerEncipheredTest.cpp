@@ -9,8 +9,8 @@
 #include "engine/list/Quell.h"
 #include "formats/zip/HeaderCrypt.h"
 #include "formats/zip/SeedKeys.h"
-#include "tests/formats/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
+#include "tests/support/ZipImage.h"
 
 namespace qel {
 namespace {
