@@ -225,7 +225,9 @@ TEST(ZipCheck, ReportsWhyATestCannotRun) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.label);
-    if (!c.make.empty()) ASSERT_TRUE(RunToolOk({"sh", "-c", c.make}, dir.Path()));
+    if (!c.make.empty()) {
+      ASSERT_TRUE(RunToolOk({"sh", "-c", c.make}, dir.Path()));
+    }
     TCheckRun run;
     if (!c.withStatus) run.check.OnStatus = nullptr;
     EXPECT_EQ(run.Run(c.file.empty() ? "" : dir / c.file), 0);
