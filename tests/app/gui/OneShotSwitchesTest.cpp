@@ -42,9 +42,7 @@ class OneShotSwitchesTest : public ::testing::Test {
 
   std::string Program() const { return folder_ / "prog/vorelkit"; }
   std::string Path(const std::string& name) const { return folder_ / name; }
-  void File(const std::string& name, const std::string& text) {
-    WriteFileText(Path(name), text);
-  }
+  void File(const std::string& name, const std::string& text) { WriteFileText(Path(name), text); }
   // Without a display: by default no platform named either, as in a terminal without one.
   ToolRun Run(const std::vector<std::string>& args, const std::string& platform = {}) {
     std::vector<std::string> argv = {"env",     "-u", "QT_QPA_PLATFORM", "-u",

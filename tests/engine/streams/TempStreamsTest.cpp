@@ -85,9 +85,9 @@ TEST(StreamsTemp, TemporaryFileIsPrivateUniqueAndDroppedUnlessCommitted) {
     first = a->FileName();
     second = b->FileName();
     EXPECT_NE(first, second);
-    EXPECT_TRUE(first.starts_with(dir.Path() + "/") &&
-                std::regex_match(first.substr(dir.Path().size() + 1),
-                                 std::regex("\\$\\$_[^/]{6}\\.tmp")))
+    EXPECT_TRUE(
+        first.starts_with(dir.Path() + "/") &&
+        std::regex_match(first.substr(dir.Path().size() + 1), std::regex("\\$\\$_[^/]{6}\\.tmp")))
         << first;
     EXPECT_EQ(ModeOf(first) & 07777, 0600u);
     EXPECT_TRUE(a->WriteFully("data", 4));
