@@ -69,6 +69,8 @@ class SingleInstanceTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(runtime_.isValid()); }
 
+  // Below the system's temporary folder rather than the test's: a local socket's path is
+  // limited to about a hundred bytes.
   QTemporaryDir runtime_;
   const qel::test::TEnvVar runtimeDir_{"XDG_RUNTIME_DIR", runtime_.path().toStdString()};
   qel::test::TestFolder scratch_;
