@@ -17,6 +17,7 @@
 #include "bench/RatioReporter.h"
 #include "codecs/inflate/Inflater.h"
 #include "formats/zip/Records.h"
+#include "tests/support/PeerTools.h"
 #include "tests/support/ZlibReference.h"
 
 #ifdef VK_HAVE_LIBDEFLATE
@@ -63,10 +64,10 @@ Bytes SevenZipDeflate64(const Bytes& data) {
   std::ofstream(dir / "data.bin", std::ios::binary)
       .write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
   fs::remove(dir / "a.zip");
-  const std::string cmd =
-      "cd '" + dir.string() + "' && 7z a -tzip -mm=Deflate64 -mx=9 a.zip data.bin >/dev/null 2>&1";
   Bytes stream;
-  if (std::system(cmd.c_str()) == 0) {
+  if (qel::test::RunTool({"7z", "a", "-tzip", "-mm=Deflate64", "-mx=9", "a.zip", "data.bin"},
+                         dir.string())
+          .Ok()) {
     const Bytes zip = ReadFile(dir / "a.zip", SIZE_MAX);
     if (zip.size() >= qel::zip::kLocalHeaderSize) {
       const auto h = qel::zip::UnpackLocal(zip.data());

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "tests/formats/zip/ZipImage.h"
+#include "tests/support/ZipImage.h"
 
 namespace vk::bench {
 

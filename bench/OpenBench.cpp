@@ -17,7 +17,8 @@
 #include "bench/ManyEntriesZip.h"
 #include "bench/PeerRun.h"
 #include "bench/RatioReporter.h"
-#include "tests/formats/zip/ZipImage.h"
+#include "tests/support/PeerTools.h"
+#include "tests/support/ZipImage.h"
 
 namespace {
 
@@ -55,13 +56,11 @@ int WindowMain(int argc, char** argv, const char* archive, bool explorer) {
 }
 
 TWindowRun RunWindow(const std::string& archive, bool explorer) {
-  const std::string command = "/proc/" + std::to_string(getpid()) + "/exe --window" +
-                              (explorer ? "-explorer '" : " '") + archive + "' 2>/dev/null";
+  const qel::test::ToolRun child =
+      qel::test::RunTool({"/proc/" + std::to_string(getpid()) + "/exe",
+                          explorer ? "--window-explorer" : "--window", archive});
   TWindowRun run;
-  FILE* child = popen(command.c_str(), "r");
-  if (!child) return run;
-  if (std::fscanf(child, "%lf %ld", &run.seconds, &run.peakKiB) != 2) run = {};
-  pclose(child);
+  if (std::sscanf(child.out.c_str(), "%lf %ld", &run.seconds, &run.peakKiB) != 2) run = {};
   return run;
 }
 

@@ -72,10 +72,10 @@ TEST_F(AddCommand, StoredNamesFollowThePathsChoice) {
 TEST_F(AddCommand, NamesOutsideTheCurrentFolderKeepWholeComponents) {
   VK_REQUIRE_TOOL("unzip");
   using V = std::vector<std::string>;
-  for (const char* f : {"w/", "q/a.txt", "r/o2/o4.txt", "rr/sub/x.txt"}) {
-    fs::create_directories(fs::path(dir_ / f).parent_path());
-    if (std::string(f).back() != '/') WriteFileText(dir_ / f, f);
-  }
+  test::MakeTree(dir_.Path(), {{"w/", ""},
+                               {"q/a.txt", "q/a.txt"},
+                               {"r/o2/o4.txt", "r/o2/o4.txt"},
+                               {"rr/sub/x.txt", "rr/sub/x.txt"}});
   struct Case {
     V args;
     V names;
@@ -99,10 +99,7 @@ TEST_F(AddCommand, NamesOutsideTheCurrentFolderKeepWholeComponents) {
 // current folder nor a folder named as the place of a mask.
 TEST_F(AddCommand, MoveKeepsTheCurrentFolderAndTheMasksFolder) {
   VK_REQUIRE_TOOL("unzip");
-  for (const char* f : {"w/a.log", "m/x.log"}) {
-    fs::create_directories(fs::path(dir_ / f).parent_path());
-    WriteFileText(dir_ / f, f);
-  }
+  test::MakeTree(dir_.Path(), {{"w/a.log", "w/a.log"}, {"m/x.log", "m/x.log"}});
   const ToolRun inside = RunTool({VK_CLI_PATH, "add", "--move", "../w.zip", "*.log"}, dir_ / "w");
   EXPECT_EQ(inside.status, 0) << inside.err;
   EXPECT_EQ(Names("w.zip"), std::vector<std::string>{"a.log"});

@@ -61,7 +61,9 @@ TEST_F(UpdateKeeps, DataInFrontSurvivesAnUpdate) {
     ASSERT_TRUE(RunToolOk({"zip", "-q", "inner.zip", "a.txt"}, dir_.Path()));
     WriteFileText(dir_ / "prefix", script);
     ConcatenateFiles(dir_ / "x.zip", {dir_ / "prefix", dir_ / "inner.zip"});
-    if (adjust) ASSERT_TRUE(RunToolOk({"zip", "-q", "-A", "x.zip"}, dir_.Path()));
+    if (adjust) {
+      ASSERT_TRUE(RunToolOk({"zip", "-q", "-A", "x.zip"}, dir_.Path()));
+    }
     const ToolRun run = Run({"add", "x.zip", "new.txt"});
     ASSERT_EQ(run.status, 0) << run.err;
     const Bytes out = ReadFileBytes(dir_ / "x.zip");

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "fuzz/FuzzTargets.h"
@@ -27,6 +29,15 @@ TEST(FuzzReplay, EverySeedOfEveryTargetRuns) {
     }
     EXPECT_GT(seeds, 0) << target.name;
   }
+}
+
+// A seed folder without a registered target would never be replayed.
+TEST(FuzzReplay, EverySeedFolderHasItsTarget) {
+  std::set<std::string> folders, targets;
+  for (const auto& entry : fs::directory_iterator(VK_FUZZ_CORPUS_DIR))
+    folders.insert(entry.path().filename().string());
+  for (const vk::fuzz::FuzzTarget& target : vk::fuzz::FuzzTargets()) targets.insert(target.name);
+  EXPECT_EQ(folders, targets);
 }
 
 }  // namespace

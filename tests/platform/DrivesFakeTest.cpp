@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/FakeDrives.h"
-#include "tests/platform/DrivesTestFolder.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestFolder.h"
 
 namespace qel::platform {
 namespace {
@@ -22,17 +21,12 @@ DriveInfo Drive(const std::string& label, uint32_t serial, int64_t total,
   return info;
 }
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(DrivesFake, LongestFolderPrefixWins) {
-  test::DrivesTestFolder t;
-  t.Write("a/b/inner.txt", "");
-  t.Write("a/outer.txt", "");
-  t.Write("ab/f.txt", "");
-  t.Write("abc/f.txt", "");
+  qel::test::TestFolder t;
+  qel::test::WriteFileText(t / "a/b/inner.txt", "");
+  qel::test::WriteFileText(t / "a/outer.txt", "");
+  qel::test::WriteFileText(t / "ab/f.txt", "");
+  qel::test::WriteFileText(t / "abc/f.txt", "");
   FakeDrives drives;
   drives.Add(t / "a", Drive("OUTER", 1, 10000));
   drives.Add(t / "a/b/", Drive("INNER", 2, 10000));
@@ -57,30 +51,30 @@ TEST(DrivesFake, LongestFolderPrefixWins) {
 }
 
 TEST(DrivesFake, FreeSpaceCountsWholeClusters) {
-  test::DrivesTestFolder t;
+  qel::test::TestFolder t;
   fs::create_directories(t / "floppy");
   FakeDrives drives;
   drives.Add(t / "floppy", Drive("", 0, 1457664));
   EXPECT_EQ(drives.Query(t / "floppy")->FreeBytes, 1457664);
 
-  t.Write("floppy/empty", "");                         // 0 clusters
-  t.Write("floppy/one", "x");                          // 1
-  t.Write("floppy/full", std::string(512, 'x'));       // 1
-  t.Write("floppy/over", std::string(513, 'x'));       // 2
-  t.Write("floppy/dir/deep", std::string(1000, 'x'));  // 2
+  qel::test::WriteFileText(t / "floppy/empty", "");                         // 0 clusters
+  qel::test::WriteFileText(t / "floppy/one", "x");                          // 1
+  qel::test::WriteFileText(t / "floppy/full", std::string(512, 'x'));       // 1
+  qel::test::WriteFileText(t / "floppy/over", std::string(513, 'x'));       // 2
+  qel::test::WriteFileText(t / "floppy/dir/deep", std::string(1000, 'x'));  // 2
   std::optional<DriveInfo> info = drives.Query(t / "floppy/one");
   ASSERT_TRUE(info);
   EXPECT_EQ(info->TotalBytes, 1457664);
   EXPECT_EQ(info->FreeBytes, 1457664 - 6 * 512);
 
   drives.Add(t / "floppy/dir", Drive("", 0, 1000));  // overfull: free stops at 0
-  t.Write("floppy/dir/more", std::string(600, 'x'));
+  qel::test::WriteFileText(t / "floppy/dir/more", std::string(600, 'x'));
   EXPECT_EQ(drives.Query(t / "floppy/dir")->FreeBytes, 0);
 }
 
 TEST(DrivesFake, ChangingTheMedium) {
-  test::DrivesTestFolder t;
-  t.Write("disk1/set.zip", std::string(1000, '1'));
+  qel::test::TestFolder t;
+  qel::test::WriteFileText(t / "disk1/set.zip", std::string(1000, '1'));
   fs::create_directories(t / "disk2");
   FakeDrives drives;
   drives.Add(t / "drive", Drive("", 0, 1457664));
@@ -93,7 +87,7 @@ TEST(DrivesFake, ChangingTheMedium) {
   EXPECT_EQ(first->Serial, 0x1111u);
   EXPECT_EQ(first->Type, DriveType::Removable);
   EXPECT_EQ(first->FreeBytes, 1457664 - 1024);
-  EXPECT_EQ(Read(t / "drive/set.zip"), std::string(1000, '1'));
+  EXPECT_EQ(qel::test::ReadFileText(t / "drive/set.zip"), std::string(1000, '1'));
 
   ASSERT_TRUE(drives.Insert(t / "drive", "PKBACK# 002", 0x2222, t / "disk2"));
   EXPECT_FALSE(drives.Query(t / "drive/set.zip"));
@@ -102,9 +96,9 @@ TEST(DrivesFake, ChangingTheMedium) {
   EXPECT_EQ(second->Label, "PKBACK# 002");
   EXPECT_EQ(second->Serial, 0x2222u);
   EXPECT_EQ(second->FreeBytes, 1457664);
-  t.Write("drive/set.zip", "written to disk 2");
-  EXPECT_EQ(Read(t / "disk2/set.zip"), "written to disk 2");
-  EXPECT_EQ(Read(t / "disk1/set.zip"), std::string(1000, '1'));
+  qel::test::WriteFileText(t / "drive/set.zip", "written to disk 2");
+  EXPECT_EQ(qel::test::ReadFileText(t / "disk2/set.zip"), "written to disk 2");
+  EXPECT_EQ(qel::test::ReadFileText(t / "disk1/set.zip"), std::string(1000, '1'));
 
   ASSERT_TRUE(drives.Eject(t / "drive"));
   EXPECT_FALSE(drives.Query(t / "drive"));

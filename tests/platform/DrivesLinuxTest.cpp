@@ -3,7 +3,8 @@
 #include <filesystem>
 
 #include "platform/LinuxDrives.h"
-#include "tests/platform/DrivesTestFolder.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestFolder.h"
 
 namespace qel::platform {
 namespace {
@@ -26,8 +27,9 @@ TEST(DrivesLinux, RootAndTempFolder) {
   ExpectSane(root);
   EXPECT_EQ(root->Root, "/");
 
-  test::DrivesTestFolder folder;
-  std::string file = folder.Write("sub/a.txt", "x");
+  qel::test::TestFolder folder;
+  const std::string file = folder / "sub/a.txt";
+  qel::test::WriteFileText(file, "x");
   std::optional<DriveInfo> temp = SystemDrives().Query(file);
   ExpectSane(temp);
   std::string real = fs::canonical(file).string();
@@ -35,7 +37,7 @@ TEST(DrivesLinux, RootAndTempFolder) {
 }
 
 TEST(DrivesLinux, MissingPathGivesNothing) {
-  test::DrivesTestFolder folder;
+  qel::test::TestFolder folder;
   EXPECT_FALSE(SystemDrives().Query(folder / "no/such/file"));
   EXPECT_FALSE(SystemDrives().Query(""));
   EXPECT_FALSE(LinuxDriveProbe({.MountInfo = folder / "missing"}).Query("/"));
@@ -45,15 +47,15 @@ TEST(DrivesLinux, MissingPathGivesNothing) {
 // table, the sysfs links of disk and partition and udev's by-label and by-uuid links are
 // all made in a scratch folder.
 TEST(DrivesLinux, RemovablePartitionWithLabelAndSerial) {
-  test::DrivesTestFolder t;
+  qel::test::TestFolder t;
   fs::create_directories(t / "media/PKBACK# 001");
   fs::create_directories(t / "media/share");
-  t.Write("dev/sdb1", "");
-  t.Write("dev/sda1", "");
-  t.Write("sys/devices/sdb/removable", "1\n");
-  t.Write("sys/devices/sdb/sdb1/partition", "1\n");
-  t.Write("sys/devices/sda/removable", "0\n");
-  t.Write("sys/devices/sda/sda1/partition", "1\n");
+  qel::test::WriteFileText(t / "dev/sdb1", "");
+  qel::test::WriteFileText(t / "dev/sda1", "");
+  qel::test::WriteFileText(t / "sys/devices/sdb/removable", "1\n");
+  qel::test::WriteFileText(t / "sys/devices/sdb/sdb1/partition", "1\n");
+  qel::test::WriteFileText(t / "sys/devices/sda/removable", "0\n");
+  qel::test::WriteFileText(t / "sys/devices/sda/sda1/partition", "1\n");
   fs::create_directories(t / "sys/dev/block");
   fs::create_directory_symlink("../../devices/sdb/sdb1", t / "sys/dev/block/8:17");
   fs::create_directory_symlink("../../devices/sda/sda1", t / "sys/dev/block/8:1");
@@ -64,13 +66,14 @@ TEST(DrivesLinux, RemovablePartitionWithLabelAndSerial) {
   fs::create_symlink("../../dev/sda1", t / "disk/by-uuid/1111-2222");
   fs::create_symlink("../../dev/sdb1", t / "disk/by-uuid/ABCD-1234");
   std::string base = t / "";
-  t.Write("mountinfo", "1 0 8:1 / / rw - ext4 " + base +
-                           "dev/sda1 rw\n"
-                           "2 1 8:17 / " +
-                           base + "media/PKBACK#\\040001 rw shared:1 - vfat " + base +
-                           "dev/sdb1 rw\n"
-                           "3 1 0:60 / " +
-                           base + "media/share rw - nfs4 server:/export rw\n");
+  qel::test::WriteFileText(t / "mountinfo", "1 0 8:1 / / rw - ext4 " + base +
+                                                "dev/sda1 rw\n"
+                                                "2 1 8:17 / " +
+                                                base + "media/PKBACK#\\040001 rw shared:1 - vfat " +
+                                                base +
+                                                "dev/sdb1 rw\n"
+                                                "3 1 0:60 / " +
+                                                base + "media/share rw - nfs4 server:/export rw\n");
   LinuxDriveProbe probe(
       {.MountInfo = t / "mountinfo", .SysDevBlock = t / "sys/dev/block", .DevDisk = t / "disk"});
 

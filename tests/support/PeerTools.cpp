@@ -9,23 +9,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace qel::test {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string CurrentTestName() {
-  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "none";
-  // Parameterised tests have "/" in their names.
-  for (char& c : name)
-    if (c == '/') c = '.';
-  return name;
-}
 
 std::string Quoted(const std::vector<std::string>& argv) {
   std::string line;
@@ -35,27 +24,19 @@ std::string Quoted(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-TestFolder::TestFolder() {
-  path_ = std::string(VK_TEST_WORK_DIR) + "/" + CurrentTestName();
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-  fs::create_directories(path_, ec);
-  EXPECT_FALSE(ec) << "cannot make " << path_ << ": " << ec.message();
-}
-
-TestFolder::~TestFolder() {
-  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  if (info && info->result()->Failed()) return;
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
-
 ToolRun RunTool(const std::vector<std::string>& argv, const std::string& cwd,
                 std::chrono::seconds limit) {
   ToolRun run;
   run.status = 127;
+  if (argv.empty()) return run;
+  // A test says which tools it needs up front, so that a missing one skips it rather than
+  // failing it half way.
+  if (FindTool(argv[0]).empty() && ::testing::UnitTest::GetInstance()->current_test_info()) {
+    ADD_FAILURE() << "'" << argv[0] << "' is not installed; the test should require it";
+    return run;
+  }
   int out[2], err[2];
-  if (argv.empty() || ::pipe2(out, O_CLOEXEC) != 0) return run;
+  if (::pipe2(out, O_CLOEXEC) != 0) return run;
   if (::pipe2(err, O_CLOEXEC) != 0) {
     ::close(out[0]);
     ::close(out[1]);
@@ -157,43 +138,12 @@ std::string FindTool(const std::string& name) {
 
 bool RequireTool(const std::string& name) {
   if (!FindTool(name).empty()) return true;
-  [&] { GTEST_SKIP() << "peer tool '" << name << "' is not installed"; }();
+  const char* noSkip = std::getenv("VK_NO_SKIP");
+  if (noSkip && std::string(noSkip) == "1")
+    ADD_FAILURE() << "peer tool '" << name << "' is not installed (VK_NO_SKIP=1)";
+  else
+    [&] { GTEST_SKIP() << "peer tool '" << name << "' is not installed"; }();
   return false;
-}
-
-void WriteFileBytes(const std::string& path, std::span<const uint8_t> bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  EXPECT_TRUE(f.good()) << "cannot write " << path;
-}
-
-void WriteFileText(const std::string& path, std::string_view text) {
-  WriteFileBytes(path, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
-}
-
-Bytes ReadFileBytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  EXPECT_TRUE(f.good()) << "cannot read " << path;
-  return Bytes(std::istreambuf_iterator<char>(f), {});
-}
-
-void ConcatenateFiles(const std::string& path, const std::vector<std::string>& parts) {
-  Bytes all;
-  for (const std::string& part : parts) {
-    Bytes b = ReadFileBytes(part);
-    all.insert(all.end(), b.begin(), b.end());
-  }
-  WriteFileBytes(path, all);
-}
-
-void WriteZeroFile(const std::string& path, size_t size) { WriteFileBytes(path, Bytes(size, 0)); }
-
-std::set<std::string> PathsBelow(const std::string& root) {
-  std::set<std::string> paths;
-  for (auto it = std::filesystem::recursive_directory_iterator(root);
-       it != std::filesystem::end(it); ++it)
-    paths.insert(it->path().lexically_relative(root).string());
-  return paths;
 }
 
 }  // namespace qel::test

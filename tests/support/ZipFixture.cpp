@@ -3,8 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
-#include "engine/base/Crc.h"
 
 namespace qel::test {
 

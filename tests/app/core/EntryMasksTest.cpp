@@ -7,6 +7,7 @@
 #include "app/core/EntryMasks.h"
 #include "app/core/ProgramLauncher.h"
 #include "app/core/ZipRun.h"
+#include "tests/support/EnvVar.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::app {
@@ -87,13 +88,13 @@ TEST(EntryMasks, TheDesktopsProgramIsRunDirectlyAndWaitedFor) {
                            "[Default Applications]\ntext/plain=vk-editor.desktop\n");
   const std::string file = folder / "a.txt";
   qel::test::WriteFileText(file, "original");
-  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(folder / "data"));
-  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder / "config"));
-  QString error;
-  EXPECT_TRUE(LaunchProgram({QString::fromStdString(file), {}, {}, true}, error))
-      << error.toStdString();
-  qunsetenv("XDG_DATA_HOME");
-  qunsetenv("XDG_CONFIG_HOME");
+  {
+    const qel::test::TEnvVar data("XDG_DATA_HOME", folder / "data");
+    const qel::test::TEnvVar config("XDG_CONFIG_HOME", folder / "config");
+    QString error;
+    EXPECT_TRUE(LaunchProgram({QString::fromStdString(file), {}, {}, true}, error))
+        << error.toStdString();
+  }
   const qel::test::Bytes text = qel::test::ReadFileBytes(file);
   EXPECT_EQ(std::string(text.begin(), text.end()), "edited");
 }

@@ -8,6 +8,7 @@
 #include "app/core/AppPaths.h"
 #include "app/core/PromptTexts.h"
 #include "app/core/Translation.h"
+#include "tests/support/EnvVar.h"
 
 namespace vk::app {
 namespace {
@@ -16,22 +17,12 @@ class PromptTexts : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(LoadLanguage(LanguagesFolder() + QStringLiteral("/English.lng")));
-    const char* tz = std::getenv("TZ");
-    if (tz) tz_ = tz;
-    hadTz_ = tz != nullptr;
-    setenv("TZ", "UTC", 1);
-    tzset();
   }
-  void TearDown() override {
-    LoadLanguage(before_);
-    hadTz_ ? setenv("TZ", tz_.c_str(), 1) : unsetenv("TZ");
-    tzset();
-  }
+  void TearDown() override { LoadLanguage(before_); }
 
  private:
   QString before_ = ActiveLanguagePath();
-  std::string tz_;
-  bool hadTz_ = false;
+  qel::test::TEnvVar zone_{"TZ", "UTC"};
 };
 
 constexpr int64_t kNewYear = 1672531200;  // 2023-01-01 00:00:00 UTC

@@ -12,6 +12,7 @@
 #include <map>
 
 #include "app/core/VrOneInstance.h"
+#include "tests/support/EnvVar.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::app {
@@ -66,19 +67,12 @@ class Probe {
 
 class SingleInstanceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(runtime_.isValid());
-    qputenv("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit());
-  }
-  void TearDown() override {
-    if (saved_.isNull())
-      qunsetenv("XDG_RUNTIME_DIR");
-    else
-      qputenv("XDG_RUNTIME_DIR", saved_);
-  }
+  void SetUp() override { ASSERT_TRUE(runtime_.isValid()); }
 
-  QByteArray saved_ = qgetenv("XDG_RUNTIME_DIR");
+  // Below the system's temporary folder rather than the test's: a local socket's path is
+  // limited to about a hundred bytes.
   QTemporaryDir runtime_;
+  const qel::test::TEnvVar runtimeDir_{"XDG_RUNTIME_DIR", runtime_.path().toStdString()};
   qel::test::TestFolder scratch_;
   const QString folder_ = QFileInfo(QString::fromStdString(scratch_.Path())).canonicalFilePath();
 };

@@ -24,9 +24,9 @@
 #include "app/core/Translation.h"
 #include "app/gui/AddFileBrowser.h"
 #include "engine/compress/CompBase.h"
-#include "tests/app/gui/BoxAnswers.h"
 #include "tests/app/gui/BrowserRows.h"
-#include "tests/app/gui/ScratchSettings.h"
+#include "tests/app/support/ModalSteps.h"
+#include "tests/app/support/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {

@@ -19,8 +19,8 @@
 #include "app/core/AppSettings.h"
 #include "app/core/Translation.h"
 #include "engine/compress/CompBase.h"
-#include "tests/app/gui/BoxAnswers.h"
-#include "tests/app/gui/ScratchSettings.h"
+#include "tests/app/support/ModalSteps.h"
+#include "tests/app/support/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {

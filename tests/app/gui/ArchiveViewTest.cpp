@@ -24,8 +24,9 @@
 #include "app/gui/TestWindow.h"
 #include "app/gui/VrListView.h"
 #include "codecs/checksum/Crc.h"
-#include "tests/formats/zip/ZipImage.h"
+#include "tests/app/support/ModalSteps.h"
 #include "tests/support/PeerTools.h"
+#include "tests/support/ZipImage.h"
 
 namespace vk::gui {
 namespace {
@@ -77,11 +78,10 @@ class ArchiveViewTest : public ::testing::Test {
   // A tree of files zipped with `options`; answers the archive's path.
   QString MakeZip(const std::vector<std::string>& options, const QString& name = "t.zip") {
     const std::string src = folder_.Path() + "/src";
-    std::filesystem::create_directories(src + "/docs/Sub");
-    WriteFileText(src + "/top.bin", std::string(3000, 'x'));
-    WriteFileText(src + "/docs/readme.txt", "read me\n");
-    WriteFileText(src + "/docs/Sub/deep.txt", std::string(100, 'd'));
-    WriteFileText(src + "/C++", "plus");
+    qel::test::MakeTree(src, {{"top.bin", std::string(3000, 'x')},
+                              {"docs/readme.txt", "read me\n"},
+                              {"docs/Sub/deep.txt", std::string(100, 'd')},
+                              {"C++", "plus"}});
     std::vector<std::string> argv = {"zip", "-q", "-r"};
     argv.insert(argv.end(), options.begin(), options.end());
     argv.push_back(Path(name).toStdString());
@@ -354,16 +354,16 @@ TEST_F(ArchiveViewTest, TestCommandReportsDamageInTheErrorList) {
   form_->OpenArchive(zip);
   ASSERT_TRUE(form_->Action("acTest")->isEnabled());
   int failed = -1;
-  auto* poll = new QTimer(form_.get());
-  QObject::connect(poll, &QTimer::timeout, [&] {
-    auto* test = qobject_cast<TfrmTest*>(QApplication::activeModalWidget());
-    if (!test || !test->Finished()) return;
-    failed = test->FailedCount();
-    static_cast<QDialog*>(test)->done(QDialog::Accepted);
-  });
-  poll->start(20);
-  form_->Action("acTest")->trigger();
-  poll->stop();
+  {
+    test::TModalSteps steps({[&](QWidget* modal) {
+      auto* window = qobject_cast<TfrmTest*>(modal);
+      if (!window || !window->Finished()) return false;
+      failed = window->FailedCount();
+      static_cast<QDialog*>(window)->done(QDialog::Accepted);
+      return true;
+    }});
+    form_->Action("acTest")->trigger();
+  }
   EXPECT_EQ(failed, 1);
   const auto* errors = form_->findChild<TfrmErrors*>("frmErrors");
   ASSERT_TRUE(errors);

@@ -32,9 +32,9 @@
 #include "engine/compress/CompBase.h"
 #include "formats/zip/UnZip.h"
 #include "tests/app/core/ScriptedPrompter.h"
-#include "tests/app/gui/BoxAnswers.h"
 #include "tests/app/gui/BrowserRows.h"
-#include "tests/app/gui/ScratchSettings.h"
+#include "tests/app/support/ModalSteps.h"
+#include "tests/app/support/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {
@@ -72,11 +72,6 @@ int64_t ModTime(const std::string& path) {
 }
 
 int64_t Now() { return int64_t(std::time(nullptr)); }
-
-std::string ReadText(const std::string& path) {
-  const qel::test::Bytes bytes = qel::test::ReadFileBytes(path);
-  return {bytes.begin(), bytes.end()};
-}
 
 // The entry names `zipinfo -1` lists, sorted.
 Strings Names(const std::string& archive) {
@@ -127,12 +122,12 @@ struct TAddChoice {
 class DialogArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::create_directories(scratch_.Folder() / "files/sub/deep");
-    fs::create_directories(scratch_.Folder() / "tmp");
-    WriteFileText(In("a.txt"), std::string(4000, 'a'));
-    WriteFileText(In("b.txt"), "b");
-    WriteFileText(In("sub/c.txt"), std::string(300, 'c'));
-    WriteFileText(In("sub/deep/d.txt"), std::string(300, 'd'));
+    qel::test::MakeTree(scratch_.Folder().Path(),
+                        {{"tmp/", ""},
+                         {"files/a.txt", std::string(4000, 'a')},
+                         {"files/b.txt", "b"},
+                         {"files/sub/c.txt", std::string(300, 'c')},
+                         {"files/sub/deep/d.txt", std::string(300, 'd')}});
     scratch_.Settings().AppCurrentDir = Path("files");
     scratch_.Settings().AppTempFolder = Path("tmp");
     NewComponents();
@@ -490,7 +485,7 @@ TEST_F(DialogArchiveTest, ExtractChoicesShapeTheFolder) {
     const int64_t start = Now();
     reader.Extract();
     const std::string out = scratch_.Folder() / c.folder;
-    EXPECT_EQ(ReadText(out + "/a.txt"), "top");
+    EXPECT_EQ(qel::test::ReadFileText(out + "/a.txt"), "top");
     EXPECT_EQ(fs::is_regular_file(out + "/docs/b.txt"), c.folders);
     EXPECT_EQ(fs::is_regular_file(out + "/b.txt"), !c.folders);
     if (c.systemDate)
@@ -532,10 +527,10 @@ TEST_F(DialogArchiveTest, ExtractChoicesShapeTheFolder) {
     app::ApplyExtractChoices(choices, reader, Path("tmp"));
     reader.FileSpec = {"*"};
     reader.Extract();
-    EXPECT_EQ(ReadText(scratch_.Folder() / "in/arc/a.txt"), o.content);
+    EXPECT_EQ(qel::test::ReadFileText(scratch_.Folder() / "in/arc/a.txt"), o.content);
     EXPECT_EQ(prompter.Asked,
               o.confirm ? Strings({"replace " + scratch_.Folder() / "in/arc/a.txt"}) : Strings());
-    EXPECT_EQ(ReadText(scratch_.Folder() / "in/arc/b.txt"), "inside");
+    EXPECT_EQ(qel::test::ReadFileText(scratch_.Folder() / "in/arc/b.txt"), "inside");
   }
 }
 

@@ -17,7 +17,7 @@
 #include "app/gui/ExplorerPanel.h"
 #include "app/gui/MainForm.h"
 #include "app/gui/VrListView.h"
-#include "tests/app/gui/ScratchSettings.h"
+#include "tests/app/support/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {

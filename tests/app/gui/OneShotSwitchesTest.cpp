@@ -36,13 +36,13 @@ class OneShotSwitchesTest : public ::testing::Test {
     File("data/dir/c.txt", "gamma");
     fs::create_directories(folder_ / "data/dir/empty");
   }
+  void SetUp() override {
+    for (const char* tool : {"zip", "unzip", "zipinfo"}) VK_REQUIRE_TOOL(tool);
+  }
 
   std::string Program() const { return folder_ / "prog/vorelkit"; }
   std::string Path(const std::string& name) const { return folder_ / name; }
-  void File(const std::string& name, const std::string& text) {
-    fs::create_directories(fs::path(Path(name)).parent_path());
-    WriteFileText(Path(name), text);
-  }
+  void File(const std::string& name, const std::string& text) { WriteFileText(Path(name), text); }
   // Without a display: by default no platform named either, as in a terminal without one.
   ToolRun Run(const std::vector<std::string>& args, const std::string& platform = {}) {
     std::vector<std::string> argv = {"env",     "-u", "QT_QPA_PLATFORM", "-u",

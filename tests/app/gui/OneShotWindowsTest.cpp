@@ -15,8 +15,8 @@
 #include "app/gui/ProgressWindow.h"
 #include "app/gui/VrListView.h"
 #include "formats/zip/ZipWriter.h"
-#include "tests/app/gui/BoxAnswers.h"
-#include "tests/app/gui/ScratchSettings.h"
+#include "tests/app/support/ModalSteps.h"
+#include "tests/app/support/ScratchSettings.h"
 
 namespace vk::gui {
 namespace {
@@ -54,6 +54,8 @@ TEST(OneShotWindowsTest, ProgressWindowLastsOneComponentRun) {
 }
 
 TEST(OneShotWindowsTest, FilesDroppedOnAnOpenArchiveAreAdded) {
+  VK_REQUIRE_TOOL("zip");
+  VK_REQUIRE_TOOL("unzip");
   test::TScratchSettings scratch;
   scratch.Settings().FavoriteOptions = 2;
   scratch.Settings().ExplorerView = false;

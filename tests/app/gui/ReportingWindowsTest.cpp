@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/core/AppSettings.h"
 #include "app/core/Translation.h"
@@ -18,26 +19,13 @@
 #include "app/gui/MessageBox.h"
 #include "app/gui/ProgressWindow.h"
 #include "app/gui/RarBar.h"
+#include "tests/app/support/ModalSteps.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::gui {
 namespace {
 
 using qel::test::TestFolder;
-
-// Runs `act` on the first modal window that opens.
-void OnModal(std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      timer->stop();
-      timer->deleteLater();
-      act(modal);
-    }
-  });
-  timer->start();
-}
 
 QAbstractButton* ButtonWithText(QWidget* window, const QString& text) {
   for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
@@ -58,6 +46,11 @@ class ReportingWindowsTest : public ::testing::Test {
     app::LoadLanguage(language_);
     app::UseAppSettings(nullptr);
   }
+  // Runs `act` on the next modal window that opens.
+  void OnModal(std::function<void(QWidget*)> act) {
+    modal_.emplace(std::vector<test::TStep>{test::Do(std::move(act))});
+  }
+  std::optional<test::TModalSteps> modal_;
   TestFolder folder_;
   std::unique_ptr<app::TAppSettings> settings_;
   QString language_;

@@ -1,9 +1,10 @@
 #include "engine/base/DateTime.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <ctime>
+
+#include "tests/support/EnvVar.h"
 
 namespace qel {
 namespace {
@@ -23,10 +24,7 @@ constexpr uint32_t kDosMax = 0xFF9FBF7D;      // 2107-12-31 23:59:58
 // The DOS and Unix conversions go through local time; the suite pins it to UTC.
 class DateTime : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
+  test::TEnvVar zone_{"TZ", "UTC"};
 };
 
 void ExpectFields(TDateTime t, int y, int mo, int d, int h, int mi, int s) {

@@ -1,22 +1,18 @@
 // DOS date-times read as local time in a zone with summer time, one after another as an
 // archive's entries come: the offset kept from one call to the next must change nothing.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <ctime>
+#include <optional>
 
 #include "engine/base/DateTime.h"
+#include "tests/support/EnvVar.h"
 
 namespace qel {
 namespace {
 
-void SetZone(const char* zone) {
-  setenv("TZ", zone, 1);
-  tzset();
-}
-
 TEST(DosTimeZone, RunsInOneHourAndOffsetChangesMatchMktime) {
-  SetZone("Europe/Berlin");
+  std::optional<test::TEnvVar> zone(std::in_place, "TZ", "Europe/Berlin");
   // Within one hour, across the spring change (02:00 to 03:00 does not exist) and the
   // autumn one, and back to an hour seen before. {month, day, hour, minute}, 2021.
   const int cases[][4] = {{3, 28, 1, 0},  {3, 28, 1, 59},  {3, 28, 3, 0},  {3, 28, 3, 30},
@@ -37,11 +33,10 @@ TEST(DosTimeZone, RunsInOneHourAndOffsetChangesMatchMktime) {
   }
   // Another zone is not answered from the last one's offset.
   const uint32_t noon = 40u << 25 | 5u << 21 | 17u << 16 | 12u << 11;  // 2020-05-17
-  SetZone("UTC");
+  zone.emplace("TZ", "UTC");
   EXPECT_EQ(DosDateTimeToUnix(noon), 1589716800);
-  SetZone("Asia/Tokyo");
+  zone.emplace("TZ", "Asia/Tokyo");
   EXPECT_EQ(DosDateTimeToUnix(noon), 1589716800 - 9 * 3600);
-  SetZone("UTC");
 }
 
 }  // namespace

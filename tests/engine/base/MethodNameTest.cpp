@@ -1,15 +1,10 @@
 #include "engine/detect/MethodName.h"
 
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <stdlib.h>
-
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 
-#include "tests/engine/streams/ScratchDir.h"
+#include "tests/support/PeerTools.h"
 
 namespace qel {
 namespace {
@@ -75,13 +70,7 @@ TEST(MethodNameOther, FormatTables) {
 
 // What zipinfo calls the Deflate sub-type of the first entry, or "" when it says nothing.
 std::string ZipinfoSubType(const std::string& archive) {
-  std::string cmd = "zipinfo -v '" + archive + "' 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return "";
-  std::string out;
-  char buf[4096];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  pclose(p);
+  const std::string out = test::RunTool({"zipinfo", "-v", archive}).out;
   const std::string key = "compression sub-type (deflation):";
   size_t at = out.find(key);
   if (at == std::string::npos) return "";
@@ -90,20 +79,19 @@ std::string ZipinfoSubType(const std::string& archive) {
 }
 
 TEST(MethodNameZip, AgreesWithZipinfo) {
-  if (std::system("command -v zip >/dev/null 2>&1 && command -v zipinfo >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "zip or zipinfo is not installed";
+  VK_REQUIRE_TOOL("zip");
+  VK_REQUIRE_TOOL("zipinfo");
   const std::map<std::string, std::string> kNames = {
       {"normal", "DFLT-N"}, {"maximum", "DFLT-X"}, {"fast", "DFLT-F"}, {"superfast", "DFLT-S"}};
-  test::ScratchDir dir;
+  test::TestFolder dir;
   std::string text;
   for (int i = 0; i < 2000; ++i) text += std::to_string(i * 7919 % 1000) + " lines of text\n";
-  test::WriteText(dir / "a.txt", text);
+  test::WriteFileText(dir / "a.txt", text);
   for (const char* level : {"-1", "-6", "-9"}) {
     SCOPED_TRACE(level);
     std::string archive = dir / (std::string("z") + level + ".zip");
-    std::string cmd = "cd '" + dir.Path() + "' && zip -q " + level + " '" + archive + "' a.txt";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    std::string bytes = test::ReadText(archive);
+    ASSERT_TRUE(test::RunToolOk({"zip", "-q", level, archive, "a.txt"}, dir.Path()));
+    std::string bytes = test::ReadFileText(archive);
     ASSERT_GE(bytes.size(), 30u);
     ASSERT_EQ(bytes.substr(0, 4), std::string("PK\x03\x04"));
     const auto flags = uint16_t(uint8_t(bytes[6]) | uint8_t(bytes[7]) << 8);

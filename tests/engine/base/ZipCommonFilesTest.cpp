@@ -14,36 +14,19 @@
 #include "engine/base/Messages.h"
 #include "engine/base/ZipCommon.h"
 #include "tests/engine/base/TestComponent.h"
-#include "tests/engine/streams/ScratchDir.h"
-#include "tests/formats/zip/ZipImage.h"
+#include "tests/support/EnvVar.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestFolder.h"
+#include "tests/support/ZipImage.h"
 
 namespace qel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ScratchDir;
 using test::TestComponent;
-using test::WriteText;
+using test::TestFolder;
+using test::WriteFileText;
 using Codes = std::vector<int>;
-
-// Sets an environment variable for one test and puts the old value back.
-class EnvGuard {
- public:
-  EnvGuard(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~EnvGuard() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 class CwdGuard {
  public:
@@ -63,8 +46,8 @@ struct Asked {
 // --- RequestNextVolume ---
 
 TEST(ZipCommonVolumes, VolumeNumberLimitAndEmptyName) {
-  ScratchDir dir;
-  WriteText(dir / "set.999", "v");
+  TestFolder dir;
+  WriteFileText(dir / "set.999", "v");
   TestComponent c;
   std::string name = dir / "set.999";
   EXPECT_TRUE(c.RequestNextVolume(name, 999));
@@ -83,8 +66,8 @@ TEST(ZipCommonVolumes, VolumeNumberLimitAndEmptyName) {
 }
 
 TEST(ZipCommonVolumes, BareNameGetsTheCurrentFolder) {
-  ScratchDir dir;
-  WriteText(dir / "set.z01", "v");
+  TestFolder dir;
+  WriteFileText(dir / "set.z01", "v");
   CwdGuard cwd(dir.Path());
   TestComponent c;
   std::string name = "set.z01";
@@ -93,8 +76,8 @@ TEST(ZipCommonVolumes, BareNameGetsTheCurrentFolder) {
 }
 
 TEST(ZipCommonVolumes, WithoutHandler) {
-  ScratchDir dir;
-  WriteText(dir / "set.z01", "v");
+  TestFolder dir;
+  WriteFileText(dir / "set.z01", "v");
   TestComponent c;
   std::string name = dir / "set.z01";
   EXPECT_TRUE(c.RequestNextVolume(name, 1));
@@ -108,8 +91,8 @@ TEST(ZipCommonVolumes, WithoutHandler) {
 }
 
 TEST(ZipCommonVolumes, HandlerIsAskedUntilTheFileExists) {
-  ScratchDir dir;
-  WriteText(dir / "found.z03", "v");
+  TestFolder dir;
+  WriteFileText(dir / "found.z03", "v");
   TestComponent c;
   std::vector<Asked> asked;
   c.OnNextVolume = [&](TZipCommon&, WideString& name, int id, bool exists, bool&) {
@@ -139,8 +122,8 @@ TEST(ZipCommonVolumes, HandlerIsAskedUntilTheFileExists) {
 }
 
 TEST(ZipCommonVolumes, HandlerCancels) {
-  ScratchDir dir;
-  WriteText(dir / "set.z02", "v");
+  TestFolder dir;
+  WriteFileText(dir / "set.z02", "v");
   TestComponent c;
   c.OnNextVolume = [](TZipCommon&, WideString&, int, bool, bool& cancel) { cancel = true; };
   std::string name = dir / "set.z02";
@@ -152,7 +135,7 @@ TEST(ZipCommonVolumes, HandlerCancels) {
 }
 
 TEST(ZipCommonVolumes, HandlerNamingMissingFilesIsAskedAtMost64Times) {
-  ScratchDir dir;
+  TestFolder dir;
   TestComponent c;
   int asked = 0;
   c.OnNextVolume = [&](TZipCommon&, WideString&, int, bool, bool& cancel) {
@@ -169,7 +152,7 @@ TEST(ZipCommonVolumes, HandlerNamingMissingFilesIsAskedAtMost64Times) {
 // --- CheckWriteAccess ---
 
 TEST(ZipCommonWriteAccess, WritableFolderPasses) {
-  ScratchDir dir;
+  TestFolder dir;
   TestComponent c;
   int asked = 0;
   c.OnLimitedUser = [&](TZipCommon&, const WideString&, WideString&, bool&) { ++asked; };
@@ -182,9 +165,9 @@ TEST(ZipCommonWriteAccess, WritableFolderPasses) {
 }
 
 TEST(ZipCommonWriteAccess, WithoutHandler) {
-  ScratchDir dir;
-  WriteText(dir / "arc.bin", "x");
-  WriteText(dir / "plain-file", "x");
+  TestFolder dir;
+  WriteFileText(dir / "arc.bin", "x");
+  WriteFileText(dir / "plain-file", "x");
   TestComponent c;
   c.SetArchiveFile(dir / "arc.bin");
   c.Errors.clear();
@@ -205,8 +188,8 @@ TEST(ZipCommonWriteAccess, WithoutHandler) {
 }
 
 TEST(ZipCommonWriteAccess, HandlerAnswers) {
-  ScratchDir dir;
-  WriteText(dir / "plain-file", "x");
+  TestFolder dir;
+  WriteFileText(dir / "plain-file", "x");
   fs::create_directory(dir / "user");
   TestComponent c;
   std::vector<std::string> protectedDirs;
@@ -232,8 +215,8 @@ TEST(ZipCommonWriteAccess, HandlerAnswers) {
 }
 
 TEST(ZipCommonWriteAccess, HandlerIsAskedAtMost64Times) {
-  ScratchDir dir;
-  WriteText(dir / "plain-file", "x");
+  TestFolder dir;
+  WriteFileText(dir / "plain-file", "x");
   TestComponent c;
   int asked = 0;
   // A folder that does not exist, then one that exists but takes no files: both are
@@ -258,8 +241,8 @@ TEST(ZipCommonWriteAccess, HandlerIsAskedAtMost64Times) {
 // --- TempDir and settings ---
 
 TEST(ZipCommonTempDir, FallsBackToThePerUserTempFolder) {
-  ScratchDir tmp;
-  EnvGuard env("TMPDIR", tmp.Path());
+  TestFolder tmp;
+  test::TEnvVar env("TMPDIR", tmp.Path());
   const std::string own = tmp / ("vorelkit-" + std::to_string(getuid())) + "/";
   TestComponent c;
   EXPECT_EQ(c.TempDir(), own);
@@ -284,9 +267,9 @@ TEST(ZipCommonTempDir, FallsBackToThePerUserTempFolder) {
 }
 
 TEST(ZipCommonTempDir, ForeignEntryInThePerUserPlaceIsNotUsed) {
-  ScratchDir tmp;
-  ScratchDir elsewhere;
-  EnvGuard env("TMPDIR", tmp.Path());
+  TestFolder tmp;
+  TestFolder elsewhere("elsewhere");
+  test::TEnvVar env("TMPDIR", tmp.Path());
   fs::create_directory_symlink(elsewhere.Path(), tmp / ("vorelkit-" + std::to_string(getuid())));
   TestComponent c;
   EXPECT_EQ(c.TempDir(), tmp.Path() + "/");
@@ -310,7 +293,7 @@ TEST(ZipCommonSettings, PasswordSetsTheEncryptionMethod) {
 // --- The archive file ---
 
 TEST(ZipCommonArchiveFile, MissingFileOrFolder) {
-  ScratchDir dir;
+  TestFolder dir;
   TestComponent c;
   c.SetArchiveFile(dir / "missing.zip");
   EXPECT_EQ(c.ArcType(), atNA);
@@ -324,12 +307,11 @@ TEST(ZipCommonArchiveFile, MissingFileOrFolder) {
 }
 
 TEST(ZipCommonArchiveFile, DetectionAndArcType) {
-  setenv("TZ", "UTC", 1);
-  tzset();
-  ScratchDir dir;
+  test::TEnvVar zone("TZ", "UTC");
+  TestFolder dir;
   const test::Bytes zip = test::BuildStoredZip(test::TwoEntries()).bytes;
   const std::string path = dir / "a.zip";
-  WriteText(path, std::string(zip.begin(), zip.end()));
+  WriteFileText(path, std::string(zip.begin(), zip.end()));
   TestComponent c;
   c.SetArchiveFile(path);
   EXPECT_EQ(c.ArchiveFile(), path);

@@ -12,7 +12,8 @@
 #include "engine/base/Messages.h"
 #include "formats/zip/EntryPassword.h"
 #include "tests/engine/base/TestComponent.h"
-#include "tests/engine/streams/ScratchDir.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestFolder.h"
 
 namespace qel {
 namespace {
@@ -21,8 +22,8 @@ using test::TestComponent;
 using Codes = std::vector<int>;
 
 TEST(ZipCommonErrors, CancelTurnsCodesIntoUserCanceled) {
-  test::ScratchDir dir;
-  test::WriteText(dir / "arc.bin", "not an archive");
+  test::TestFolder dir;
+  test::WriteFileText(dir / "arc.bin", "not an archive");
   TestComponent c;
   c.SetArchiveFile(dir / "arc.bin");
   ASSERT_EQ(c.ArchiveFile(), dir / "arc.bin");
@@ -167,9 +168,8 @@ TEST(ZipCommonOperation, TimeSpentInPromptsIsNotCounted) {
     std::this_thread::sleep_for(400ms);
     password = "secret";
   };
-  c.RunOperation([&] {
-    zip::ObtainPassword(c, "e", [](std::string_view p) { return p == "secret"; });
-  });
+  c.RunOperation(
+      [&] { zip::ObtainPassword(c, "e", [](std::string_view p) { return p == "secret"; }); });
   EXPECT_LT(frame.elapsed, 0.2f);
 }
 

@@ -13,6 +13,7 @@
 #include "engine/base/Messages.h"
 #include "engine/streams/DataDecipher.h"
 #include "tests/engine/extract/TestReader.h"
+#include "tests/support/EnvVar.h"
 
 namespace qel::test {
 namespace {
@@ -20,7 +21,7 @@ namespace {
 using Ends = std::vector<std::pair<std::string, bool>>;
 
 TEST(ExtractData, TestModeWritesNothingAndGivesCrcVerdicts) {
-  ScratchDir scratch;
+  TestFolder scratch;
   TestReader reader;
   reader.Add("good", "payload");
   reader.Add("bad", "payload");
@@ -36,14 +37,14 @@ TEST(ExtractData, TestModeWritesNothingAndGivesCrcVerdicts) {
   // Only output that passed takes its name; what failed leaves nothing behind.
   reader.Ends.clear();
   EXPECT_EQ(reader.Extract(), 2);
-  EXPECT_EQ(ReadText(scratch / "out/good"), "payload");
+  EXPECT_EQ(ReadFileText(scratch / "out/good"), "payload");
   EXPECT_FALSE(std::filesystem::exists(scratch / "out/bad"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch / "out"), {}), 1);
   EXPECT_EQ(reader.Ends, (Ends{{scratch / "out/good", true}, {scratch / "out/bad", false}}));
 }
 
 TEST(ExtractData, Crc16EntriesAreCheckedWithTheirOwnWidth) {
-  ScratchDir scratch;
+  TestFolder scratch;
   TestReader reader;
   reader.Width = TCrcWidth::crc16;
   reader.Add("abc", "abc");
@@ -54,8 +55,7 @@ TEST(ExtractData, Crc16EntriesAreCheckedWithTheirOwnWidth) {
 }
 
 TEST(ExtractData, DatesAndPermissionBitsAreRestored) {
-  setenv("TZ", "UTC", 1);
-  tzset();
+  test::TEnvVar zone("TZ", "UTC");
   mode_t saved = umask(022);
   struct Case {
     const char* name;
@@ -74,7 +74,7 @@ TEST(ExtractData, DatesAndPermissionBitsAreRestored) {
       {"unix-setuid", dos, 1000000000, 3, 0104777u << 16, 1000000000, 0755},
       {"unix-private", dos, -1, 3, 0100600u << 16, 1589710830, 0600},
   };
-  ScratchDir scratch;
+  TestFolder scratch;
   TestReader reader;
   for (const Case& c : cases) {
     TUnEntry& e = reader.Add(c.name, "x");
@@ -96,7 +96,7 @@ TEST(ExtractData, DatesAndPermissionBitsAreRestored) {
 }
 
 TEST(ExtractData, AShortWriteIsReportedAndEndsTheOperation) {
-  ScratchDir scratch;
+  TestFolder scratch;
   TestReader reader;
   reader.Add("big", std::string(100, 'z'));
   reader.Save(scratch / "arc.bin");
@@ -128,13 +128,13 @@ class XorDecipher : public IDataDecipher {
 };
 
 TEST(ExtractData, ReadsCrossIntoTheNextVolumeAndStopAtTheEntryEnd) {
-  ScratchDir scratch;
+  TestFolder scratch;
   std::string plain = "hello world!";
   std::string stored = plain;
   XorDecipher cipher;
   cipher.Decipher(reinterpret_cast<uint8_t*>(stored.data()), stored.size());
-  WriteText(scratch / "set.001", stored.substr(0, 6));
-  WriteText(scratch / "set.002", stored.substr(6) + "TRAILING");
+  WriteFileText(scratch / "set.001", stored.substr(0, 6));
+  WriteFileText(scratch / "set.002", stored.substr(6) + "TRAILING");
   XorDecipher decipher;
   TestReader reader;
   reader.Add("v", plain).Decipher = &decipher;
@@ -150,7 +150,7 @@ TEST(ExtractData, ReadsCrossIntoTheNextVolumeAndStopAtTheEntryEnd) {
 
   EXPECT_EQ(reader.Extract(), 1);
   EXPECT_EQ(asked, (std::vector<std::pair<std::string, int>>{{scratch / "set.002", 1}}));
-  EXPECT_EQ(ReadText(scratch / "out/v"), "hello world!");
+  EXPECT_EQ(ReadFileText(scratch / "out/v"), "hello world!");
   EXPECT_EQ(reader.Ends, (Ends{{scratch / "out/v", true}}));
   EXPECT_EQ(lastByFile, 100);
   EXPECT_TRUE(reader.Errors.empty());

@@ -60,11 +60,11 @@ TEST(ExtractOverwrite, DecisionsFollowTheSettingsAndTheHandler) {
   };
   for (const OverwriteCase& c : cases) {
     SCOPED_TRACE(c.what);
-    ScratchDir scratch;
+    TestFolder scratch;
     std::string target = scratch / "out";
     std::filesystem::create_directories(target);
-    WriteText(target + "/f", "old");
-    WriteText(target + "/g", "old");
+    WriteFileText(target + "/f", "old");
+    WriteFileText(target + "/g", "old");
     TestReader reader;
     reader.Add("f", "new");
     reader.Save(scratch / "arc.bin");
@@ -87,7 +87,8 @@ TEST(ExtractOverwrite, DecisionsFollowTheSettingsAndTheHandler) {
     reader.Extract();
 
     EXPECT_EQ(asked, c.asked);
-    for (const auto& [name, text] : c.files) EXPECT_EQ(ReadText(target + "/" + name), text) << name;
+    for (const auto& [name, text] : c.files)
+      EXPECT_EQ(ReadFileText(target + "/" + name), text) << name;
     EXPECT_EQ(reader.Codes(), c.codes);
   }
 }

@@ -36,7 +36,7 @@ TEST(ExtractPathSafety, StoredNamesStayBelowTheTarget) {
       {"a/..", ""},
       {"a/.", ""},
   };
-  ScratchDir scratch;
+  TestFolder scratch;
   std::string target = scratch / "p/q/out";
   fs::create_directories(target);
   TestReader reader;
@@ -56,13 +56,13 @@ TEST(ExtractPathSafety, StoredNamesStayBelowTheTarget) {
       ++refused;
       continue;
     }
-    EXPECT_EQ(ReadText(target + "/" + c.expected), "data") << c.expected;
+    EXPECT_EQ(ReadFileText(target + "/" + c.expected), "data") << c.expected;
   }
   EXPECT_EQ(reader.Codes(), std::vector<int>(refused, msg::InvalidFileName));
 }
 
 TEST(ExtractPathSafety, WithoutStoredDirsOnlyTheFilePartIsKept) {
-  ScratchDir scratch;
+  TestFolder scratch;
   TestReader reader;
   reader.Add("../../d/x", "1");
   reader.Add("p\\q\\y", "2");
@@ -70,14 +70,14 @@ TEST(ExtractPathSafety, WithoutStoredDirsOnlyTheFilePartIsKept) {
   reader.SetExtractDir(scratch / "out");
   reader.UseStoredDirs = false;
   EXPECT_EQ(reader.Extract(), 2);
-  EXPECT_EQ(ReadText(scratch / "out/x"), "1");
-  EXPECT_EQ(ReadText(scratch / "out/y"), "2");
+  EXPECT_EQ(ReadFileText(scratch / "out/x"), "1");
+  EXPECT_EQ(ReadFileText(scratch / "out/y"), "2");
   EXPECT_EQ(scratch.Count(), 2u);  // arc.bin and out
 }
 
 TEST(ExtractPathSafety, LinksInTheTargetAreReplacedNeverFollowed) {
-  ScratchDir scratch;
-  WriteText(scratch / "outside.txt", "secret");
+  TestFolder scratch;
+  WriteFileText(scratch / "outside.txt", "secret");
   fs::create_directories(scratch / "elsewhere");
   fs::create_directories(scratch / "out");
   fs::create_symlink(scratch / "outside.txt", scratch / "out/link");
@@ -90,23 +90,23 @@ TEST(ExtractPathSafety, LinksInTheTargetAreReplacedNeverFollowed) {
 
   reader.Extract();
 
-  EXPECT_EQ(ReadText(scratch / "outside.txt"), "secret");
+  EXPECT_EQ(ReadFileText(scratch / "outside.txt"), "secret");
   EXPECT_FALSE(fs::is_symlink(scratch / "out/link"));
-  EXPECT_EQ(ReadText(scratch / "out/link"), "new");
+  EXPECT_EQ(ReadFileText(scratch / "out/link"), "new");
   EXPECT_TRUE(fs::is_empty(scratch / "elsewhere"));
   EXPECT_EQ(reader.Codes(), std::vector<int>{msg::ErrorCreatingDir});
 }
 
 TEST(ExtractPathSafety, TheArchiveItselfIsNeverAnOutput) {
-  ScratchDir scratch;
+  TestFolder scratch;
   TestReader reader;
   reader.Add("arc.bin", "overwritten");
   reader.Save(scratch / "arc.bin");
-  std::string original = ReadText(scratch / "arc.bin");
+  std::string original = ReadFileText(scratch / "arc.bin");
   reader.SetExtractDir(scratch.Path());
   EXPECT_EQ(reader.Extract(), 0);
   EXPECT_EQ(reader.Codes(), std::vector<int>{msg::SameInputOutput});
-  EXPECT_EQ(ReadText(scratch / "arc.bin"), original);
+  EXPECT_EQ(ReadFileText(scratch / "arc.bin"), original);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ ino_t InodeOf(const std::string& path) {
 }
 
 TEST(ExtractFolderCache, EachAnswerIsTheFolderAskedForAndLinksAreNoWayThrough) {
-  ScratchDir scratch;
+  TestFolder scratch;
   fs::create_directories(scratch / "elsewhere");
   fs::create_directories(scratch / "root/a");
   fs::create_symlink(scratch / "elsewhere", scratch / "root/a/link");
@@ -52,7 +52,7 @@ TEST(ExtractFolderCache, FilesInOneFolderGetTheirOwnModes) {
   // 0644 is what a new file gets here: some need no change, the others do.
   const std::vector<std::pair<std::string, mode_t>> cases = {
       {"d/a", 0644}, {"d/b", 0600}, {"d/c", 0755}, {"d/e", 0644}, {"f/g", 0640}, {"f/h", 0644}};
-  ScratchDir scratch;
+  TestFolder scratch;
   TestReader reader;
   for (const auto& [name, mode] : cases) {
     TUnEntry& e = reader.Add(name, "x");
@@ -71,7 +71,7 @@ TEST(ExtractFolderCache, FilesInOneFolderGetTheirOwnModes) {
 }
 
 TEST(ExtractFolderCache, AFolderRemovedDuringTheOperationIsMadeAgain) {
-  ScratchDir scratch;
+  TestFolder scratch;
   TestReader reader;
   reader.Add("d/a", "1");
   reader.Add("d/b", "2");
@@ -84,8 +84,8 @@ TEST(ExtractFolderCache, AFolderRemovedDuringTheOperationIsMadeAgain) {
   EXPECT_EQ(reader.Extract(), 3);
   EXPECT_TRUE(reader.Codes().empty());
   EXPECT_FALSE(fs::exists(scratch / "out/d/a"));
-  EXPECT_EQ(ReadText(scratch / "out/d/b"), "2");
-  EXPECT_EQ(ReadText(scratch / "out/d/c"), "3");
+  EXPECT_EQ(ReadFileText(scratch / "out/d/b"), "2");
+  EXPECT_EQ(ReadFileText(scratch / "out/d/c"), "3");
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 #include "engine/extract/UnBase.h"
 #include "engine/streams/FileStream32.h"
 #include "tests/engine/base/TestComponent.h"
-#include "tests/engine/streams/ScratchDir.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestFolder.h"
 
 namespace qel::test {
 
@@ -53,7 +54,7 @@ class TestReader : public TUnBase {
       e.Offset = int64_t(all.size());
       all += e.Data;
     }
-    WriteText(path, all);
+    WriteFileText(path, all);
     SetArchiveFile(path);
   }
 

@@ -205,6 +205,7 @@ TEST_F(ZipCheckPeers, DamagedDirectoryIsReportedAndLocalEntriesTested) {
 }
 
 TEST(ZipCheck, ReportsWhyATestCannotRun) {
+  for (const char* tool : {"zip", "7z"}) VK_REQUIRE_TOOL(tool);
   TestFolder dir;
   WriteFileText(dir / "notes.txt", "not an archive\n");
   struct TCase {
@@ -225,7 +226,6 @@ TEST(ZipCheck, ReportsWhyATestCannotRun) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.label);
     if (!c.make.empty()) {
-      if (!RequireTool(c.make.substr(0, c.make.find(' ')))) continue;
       ASSERT_TRUE(RunToolOk({"sh", "-c", c.make}, dir.Path()));
     }
     TCheckRun run;

@@ -9,8 +9,8 @@
 #include "engine/base/SeedKeys.h"
 #include "engine/list/Quell.h"
 #include "formats/zip/HeaderCrypt.h"
-#include "tests/formats/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
+#include "tests/support/ZipImage.h"
 
 namespace qel {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/formats/zip/ZipImage.h"
+#include "tests/support/ZipImage.h"
 
 namespace qel::test {
 

@@ -8,7 +8,8 @@
 
 #include "engine/base/Messages.h"
 #include "engine/scan/FileScan.h"
-#include "tests/engine/streams/ScratchDir.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestFolder.h"
 
 namespace qel {
 namespace {
@@ -19,10 +20,9 @@ using Names = std::vector<std::string>;
 class FileScanTest : public ::testing::Test {
  protected:
   void Make(const Names& paths) {  // a name ending in "/" is a folder
-    for (const std::string& p : paths) {
-      std::filesystem::create_directories(std::filesystem::path(dir / p).parent_path());
-      if (p.back() != '/') test::WriteText(dir / p, p);
-    }
+    test::Tree tree;
+    for (const std::string& p : paths) tree[p] = p;
+    test::MakeTree(dir.Path(), tree);
   }
   // What the scan took, relative to the scratch folder; folder entries end with "/".
   Names Run(TqelFileScan& s) {
@@ -36,7 +36,7 @@ class FileScanTest : public ::testing::Test {
       out.push_back(f.FileName.substr(dir.Path().size() + 1) + (f.IsFolder ? "/" : ""));
     return out;
   }
-  test::ScratchDir dir;
+  test::TestFolder dir;
   Names errors;
 };
 

@@ -7,14 +7,15 @@
 #include <string>
 
 #include "engine/streams/FileStream32.h"
-#include "tests/engine/streams/ScratchDir.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestFolder.h"
 
 namespace qel {
 namespace {
 
-using test::ReadText;
-using test::ScratchDir;
-using test::WriteText;
+using test::ReadFileText;
+using test::TestFolder;
+using test::WriteFileText;
 
 // Opens and expects failure with `err`.
 void ExpectOpenFails(const std::string& path, uint16_t mode, int err) {
@@ -24,13 +25,13 @@ void ExpectOpenFails(const std::string& path, uint16_t mode, int err) {
 }
 
 TEST(StreamsFile, OpenFailuresAreAnsweredNotThrown) {
-  ScratchDir dir;
+  TestFolder dir;
   ExpectOpenFails(dir / "missing", fmOpenRead, ENOENT);
   ExpectOpenFails("", fmOpenRead, ENOENT);
   ExpectOpenFails(dir.Path(), fmOpenRead, EISDIR);
   ExpectOpenFails(dir.Path(), fmCreate, EISDIR);
   ExpectOpenFails(dir / "no/such/folder", fmCreate, ENOENT);
-  WriteText(dir / "a", "x");
+  WriteFileText(dir / "a", "x");
   ExpectOpenFails(dir / "a", 0x0003, EINVAL);
 
   // A FIFO would block a reader for ever; it is refused without waiting for a writer.
@@ -40,8 +41,8 @@ TEST(StreamsFile, OpenFailuresAreAnsweredNotThrown) {
 }
 
 TEST(StreamsFile, CreateReplacesContentButNeverWritesThroughALink) {
-  ScratchDir dir;
-  WriteText(dir / "a", "old content");
+  TestFolder dir;
+  WriteFileText(dir / "a", "old content");
   {
     auto s = TFileStream32::Open(dir / "a", fmCreate);
     ASSERT_NE(s, nullptr);
@@ -50,18 +51,18 @@ TEST(StreamsFile, CreateReplacesContentButNeverWritesThroughALink) {
     EXPECT_EQ(s->FileName(), dir / "a");
     EXPECT_NE(::fcntl(s->Handle(), F_GETFD) & FD_CLOEXEC, 0);
   }
-  EXPECT_EQ(ReadText(dir / "a"), "new");
+  EXPECT_EQ(ReadFileText(dir / "a"), "new");
 
   ASSERT_EQ(::symlink("a", (dir / "link").c_str()), 0);
   ExpectOpenFails(dir / "link", fmCreate, ELOOP);
-  EXPECT_EQ(ReadText(dir / "a"), "new");
+  EXPECT_EQ(ReadFileText(dir / "a"), "new");
   // Reading follows the link: an archive may well be reached through one.
   EXPECT_NE(TFileStream32::Open(dir / "link", fmOpenRead), nullptr);
 }
 
 TEST(StreamsFile, ModesGiveTheirAccessAndIgnoreShareBits) {
-  ScratchDir dir;
-  WriteText(dir / "a", "abc");
+  TestFolder dir;
+  WriteFileText(dir / "a", "abc");
   auto reader = TFileStream32::Open(dir / "a", fmOpenRead | 0x0040);
   ASSERT_NE(reader, nullptr);
   EXPECT_EQ(reader->Write("z", 1), 0);
@@ -77,12 +78,12 @@ TEST(StreamsFile, ModesGiveTheirAccessAndIgnoreShareBits) {
   EXPECT_EQ(both->Read(&c, 1), 1);
   EXPECT_EQ(c, 'z');
   EXPECT_EQ(both->Write("y", 1), 1);
-  EXPECT_EQ(ReadText(dir / "a"), "zyc");
+  EXPECT_EQ(ReadFileText(dir / "a"), "zyc");
 }
 
 TEST(StreamsFile, ReadsAtAndAfterTheEndMoveNothing) {
-  ScratchDir dir;
-  WriteText(dir / "a", "abc");
+  TestFolder dir;
+  WriteFileText(dir / "a", "abc");
   auto s = TFileStream32::Open(dir / "a", fmOpenRead);
   ASSERT_NE(s, nullptr);
   char buf[8];
@@ -101,7 +102,7 @@ TEST(StreamsFile, ReadsAtAndAfterTheEndMoveNothing) {
 }
 
 TEST(StreamsFile, PositionsBeyondFourGiBOnASparseFile) {
-  ScratchDir dir;
+  TestFolder dir;
   constexpr int64_t k4G = int64_t(4) << 30;
   constexpr int64_t k5G = int64_t(5) << 30;
   auto s = TFileStream32::Open(dir / "big", fmCreate);
@@ -133,8 +134,8 @@ TEST(StreamsFile, PositionsBeyondFourGiBOnASparseFile) {
 }
 
 TEST(StreamsFile, ProgressHookCountsReadsUnlessSuspended) {
-  ScratchDir dir;
-  WriteText(dir / "a", std::string(100, 'x'));
+  TestFolder dir;
+  WriteFileText(dir / "a", std::string(100, 'x'));
   auto s = TFileStream32::Open(dir / "a", fmOpenReadWrite);
   ASSERT_NE(s, nullptr);
   int64_t remaining = 100;

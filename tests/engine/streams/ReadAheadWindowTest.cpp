@@ -7,7 +7,8 @@
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/MemoryStream32.h"
 #include "engine/streams/ReadAheadWindow.h"
-#include "tests/engine/streams/ScratchDir.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestFolder.h"
 
 namespace qel {
 namespace {
@@ -58,8 +59,8 @@ TEST(StreamsReadAhead, ReadsAreServedFromOneWindowAndCheckedAgainstTheFile) {
 }
 
 TEST(StreamsReadAhead, OnlyAFileOpenForReadingKeepsItsSize) {
-  test::ScratchDir dir;
-  test::WriteText(dir / "a", "1234");
+  test::TestFolder dir;
+  test::WriteFileText(dir / "a", "1234");
   auto reader = TFileStream32::Open(dir / "a", fmOpenRead);
   auto writer = TFileStream32::Open(dir / "a", fmOpenReadWrite);
   ASSERT_TRUE(reader && writer);

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -12,14 +12,15 @@
 #include <string>
 
 #include "engine/streams/TempStreams.h"
-#include "tests/engine/streams/ScratchDir.h"
+#include "tests/support/Files.h"
+#include "tests/support/TestFolder.h"
 
 namespace qel {
 namespace {
 
-using test::ReadText;
-using test::ScratchDir;
-using test::WriteText;
+using test::ReadFileText;
+using test::TestFolder;
+using test::WriteFileText;
 
 mode_t ModeOf(const std::string& path) {
   struct stat st {};
@@ -62,18 +63,19 @@ class FileSizeLimit {
   sighandler_t previous_;
 };
 
-// A folder on another file system than /tmp, for the copying commit; empty when there is none.
+// A folder on another file system than the tests' scratch folders, for the copying commit;
+// empty when there is none.
 std::string OtherFileSystem() {
-  struct stat tmp, shm;
-  if (::stat("/tmp", &tmp) != 0 || ::stat("/dev/shm", &shm) != 0 || tmp.st_dev == shm.st_dev ||
-      ::access("/dev/shm", W_OK) != 0) {
+  struct stat work, shm;
+  if (::stat(VK_TEST_WORK_DIR, &work) != 0 || ::stat("/dev/shm", &shm) != 0 ||
+      work.st_dev == shm.st_dev || ::access("/dev/shm", W_OK) != 0) {
     return {};
   }
   return "/dev/shm";
 }
 
 TEST(StreamsTemp, TemporaryFileIsPrivateUniqueAndDroppedUnlessCommitted) {
-  ScratchDir dir;
+  TestFolder dir;
   std::string first, second;
   {
     auto a = TTempFileStream::Create(dir.Path() + "/");
@@ -83,7 +85,9 @@ TEST(StreamsTemp, TemporaryFileIsPrivateUniqueAndDroppedUnlessCommitted) {
     first = a->FileName();
     second = b->FileName();
     EXPECT_NE(first, second);
-    EXPECT_TRUE(std::regex_match(first, std::regex(".*/vk-streams-[^/]+/\\$\\$_[^/]{6}\\.tmp")))
+    EXPECT_TRUE(
+        first.starts_with(dir.Path() + "/") &&
+        std::regex_match(first.substr(dir.Path().size() + 1), std::regex("\\$\\$_[^/]{6}\\.tmp")))
         << first;
     EXPECT_EQ(ModeOf(first) & 07777, 0600u);
     EXPECT_TRUE(a->WriteFully("data", 4));
@@ -99,11 +103,11 @@ TEST(StreamsTemp, TemporaryFileIsPrivateUniqueAndDroppedUnlessCommitted) {
 // What a killed process left goes when the next temporary archive is made; what is young,
 // locked by a live writer, or not ours by name stays.
 TEST(StreamsTemp, StaleTemporaryFilesAreRemovedWhenUnlockedAndOld) {
-  ScratchDir dir;
+  TestFolder dir;
   const time_t old = ::time(nullptr) - 3600;
   const utimbuf oldTimes{old, old};
   for (const char* name : {"$$_stale1.tmp", "$$_held01.tmp", "$$_young1.tmp", "other.tmp"}) {
-    WriteText(dir / name, "x");
+    WriteFileText(dir / name, "x");
     if (std::string(name) != "$$_young1.tmp") ::utime((dir / name).c_str(), &oldTimes);
   }
   const int held = ::open((dir / "$$_held01.tmp").c_str(), O_RDONLY | O_CLOEXEC);
@@ -116,8 +120,8 @@ TEST(StreamsTemp, StaleTemporaryFilesAreRemovedWhenUnlockedAndOld) {
 }
 
 TEST(StreamsTemp, CommitReplacesTheTargetAndKeepsItsMode) {
-  ScratchDir dir;
-  WriteText(dir / "a.zip", "old archive");
+  TestFolder dir;
+  WriteFileText(dir / "a.zip", "old archive");
   ASSERT_EQ(::chmod((dir / "a.zip").c_str(), 0640), 0);
   auto t = TempWith(dir.Path(), "new archive");
   ASSERT_NE(t, nullptr);
@@ -125,21 +129,21 @@ TEST(StreamsTemp, CommitReplacesTheTargetAndKeepsItsMode) {
 
   ASSERT_TRUE(t->Commit(dir / "a.zip")) << t->CommitError();
   EXPECT_EQ(t->CommitError(), 0);
-  EXPECT_EQ(ReadText(dir / "a.zip"), "new archive");
+  EXPECT_EQ(ReadFileText(dir / "a.zip"), "new archive");
   EXPECT_EQ(ModeOf(dir / "a.zip") & 07777, 0640u);
   EXPECT_FALSE(Exists(tempName));
 
   EXPECT_FALSE(t->Commit(dir / "b.zip"));  // a committed stream is closed
   EXPECT_EQ(t->CommitError(), EBADF);
   t.reset();
-  EXPECT_EQ(ReadText(dir / "a.zip"), "new archive");
+  EXPECT_EQ(ReadFileText(dir / "a.zip"), "new archive");
   EXPECT_EQ(dir.Count(), 1u);
 }
 
 TEST(StreamsTemp, CommitKeepsTheOwnerAndSetIdBits) {
   if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another owner";
-  ScratchDir dir;
-  WriteText(dir / "a.zip", "old");
+  TestFolder dir;
+  WriteFileText(dir / "a.zip", "old");
   ASSERT_EQ(::chown((dir / "a.zip").c_str(), 4321, 4322), 0);
   ASSERT_EQ(::chmod((dir / "a.zip").c_str(), 04750), 0);
   auto t = TempWith(dir.Path(), "new");
@@ -153,21 +157,21 @@ TEST(StreamsTemp, CommitKeepsTheOwnerAndSetIdBits) {
 }
 
 TEST(StreamsTemp, NewTargetGetsTheModeOfAnyNewFile) {
-  ScratchDir dir;
+  TestFolder dir;
   mode_t saved = ::umask(027);
   auto t = TempWith(dir.Path(), "archive");
   ASSERT_NE(t, nullptr);
   bool ok = t->Commit(dir / "new.zip");
   ::umask(saved);
   ASSERT_TRUE(ok) << t->CommitError();
-  EXPECT_EQ(ReadText(dir / "new.zip"), "archive");
+  EXPECT_EQ(ReadFileText(dir / "new.zip"), "archive");
   EXPECT_EQ(ModeOf(dir / "new.zip") & 07777, 0640u);
 }
 
 TEST(StreamsTemp, SymlinkedTargetIsReplacedWhereItPointsAndStaysALink) {
-  ScratchDir dir;
+  TestFolder dir;
   ASSERT_EQ(::mkdir((dir / "store").c_str(), 0755), 0);
-  WriteText(dir / "store/real.zip", "old");
+  WriteFileText(dir / "store/real.zip", "old");
   ASSERT_EQ(::chmod((dir / "store/real.zip").c_str(), 0604), 0);
   ASSERT_EQ(::symlink("store/real.zip", (dir / "link.zip").c_str()), 0);
 
@@ -175,7 +179,7 @@ TEST(StreamsTemp, SymlinkedTargetIsReplacedWhereItPointsAndStaysALink) {
   ASSERT_NE(t, nullptr);
   ASSERT_TRUE(t->Commit(dir / "link.zip")) << t->CommitError();
   EXPECT_TRUE(S_ISLNK(ModeOf(dir / "link.zip")));
-  EXPECT_EQ(ReadText(dir / "store/real.zip"), "new");
+  EXPECT_EQ(ReadFileText(dir / "store/real.zip"), "new");
   EXPECT_EQ(ModeOf(dir / "store/real.zip") & 07777, 0604u);
 
   // A link to nothing is neither followed nor replaced.
@@ -189,15 +193,15 @@ TEST(StreamsTemp, SymlinkedTargetIsReplacedWhereItPointsAndStaysALink) {
 }
 
 TEST(StreamsTemp, FailedCommitKeepsTargetAndTemporaryFile) {
-  ScratchDir dir;
+  TestFolder dir;
   ASSERT_EQ(::mkdir((dir / "folder.zip").c_str(), 0755), 0);
-  WriteText(dir / "folder.zip/inside", "keep");
+  WriteFileText(dir / "folder.zip/inside", "keep");
   auto t = TempWith(dir.Path(), "new");
   ASSERT_NE(t, nullptr);
 
   EXPECT_FALSE(t->Commit(dir / "folder.zip"));
   EXPECT_EQ(t->CommitError(), EISDIR);
-  EXPECT_EQ(ReadText(dir / "folder.zip/inside"), "keep");
+  EXPECT_EQ(ReadFileText(dir / "folder.zip/inside"), "keep");
   EXPECT_FALSE(t->Commit(dir / "missing/a.zip"));
   EXPECT_EQ(t->CommitError(), ENOENT);
   EXPECT_FALSE(t->Commit(""));
@@ -205,13 +209,13 @@ TEST(StreamsTemp, FailedCommitKeepsTargetAndTemporaryFile) {
 
   // The temporary archive is still whole, so the commit can be made elsewhere.
   ASSERT_TRUE(t->Commit(dir / "b.zip")) << t->CommitError();
-  EXPECT_EQ(ReadText(dir / "b.zip"), "new");
+  EXPECT_EQ(ReadFileText(dir / "b.zip"), "new");
 }
 
 TEST(StreamsTemp, DiskFullDuringTheCopyLeavesTheOriginalByteIdentical) {
-  ScratchDir dir;
+  TestFolder dir;
   const std::string original("original\0bytes", 14);
-  WriteText(dir / "a.zip", original);
+  WriteFileText(dir / "a.zip", original);
   const std::string big(200000, 'n');
 
   TTempMemStream mem;
@@ -223,13 +227,20 @@ TEST(StreamsTemp, DiskFullDuringTheCopyLeavesTheOriginalByteIdentical) {
   }
   EXPECT_FALSE(ok);
   EXPECT_EQ(mem.CommitError(), EFBIG);
-  EXPECT_EQ(ReadText(dir / "a.zip"), original);
+  EXPECT_EQ(ReadFileText(dir / "a.zip"), original);
   EXPECT_EQ(dir.Count(), 1u);  // the half-written sibling is gone
+}
 
-  std::string other = OtherFileSystem();
+TEST(StreamsTemp, DiskFullDuringACopyAcrossFileSystemsLeavesTheOriginalByteIdentical) {
+  const std::string other = OtherFileSystem();
   if (other.empty()) GTEST_SKIP() << "no second file system for the copying commit";
-  ScratchDir tempDir(other);
+  TestFolder dir;
+  TestFolder tempDir("temp", other);
+  const std::string original("original\0bytes", 14);
+  WriteFileText(dir / "a.zip", original);
+  const std::string big(200000, 'n');
   auto t = TempWith(tempDir.Path(), big);
+  bool ok;
   ASSERT_NE(t, nullptr);
   {
     FileSizeLimit limit(65536);
@@ -237,17 +248,17 @@ TEST(StreamsTemp, DiskFullDuringTheCopyLeavesTheOriginalByteIdentical) {
   }
   EXPECT_FALSE(ok);
   EXPECT_EQ(t->CommitError(), EFBIG);
-  EXPECT_EQ(ReadText(dir / "a.zip"), original);
+  EXPECT_EQ(ReadFileText(dir / "a.zip"), original);
   EXPECT_EQ(dir.Count(), 1u);
-  EXPECT_EQ(ReadText(t->FileName()), big);
+  EXPECT_EQ(ReadFileText(t->FileName()), big);
 }
 
 TEST(StreamsTemp, CommitAcrossFileSystemsCopiesBesideTheTarget) {
   std::string other = OtherFileSystem();
   if (other.empty()) GTEST_SKIP() << "no second file system for the copying commit";
-  ScratchDir dir;
-  ScratchDir tempDir(other);
-  WriteText(dir / "a.zip", "old");
+  TestFolder dir;
+  TestFolder tempDir("temp", other);
+  WriteFileText(dir / "a.zip", "old");
   ASSERT_EQ(::chmod((dir / "a.zip").c_str(), 0604), 0);
   std::string big(3 * 1024 * 1024 + 17, 'x');
   big[12345] = 'y';
@@ -263,7 +274,7 @@ TEST(StreamsTemp, CommitAcrossFileSystemsCopiesBesideTheTarget) {
   };
 
   ASSERT_TRUE(t->Commit(dir / "a.zip")) << t->CommitError();
-  EXPECT_EQ(ReadText(dir / "a.zip"), big);
+  EXPECT_EQ(ReadFileText(dir / "a.zip"), big);
   EXPECT_EQ(ModeOf(dir / "a.zip") & 07777, 0604u);
   EXPECT_EQ(dir.Count(), 1u);
   EXPECT_EQ(tempDir.Count(), 0u);
@@ -273,19 +284,19 @@ TEST(StreamsTemp, CommitAcrossFileSystemsCopiesBesideTheTarget) {
 }
 
 TEST(StreamsTemp, MemoryArchiveCommitsThroughAFileBesideTheTarget) {
-  ScratchDir dir;
-  WriteText(dir / "a.zip", "old");
+  TestFolder dir;
+  WriteFileText(dir / "a.zip", "old");
   ASSERT_EQ(::chmod((dir / "a.zip").c_str(), 0600), 0);
   TTempMemStream mem;
   ASSERT_TRUE(mem.WriteFully("in memory", 9));
   ASSERT_TRUE(mem.Commit(dir / "a.zip")) << mem.CommitError();
-  EXPECT_EQ(ReadText(dir / "a.zip"), "in memory");
+  EXPECT_EQ(ReadFileText(dir / "a.zip"), "in memory");
   EXPECT_EQ(ModeOf(dir / "a.zip") & 07777, 0600u);
   EXPECT_EQ(dir.Count(), 1u);
 
   TTempMemStream empty;
   ASSERT_TRUE(empty.Commit(dir / "empty.zip")) << empty.CommitError();
-  EXPECT_EQ(ReadText(dir / "empty.zip"), "");
+  EXPECT_EQ(ReadFileText(dir / "empty.zip"), "");
 }
 
 }  // namespace

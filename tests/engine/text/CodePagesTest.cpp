@@ -34,10 +34,14 @@ TEST(CodePages, EncodingFailsWithoutAMapping) {
 // The built-in tables must convert exactly as the C library's own converters do, where
 // those define the byte.
 TEST(CodePages, BuiltInTablesAgreeWithTheCLibrary) {
+  for (const char* name : {"CP437", "CP1252"}) {
+    iconv_t cd = iconv_open("UTF-8", name);
+    if (cd == iconv_t(-1)) GTEST_SKIP() << "the C library has no " << name;
+    iconv_close(cd);
+  }
   for (int cp : {437, 1252}) {
     const std::string name = "CP" + std::to_string(cp);
     iconv_t cd = iconv_open("UTF-8", name.c_str());
-    if (cd == iconv_t(-1)) GTEST_SKIP() << "the C library has no " << name;
     int compared = 0;
     for (int b = 0; b < 256; ++b) {
       char in[1] = {char(b)}, out[8];

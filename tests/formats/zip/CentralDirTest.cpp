@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/streams/MemoryStream32.h"
-#include "tests/formats/zip/ZipImage.h"
+#include "tests/support/ZipImage.h"
 
 namespace qel::zip {
 namespace {

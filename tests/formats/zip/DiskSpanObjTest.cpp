@@ -14,8 +14,8 @@
 #include "formats/zip/UnZip.h"
 #include "platform/FakeDrives.h"
 #include "tests/engine/base/TestComponent.h"
-#include "tests/formats/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
+#include "tests/support/ZipImage.h"
 
 namespace qel {
 namespace {

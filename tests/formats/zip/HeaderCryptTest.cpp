@@ -11,7 +11,7 @@
 #include "engine/base/ZipCommon.h"
 #include "engine/streams/MemoryStream32.h"
 #include "formats/zip/CentralDir.h"
-#include "tests/formats/zip/ZipImage.h"
+#include "tests/support/ZipImage.h"
 
 namespace qel::zip {
 namespace {

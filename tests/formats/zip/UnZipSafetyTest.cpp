@@ -13,8 +13,8 @@
 
 #include "engine/base/Messages.h"
 #include "formats/zip/UnZip.h"
-#include "tests/formats/zip/ZipImage.h"
 #include "tests/support/PeerTools.h"
+#include "tests/support/ZipImage.h"
 
 namespace qel::test {
 namespace {

@@ -84,16 +84,6 @@ void SetTime(const std::string& path, int64_t time) {
   ASSERT_EQ(::utime(path.c_str(), &t), 0) << path;
 }
 
-// Relative path -> contents ("/" for a folder) of everything below `root`.
-std::map<std::string, Bytes> Tree(const std::string& root) {
-  std::map<std::string, Bytes> tree;
-  for (const auto& f : fs::recursive_directory_iterator(root)) {
-    const std::string rel = fs::relative(f.path(), root).string();
-    tree[rel] = f.is_directory() ? Bytes{'/'} : ReadFileBytes(f.path().string());
-  }
-  return tree;
-}
-
 // A writer set up as `vorelkit-cli add -r` sets it up, names relative to `base`.
 struct Writer {
   Writer(const std::string& archive, const std::string& base, const std::string& temp) {
@@ -177,15 +167,11 @@ TEST_P(ZipWriterMatrix, PeersAndOwnReaderAgreeAndHeadersAreExact) {
   if (!strength) {
     EXPECT_TRUE(RunToolOk({"unzip", "-t", "-P", "secret", dir / "a.zip"}));
   }
-  const auto tree = Tree(in);
+  const test::Tree tree = test::ReadTree(in);
   ASSERT_TRUE(RunToolOk({"7z", "x", "-bd", "-psecret", "-o" + (dir / "out7"), dir / "a.zip"}));
-  const auto tree7 = Tree(dir / "out7");
-  EXPECT_EQ(tree7.size(), tree.size());
-  for (const auto& [name, bytes] : tree) {
-    EXPECT_TRUE(tree7.contains(name) && tree7.at(name) == bytes) << name;
-  }
+  EXPECT_EQ(test::ReadTree(dir / "out7"), tree);
   EXPECT_TRUE(ReadBack(dir / "a.zip", dir / "outq", "secret"));
-  EXPECT_TRUE(Tree(dir / "outq") == tree);
+  EXPECT_EQ(test::ReadTree(dir / "outq"), tree);
 
   const TListing l = ListZip(ReadFileBytes(dir / "a.zip"));
   EXPECT_EQ(l.Comment, "a comment");
