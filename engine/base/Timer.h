@@ -9,23 +9,27 @@ namespace qel {
 
 class TZipTimer {
  public:
+  using Clock = std::chrono::steady_clock;
+  // Where the time comes from; tests give a clock they move by hand.
+  Clock::time_point (*Now)() = &Clock::now;
+
   void Start() {
-    start_ = Clock::now();
+    start_ = Now();
     paused_ = Clock::duration::zero();
     running_ = true;
     pausedAt_.reset();
   }
   void Pause() {
-    if (running_ && !pausedAt_) pausedAt_ = Clock::now();
+    if (running_ && !pausedAt_) pausedAt_ = Now();
   }
   void Resume() {
-    if (pausedAt_) paused_ += Clock::now() - *pausedAt_;
+    if (pausedAt_) paused_ += Now() - *pausedAt_;
     pausedAt_.reset();
   }
   void Stop() {
     if (!running_) return;
     Resume();
-    elapsed_ = std::chrono::duration<float>(Clock::now() - start_ - paused_).count();
+    elapsed_ = std::chrono::duration<float>(Now() - start_ - paused_).count();
     running_ = false;
   }
   bool Running() const { return running_; }
@@ -33,7 +37,6 @@ class TZipTimer {
   float Elapsed() const { return elapsed_; }
 
  private:
-  using Clock = std::chrono::steady_clock;
   Clock::time_point start_{};
   Clock::duration paused_{};
   std::optional<Clock::time_point> pausedAt_;

@@ -69,7 +69,9 @@ void TqelFileScan::Notice(const std::string& name, TScanNotice notice) {
 
 void TqelFileScan::NoteUnmatched(const std::vector<std::pair<std::string, std::string>>& items) {
   // Names without wildcards are looked up; the few masks are matched against the names.
-  for (const auto& [item, mask] : items) {
+  for (const auto& entry : items) {
+    const std::string& item = entry.first;
+    const std::string& mask = entry.second;
     const bool found =
         mask.find_first_of("*?") == std::string::npos
             ? FMatched.contains(text::AsciiLower(mask))

@@ -14,7 +14,7 @@
 #include "app/prompts/EnginePrompts.h"
 #include "engine/compress/CompBase.h"
 #include "tests/app/core/ScriptedPrompter.h"
-#include "tests/app/gui/ScratchSettings.h"
+#include "tests/app/support/ScratchSettings.h"
 #include "tests/support/PeerTools.h"
 
 namespace vk::app {

@@ -6,7 +6,7 @@
 #include "app/core/TestLog.h"
 #include "app/core/Translation.h"
 #include "engine/base/Messages.h"
-#include "tests/app/gui/ScratchSettings.h"
+#include "tests/app/support/ScratchSettings.h"
 
 namespace vk::app {
 namespace {
