@@ -5,7 +5,6 @@
 //
 // The archives go to the system's temporary folder (TMPDIR, else /tmp); TMPDIR=/dev/shm
 // leaves the disk out of the figures.
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -46,21 +45,11 @@ std::map<std::string, double>& Sizes() {
 void BM_Create(benchmark::State& state, const std::string& name,
                const std::vector<std::string>& command) {
   double size = 0;
-  for (auto _ : state) {
-    const std::string folder = vk::bench::MakeScratchFolder();
-    if (folder.empty()) {
-      state.SkipWithError("could not make a scratch folder");
-      break;
-    }
-    const std::string archive = folder + "/out.zip";
-    const bool ran = vk::bench::TimeRun(
-        state, vk::bench::Expand(command, {{"archive", archive}, {"tree", Tree()}}));
-    std::error_code error;
-    if (ran) size = double(fs::file_size(archive, error));
-    fs::remove_all(folder);
-    sync();
-    if (!ran) break;
-  }
+  vk::bench::TimeInScratchFolders(state, command, {{"tree", Tree()}},
+                                  [&size](const std::string& folder) {
+                                    std::error_code error;
+                                    size = double(fs::file_size(folder + "/out.zip", error));
+                                  });
   state.counters["bytes"] = size;
   Sizes()[name] = size;
 }

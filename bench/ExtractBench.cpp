@@ -6,7 +6,6 @@
 // The runs extract into the system's temporary folder (TMPDIR, else /tmp). TMPDIR=/dev/shm
 // leaves the disk out and measures what the programs themselves cost, which a busy or
 // shared disk otherwise swamps.
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -51,20 +50,9 @@ void BM_Extract(benchmark::State& state, const std::vector<std::string>& command
     return;
   }
   size_t files = 0;
-  for (auto _ : state) {
-    const std::string folder = vk::bench::MakeScratchFolder();
-    if (folder.empty()) {
-      state.SkipWithError("could not make a scratch folder");
-      break;
-    }
-    const bool ran = vk::bench::TimeRun(
-        state, vk::bench::Expand(command, {{"archive", Archive()}, {"folder", folder}}));
-    if (ran) files = CountFiles(folder);
-    fs::remove_all(folder);
-    // Write-back of this run's files must not land in the next run's time.
-    sync();
-    if (!ran) break;
-  }
+  vk::bench::TimeInScratchFolders(
+      state, command, {{"archive", Archive()}},
+      [&files](const std::string& folder) { files = CountFiles(folder); });
   state.counters["files"] = static_cast<double>(files);
 }
 

@@ -73,4 +73,25 @@ std::string MakeScratchFolder() {
   return mkdtemp(folder.data()) ? folder : std::string();
 }
 
+void TimeInScratchFolders(benchmark::State& state, const std::vector<std::string>& command,
+                          std::vector<std::pair<std::string, std::string>> names,
+                          const std::function<void(const std::string& folder)>& look) {
+  for (auto _ : state) {
+    const std::string folder = MakeScratchFolder();
+    if (folder.empty()) {
+      state.SkipWithError("could not make a scratch folder");
+      break;
+    }
+    auto named = names;
+    named.push_back({"folder", folder});
+    named.push_back({"archive", folder + "/out.zip"});
+    const bool ran = TimeRun(state, Expand(command, named));
+    if (ran && look) look(folder);
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+    sync();
+    if (!ran) break;
+  }
+}
+
 }  // namespace vk::bench

@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,5 +30,13 @@ std::vector<std::string> Expand(const std::vector<std::string>& command,
 // A new empty folder in the system's temporary folder (TMPDIR, else /tmp); "" when none
 // could be made.
 std::string MakeScratchFolder();
+
+// Each iteration: `command` timed by TimeRun in a new scratch folder, with "{folder}" and
+// "{archive}" (folder/out.zip) after the caller's own names (which win); `look` sees the folder
+// after a run that succeeded, before the folder is removed and written back (so that the next run's
+// time does not take the write-back).
+void TimeInScratchFolders(benchmark::State& state, const std::vector<std::string>& command,
+                          std::vector<std::pair<std::string, std::string>> names,
+                          const std::function<void(const std::string& folder)>& look = {});
 
 }  // namespace vk::bench

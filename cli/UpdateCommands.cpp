@@ -100,17 +100,17 @@ std::string WrittenFamilies() {
 // The writer of the archive: the family --type names, else the one the name's extension
 // stands for, ZIP for a name of no archive type. A name of a type add does not write is
 // refused unless --type says what is meant, for the file would not be what its name says.
-std::unique_ptr<qel::TCompBase> WriterOf(const ParsedArgs& args, const std::string& archive,
-                                         bool offerType, std::ostream& err) {
+std::unique_ptr<qel::TCompBase> ArchiveWriter(const ParsedArgs& args, const std::string& archive,
+                                              bool offerType, std::ostream& err) {
   if (args.Has("--type")) {
     const qel::TFormatDescriptor* f = qel::FormatNamed(args.options.at("--type"));
-    const qel::TWriterSpec* w = f ? qel::UpdaterFor(f->Types.front().Type) : nullptr;
+    const qel::TFormatWriter* w = f ? qel::UpdaterFor(f->Types.front().Type) : nullptr;
     if (w) return w->Make();
     err << "vorelkit-cli: --type takes " << WrittenFamilies() << "\n";
     return nullptr;
   }
   const qel::TArcType type = qel::ArcTypeOfName(archive);
-  if (const qel::TWriterSpec* w = qel::UpdaterFor(type == qel::atNA ? qel::atZip : type))
+  if (const qel::TFormatWriter* w = qel::UpdaterFor(type == qel::atNA ? qel::atZip : type))
     return w->Make();
   // The type as the name spells it: "LZH", "TAR.GZ".
   const fs::path name = fs::path(archive).filename();
@@ -152,7 +152,7 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
 
-  const std::unique_ptr<qel::TCompBase> writer = WriterOf(args, args.positional[0], true, err);
+  const std::unique_ptr<qel::TCompBase> writer = ArchiveWriter(args, args.positional[0], true, err);
   if (!writer) return kExitUsage;
   qel::TCompBase& zip = *writer;
   WriterRun run(zip, err);
@@ -213,7 +213,8 @@ int RunDelete(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     err << "vorelkit-cli delete: name an archive and the entries to delete\n";
     return kExitUsage;
   }
-  const std::unique_ptr<qel::TCompBase> writer = WriterOf(args, args.positional[0], false, err);
+  const std::unique_ptr<qel::TCompBase> writer =
+      ArchiveWriter(args, args.positional[0], false, err);
   if (!writer) return kExitUsage;
   qel::TCompBase& zip = *writer;
   WriterRun run(zip, err);

@@ -190,9 +190,9 @@ void TArchiveCommands::Extract(const TEntryMasks& selected, const QStringList& f
         open.Type, open.File.toStdString(), [this](qel::TDecompressClass& r) { PrepareReader(r); });
     if (!reader) return 0;  // reported through the error list
     ApplyExtractChoices(*choices, *reader, TempFolder());
-    count = RunMaskPasses(masks, [&reader](const qel::TStrings& spec, bool recurse) {
+    count = RunMaskPasses(masks, [&reader](const qel::TStrings& names, bool recurse) {
       if (reader->Cancel()) return 0;
-      reader->FileSpec = spec;
+      reader->FileSpec = names;
       reader->RecurseDirs = recurse;
       return reader->Extract();
     });
@@ -222,9 +222,9 @@ int TArchiveCommands::DeleteMasks(const TEntryMasks& masks) {
   };
   return ui_.RunBusy([&] {
     bool secondPass = false;
-    return RunMaskPasses(masks, [&](const qel::TStrings& spec, bool recurse) {
+    return RunMaskPasses(masks, [&](const qel::TStrings& names, bool recurse) {
       if (!QFileInfo(open.File).isFile()) return 0;
-      writer.FileSpec = spec;
+      writer.FileSpec = names;
       writer.RecurseDirs = recurse;
       writer.OnActivate = [this, secondPass](qel::TZipCommon&) {
         prompts_.WriterActivated(secondPass);

@@ -14,12 +14,11 @@ constexpr int kFirstWrapper = int(TComponentKind::SevenZip);
 
 std::unique_ptr<qel::TCompBase> MakeWriter(TComponentKind kind) {
   using qel::TqelFileAttribute;
-  const qel::TWriterSpec* spec = qel::WriterOf(WriterArcType(kind));
-  if (!spec || !spec->Make) return std::make_unique<TUnbuiltWriter>(kind);
-  std::unique_ptr<qel::TCompBase> w = spec->Make();
+  const qel::TFormatWriter* writer = qel::WriterOf(WriterArcType(kind));
+  if (!writer || !writer->Make) return std::make_unique<TUnbuiltWriter>(kind);
+  std::unique_ptr<qel::TCompBase> w = writer->Make();
   // Room on a spanned set's first disk for a program to go with it.
-  if (kind == TComponentKind::Zip)
-    static_cast<qel::TZipBase&>(*w).LeaveSpaceOnFirstDisk = 50000;
+  if (kind == TComponentKind::Zip) static_cast<qel::TZipBase&>(*w).LeaveSpaceOnFirstDisk = 50000;
   w->Attributes = {TqelFileAttribute::fsZeroAttr, TqelFileAttribute::fsReadOnly,
                    TqelFileAttribute::fsArchive, TqelFileAttribute::fsCompressed,
                    TqelFileAttribute::fsEncrypted};

@@ -19,8 +19,8 @@ struct TKindRow {
   TComponentKind Kind;
   const char* Component;
   const char* Format;
-  qel::TArcType Makes;             // atNA for a wrapper of no engine type
-  const char* WrapperExtension;    // a wrapper's own extension
+  qel::TArcType Makes;           // atNA for a wrapper of no engine type
+  const char* WrapperExtension;  // a wrapper's own extension
 };
 
 constexpr TKindRow kKinds[] = {
@@ -40,7 +40,7 @@ constexpr TKindRow kKinds[] = {
 };
 static_assert(std::size(kKinds) == kComponentKindCount);
 
-const qel::TWriterSpec* WriterSpecOf(TComponentKind kind) {
+const qel::TFormatWriter* FormatWriterOf(TComponentKind kind) {
   return IsWrapperKind(kind) ? nullptr : qel::WriterOf(kKinds[size_t(kind)].Makes);
 }
 
@@ -54,7 +54,7 @@ const TComponentType& ComponentType(TComponentKind kind) {
   static const std::array<TComponentType, kComponentKindCount> kTypes = [] {
     std::array<TComponentType, kComponentKindCount> types{};
     for (const TKindRow& row : kKinds) {
-      const qel::TWriterSpec* writer = WriterSpecOf(row.Kind);
+      const qel::TFormatWriter* writer = FormatWriterOf(row.Kind);
       types[size_t(row.Kind)] = {row.Kind, row.Component, row.Format,
                                  writer ? writer->Extension : row.WrapperExtension,
                                  writer && writer->Make};
@@ -64,10 +64,10 @@ const TComponentType& ComponentType(TComponentKind kind) {
   return kTypes[size_t(kind)];
 }
 
-std::optional<TComponentKind> KindOfWriter(const qel::TWriterSpec* writer) {
+std::optional<TComponentKind> KindOfWriter(const qel::TFormatWriter* writer) {
   if (!writer) return std::nullopt;
   for (const TKindRow& row : kKinds)
-    if (WriterSpecOf(row.Kind) == writer) return row.Kind;
+    if (FormatWriterOf(row.Kind) == writer) return row.Kind;
   return std::nullopt;
 }
 
@@ -82,14 +82,14 @@ TCompressMethod MethodOfName(const QString& name) {
 }
 
 std::vector<TCompressMethod> WriterMethods(TComponentKind writer) {
-  const qel::TWriterSpec* spec = WriterSpecOf(writer);
-  if (!spec) return {};
-  return {spec->Methods.begin(), spec->Methods.end()};
+  const qel::TFormatWriter* format = FormatWriterOf(writer);
+  if (!format) return {};
+  return {format->Methods.begin(), format->Methods.end()};
 }
 
 TCompressMethod InitialMethod(TComponentKind writer) {
-  const qel::TWriterSpec* spec = WriterSpecOf(writer);
-  return spec ? spec->InitialMethod : cmStore;
+  const qel::TFormatWriter* format = FormatWriterOf(writer);
+  return format ? format->InitialMethod : cmStore;
 }
 
 QStringList MethodList(TComponentKind kind) {

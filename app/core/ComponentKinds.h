@@ -65,7 +65,7 @@ qel::TEncryptionMethod EncryptionOfChoice(int index);
 // The type a writer makes (at7Zip for the 7-Zip wrapper, atNA for the other wrappers).
 qel::TArcType WriterArcType(TComponentKind writer);
 // The writer kind a registered writer is known by in the dialogs.
-std::optional<TComponentKind> KindOfWriter(const qel::TWriterSpec* writer);
+std::optional<TComponentKind> KindOfWriter(const qel::TFormatWriter* writer);
 
 // Files of these types are stored as they are: compressing them again gains nothing.
 const QStringList& StoreAsIsList();

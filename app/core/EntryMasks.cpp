@@ -15,14 +15,14 @@ TEntryMasks MasksOfRows(const std::vector<const TShellItem*>& rows) {
 }
 
 int RunMaskPasses(const TEntryMasks& masks,
-                  const std::function<int(const qel::TStrings& spec, bool recurse)>& pass) {
+                  const std::function<int(const qel::TStrings& names, bool recurse)>& pass) {
   int count = 0;
   for (const auto& [list, recurse] :
        {std::pair{&masks.FileMasks, false}, std::pair{&masks.FolderMasks, true}}) {
     if (list->isEmpty()) continue;
-    qel::TStrings spec;
-    for (const QString& mask : *list) spec.push_back(mask.toStdString());
-    count += pass(spec, recurse);
+    qel::TStrings names;
+    for (const QString& mask : *list) names.push_back(mask.toStdString());
+    count += pass(names, recurse);
   }
   return count;
 }

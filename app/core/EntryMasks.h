@@ -25,6 +25,6 @@ TEntryMasks MasksOfRows(const std::vector<const TShellItem*>& rows);
 // Runs `pass` over the file masks without recursion, then over the folder masks with it; an
 // empty list is skipped. Answers the sum of what the passes answered.
 int RunMaskPasses(const TEntryMasks& masks,
-                  const std::function<int(const qel::TStrings& spec, bool recurse)>& pass);
+                  const std::function<int(const qel::TStrings& names, bool recurse)>& pass);
 
 }  // namespace vk::app

@@ -44,11 +44,11 @@ struct TConversionRow {
 };
 
 // What writes archives of a type.
-struct TWriterSpec {
+struct TFormatWriter {
   TMakeWriter Make;  // null while the writer is not built: offered, and refused when chosen
   std::span<const TCompressMethod> Methods;  // in value order
   TCompressMethod InitialMethod;
-  const char* Extension;  // the writer's own: ".zip"
+  const char* Extension;                       // the writer's own: ".zip"
   const TConversionRow* Conversion = nullptr;  // the converter's row for it, if any
 };
 
@@ -58,7 +58,7 @@ struct TTypeRow {
   uint32_t Can;  // TCapability bits
   // The writer offered for an open archive of this type; it adds and deletes only where
   // capUpdate says so (a spanned set is offered ZIP, but never written in place).
-  const TWriterSpec* Writer = nullptr;
+  const TFormatWriter* Writer = nullptr;
 };
 
 struct TFormatDescriptor {

@@ -4,19 +4,25 @@
 
 namespace qel {
 
-const TFormatDescriptor* FormatOf(TArcType type) {
+namespace {
+
+struct TFound {
+  const TFormatDescriptor* Format = nullptr;
+  const TTypeRow* Row = nullptr;
+};
+
+TFound Find(TArcType type) {
   for (const TFormatDescriptor* f : RegisteredFormats())
     for (const TTypeRow& row : f->Types)
-      if (row.Type == type) return f;
-  return nullptr;
+      if (row.Type == type) return {f, &row};
+  return {};
 }
 
-const TTypeRow* TypeRowOf(TArcType type) {
-  for (const TFormatDescriptor* f : RegisteredFormats())
-    for (const TTypeRow& row : f->Types)
-      if (row.Type == type) return &row;
-  return nullptr;
-}
+}  // namespace
+
+const TFormatDescriptor* FormatOf(TArcType type) { return Find(type).Format; }
+
+const TTypeRow* TypeRowOf(TArcType type) { return Find(type).Row; }
 
 const TFormatDescriptor* FormatNamed(std::string_view name) {
   const auto same = [name](std::string_view own) {
@@ -40,13 +46,13 @@ TMakeReader ReaderFor(TArcType type) {
   return f ? f->MakeReader : nullptr;
 }
 
-const TWriterSpec* UpdaterFor(TArcType type) {
+const TFormatWriter* UpdaterFor(TArcType type) {
   const TTypeRow* row = TypeRowOf(type);
   if (!row || !(row->Can & capUpdate) || !row->Writer || !row->Writer->Make) return nullptr;
   return row->Writer;
 }
 
-const TWriterSpec* WriterOf(TArcType type) {
+const TFormatWriter* WriterOf(TArcType type) {
   const TTypeRow* row = TypeRowOf(type);
   return row ? row->Writer : nullptr;
 }

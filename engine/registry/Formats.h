@@ -24,8 +24,8 @@ bool Can(TArcType type, uint32_t caps);
 TMakeReader ReaderFor(TArcType type);
 // The writer that adds to and deletes from archives of `type`, when it is built; null when
 // the type takes no updates or its writer is not built yet.
-const TWriterSpec* UpdaterFor(TArcType type);
+const TFormatWriter* UpdaterFor(TArcType type);
 // The writer that makes new archives of `type` (built or not); null when none is known.
-const TWriterSpec* WriterOf(TArcType type);
+const TFormatWriter* WriterOf(TArcType type);
 
 }  // namespace qel

@@ -15,17 +15,17 @@ constexpr TConversionRow kCabConversion{4, "Cabinet (.cab)", ".cab", cmQuantum};
 constexpr TConversionRow kLhaConversion{6, "LZH (.lha)", ".lha", cmFrozen6};
 constexpr TConversionRow kTarConversion{7, "TAR (.tar)", ".tar", cmTar};
 
-constexpr TWriterSpec kBhWriter{nullptr, kMethods<cmStore, cmDeflate, cmFuse, cmBz2>, cmDeflate,
-                                ".bh", &kBhConversion};
-constexpr TWriterSpec kCabWriter{nullptr, kMethods<cmStore, cmMsZip, cmLzx, cmQuantum>, cmMsZip,
-                                 ".cab", &kCabConversion};
-constexpr TWriterSpec kGZipWriter{nullptr, kMethods<cmDeflate>, cmDeflate, ".gz"};
-constexpr TWriterSpec kBZip2Writer{nullptr, kMethods<cmBz2>, cmBz2, ".bz2"};
-constexpr TWriterSpec kTarWriter{nullptr, kMethods<cmTar>, cmTar, ".tar", &kTarConversion};
-constexpr TWriterSpec kTarGzWriter{nullptr, kMethods<cmTarGz>, cmTarGz, ".tgz"};
-constexpr TWriterSpec kTarBzWriter{nullptr, kMethods<cmTarBz>, cmTarBz, ".tbz"};
-constexpr TWriterSpec kLhaWriter{nullptr, kMethods<cmStore, cmFrozen5, cmFrozen6>, cmFrozen6,
-                                 ".lha", &kLhaConversion};
+constexpr TFormatWriter kBhWriter{nullptr, kMethods<cmStore, cmDeflate, cmFuse, cmBz2>, cmDeflate,
+                                  ".bh", &kBhConversion};
+constexpr TFormatWriter kCabWriter{nullptr, kMethods<cmStore, cmMsZip, cmLzx, cmQuantum>, cmMsZip,
+                                   ".cab", &kCabConversion};
+constexpr TFormatWriter kGZipWriter{nullptr, kMethods<cmDeflate>, cmDeflate, ".gz"};
+constexpr TFormatWriter kBZip2Writer{nullptr, kMethods<cmBz2>, cmBz2, ".bz2"};
+constexpr TFormatWriter kTarWriter{nullptr, kMethods<cmTar>, cmTar, ".tar", &kTarConversion};
+constexpr TFormatWriter kTarGzWriter{nullptr, kMethods<cmTarGz>, cmTarGz, ".tgz"};
+constexpr TFormatWriter kTarBzWriter{nullptr, kMethods<cmTarBz>, cmTarBz, ".tbz"};
+constexpr TFormatWriter kLhaWriter{nullptr, kMethods<cmStore, cmFrozen5, cmFrozen6>, cmFrozen6,
+                                   ".lha", &kLhaConversion};
 
 constexpr TTypeRow kBhTypes[] = {{atBh, capUpdate | capSfx | capPassword, &kBhWriter}};
 // A cabinet is written whole: nothing is added to or deleted from one.
@@ -55,8 +55,8 @@ constexpr TFormatDescriptor kRar{"rar", kRarTypes};
 constexpr TFormatDescriptor kSevenZip{"7z", kSevenZipTypes, nullptr, nullptr,
                                       msg::SevenZipLibraryNotFound};
 
-constexpr const TFormatDescriptor* kPlanned[] = {&kBh,  &kCab, &kGZip, &kBZip2, &kTar, &kLha,
-                                                 &kArj, &kAce, &kRar,  &kSevenZip};
+constexpr const TFormatDescriptor* kPlanned[] = {&kBh,  &kCab, &kGZip, &kBZip2, &kTar,
+                                                 &kLha, &kArj, &kAce,  &kRar,   &kSevenZip};
 
 }  // namespace
 

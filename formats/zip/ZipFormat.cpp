@@ -20,10 +20,10 @@ constexpr TCompressMethod kJarMethods[] = {cmStore, cmDeflate};
 constexpr TConversionRow kZipConversion{9, "ZIP (.zip)", ".zip", cmDeflate};
 constexpr TConversionRow kJarConversion{5, "JAR (.jar)", ".jar", cmDeflate};
 
-constexpr TWriterSpec kZipWriter{&Make<TZip, TCompBase>, kZipMethods, cmDeflate, ".zip",
-                                 &kZipConversion};
-constexpr TWriterSpec kJarWriter{&Make<TJar, TCompBase>, kJarMethods, cmDeflate, ".jar",
-                                 &kJarConversion};
+constexpr TFormatWriter kZipWriter{&Make<TZip, TCompBase>, kZipMethods, cmDeflate, ".zip",
+                                   &kZipConversion};
+constexpr TFormatWriter kJarWriter{&Make<TJar, TCompBase>, kJarMethods, cmDeflate, ".jar",
+                                   &kJarConversion};
 
 constexpr uint32_t kRead = capTest | capZipCipher;
 

@@ -29,7 +29,7 @@ TEST(FormatRegistry, EveryDescriptorKeepsTheRules) {
         EXPECT_TRUE(f->MakeReader || f->LibraryMissing);
       }
       if (!row.Writer) continue;
-      const TWriterSpec& w = *row.Writer;
+      const TFormatWriter& w = *row.Writer;
       EXPECT_EQ(w.Extension[0], '.');
       EXPECT_NE(std::find(w.Methods.begin(), w.Methods.end(), w.InitialMethod), w.Methods.end());
       if (w.Conversion) conversions.insert(w.Conversion);
@@ -46,9 +46,9 @@ TEST(FormatRegistry, LookUpsByType) {
     const char* family;  // nullptr: no family
     bool reads, updates, tests;
   } rows[] = {
-      {atZip, "zip", true, true, true},    {atZipMV, "zip", true, false, true},
+      {atZip, "zip", true, true, true},     {atZipMV, "zip", true, false, true},
       {atJarExe, "jar", true, false, true}, {at7Zip, "7z", false, false, true},
-      {atCab, "cab", false, false, false}, {atNA, nullptr, false, false, false},
+      {atCab, "cab", false, false, false},  {atNA, nullptr, false, false, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(ArcTypeName(r.type)));
