@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include <charconv>
 #include <ostream>
 
 #include "engine/base/Version.h"
@@ -110,6 +111,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   err << "vorelkit-cli: unknown command '" << args[0] << "'\n";
   PrintOverview(err);
   return kExitUsage;
+}
+
+std::optional<int> ThreadsOption(const ParsedArgs& args, std::ostream& err) {
+  if (!args.Has("--threads")) return 0;
+  const std::string& text = args.options.at("--threads");
+  int n = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (error != std::errc() || end != text.data() + text.size() || n < 1 || n > kMaxThreads) {
+    err << "vorelkit-cli: --threads takes a number from 1 to " << kMaxThreads << "\n";
+    return std::nullopt;
+  }
+  return n;
 }
 
 }  // namespace vk::cli

@@ -36,6 +36,13 @@ struct ParsedArgs {
 std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
                                     const std::vector<OptionSpec>& specs, std::ostream& err);
 
+// --threads N: the threads that compress or decode, 0 (one per core) when not given; nothing,
+// with the reason written to `err`, when N is not a number from 1 to kMaxThreads.
+inline constexpr int kMaxThreads = 64;
+std::optional<int> ThreadsOption(const ParsedArgs& args, std::ostream& err);
+inline const OptionSpec kThreadsOption{"--threads", true,
+                                       "threads that compress or decode (default: one per core)"};
+
 struct Command {
   std::string name;
   std::string summary;      // one line for the overview

@@ -123,6 +123,8 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
     }
     options.Overwrite = *policy;
   }
+  const std::optional<int> threads = ThreadsOption(args, err);
+  if (!threads) return kExitUsage;
   TTerminalPrompter prompter(options, std::cin, std::cerr);
   app::TEnginePrompts prompts(prompter);
 
@@ -138,6 +140,7 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
 
   TakeMasksAndPassword(reader, args);
   reader.UseStoredDirs = !args.Has("--flat");
+  reader.Threads = *threads;
   reader.CreateStoredDirs = true;
   // A folder that cannot be made is no reason to write somewhere else.
   const std::string target =
@@ -161,11 +164,14 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
 int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   if (args.positional.empty()) return NoArchive("test", err);
   const std::string& archive = args.positional[0];
+  const std::optional<int> threads = ThreadsOption(args, err);
+  if (!threads) return kExitUsage;
   TTerminalOptions options;
   options.Interactive = StdinIsTerminal();
   TTerminalPrompter prompter(options, std::cin, std::cerr);
   app::TEnginePrompts prompts(prompter);
   qel::TZipCheck check;
+  check.Threads = *threads;
   EngineReport report(err);
   std::map<std::string, int> failures;
   NoteFailures(check, report, archive, failures, prompts);
@@ -197,7 +203,7 @@ Command ExtractCommand() {
   return {"extract",
           "extract the entries of an archive",
           "vorelkit-cli extract ARCHIVE [-o DIR] [-p PASSWORD] [--flat] "
-          "[--overwrite=ask|always|never|newer|rename] [MASK...]",
+          "[--overwrite=ask|always|never|newer|rename] [--threads N] [MASK...]",
           "Extracts the entries of ARCHIVE, or those matching the masks, into DIR (the\n"
           "current folder by default) with their stored folders (--flat drops them).\n"
           "Nothing is ever written outside DIR. When a file exists: ask on a terminal\n"
@@ -210,19 +216,21 @@ Command ExtractCommand() {
           {{"-o", true, "the folder to extract into"},
            {"-p", true, "the password of encrypted entries (asked on the terminal otherwise)"},
            {"--flat", false, "extract without the stored folders"},
-           {"--overwrite", true, "ask, always, never, newer or rename (default: ask)"}},
+           {"--overwrite", true, "ask, always, never, newer or rename (default: ask)"},
+           kThreadsOption},
           RunExtract};
 }
 
 Command TestCommand() {
   return {"test",
           "test the entries of an archive",
-          "vorelkit-cli test ARCHIVE [-p PASSWORD] [MASK...]",
+          "vorelkit-cli test ARCHIVE [-p PASSWORD] [--threads N] [MASK...]",
           "Decodes every matching entry without writing anything and checks it, printing\n"
           "\"OK\" or \"FAILED\" with the reason for each entry and a summary line.\n\n"
           "Exit status: 0 when every entry passed, 1 when one failed, 2 when the archive\n"
           "cannot be opened, 7 for a usage error, 255 when cancelled (Ctrl+C).",
-          {{"-p", true, "the password of encrypted entries (asked on the terminal otherwise)"}},
+          {{"-p", true, "the password of encrypted entries (asked on the terminal otherwise)"},
+           kThreadsOption},
           RunTest};
 }
 

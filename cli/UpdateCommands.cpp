@@ -146,7 +146,8 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
                                                    {"none", sdNone},
                                                    {"absolute", sdAbsoluteNoRoot}},
                                                   sdExplorer_UserDefineDefaultDir, err);
-  if (!level || !encryption || !paths) return kExitUsage;
+  const std::optional<int> threads = ThreadsOption(args, err);
+  if (!level || !encryption || !paths || !threads) return kExitUsage;
   if (args.Has("--update") + args.Has("--freshen") + args.Has("--move") > 1) {
     err << "vorelkit-cli: --update, --freshen and --move exclude each other\n";
     return kExitUsage;
@@ -162,6 +163,7 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   zip.RecurseDirs = args.Has("-r");
   if (args.values.count("-x")) zip.ExcludeSpec = args.values.at("-x");
   zip.DeflateType = *level;
+  zip.Threads = *threads;
   zip.SetCompressMethod(*level == dtDeflateS ? qel::TCompressMethod::cmStore
                                              : qel::TCompressMethod::cmDeflate);
   if (args.Has("-p")) {
@@ -273,7 +275,7 @@ Command AddCommand() {
           "vorelkit-cli add ARCHIVE [-r] [-x MASK]... [--level store|fast|normal|max] "
           "[-p PASSWORD [--encryption zipcrypto|aes128|aes192|aes256]] "
           "[--update|--freshen|--move] [--paths relative|none|absolute] [--comment TEXT] "
-          "[--type zip|jar] [-v] PATH...",
+          "[--type zip|jar] [--threads N] [-v] PATH...",
           "Stores the files named (a folder stands for the files in it, and with -r for\n"
           "everything below it) in the ZIP or JAR archive ARCHIVE. Names are stored relative to\n"
           "the current folder; a file outside it keeps the part of its path after the\n"
@@ -301,6 +303,7 @@ Command AddCommand() {
            {"--paths", true, "relative, none or absolute (default: relative)"},
            {"--comment", true, "the archive comment"},
            {"--type", true, "zip: write a ZIP whatever ARCHIVE's extension says"},
+           kThreadsOption,
            {"-v", false, "list what was left out"}},
           RunAdd};
 }

@@ -55,6 +55,7 @@ void VisitKeys(Settings& s, const Io& io) {
   io.String(m, "AppLanguageFile", s.AppLanguageFile, {});
   io.Int(m, "FavoriteOptions", s.FavoriteOptions, 0, 0, 2);
   io.Int(m, "DefType", s.DefType, 0, 0, 3);
+  io.Int(m, "Threads", s.Threads, 0, 0, TAppSettings::kMaxThreads);
   io.Int(m, "DefArcType", s.DefArcType, 0, 0, 7);
   io.Int(m, "DefCabMethod", s.DefCabMethod, 0, 0, 3);
   io.Int(m, "DefLhaMethod", s.DefLhaMethod, 0, 0, 2);

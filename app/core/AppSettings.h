@@ -181,6 +181,8 @@ class TAppSettings {
   bool DCOpenAfterExtract = false;
   bool AutoTar = true;
   bool VTEulaAccepted = false;
+  int Threads = 0;  // threads that compress and decode: 0 one per core, else 1 to kMaxThreads
+  static constexpr int kMaxThreads = 16;
 
   TColumnWidths Columns;
   std::array<bool, kToolbarButtonCount> Buttons = kDefaultToolbarButtons;

@@ -90,6 +90,7 @@ void TArchiveCommands::Watch(qel::TZipCommon& component, bool compressing) {
   component.OnBegin = std::move(display.OnBegin);
   component.OnProgress = std::move(display.OnProgress);
   component.OnDeactivate = std::move(display.OnDeactivate);
+  component.Threads = AppSettings().Threads;
 }
 
 void TArchiveCommands::PrepareWriter(qel::TCompBase& writer) {

@@ -118,6 +118,7 @@ void TShellOperations::Watch(qel::TZipCommon& component) {
         failed_ = true;
         if (line) ui_.ReportError(*line);
       });
+  component.Threads = AppSettings().Threads;
 }
 
 void TShellOperations::SplitPaths(const QStringList& paths, qel::TCompBase& writer,

@@ -116,7 +116,7 @@ constexpr TIndexKey kIndexKeys[] = {
     {"cbZipDefMethod", &S::DefZipMethod}, {"cbCabDefMethod", &S::DefCabMethod},
     {"cbBhDefMethod", &S::DefBhMethod},   {"cbLhaDefMethod", &S::DefLhaMethod},
     {"cbJarDefMethod", &S::DefJarMethod}, {"cb7ZipDefMethod", &S::Def7ZipMethod},
-    {"cbBgaDefMethod", &S::DefBgaMethod},
+    {"cbBgaDefMethod", &S::DefBgaMethod}, {"cbThreads", &S::Threads},
 };
 
 // The radio groups, with the choice a value outside the group's range shows.
@@ -310,6 +310,11 @@ QWidget* TfrmOptions::CreateViewPage() {
   grid->addWidget(
       Named(new QCheckBox(tr("Store folder information"), archives), "chbIncludeFolderInfo"), 4, 0,
       1, 2);
+  QStringList threadChoices{tr("One per core")};
+  for (int n = 1; n <= S::kMaxThreads; ++n) threadChoices << QString::number(n);
+  QComboBox* threads = AddComboBox("cbThreads", threadChoices, archives);
+  grid->addWidget(Label("lbThreads", tr("Threads:"), threads), 5, 0);
+  grid->addWidget(threads, 5, 1);
   connect(type, &QComboBox::currentIndexChanged, this, &TfrmOptions::ArcTypeChanged);
 
   auto* opening = Named(new QGroupBox(tr("Archives given to the program"), page), "gbDCExtract");

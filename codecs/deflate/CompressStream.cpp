@@ -3,102 +3,109 @@
 #include <zlib.h>
 
 #include <algorithm>
-
-#include "codecs/checksum/Crc.h"
-#include "codecs/deflate/DeflateLevel.h"
+#include <cstring>
 
 namespace qel {
 
 namespace {
 
-// zlib counts its input in 32 bits, so larger writes are handed over in pieces.
-constexpr int64_t kMaxPiece = int64_t(1) << 30;
+// Runs the blocks of a stream given no workers, on the caller's thread.
+TWorkers& CallersThread() {
+  static TWorkers none(0);
+  return none;
+}
 
 }  // namespace
 
-void TCompressStream::TZlibRelease::operator()(z_stream_s* z) const {
-  deflateEnd(z);
-  delete z;
-}
-
-TCompressStream::TCompressStream(IByteSink& destination, int levelIndex, IDataCipher* cipher)
-    : destination_(destination), cipher_(cipher), buffer_(size_t(kBufferSize)) {
-  auto z = std::make_unique<z_stream>();
-  // Raw Deflate (negative window bits: no zlib header or Adler-32), 32 KB window.
-  if (deflateInit2(z.get(), DeflateLevel(levelIndex), Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) !=
-      Z_OK) {
-    failed_ = true;
-    return;
-  }
-  zlib_.reset(z.release());
-  zlib_->next_out = buffer_.data();
-  zlib_->avail_out = uInt(kBufferSize);
-}
-
-TCompressStream::~TCompressStream() = default;
+TCompressStream::TCompressStream(IByteSink& destination, int levelIndex, IDataCipher* cipher,
+                                 TWorkers* workers)
+    : destination_(destination),
+      cipher_(cipher),
+      workers_(workers ? *workers : CallersThread()),
+      level_(levelIndex),
+      buffer_(size_t(kBufferSize)) {}
 
 bool TCompressStream::Stopped() {
   if (!cancelled_ && Cancel && Cancel->load() != 0) cancelled_ = true;
   return failed_ || cancelled_;
 }
 
-bool TCompressStream::PassOn(int64_t size) {
-  if (size > 0) {
-    if (cipher_) cipher_->Encipher(buffer_.data(), size_t(size));
-    if (!destination_.WriteFully(buffer_.data(), size)) {
-      failed_ = true;
-      return false;
-    }
+void TCompressStream::Submit(bool last) {
+  const size_t dictionary = dictionary_;
+  const int level = level_;
+  std::vector<uint8_t> next;
+  if (!last) {
+    // The next block is primed with this one's last 32 KiB.
+    next.reserve(kDeflateWindow + kDeflateBlockSize);
+    next.assign(block_.end() - std::ptrdiff_t(kDeflateWindow), block_.end());
   }
-  zlib_->next_out = buffer_.data();
-  zlib_->avail_out = uInt(kBufferSize);
-  return true;
+  inFlight_.push_back(workers_.Run([input = std::move(block_), dictionary, level, last]() {
+    return DeflateBlock(input.data() + dictionary, input.size() - dictionary, dictionary, level,
+                        last);
+  }));
+  block_ = std::move(next);
+  dictionary_ = block_.size();
+  // Enough blocks wait to keep every thread busy while the oldest is written.
+  const size_t limit = size_t(workers_.Threads()) + 1;
+  while (!inFlight_.empty() && !failed_ &&
+         (inFlight_.size() > limit ||
+          inFlight_.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready))
+    TakeOldest();
 }
 
-bool TCompressStream::Step(int flush) {
-  z_stream& z = *zlib_;
-  const uInt before = z.avail_in;
-  const int rc = deflate(&z, flush);
-  if (rc != Z_OK && rc != Z_STREAM_END) {
+void TCompressStream::TakeOldest() {
+  const TDeflatedBlock block = inFlight_.front().get();
+  inFlight_.pop_front();
+  if (!block.Ok) {
     failed_ = true;
-    return false;
+    return;
   }
-  const uInt took = before - z.avail_in;
-  if (!cipher_) crc_ = Crc32(crc_, z.next_in - took, took);
-  totalIn_ += took;
-  ended_ = rc == Z_STREAM_END;
-  if (z.avail_out == 0 && !PassOn(kBufferSize)) return false;
-  Progress.Moved(took);
-  return true;
+  if (!cipher_) crc_ = uint32_t(crc32_combine(crc_, block.Crc, z_off_t(block.InputSize)));
+  const uint8_t* data = block.Data.data();
+  size_t left = block.Data.size();
+  while (left > 0 && !failed_) {
+    const size_t n = std::min(left, buffer_.size() - buffered_);
+    std::memcpy(buffer_.data() + buffered_, data, n);
+    buffered_ += n;
+    data += n;
+    left -= n;
+    if (buffered_ == buffer_.size()) WriteBuffer(buffered_);
+  }
+}
+
+void TCompressStream::WriteBuffer(size_t size) {
+  if (cipher_) cipher_->Encipher(buffer_.data(), size);
+  if (!destination_.WriteFully(buffer_.data(), int64_t(size))) failed_ = true;
+  buffered_ = 0;
 }
 
 int64_t TCompressStream::Write(const void* buffer, int64_t count) {
   if (finished_ || count < 0) return 0;
   const auto* in = static_cast<const uint8_t*>(buffer);
-  const int64_t start = totalIn_;
-  while (totalIn_ - start < count && !Stopped()) {
-    const int64_t taken = totalIn_ - start;
-    zlib_->next_in = const_cast<Bytef*>(in + taken);
-    zlib_->avail_in = uInt(std::min(count - taken, kMaxPiece));
-    if (!Step(Z_NO_FLUSH)) break;
+  int64_t taken = 0;
+  while (taken < count && !Stopped()) {
+    // A full block goes only once more input comes: the last block ends the stream.
+    if (block_.size() == dictionary_ + kDeflateBlockSize) Submit(false);
+    const size_t room = dictionary_ + kDeflateBlockSize - block_.size();
+    const size_t n = size_t(std::min<int64_t>(count - taken, int64_t(room)));
+    block_.insert(block_.end(), in + taken, in + taken + n);
+    taken += int64_t(n);
+    totalIn_ += int64_t(n);
+    Progress.Moved(int64_t(n));
   }
-  // The caller's buffer is not ours once we return; zlib must not look at it again.
-  if (zlib_) {
-    zlib_->next_in = nullptr;
-    zlib_->avail_in = 0;
-  }
-  return totalIn_ - start == count ? count : 0;
+  return taken == count && !failed_ ? count : 0;
 }
 
 bool TCompressStream::Finish() {
   if (!finished_) {
     finished_ = true;
-    while (!ended_ && !Stopped() && Step(Z_FINISH)) {
-    }
-    if (ended_ && !Stopped()) PassOn(kBufferSize - int64_t(zlib_->avail_out));
-    zlib_.reset();
+    if (!Stopped()) Submit(true);
+    while (!inFlight_.empty() && !Stopped()) TakeOldest();
+    if (!Stopped() && buffered_ > 0) WriteBuffer(buffered_);
+    // What a stop left in flight is no longer wanted.
+    inFlight_.clear();
   }
-  return ended_ && !failed_ && !cancelled_;
+  return !failed_ && !cancelled_;
 }
 
 }  // namespace qel

@@ -1,6 +1,7 @@
 #include "engine/base/Version.h"
 
 #include <bzlib.h>
+#include <libdeflate.h>
 #include <zlib.h>
 
 namespace qel {
@@ -11,7 +12,7 @@ std::vector<std::pair<std::string, std::string>> EngineLibraries() {
   // libbz2 reports "1.0.8, 13-Jul-2019": the version is what comes before the comma.
   std::string bzip2 = BZ2_bzlibVersion();
   bzip2 = bzip2.substr(0, bzip2.find(','));
-  return {{"zlib", zlibVersion()}, {"libbz2", bzip2}};
+  return {{"zlib", zlibVersion()}, {"libdeflate", LIBDEFLATE_VERSION_STRING}, {"libbz2", bzip2}};
 }
 
 }  // namespace qel

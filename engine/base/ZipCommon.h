@@ -95,6 +95,8 @@ class TZipCommon {
   void SetPassword(const AnsiString& value);
   TStrings Passwords;
   int PasswordAttempts = 3;
+  // The threads that compress and decode; 0 takes one per core.
+  int Threads = 0;
   TEncryptionMethod EncryptionMethod = TEncryptionMethod::emNone;
   TSeedKeys SeedHeaderKeys = kDefaultHeaderKeys;
   TSeedKeys SeedDataKeys = kDefaultDataKeys;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -46,6 +47,22 @@ std::vector<std::string> SplitPath(const std::string& rel) {
     start = end + 1;
   }
   return parts;
+}
+
+// A number for a temporary name. The names need to be hard to guess and distinct, not
+// secret (O_EXCL guards the creation): one seed from the kernel per thread, then splitmix64,
+// instead of a system call for every file.
+uint32_t TempNumber() {
+  thread_local uint64_t state = [] {
+    uint64_t seed = 0;
+    if (::getrandom(&seed, sizeof seed, 0) != sizeof seed)
+      seed = uint64_t(::time(nullptr)) ^ (uint64_t(::getpid()) << 32);
+    return seed;
+  }();
+  uint64_t z = state += 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return uint32_t(z ^ (z >> 31));
 }
 
 void CloseKeepingErrno(int fd) {
@@ -92,52 +109,49 @@ void TFolderCache::Clear() {
 }
 
 TOutputFile::TOutputFile(int handle, const std::string& path, int folder, std::string tempName,
-                         std::string name)
+                         std::string name, bool direct)
     : TFileStream32(handle, path),
       folder_(folder),
       tempName_(std::move(tempName)),
-      name_(std::move(name)) {}
+      name_(std::move(name)),
+      direct_(direct) {}
 
 TOutputFile::~TOutputFile() {
   Close();
-  if (folder_ < 0) return;
-  if (!tempName_.empty()) ::unlinkat(folder_, tempName_.c_str(), 0);
-  CloseKeepingErrno(folder_);
+  if (folder_ >= 0 && !tempName_.empty()) ::unlinkat(folder_, tempName_.c_str(), 0);
 }
 
 std::unique_ptr<TOutputFile> TOutputFile::Create(int folder, const std::string& name,
-                                                 const std::string& path) {
+                                                 const std::string& path, bool direct) {
+  // O_EXCL: a name that is taken, by a link above all, is never opened.
+  constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  if (direct) {
+    const int fd = OpenAt(folder, name.c_str(), kFlags, 0666);
+    if (fd >= 0)
+      return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path, folder, name, name, true));
+    if (errno != EEXIST) return nullptr;
+  }
   struct stat st {};
   if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode)) {
     errno = EISDIR;
     return nullptr;
   }
-  // O_EXCL: a name that is taken, by a link above all, is never opened. The name is short
-  // whatever the entry's name is, and hidden.
-  constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  // The temporary name is short whatever the entry's name is, and hidden.
   constexpr int kTries = 16;
   for (int attempt = 0; attempt < kTries; ++attempt) {
-    uint32_t random = 0;
-    if (::getrandom(&random, sizeof random, 0) != sizeof random) random ^= uint32_t(attempt);
     char tempName[32];
-    std::snprintf(tempName, sizeof tempName, ".vorelkit-%08x.part", random);
+    std::snprintf(tempName, sizeof tempName, ".vorelkit-%08x.part", TempNumber());
     const int fd = OpenAt(folder, tempName, kFlags, 0666);
     if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0) return nullptr;
-    const int kept = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
-    if (kept < 0) {
-      ::unlinkat(folder, tempName, 0);
-      CloseKeepingErrno(fd);
-      return nullptr;
-    }
-    return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path, kept, tempName, name));
+    return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path, folder, tempName, name, false));
   }
   return nullptr;
 }
 
 bool TOutputFile::Commit() {
   if (folder_ < 0 || tempName_.empty()) return true;
-  if (::renameat(folder_, tempName_.c_str(), folder_, name_.c_str()) != 0) {
+  if (!direct_ && ::renameat(folder_, tempName_.c_str(), folder_, name_.c_str()) != 0) {
     if (errno == ENOTEMPTY || errno == EEXIST) errno = EISDIR;
     return false;
   }
@@ -148,7 +162,7 @@ bool TOutputFile::Commit() {
 std::unique_ptr<TOutputFile> TOutputFile::Append(const std::string& path) {
   int fd = OpenAt(AT_FDCWD, path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0);
   if (fd < 0) return nullptr;
-  return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path, -1, "", ""));
+  return std::unique_ptr<TOutputFile>(new TOutputFile(fd, path, -1, "", "", false));
 }
 
 bool TOutputFile::SetTime(int64_t unixTime) {

@@ -45,15 +45,19 @@ class TFolderCache {
 // An extracted file being written. It is made under a temporary name in its folder and
 // takes its own name only when Commit is called (once its data proved right): a failed or
 // cancelled entry leaves what was there untouched. Dropped uncommitted, the temporary file
-// goes with it.
+// goes with it. The folder's descriptor is borrowed: the caller keeps it open for as long
+// as the file lives.
 class TOutputFile : public TFileStream32 {
  public:
   ~TOutputFile() override;
 
   // Creates the temporary file for `name` in the open folder `folder` with mode 0666 (less
   // the umask). Null with errno set on failure (EISDIR when a folder is named `name`).
+  // `direct`: the data is known to be right and nothing is at `name`, so the file is made
+  // under `name` itself (a rename less per file); it is removed if dropped uncommitted,
+  // and when something appeared at `name` meanwhile, a temporary file is made after all.
   static std::unique_ptr<TOutputFile> Create(int folder, const std::string& name,
-                                             const std::string& path);
+                                             const std::string& path, bool direct = false);
   // Opens a file this operation created for writing at its end (an entry continued on the
   // next volume). Null with errno set on failure.
   static std::unique_ptr<TOutputFile> Append(const std::string& path);
@@ -70,11 +74,12 @@ class TOutputFile : public TFileStream32 {
 
  private:
   TOutputFile(int handle, const std::string& path, int folder, std::string tempName,
-              std::string name);
+              std::string name, bool direct);
 
-  int folder_ = -1;       // ours; -1 for a file opened by its path
-  std::string tempName_;  // in folder_, until committed
+  int folder_ = -1;       // borrowed; -1 for a file opened by its path
+  std::string tempName_;  // in folder_, until committed: the file's name, made directly
   std::string name_;
+  bool direct_ = false;
 };
 
 // The process's file-creation mask, read without changing it.

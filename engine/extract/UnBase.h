@@ -52,10 +52,16 @@ class TUnBase : public TDecompressClass {
   // Passes decoded data on: updates the running CRC of the given width and the progress,
   // and writes it unless testing. A short write reports 25136 and raises.
   void WriteOutput(const uint8_t* data, size_t size, TCrcWidth width);
+  // The same for data whose CRC-32 (`crc`, of these bytes alone) was taken where it was
+  // decoded.
+  void WriteOutputWithCrc(const uint8_t* data, size_t size, uint32_t crc);
   // Reads up to `size` bytes of the entry's stored data, never past its end, moving on to
   // the next volume where the current one ends; deciphers when `decrypt` is set and the
   // entry has a cipher. Answers the bytes read (0 at the end of the data).
   size_t ReadInput(uint8_t* buffer, size_t size, bool decrypt);
+  // Counts `size` bytes of stored data as read where they were read elsewhere (decoded
+  // ahead), for the progress.
+  void TakeInput(uint64_t size);
 
  protected:
   // Makes `entry` the current one and builds its output name below the target folder.
@@ -65,8 +71,10 @@ class TUnBase : public TDecompressClass {
   // are); a processed entry is counted and its data state reset.
   bool PrepareEntry(bool isDirectory);
   // Opens the output file (disk modes and continuations); false, reported, when it
-  // cannot be opened: the reader skips the data.
-  bool OpenOutput();
+  // cannot be opened: the reader skips the data. `checked`: the data to come already
+  // passed its check (it was decoded ahead), so where nothing was at the output name the
+  // file is made under that name straight away.
+  bool OpenOutput(bool checked = false);
   // Sets the date and attributes and closes the output.
   void FinishFile();
   // The CRC verdict over the data written for the entry, with OnEnd; a failure also
@@ -83,6 +91,8 @@ class TUnBase : public TDecompressClass {
   void EndEntries() override;
 
  private:
+  // Writes decoded data whose CRC was counted, and moves the progress.
+  void Deliver(const uint8_t* data, size_t size);
   void PrepareFolder();
   bool DecideOverwrite();
   bool ForceFolderOf(const WideString& path);

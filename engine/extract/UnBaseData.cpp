@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
@@ -26,7 +29,7 @@ constexpr uint32_t kDosArchiveOnly = 0x20;
 
 }  // namespace
 
-bool TUnBase::OpenOutput() {
+bool TUnBase::OpenOutput(bool checked) {
   FOutput.reset();
   FCreatedMode.reset();
   if (OutputMode() == TOutputMode::Continue) {
@@ -44,7 +47,8 @@ bool TUnBase::OpenOutput() {
     if (attempt > 0) folders.Clear();
     const int folder = OpenFolderFor(path.parent_path().string());
     if (folder < 0) return false;
-    FOutput = TOutputFile::Create(folder, path.filename().string(), FOutName);
+    FOutput =
+        TOutputFile::Create(folder, path.filename().string(), FOutName, checked && FOutAbsent);
     err = errno;
     if (err != ENOENT) break;
   }
@@ -137,6 +141,16 @@ void TUnBase::WriteOutput(const uint8_t* data, size_t size, TCrcWidth width) {
   if (Cancel()) throw ECancelled();
   FCrc = width == TCrcWidth::crc32 ? Crc32(FCrc, data, size)
                                    : Crc16(static_cast<uint16_t>(FCrc), data, size);
+  Deliver(data, size);
+}
+
+void TUnBase::WriteOutputWithCrc(const uint8_t* data, size_t size, uint32_t crc) {
+  if (Cancel()) throw ECancelled();
+  FCrc = uint32_t(crc32_combine(FCrc, crc, z_off_t(size)));
+  Deliver(data, size);
+}
+
+void TUnBase::Deliver(const uint8_t* data, size_t size) {
   if (OutputMode() != TOutputMode::Test && FOutput &&
       !FOutput->WriteFully(data, static_cast<int64_t>(size))) {
     FOutput.reset();
@@ -145,6 +159,12 @@ void TUnBase::WriteOutput(const uint8_t* data, size_t size, TCrcWidth width) {
   FileBytesLeft -= static_cast<int64_t>(size);
   ReportProgress(FEntry.UnpackedSize, FEntry.UnpackedSize - FileBytesLeft, FArchiveTotal,
                  FArchiveTotal - ArchiveBytesLeft);
+}
+
+void TUnBase::TakeInput(uint64_t size) {
+  const int64_t n = int64_t(std::min<uint64_t>(size, uint64_t(std::max<int64_t>(FPackedLeft, 0))));
+  FPackedLeft -= n;
+  ArchiveBytesLeft -= n;
 }
 
 size_t TUnBase::ReadInput(uint8_t* buffer, size_t size, bool decrypt) {

@@ -45,8 +45,8 @@ int TZipCheck::Test() {
     const TFormatDescriptor& format = *FormatOf(ArcType());
     if (!format.MakeReader) {
       // Tested by a component over an outside library, which the engine does not have.
-      DoError(ArchiveFile(), "", format.LibraryMissing ? format.LibraryMissing
-                                                       : msg::UnsupportedArchiveType,
+      DoError(ArchiveFile(), "",
+              format.LibraryMissing ? format.LibraryMissing : msg::UnsupportedArchiveType,
               ArchiveFile());
       return;
     }
@@ -81,6 +81,7 @@ void TZipCheck::Run(TDecompressClass& reader) {
   reader.Passwords = Passwords;
   reader.SetPassword(Password());
   reader.PasswordAttempts = PasswordAttempts;
+  reader.Threads = Threads;
   reader.SeedDataKeys = SeedDataKeys;
   reader.SeedHeaderKeys = SeedHeaderKeys;
   reader.FileSpec = FileSpec;

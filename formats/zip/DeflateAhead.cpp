@@ -9,13 +9,15 @@
 namespace qel {
 namespace {
 
+// Runs on a worker's thread: the blocks are deflated right there, never handed to the
+// workers again, which could be waiting on this very task.
 TDeflated Deflate(const std::string& path, int levelIndex, const TZipCommon& owner) {
   TDeflated result;
   std::unique_ptr<TFileStream32> source = TFileStream32::Open(path, fmOpenRead);
   if (!source) return result;
   TMemoryStream32 memory;
   TCompressStream deflate(memory, levelIndex);
-  std::vector<uint8_t> buffer(1 << 16);
+  std::vector<uint8_t> buffer(1 << 17);
   while (!owner.Cancel()) {
     const int64_t n = source->Read(buffer.data(), int64_t(buffer.size()));
     if (n < 0) return result;
@@ -23,7 +25,7 @@ TDeflated Deflate(const std::string& path, int levelIndex, const TZipCommon& own
     if (deflate.Write(buffer.data(), n) != n) return result;
     result.Size += n;
     // A file growing while it is read would take memory without end.
-    if (result.Size > TDeflateAhead::kMaxSize) return result;
+    if (result.Size > kMaxDeflatedAhead) return result;
   }
   if (owner.Cancel() || !deflate.Finish()) return result;
   result.Crc = deflate.CRC();
@@ -34,16 +36,10 @@ TDeflated Deflate(const std::string& path, int levelIndex, const TZipCommon& own
 
 }  // namespace
 
-void TDeflateAhead::Start(size_t index, const std::string& path, int levelIndex,
-                          const TZipCommon& owner) {
-  future_ = std::async(std::launch::async, Deflate, path, levelIndex, std::cref(owner));
-  index_ = index;
-  running_ = true;
-}
-
-TDeflated TDeflateAhead::Take() {
-  running_ = false;
-  return future_.get();
+void DeflateAhead(TAheadWindow<TDeflated>& window, size_t index, const std::string& path,
+                  int64_t size, int levelIndex, const TZipCommon& owner) {
+  window.Start(index, size,
+               [path, levelIndex, &owner] { return Deflate(path, levelIndex, owner); });
 }
 
 }  // namespace qel

@@ -1,14 +1,15 @@
-// Deflating the next file on a second thread while the writer works on the current one:
-// nearly all of a writer's time is zlib's, and files are independent, so two cores make
-// the work nearly twice as fast. Only small unenciphered files are taken ahead (their
-// result waits in memory); the writer places each result in order and reports it.
+// Deflating the files after the current one on the workers' threads while the writer places
+// each result in order: nearly all of a writer's time is zlib's, and files are independent,
+// so every core can take one. Only small unenciphered files are taken ahead (their results
+// wait in memory); larger ones are deflated by the writer itself, block by block on the
+// same workers.
 #pragma once
 
 #include <cstdint>
-#include <future>
 #include <string>
 #include <vector>
 
+#include "codecs/parallel/AheadWindow.h"
 #include "engine/base/ZipCommon.h"
 
 namespace qel {
@@ -21,24 +22,12 @@ struct TDeflated {
   std::vector<uint8_t> Data;
 };
 
-class TDeflateAhead {
- public:
-  // The largest file taken ahead.
-  static constexpr int64_t kMaxSize = 8 << 20;
+// The largest file taken ahead.
+inline constexpr int64_t kMaxDeflatedAhead = 8 << 20;
 
-  // Starts deflating `path` at `levelIndex` on the second thread; only `owner`'s cancel
-  // flag is looked at there.
-  void Start(size_t index, const std::string& path, int levelIndex, const TZipCommon& owner);
-  // Whether entry `index` is being deflated ahead.
-  bool Has(size_t index) const { return running_ && index_ == index; }
-  bool Busy() const { return running_; }
-  // Waits for the result of the entry being deflated ahead.
-  TDeflated Take();
-
- private:
-  std::future<TDeflated> future_;
-  size_t index_ = 0;
-  bool running_ = false;
-};
+// Starts deflating `path`, piece `index` of the window, which is `size` bytes now; only
+// `owner`'s cancel flag is looked at on the workers' threads.
+void DeflateAhead(TAheadWindow<TDeflated>& window, size_t index, const std::string& path,
+                  int64_t size, int levelIndex, const TZipCommon& owner);
 
 }  // namespace qel

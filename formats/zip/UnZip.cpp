@@ -82,11 +82,31 @@ void TUnZip::ExtractEntries() {
     if (!cancel) CollectLocal();
   }
   Timer.Resume();
-  for (const TCollected& e : FEntries) {
+  // This thread writes; the others decode the entries from the current one on, as far as
+  // the window allows: four per thread, for small entries take less time to decode than to
+  // write. A set's volumes change under the reader, so its entries are read here only.
+  TWorkers workers(IsSplit() || IsSpanned() ? 0 : std::max(0, WorkerThreads(Threads) - 1));
+  TAheadWindow<TDecoded> ahead(workers, 4, 8 * int64_t(kMaxDecodedAhead));
+  size_t next = 0;
+  for (size_t i = 0; i < FEntries.size(); ++i) {
+    const TCollected& e = FEntries[i];
     if (Cancel()) break;
     if ((IsSplit() || IsSpanned()) && !OpenStartVolume(e.Disk, e.LocalPos)) break;
-    Decode(e);
+    if (workers.Threads() > 0) {
+      for (next = std::max(next, i); next < FEntries.size() && ahead.Room(); ++next) {
+        const TCollected& n = FEntries[next];
+        if (DecodesAhead(n))
+          DecodeAhead(ahead, next, ArchiveStream()->Handle(), {n.LocalPos, n.Packed, n.Unpacked});
+      }
+    }
+    const std::optional<TDecoded> decoded = ahead.Take(i);
+    Decode(e, decoded ? &*decoded : nullptr);
   }
+}
+
+bool TUnZip::DecodesAhead(const TCollected& e) const {
+  return !(e.Flags & kFlagEncrypted) && (e.Method == 0 || e.Method == 8) &&
+         e.Packed <= kMaxDecodedAhead && e.Unpacked <= kMaxDecodedAhead && !IsDirectoryName(e.Name);
 }
 
 // A spanned set keeps its central directory on the last disk, which is asked for first.
@@ -251,6 +271,8 @@ void TUnZip::CollectCentral() {
     e.Crc = h.Crc;
     e.Packed = FullCompressedSize(h, extra);
     e.Unpacked = FullUncompressedSize(h, extra);
+    e.Flags = h.Flags;
+    e.Method = h.Method;
     NoteEntryDate(h.DosDateTime);
     FEntries.push_back(std::move(e));
   }
@@ -288,6 +310,8 @@ void TUnZip::CollectLocal() {
     e.Crc = figures->Crc;
     e.Packed = figures->Packed;
     e.Unpacked = figures->Unpacked;
+    e.Flags = h.Flags;
+    e.Method = h.Method;
     pos = int64_t(figures->End);
     if (MatchesSpec(e.Name)) {
       NoteEntryDate(h.DosDateTime);
@@ -301,7 +325,7 @@ void TUnZip::Fail(const WideString& name) {
   if (OnEnd) OnEnd(*this, name, false);
 }
 
-void TUnZip::Decode(const TCollected& e) {
+void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
   TFileStream32& file = *ArchiveStream();
   TRecordBytes r;
   if (ReadLocal(e.LocalPos, r) != TRecordRead::Ok) {
@@ -334,10 +358,14 @@ void TUnZip::Decode(const TCollected& e) {
   const bool directory = IsDirectoryName(e.Name);
   if (!BuildOutputName(entry) || !PrepareEntry(directory) || directory) return;
   const WideString& name = IsDiskMode() ? OutputName() : e.Name;
-  if (!file.SetPosition(e.LocalPos + r.Size)) return;
+  const int64_t dataStart = e.LocalPos + r.Size;
+  // Data decoded ahead is read no more (the archive's position is left alone).
+  const bool ahead = decoded && decoded->Ok && decoded->DataStart == dataStart &&
+                     !(h.Flags & kFlagEncrypted) && decoded->Method == h.Method;
+  if (!ahead && !file.SetPosition(dataStart)) return;
   // Only a set's data goes on in the next volume: in a single file, data said to run past
   // its end is a damaged size, and reading towards it would only read to the end.
-  if (!IsSplit() && !IsSpanned() && packed > uint64_t(file.Size() - file.Position())) {
+  if (!IsSplit() && !IsSpanned() && packed > uint64_t(file.Size() - dataStart)) {
     DoError(e.Name, "", msg::BadFileHeader, "");
     Fail(name);
     return;
@@ -398,7 +426,21 @@ void TUnZip::Decode(const TCollected& e) {
     DoError(e.Name, std::to_string(method), msg::UnsupportedMethod, "");
     return;
   }
-  if (!OpenOutput()) return;
+  // Data decoded ahead was checked: only its verdict is still to be given.
+  if (!OpenOutput(ahead && decoded->Crc == crc)) return;
+
+  if (ahead) {
+    try {
+      TakeInput(packed);
+      WriteOutputWithCrc(decoded->Data.data(), decoded->Data.size(), decoded->Crc);
+    } catch (const E_RAISE&) {
+      AbandonOutput();
+      return;
+    }
+    FinishFile();
+    VerifyCRC(TCrcWidth::crc32, crc);
+    return;
+  }
 
   uint64_t dataLeft = packed - front - back;
   uint32_t ownCrc = 0;

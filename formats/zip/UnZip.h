@@ -13,6 +13,7 @@
 #include "engine/extract/UnBase.h"
 #include "engine/streams/ReadAheadWindow.h"
 #include "formats/zip/CentralDir.h"
+#include "formats/zip/DecodeAhead.h"
 #include "formats/zip/EntryCipher.h"
 #include "formats/zip/RecordReader.h"
 #include "formats/zip/Records.h"
@@ -45,6 +46,8 @@ class TUnZip : public TUnBase {
     uint32_t Crc = 0;
     uint64_t Packed = 0;
     uint64_t Unpacked = 0;
+    uint16_t Flags = 0;   // the directory's, for deciding what may be decoded ahead
+    uint16_t Method = 0;
   };
 
   void CollectCentral();
@@ -57,7 +60,11 @@ class TUnZip : public TUnBase {
   // Keeps the collected entries whose local header is where the directory (and the
   // distance) says; each other one fails alone.
   void ConfirmLocals(const std::vector<int64_t>& allPositions);
-  void Decode(const TCollected& e);
+  // Decodes one entry; `decoded` is its data when it was decoded ahead.
+  void Decode(const TCollected& e, const TDecoded* decoded);
+  // Whether the entry may be decoded ahead: small, unenciphered, stored or deflated, of a
+  // single-file archive.
+  bool DecodesAhead(const TCollected& e) const;
   void Fail(const WideString& name);
   bool IsSplit() const { return ArcType() == atZipMV; }
   bool IsSpanned() const { return ArcType() == atZipDS; }

@@ -340,7 +340,7 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
     if (total != size || !AtEnd(source)) throw ESourceChanged();
   };
   if (method == 8) {
-    TCompressStream deflate(out, int(DeflateType), cipher);
+    TCompressStream deflate(out, int(DeflateType), cipher, FWorkers.get());
     pump(deflate);
     if (!deflate.Finish()) {
       if (Cancel()) throw ECancelled();

@@ -111,15 +111,18 @@ void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list)
   FCentral.clear();
   FSpanning = SpansDisks();
   if (archive) CopyPrefix(*archive, out, list);
-  // Whenever a file is compressed here, the next one that may be is deflated ahead.
-  TDeflateAhead ahead;
-  const auto takeAhead = [&](size_t from) {
-    for (size_t j = from; j < list.size(); ++j) {
-      const TCompEntry& e = list[j];
-      if (e.State != TEntryState::esCompress) continue;
-      if (!e.IsFolder && e.Size > 0 && e.Size <= TDeflateAhead::kMaxSize && DeflatesPlainly())
-        ahead.Start(j, e.SourcePath, int(DeflateType), *this);
-      return;
+  FWorkers = std::make_unique<TWorkers>(WorkerThreads(Threads));
+  // The files from the current one on are deflated ahead as far as the window allows: two
+  // per thread, one being deflated and one waiting, keep every thread busy.
+  TAheadWindow<TDeflated> ahead(*FWorkers, 2, 4 * kMaxDeflatedAhead);
+  size_t next = 0;
+  const auto fillAhead = [&](size_t from) {
+    if (!DeflatesPlainly() || FWorkers->Threads() == 0) return;
+    for (next = std::max(next, from); next < list.size() && ahead.Room(); ++next) {
+      const TCompEntry& e = list[next];
+      if (e.State == TEntryState::esCompress && !e.IsFolder && e.Size > 0 &&
+          e.Size <= kMaxDeflatedAhead)
+        DeflateAhead(ahead, next, e.SourcePath, e.Size, int(DeflateType), *this);
     }
   };
   int index = 0;
@@ -127,11 +130,8 @@ void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list)
     TCompEntry& e = list[i];
     if (Cancel()) break;
     if (e.State == TEntryState::esCompress) {
-      std::optional<TDeflated> deflated;
-      if (ahead.Has(i))
-        deflated = ahead.Take();
-      else if (!ahead.Busy())
-        takeAhead(i + 1);
+      fillAhead(i);
+      std::optional<TDeflated> deflated = ahead.Take(i);
       if (CompressFile(out, e, ++index, list, deflated ? &*deflated : nullptr)) {
         ++FStored;
         continue;
@@ -146,7 +146,6 @@ void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list)
     }
     if (e.State == TEntryState::esKeep && archive) CopyKept(*archive, out, e);
   }
-  if (ahead.Busy()) ahead.Take();
 }
 
 bool TZipBase::DeflatesPlainly() const {

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "codecs/parallel/Workers.h"
 #include "engine/compress/CompBase.h"
 #include "formats/zip/DirectoryWriter.h"
 
@@ -85,6 +87,9 @@ class TZipBase : public TCompBase {
   TArcType FType;
   std::vector<zip::TCentralRecord> FCentral;
   bool FSpanning = false;
+  // The threads that deflate while entries are written: made anew for each update, idle
+  // between updates.
+  std::unique_ptr<TWorkers> FWorkers;
   int64_t FEntriesEnd = 0;  // where the temporary archive's directory starts
   // Comment editing: the directory as read, and whether its records were enciphered.
   TCompList FEdited;

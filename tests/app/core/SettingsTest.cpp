@@ -45,7 +45,7 @@ std::vector<Key> AllKeys() {
        "0",
        "0",
        {"WindowState", "Width", "Height", "Left", "Top", "AddType", "DefBhMethod", "Def7ZipMethod",
-        "DefBgaMethod"}},
+        "DefBgaMethod", "Threads"}},
       {"Main",
        Kind::Int,
        "1",

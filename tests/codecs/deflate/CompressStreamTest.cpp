@@ -10,6 +10,7 @@
 
 #include "codecs/deflate/CompressStream.h"
 #include "codecs/deflate/DeflateStream.h"
+#include "codecs/parallel/Workers.h"
 #include "formats/zip/ZipAes.h"
 #include "formats/zip/ZipCrypto.h"
 #include "tests/codecs/inflate/InflateHelpers.h"
@@ -103,9 +104,8 @@ TEST(CodecsDeflate, EveryLevelRoundTripsInBufferSizedWrites) {
       if (level == 0) {
         EXPECT_EQ(stream[0] & 0x06, 0);  // BTYPE 00: stored
       } else {
-        // zlib given the same parameters and level makes the same bytes in one call. (Stored
-        // blocks are cut to fit the output area, so level 0 depends on the buffer size.)
-        EXPECT_EQ(stream, test::ZlibDeflate(data, kZlibLevel[level]));
+        // Near zlib at the same level, whichever library made it: the level reached it.
+        EXPECT_LE(stream.size(), test::ZlibDeflate(data, kZlibLevel[level]).size() * 11 / 10);
       }
       for (size_t i = 0; i + 1 < output.writes.size(); ++i)
         EXPECT_EQ(output.writes[i], TCompressStream::kBufferSize);
@@ -151,8 +151,41 @@ TEST(CodecsDeflate, EncipheredOutputDeciphersAndInflates) {
   }
 }
 
-TEST(CodecsDeflate, CancelStopsBetweenStepsAndFailsTheStream) {
-  const Bytes data = MakeSample(Sample::Random, 1000000);
+// Large inputs are cut into blocks deflated on the workers' threads: the result is one
+// ordinary stream whatever the cut, the same bytes with or without threads, and as small as
+// one zlib stream give or take the flushes at the cuts.
+TEST(CodecsDeflate, BlocksJoinIntoOneStreamWhateverTheThreads) {
+  const size_t block = kDeflateBlockSize;
+  const Bytes text = MakeSample(Sample::Text, 3 * block + 17);
+  TWorkers workers(2);
+  for (size_t size : {size_t(0), size_t(1), block - 1, block, block + 1, 3 * block + 17}) {
+    SCOPED_TRACE(size);
+    const Bytes data(text.begin(), text.begin() + std::ptrdiff_t(size));
+    Bytes made[2];
+    for (int threaded = 0; threaded < 2; ++threaded) {
+      Destination output;
+      TCompressStream stream(output, 2, nullptr, threaded ? &workers : nullptr);
+      // Uneven writes, so that cuts fall inside them.
+      for (size_t at = 0; at < size; at += 300007) {
+        const int64_t n = int64_t(std::min<size_t>(300007, size - at));
+        ASSERT_EQ(stream.Write(data.data() + at, n), n);
+      }
+      ASSERT_TRUE(stream.Finish());
+      EXPECT_EQ(stream.CRC(), crc32(0, data.data(), uInt(size)));
+      made[threaded] = output.Contents();
+      for (size_t i = 0; i + 1 < output.writes.size(); ++i)
+        EXPECT_EQ(output.writes[i], TCompressStream::kBufferSize);
+    }
+    EXPECT_EQ(made[0], made[1]);
+    ExpectInflatesTo(made[1], data);
+    if (size > block) {
+      EXPECT_LE(made[1].size(), test::ZlibDeflate(data, 6).size() * 1005 / 1000);
+    }
+  }
+}
+
+TEST(CodecsDeflate, CancelStopsBetweenBlocksAndFailsTheStream) {
+  const Bytes data = MakeSample(Sample::Random, 3 * kDeflateBlockSize);
   std::atomic<uint8_t> cancel{0};
   Destination output;
   TCompressStream stream(output, 1);
@@ -161,13 +194,11 @@ TEST(CodecsDeflate, CancelStopsBetweenStepsAndFailsTheStream) {
   stream.Progress.Attach(&left, [&] { cancel = 1; });
 
   EXPECT_EQ(stream.Write(data.data(), int64_t(data.size())), 0);
-  EXPECT_GT(stream.TotalIn(), 0);
-  EXPECT_LT(stream.TotalIn(), int64_t(data.size()));
+  EXPECT_EQ(stream.TotalIn(), int64_t(kDeflateBlockSize));
   EXPECT_EQ(left, int64_t(data.size()) - stream.TotalIn());
-  EXPECT_EQ(output.Size(), TCompressStream::kBufferSize);
   EXPECT_FALSE(stream.Finish());
   EXPECT_FALSE(stream.Failed());
-  EXPECT_EQ(output.Size(), TCompressStream::kBufferSize);
+  EXPECT_EQ(output.Size(), 0);
 
   TMemoryStream32 input(data);
   Destination other;
@@ -181,11 +212,14 @@ TEST(CodecsDeflate, RefusedWritesFailTheStream) {
   struct Case {
     Bytes data;
     int64_t capacity;
-    bool writeTaken;  // whether zlib's output fits in its buffer until Finish
+    bool writeTaken;  // whether the input is taken before the refusal shows
   };
+  // Output is written as blocks complete: only a later block's arrival shows the refusal
+  // to a Write; otherwise Finish does.
   const Case cases[] = {
-      {MakeSample(Sample::Random, 500000), 0, false},
-      {MakeSample(Sample::Random, 500000), 200000, false},
+      {MakeSample(Sample::Random, 3 * kDeflateBlockSize), 0, false},
+      {MakeSample(Sample::Random, 3 * kDeflateBlockSize), 200000, false},
+      {MakeSample(Sample::Random, 500000), 200000, true},
       {MakeSample(Sample::Text, 50000), 0, true},
   };
   for (const Case& c : cases) {
