@@ -1,9 +1,8 @@
 #include "codecs/checksum/Crc.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <array>
-#include <climits>
 
 namespace qel {
 namespace {
@@ -36,15 +35,9 @@ constexpr auto kCrc16Shifted = Crc16Shifted();
 const uint32_t* Crc32Table() { return kCrc32.data(); }
 
 uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
-  // zlib's crc32 is the same function with a word-at-a-time loop; it takes a uInt length.
-  auto* p = static_cast<const Bytef*>(data);
-  while (size > 0) {
-    uInt n = size > UINT_MAX ? UINT_MAX : uInt(size);
-    crc = uint32_t(crc32(crc, p, n));
-    p += n;
-    size -= n;
-  }
-  return crc;
+  // libdeflate's is the same function, with the processor's carry-less multiply where it
+  // has one: several times zlib's speed.
+  return libdeflate_crc32(crc, data, size);
 }
 
 uint16_t Crc16(uint16_t crc, const void* data, size_t size) {

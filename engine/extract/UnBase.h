@@ -44,6 +44,8 @@ class TUnBase : public TDecompressClass {
 
   // The entry being processed: what an OnFileExists handler shows beside the file on disk.
   const TUnEntry& CurrentEntry() const { return FEntry; }
+  // The CRC-32 of the entry's data passed on so far.
+  uint32_t DataCrc() const { return FCrc; }
   // Its modification date as Unix seconds (the stored Unix time, else the DOS date-time).
   int64_t CurrentEntryTime() const;
   // Where the entry goes (disk modes) or its stored name.

@@ -19,9 +19,10 @@ class TEntryCipher : public IDataDecipher {
     Reset();
     crypto_.emplace(keys);
   }
-  void Use(const TZipAesKeys& keys) {
+  // `workers` may take half of an AES entry's work.
+  void Use(const TZipAesKeys& keys, TWorkers* workers) {
     Reset();
-    aes_.emplace(keys);
+    aes_.emplace(keys, workers);
   }
   void Decipher(uint8_t* data, size_t size) override {
     if (crypto_) crypto_->Decrypt(data, size);

@@ -6,7 +6,6 @@
 #include <array>
 #include <span>
 
-#include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
 #include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
@@ -34,7 +33,7 @@ constexpr uint32_t kAttrDirectory = 0x10;
 constexpr int64_t kResyncStart = 15000;
 constexpr size_t kResyncBlock = 32768;
 constexpr int kResyncBlocks = 4;
-constexpr size_t kCopyBuffer = 32768;
+constexpr size_t kCopyBuffer = size_t(1) << 18;
 
 bool IsDirectoryName(const std::string& name) { return !name.empty() && name.back() == '/'; }
 
@@ -86,6 +85,7 @@ void TUnZip::ExtractEntries() {
   // the window allows: four per thread, for small entries take less time to decode than to
   // write. A set's volumes change under the reader, so its entries are read here only.
   TWorkers workers(IsSplit() || IsSpanned() ? 0 : std::max(0, WorkerThreads(Threads) - 1));
+  FWorkers = &workers;
   TAheadWindow<TDecoded> ahead(workers, 4, 8 * int64_t(kMaxDecodedAhead));
   size_t next = 0;
   for (size_t i = 0; i < FEntries.size(); ++i) {
@@ -102,6 +102,8 @@ void TUnZip::ExtractEntries() {
     const std::optional<TDecoded> decoded = ahead.Take(i);
     Decode(e, decoded ? &*decoded : nullptr);
   }
+  FCipher.Reset();
+  FWorkers = nullptr;
 }
 
 bool TUnZip::DecodesAhead(const TCollected& e) const {
@@ -403,7 +405,7 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
       const std::span<const uint8_t> verifier(head.data() + salt.size(), kAesVerifierSize);
       fits = [this, strength, salt, verifier](std::string_view password) {
         auto keys = CheckZipAesPassword(password, strength, salt, verifier);
-        if (keys) FCipher.Use(*keys);
+        if (keys) FCipher.Use(*keys, FWorkers);
         return keys.has_value();
       };
     } else {
@@ -443,15 +445,12 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
   }
 
   uint64_t dataLeft = packed - front - back;
-  uint32_t ownCrc = 0;
   auto source = [&](uint8_t* buffer, size_t size) {
     const size_t got = ReadInput(buffer, size_t(std::min<uint64_t>(size, dataLeft)), true);
     dataLeft -= got;
     return got;
   };
   auto sink = [&](std::span<const uint8_t> data) {
-    // Only an AES entry's verdict needs a CRC besides the one WriteOutput keeps.
-    if (aes) ownCrc = Crc32(ownCrc, data.data(), data.size());
     WriteOutput(data.data(), data.size(), TCrcWidth::crc32);
     return true;
   };
@@ -478,9 +477,10 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
     uint8_t code[kAesAuthCodeSize];
     bool pass = ReadInput(code, sizeof code, false) == sizeof code && dataLeft == 0 &&
                 FCipher.AuthCodeMatches(code);
-    // AE-1 entries also keep their CRC.
-    if (extra.Aes->VendorVersion == 1) pass = pass && ownCrc == crc;
-    VerifyCRC(TCrcWidth::crc32, pass ? ownCrc : ownCrc ^ 1);
+    // AE-1 entries also keep their CRC; the verdict is given as a CRC that matches or not.
+    const uint32_t own = DataCrc();
+    if (extra.Aes->VendorVersion == 1) pass = pass && own == crc;
+    VerifyCRC(TCrcWidth::crc32, pass ? own : own ^ 1);
   } else {
     VerifyCRC(TCrcWidth::crc32, crc);
   }

@@ -46,7 +46,7 @@ class TUnZip : public TUnBase {
     uint32_t Crc = 0;
     uint64_t Packed = 0;
     uint64_t Unpacked = 0;
-    uint16_t Flags = 0;   // the directory's, for deciding what may be decoded ahead
+    uint16_t Flags = 0;  // the directory's, for deciding what may be decoded ahead
     uint16_t Method = 0;
   };
 
@@ -87,6 +87,8 @@ class TUnZip : public TUnBase {
   std::unique_ptr<TZipDiskRequest> FDisks;
   std::vector<TCollected> FEntries;
   zip::TEntryCipher FCipher;
+  // The threads of the extraction under way; null between extractions.
+  TWorkers* FWorkers = nullptr;
   int FVolume = 0;  // the split-set volume being read, from 1
   // Small: between large entries it is read again for each header.
   TReadAheadWindow FLocalHeaders{int64_t(1) << 14};

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "codecs/crypto/Aes.h"
 #include "codecs/crypto/HmacSha1.h"
 #include "codecs/io/DataCipher.h"
+#include "codecs/parallel/Workers.h"
 
 namespace qel::zip {
 
@@ -81,17 +83,32 @@ class TZipAesCipher {
   void NextStream();
 
   crypto::TAesEncryptor aes_;
-  uint8_t counter_[crypto::kAesBlockSize] = {};
+  uint64_t counter_ = 0;  // the counter block's first 8 bytes; the rest stay zero
   uint8_t stream_[kStreamSize] = {};
   size_t streamUsed_ = kStreamSize;  // key-stream bytes spent
 };
 
+// The readers' cipher for an AES entry. The code covers the ciphertext, so with `workers`
+// that have a thread, a large piece's ciphertext is copied aside and its code taken there
+// while this thread deciphers the piece and the reader writes it out: the two halves of the
+// work side by side.
 class TZipAesDecipher : public TZipAesCipher {
  public:
-  explicit TZipAesDecipher(const TZipAesKeys& keys) : TZipAesCipher(keys) {}
+  explicit TZipAesDecipher(const TZipAesKeys& keys, TWorkers* workers = nullptr)
+      : TZipAesCipher(keys), workers_(workers) {}
+  // Waits for the code being taken: it uses this object.
+  ~TZipAesDecipher();
+  TZipAesDecipher(const TZipAesDecipher&) = delete;
+  TZipAesDecipher& operator=(const TZipAesDecipher&) = delete;
+
   void Decipher(uint8_t* data, size_t size);
   // Whether the 10 bytes stored after the data match the code of the ciphertext read.
   bool AuthCodeMatches(std::span<const uint8_t> stored);
+
+ private:
+  TWorkers* workers_;
+  std::vector<uint8_t> ciphertext_;  // the piece whose code is being taken
+  std::future<void> code_;
 };
 
 // The writers' cipher for an AES entry; its AuthCode goes after the data.

@@ -40,9 +40,11 @@ Bytes Encrypt(const TZipAesKeys& keys, Bytes data, size_t chunk, TAesAuthCode& c
   return data;
 }
 
-// Deciphers in pieces of `chunk` bytes; answers whether the code matched.
-bool Decrypt(const TZipAesKeys& keys, Bytes& data, size_t chunk, std::span<const uint8_t> code) {
-  TZipAesDecipher cipher(keys);
+// Deciphers in pieces of `chunk` bytes; answers whether the code matched. With `workers`,
+// large pieces have their code taken on another thread.
+bool Decrypt(const TZipAesKeys& keys, Bytes& data, size_t chunk, std::span<const uint8_t> code,
+             TWorkers* workers = nullptr) {
+  TZipAesDecipher cipher(keys, workers);
   for (size_t at = 0; at < data.size(); at += chunk)
     cipher.Decipher(data.data() + at, std::min(chunk, data.size() - at));
   return cipher.AuthCodeMatches(code);
@@ -107,6 +109,20 @@ TEST(ZipAesCipher, ChunkSizesAndTampering) {
   data = whole;
   data[3000] ^= 1;
   EXPECT_FALSE(Decrypt(start->Keys, data, 1000, code));
+
+  // Pieces large enough to have their code taken on another thread, ending in a short one.
+  Bytes large;
+  for (int i = 0; i < 50; ++i) large.insert(large.end(), content.begin(), content.end());
+  const Bytes sealed = Encrypt(start->Keys, large, large.size(), code);
+  TWorkers workers(1);
+  for (size_t at : {size_t(0), size_t(200000)}) {
+    data = sealed;
+    if (at) data[at] ^= 1;
+    EXPECT_EQ(Decrypt(start->Keys, data, 70000, code, &workers), at == 0) << at;
+    if (!at) {
+      EXPECT_EQ(data, large);
+    }
+  }
 }
 
 // An AES entry a peer made: the verifier and the authentication code check out under the

@@ -454,5 +454,62 @@ TEST_F(ZipWriterCommit, MoveDeletesWhatWasStoredAndEmptiedFoldersOnly) {
   EXPECT_FALSE(l.Entries.contains("keep/refused.txt"));
 }
 
+// Entries of 100 MB, deflated in blocks on every core, both ways: ours (plain, AE-1 and AE-2)
+// checked by 7-Zip (and unzip) and read back, and the peers' AES entries (libarchive writes
+// AE-1, 7-Zip AE-2) read by ours.
+TEST(ZipWriterLarge, EntriesOfAHundredMegabytesBothWays) {
+  VK_REQUIRE_TOOL("7z");
+  VK_REQUIRE_TOOL("unzip");
+  VK_REQUIRE_TOOL("bsdtar");
+  TestFolder dir;
+  const std::string in = dir / "in";
+  fs::create_directories(in);
+  // A megabyte of text with a random stretch, a hundred times with a number of its own:
+  // many Deflate blocks, some of them stored.
+  Bytes block;
+  for (int i = 0; block.size() < (1u << 20); ++i) {
+    const std::string line = "record " + std::to_string(i * 7919 % 100003) + " of the log\n";
+    block.insert(block.end(), line.begin(), line.end());
+  }
+  const Bytes noise = RandomBytes(50000, 3);
+  std::copy(noise.begin(), noise.end(), block.begin() + 300000);
+  Bytes big;
+  for (int i = 0; i < 100; ++i) {
+    const std::string number = std::to_string(i);
+    std::copy(number.begin(), number.end(), block.begin());
+    big.insert(big.end(), block.begin(), block.end());
+  }
+  WriteFileBytes(in + "/big.bin", big);
+
+  for (TEncryptionMethod cipher :
+       {TEncryptionMethod::emNone, TEncryptionMethod::emAes1_256, TEncryptionMethod::emAes2_256}) {
+    SCOPED_TRACE(int(cipher));
+    const std::string archive = dir / ("ours" + std::to_string(int(cipher)) + ".zip");
+    Writer w(archive, in, dir / "tmp");
+    if (cipher != TEncryptionMethod::emNone) {
+      w.zip.SetPassword("secret");
+      w.zip.EncryptionMethod = cipher;
+    }
+    EXPECT_EQ(w.Run(TSwitch::swAdd, {in + "/*"}), 1);
+    EXPECT_TRUE(RunToolOk({"7z", "t", "-psecret", archive}));
+    if (cipher == TEncryptionMethod::emNone) {
+      EXPECT_TRUE(RunToolOk({"unzip", "-tq", archive}));
+    }
+    const std::string out = dir / ("back" + std::to_string(int(cipher)));
+    EXPECT_TRUE(ReadBack(archive, out, "secret"));
+    EXPECT_TRUE(ReadFileBytes(out + "/big.bin") == big);
+  }
+  ASSERT_TRUE(RunToolOk({"sh", "-c",
+                         "cd in && bsdtar --format zip --options zip:encryption=aes256 "
+                         "--passphrase secret -cf ../ae1.zip big.bin && "
+                         "7z a -bd -tzip -mx1 -mem=AES256 -psecret ../ae2.zip big.bin >/dev/null"},
+                        dir.Path()));
+  for (const char* peer : {"ae1", "ae2"}) {
+    const std::string out = dir / (std::string(peer) + "-out");
+    EXPECT_TRUE(ReadBack(dir / (std::string(peer) + ".zip"), out, "secret")) << peer;
+    EXPECT_TRUE(ReadFileBytes(out + "/big.bin") == big) << peer;
+  }
+}
+
 }  // namespace
 }  // namespace qel::test
