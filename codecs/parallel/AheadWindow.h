@@ -30,6 +30,9 @@ class TAheadWindow {
   TAheadWindow& operator=(const TAheadWindow&) = delete;
 
   bool Room() const { return inFlight_.size() < maxPieces_ && bytes_ < maxBytes_; }
+  // Whether to fill the window again: once it is half empty, so that pieces are started in
+  // bursts, and a sleeping thread is woken once a burst rather than once a piece.
+  bool Low() const { return inFlight_.size() * 2 <= maxPieces_; }
   // Starts `task` for piece `index` (indexes rise), which holds about `bytes` in memory.
   template <class F>
   void Start(size_t index, int64_t bytes, F task) {

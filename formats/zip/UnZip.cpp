@@ -92,7 +92,7 @@ void TUnZip::ExtractEntries() {
     const TCollected& e = FEntries[i];
     if (Cancel()) break;
     if ((IsSplit() || IsSpanned()) && !OpenStartVolume(e.Disk, e.LocalPos)) break;
-    if (workers.Threads() > 0) {
+    if (workers.Threads() > 0 && ahead.Low()) {
       for (next = std::max(next, i); next < FEntries.size() && ahead.Room(); ++next) {
         const TCollected& n = FEntries[next];
         if (DecodesAhead(n))

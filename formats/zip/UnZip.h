@@ -91,7 +91,7 @@ class TUnZip : public TUnBase {
   TWorkers* FWorkers = nullptr;
   int FVolume = 0;  // the split-set volume being read, from 1
   // Small: between large entries it is read again for each header.
-  TReadAheadWindow FLocalHeaders{int64_t(1) << 14};
+  TReadAheadWindow FLocalHeaders{int64_t(1) << 16};
   uint64_t FLocalSerial = 0;
   TMemberInflater FInflater;
 };
