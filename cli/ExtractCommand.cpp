@@ -96,6 +96,17 @@ void TakeMasksAndPassword(qel::TZipCommon& component, const ParsedArgs& args) {
   if (args.Has("-p")) component.SetPassword(args.options.at("-p"));
 }
 
+// Masks given that selected no entry: nothing was done, which is worth a line (and for
+// extract exit 1, as add does for names that match no file).
+bool NothingMatched(const ParsedArgs& args, int selected, std::ostream& err) {
+  if (selected > 0 || args.positional.size() < 2) return false;
+  err << "vorelkit-cli: no entry matches";
+  for (auto it = args.positional.begin() + 1; it != args.positional.end(); ++it)
+    err << " '" << *it << "'";
+  err << "\n";
+  return true;
+}
+
 // Without a terminal nobody can say where a missing volume is: the reader reports it by
 // name instead of asking.
 void NoVolumeQuestions(qel::TZipCommon& component, const TTerminalOptions& options) {
@@ -153,12 +164,18 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
   reader.OnEnd = [&](qel::TZipCommon&, const std::string&, bool pass) {
     if (!pass) ++failed;
   };
+  // Every entry the masks select begins, whether it is then written or kept from
+  // overwriting; folders are counted by Extract.
+  int selected = 0;
+  reader.OnBegin = [&selected](qel::TZipCommon&, const std::string&, int, bool&) { ++selected; };
   {
     TerminalProgress progress(reader);
-    reader.Extract();
+    selected += reader.Extract();
   }
+  const bool unmatched =
+      failures.empty() && !reader.Cancel() && NothingMatched(args, selected, err);
   // Entries that never reached their verdict (unsupported, wrong password) failed too.
-  return ExitCode(reader, failed > 0 || !failures.empty(), failures);
+  return ExitCode(reader, failed > 0 || !failures.empty() || unmatched, failures);
 }
 
 int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
@@ -193,6 +210,8 @@ int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     check.Test();
   }
   out << tested << (tested == 1 ? " entry" : " entries") << " tested, " << failed << " failed\n";
+  // Said, but no damage: the archive is sound whatever was asked of it.
+  if (failures.empty() && !check.Cancel()) NothingMatched(args, tested, err);
   // A damaged archive directory fails the test even when every entry found passed.
   return ExitCode(check, failed > 0 || report.Errors() > 0, failures);
 }

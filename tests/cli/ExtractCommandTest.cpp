@@ -88,16 +88,14 @@ TEST_F(ExtractCommand, TargetFolderInAnySpelling) {
     int status;
     const char* landed;  // where a.txt lands, relative to the test folder
   } cases[] = {
-      {".", 0, "a.txt"},
-      {"./", 0, "a.txt"},
-      {"sub/..", 0, "a.txt"},
-      {"new/deeper/", 0, "new/deeper/a.txt"},
+      {".", 0, "a.txt"},         {"./", 0, "a.txt"},
+      {"sub/..", 0, "a.txt"},    {"new/deeper/", 0, "new/deeper/a.txt"},
       {"two.zip/x", 2, nullptr},  // below a file
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.target);
-    const test::ToolRun run = test::RunTool({VK_CLI_PATH, "extract", "two.zip", "-o", c.target},
-                                            folder_.Path());
+    const test::ToolRun run =
+        test::RunTool({VK_CLI_PATH, "extract", "two.zip", "-o", c.target}, folder_.Path());
     EXPECT_EQ(run.status, c.status) << run.err;
     if (c.landed) {
       EXPECT_EQ(Read(folder_ / c.landed), "hello world\n");
@@ -119,9 +117,9 @@ TEST_F(ExtractCommand, AFailedEntryLeavesWhatWasThere) {
     fs::create_directories(out_);
     if (existed) test::WriteFileText(out_ + "/a.txt", "mine");
     EXPECT_EQ(Cli({"extract", zip_, "-o", out_, "--overwrite=always"}).status, 1);
-    const std::set<std::string> expected =
-        existed ? std::set<std::string>{"a.txt", "dir", "dir/b.txt"}
-                : std::set<std::string>{"dir", "dir/b.txt"};
+    const std::set<std::string> expected = existed
+                                               ? std::set<std::string>{"a.txt", "dir", "dir/b.txt"}
+                                               : std::set<std::string>{"dir", "dir/b.txt"};
     EXPECT_EQ(test::PathsBelow(out_), expected);
     if (existed) {
       EXPECT_EQ(Read(out_ + "/a.txt"), "mine");
@@ -203,6 +201,26 @@ TEST_F(ExtractCommand, NoPasswordSkipsTheEntry) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("FAILED  a.txt: Skipped File\n"), std::string::npos) << run.out;
   EXPECT_EQ(run.err.find("CRC"), std::string::npos) << run.err;
+}
+
+// Masks that select nothing are named (extract exits 1; for test it is no damage); one that
+// selects something, even an entry kept from overwriting, says nothing.
+TEST_F(ExtractCommand, MasksThatMatchNothingAreNamed) {
+  test::WriteFileText(out_ + "/a.txt", "mine");
+  const std::pair<std::vector<std::string>, int> commands[] = {
+      {{"extract", zip_, "-o", out_, "--overwrite=never"}, 1}, {{"test", zip_}, 0}};
+  for (const auto& [command, status] : commands) {
+    std::vector<std::string> args = command;
+    args.insert(args.end(), {"*.none", "neither"});
+    test::TCliRun run = Cli(args);
+    EXPECT_EQ(run.status, status) << command[0];
+    EXPECT_NE(run.err.find("no entry matches '*.none' 'neither'"), std::string::npos) << run.err;
+    args = command;
+    args.insert(args.end(), {"a.txt", "*.none"});
+    run = Cli(args);
+    EXPECT_EQ(run.status, 0) << command[0] << run.err;
+    EXPECT_EQ(run.err.find("no entry matches"), std::string::npos) << run.err;
+  }
 }
 
 TEST_F(ExtractCommand, ExitCodes) {
