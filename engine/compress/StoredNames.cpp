@@ -39,8 +39,11 @@ WideString StoredName(const WideString& path, const TStoredNameBase& base, TStor
     case sdNone:
       return !path.empty() && path.back() == '/' ? NamePart(path) + '/' : NamePart(path);
     case sdAbsolute:
-    case sdAbsoluteNoDrv:
-      return "/" + Below(path, "");
+    case sdAbsoluteNoDrv: {
+      // Appended rather than prefixed: GCC 12 sees a false overlap in an insert at the front.
+      WideString rooted = "/";
+      return rooted += Below(path, "");
+    }
     case sdAbsoluteNoRoot:
       return Below(path, "");
     case sdRelative:
