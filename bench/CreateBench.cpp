@@ -22,17 +22,12 @@ namespace fs = std::filesystem;
 // A copy of /usr/include with its links resolved, made once and kept in the build tree:
 // the tools disagree on links (followed, stored as links, or left out), files they agree on.
 const std::string& Tree() {
-  static const std::string path = [] {
-    const std::string tree = std::string(VK_BENCH_WORK_DIR) + "/create-include";
-    if (!fs::exists(tree)) {
-      const std::string part = tree + ".part";
-      fs::remove_all(part);
-      // cp reports dangling links and goes on; what it copied is the tree.
-      vk::bench::RunQuietly({"cp", "-rL", "/usr/include", part});
-      fs::rename(part, tree);
-    }
-    return tree;
-  }();
+  static const std::string path =
+      vk::bench::MadeOnce("create-include", [](const std::string& part) {
+        // cp reports dangling links and goes on; what it copied is the tree.
+        vk::bench::RunQuietly({"cp", "-rL", "/usr/include", part});
+        return true;
+      });
   return path;
 }
 

@@ -22,18 +22,10 @@ namespace fs = std::filesystem;
 
 // Made once with zip and kept in the build tree; empty when it could not be made.
 const std::string& Archive() {
-  static const std::string path = [] {
-    const std::string file = std::string(VK_BENCH_WORK_DIR) + "/extract-include.zip";
-    if (fs::exists(file)) return file;
-    // The name keeps its .zip ending, else zip would add one.
-    const std::string part = std::string(VK_BENCH_WORK_DIR) + "/extract-include.part.zip";
-    fs::remove(part);
-    if (vk::bench::RunQuietly({"zip", "-q", "-r", "-6", part, "/usr/include"}) != 0) {
-      return std::string();
-    }
-    fs::rename(part, file);
-    return file;
-  }();
+  static const std::string path =
+      vk::bench::MadeOnce("extract-include.zip", [](const std::string& part) {
+        return vk::bench::RunQuietly({"zip", "-q", "-r", "-6", part, "/usr/include"}) == 0;
+      });
   return path;
 }
 

@@ -28,52 +28,43 @@ constexpr size_t kFileSize = 200'000'000;
 constexpr const char* kPassword = "bench-password";
 const std::string kPasswordOption = std::string("-p") + kPassword;
 
-// A file made once in the build tree by `make`, which writes to the path it is given.
-std::string MadeOnce(const std::string& name, void (*make)(const std::string& path)) {
-  const std::string file = std::string(VK_BENCH_WORK_DIR) + "/" + name;
-  if (!fs::exists(file)) {
-    const std::string part = file + ".part";
-    fs::remove(part);
-    make(part);
-    fs::rename(part, file);
-  }
-  return file;
-}
-
 // Random bytes: nothing to gain by compressing, all the time is the cipher's.
 const std::string& RandomInput() {
-  static const std::string path = MadeOnce("random-200M.bin", [](const std::string& file) {
-    std::vector<uint8_t> bytes(kFileSize);
-    std::mt19937_64 gen(17);
-    for (size_t i = 0; i + 8 <= bytes.size(); i += 8) {
-      const uint64_t v = gen();
-      for (int k = 0; k < 8; ++k) bytes[i + size_t(k)] = uint8_t(v >> (8 * k));
-    }
-    qel::test::WriteFileBytes(file, bytes);
-  });
+  static const std::string path =
+      vk::bench::MadeOnce("random-200M.bin", [](const std::string& file) {
+        std::vector<uint8_t> bytes(kFileSize);
+        std::mt19937_64 gen(17);
+        for (size_t i = 0; i + 8 <= bytes.size(); i += 8) {
+          const uint64_t v = gen();
+          for (int k = 0; k < 8; ++k) bytes[i + size_t(k)] = uint8_t(v >> (8 * k));
+        }
+        qel::test::WriteFileBytes(file, bytes);
+        return true;
+      });
   return path;
 }
 
 // Source text, as a project's files are: /usr/include in one tar (links followed).
 const std::string& TextInput() {
-  static const std::string path = MadeOnce("include.tar", [](const std::string& file) {
-    vk::bench::RunQuietly({"tar", "-chf", file, "-C", "/usr", "include"});
+  static const std::string path = vk::bench::MadeOnce("include.tar", [](const std::string& file) {
+    return vk::bench::RunQuietly({"tar", "-chf", file, "-C", "/usr", "include"}) == 0;
   });
   return path;
 }
 
 const std::string& AesArchive() {
-  static const std::string path = MadeOnce("aes-200M.zip", [](const std::string& file) {
-    vk::bench::RunQuietly(
-        {"7z", "a", "-tzip", "-mx0", "-mem=AES256", kPasswordOption, file, RandomInput()});
+  static const std::string path = vk::bench::MadeOnce("aes-200M.zip", [](const std::string& file) {
+    return vk::bench::RunQuietly({"7z", "a", "-tzip", "-mx0", "-mem=AES256", kPasswordOption, file,
+                                  RandomInput()}) == 0;
   });
   return path;
 }
 
 const std::string& DeflateArchive() {
-  static const std::string path = MadeOnce("include-tar.zip", [](const std::string& file) {
-    vk::bench::RunQuietly({"7z", "a", "-tzip", "-mx5", file, TextInput()});
-  });
+  static const std::string path =
+      vk::bench::MadeOnce("include-tar.zip", [](const std::string& file) {
+        return vk::bench::RunQuietly({"7z", "a", "-tzip", "-mx5", file, TextInput()}) == 0;
+      });
   return path;
 }
 

@@ -65,6 +65,20 @@ std::vector<std::string> Expand(const std::vector<std::string>& command,
   return argv;
 }
 
+std::string MadeOnce(const std::string& name,
+                     const std::function<bool(const std::string& part)>& make) {
+  namespace fs = std::filesystem;
+  const fs::path path = fs::path(VK_BENCH_WORK_DIR) / name;
+  if (fs::exists(path)) return path.string();
+  fs::path part = path;
+  part.replace_filename(path.stem().string() + ".part" + path.extension().string());
+  std::error_code error;
+  fs::remove_all(part, error);
+  if (!make(part.string())) return {};
+  fs::rename(part, path, error);
+  return error ? std::string() : path.string();
+}
+
 std::string MakeScratchFolder() {
   std::error_code error;
   const std::filesystem::path temp = std::filesystem::temp_directory_path(error);

@@ -27,6 +27,13 @@ void SevenTimedRuns(benchmark::internal::Benchmark* b);
 std::vector<std::string> Expand(const std::vector<std::string>& command,
                                 const std::vector<std::pair<std::string, std::string>>& names);
 
+// The file or folder `name` in the build tree's work folder, made by `make` on the first run
+// and kept for the next ones. `make` writes to the path it is given (`name` with ".part"
+// before its extension: archivers add an extension to a name without one) and answers
+// whether it succeeded; "" when it did not.
+std::string MadeOnce(const std::string& name,
+                     const std::function<bool(const std::string& part)>& make);
+
 // A new empty folder in the system's temporary folder (TMPDIR, else /tmp); "" when none
 // could be made.
 std::string MakeScratchFolder();

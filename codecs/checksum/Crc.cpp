@@ -1,6 +1,7 @@
 #include "codecs/checksum/Crc.h"
 
 #include <libdeflate.h>
+#include <zlib.h>
 
 #include <array>
 
@@ -38,6 +39,10 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
   // libdeflate's is the same function, with the processor's carry-less multiply where it
   // has one: several times zlib's speed.
   return libdeflate_crc32(crc, data, size);
+}
+
+uint32_t Crc32Combine(uint32_t first, uint32_t second, uint64_t secondSize) {
+  return uint32_t(crc32_combine64(first, second, z_off64_t(secondSize)));
 }
 
 uint16_t Crc16(uint16_t crc, const void* data, size_t size) {

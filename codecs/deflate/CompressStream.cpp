@@ -1,9 +1,9 @@
 #include "codecs/deflate/CompressStream.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstring>
+
+#include "codecs/checksum/Crc.h"
 
 namespace qel {
 
@@ -60,7 +60,7 @@ void TCompressStream::TakeOldest() {
     failed_ = true;
     return;
   }
-  if (!cipher_) crc_ = uint32_t(crc32_combine(crc_, block.Crc, z_off_t(block.InputSize)));
+  if (!cipher_) crc_ = Crc32Combine(crc_, block.Crc, block.InputSize);
   const uint8_t* data = block.Data.data();
   size_t left = block.Data.size();
   while (left > 0 && !failed_) {

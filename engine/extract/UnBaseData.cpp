@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
@@ -146,7 +144,7 @@ void TUnBase::WriteOutput(const uint8_t* data, size_t size, TCrcWidth width) {
 
 void TUnBase::WriteOutputWithCrc(const uint8_t* data, size_t size, uint32_t crc) {
   if (Cancel()) throw ECancelled();
-  FCrc = uint32_t(crc32_combine(FCrc, crc, z_off_t(size)));
+  FCrc = Crc32Combine(FCrc, crc, size);
   Deliver(data, size);
 }
 

@@ -32,7 +32,6 @@ TDecoded Decode(int handle, const TAheadEntry& e) {
   const LocalHeader h = UnpackLocal(fixed);
   if ((h.Flags & kFlagEncrypted) || (h.Method != 0 && h.Method != 8)) return result;
   result.DataStart = e.LocalPos + int64_t(kLocalHeaderSize) + h.NameLength + h.ExtraLength;
-  result.Method = h.Method;
   std::vector<uint8_t> packed(size_t(e.Packed));
   if (!ReadAt(handle, result.DataStart, packed.data(), packed.size())) return result;
   if (h.Method == 0) {

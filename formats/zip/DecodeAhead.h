@@ -16,8 +16,7 @@ namespace qel {
 struct TDecoded {
   bool Ok = false;
   int64_t DataStart = 0;  // where the data was found, after the local header
-  uint16_t Method = 0;
-  uint32_t Crc = 0;  // of Data
+  uint32_t Crc = 0;       // of Data
   std::vector<uint8_t> Data;
 };
 

@@ -361,9 +361,10 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
   if (!BuildOutputName(entry) || !PrepareEntry(directory) || directory) return;
   const WideString& name = IsDiskMode() ? OutputName() : e.Name;
   const int64_t dataStart = e.LocalPos + r.Size;
-  // Data decoded ahead is read no more (the archive's position is left alone).
-  const bool ahead = decoded && decoded->Ok && decoded->DataStart == dataStart &&
-                     !(h.Flags & kFlagEncrypted) && decoded->Method == h.Method;
+  // Data decoded ahead is read no more (the archive's position is left alone). The decoder
+  // read this same local header (and refused a cipher or another method); the data's start
+  // tells that the file is still the one it read.
+  const bool ahead = decoded && decoded->Ok && decoded->DataStart == dataStart;
   if (!ahead && !file.SetPosition(dataStart)) return;
   // Only a set's data goes on in the next volume: in a single file, data said to run past
   // its end is a damaged size, and reading towards it would only read to the end.
