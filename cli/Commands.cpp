@@ -2,15 +2,16 @@
 #include "cli/ExtractCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/RepairCommand.h"
+#include "cli/SplitCommands.h"
 #include "cli/TypeCommand.h"
 #include "cli/UpdateCommands.h"
 
 namespace vk::cli {
 
 const std::vector<Command>& Commands() {
-  static const std::vector<Command> kCommands = {ListCommand(), ExtractCommand(), TestCommand(),
-                                                 AddCommand(),  DeleteCommand(),  CommentCommand(),
-                                                 TypeCommand(), RepairCommand()};
+  static const std::vector<Command> kCommands = {
+      ListCommand(),    ExtractCommand(), TestCommand(),   AddCommand(),   DeleteCommand(),
+      CommentCommand(), TypeCommand(),    RepairCommand(), SplitCommand(), MergeCommand()};
   return kCommands;
 }
 

@@ -18,6 +18,15 @@ int64_t FileCreationTime(int fd) {
   return fstat(fd, &st) == 0 ? int64_t(st.st_mtime) : -1;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {
+  }, sb{};
+  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  std::error_code ec;
+  return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
+}
+
 std::string WithTrailingSlash(std::string folder) {
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   if (folder.empty() || folder.back() != '/') folder += '/';

@@ -18,6 +18,9 @@ std::string SystemTempFolder();
 // catches read-only mounts).
 bool CanCreateFilesIn(const std::string& folder);
 
+// Whether both paths name one file: the same inode when both exist (another name or a hard
+// link), else the same path once made absolute and normal.
+bool SameFile(const std::string& a, const std::string& b);
 // `folder` with exactly one trailing "/".
 std::string WithTrailingSlash(std::string folder);
 

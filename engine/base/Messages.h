@@ -25,6 +25,7 @@ inline constexpr int NotEnoughDiskSpace = 25156;
 inline constexpr int DiskFull = 25160;
 inline constexpr int ErrorDeletingFiles = 25180;
 inline constexpr int NothingToDo = 25278;
+inline constexpr int SizeTooSmall = 25298;
 inline constexpr int NothingToUpdate = 25728;  // the same text, for a missing archive
 inline constexpr int UnsupportedArchiveType = 25234;
 inline constexpr int InvalidFileName = 25235;

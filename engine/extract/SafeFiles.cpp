@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 namespace qel {
@@ -173,19 +171,5 @@ bool TOutputFile::SetTime(int64_t unixTime) {
 }
 
 bool TOutputFile::SetMode(unsigned mode) { return ::fchmod(handle_, mode_t(mode)) == 0; }
-
-unsigned CurrentUmask() {
-  // umask() can only be read by setting it, which would race with other threads creating
-  // files; the kernel shows the value in the process status.
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("Umask:", 0) != 0) continue;
-    unsigned mask = 0;
-    std::istringstream(line.substr(6)) >> std::oct >> mask;
-    return mask;
-  }
-  return 022;
-}
 
 }  // namespace qel

@@ -82,7 +82,4 @@ class TOutputFile : public TFileStream32 {
   bool direct_ = false;
 };
 
-// The process's file-creation mask, read without changing it.
-unsigned CurrentUmask();
-
 }  // namespace qel

@@ -11,6 +11,7 @@
 #include "engine/base/Messages.h"
 #include "engine/extract/OutputNames.h"
 #include "engine/extract/SafeFiles.h"
+#include "engine/streams/TempCommit.h"
 
 namespace qel {
 namespace fs = std::filesystem;
@@ -104,10 +105,9 @@ void TUnBase::PrepareFolder() {
 void TUnBase::EndEntries() {
   // Deepest first: a parent left without write or search permission would shut out its
   // subfolders.
-  std::stable_sort(FFolderFacts.begin(), FFolderFacts.end(),
-                   [](const TFolderFacts& a, const TFolderFacts& b) {
-                     return a.Path.size() > b.Path.size();
-                   });
+  std::stable_sort(
+      FFolderFacts.begin(), FFolderFacts.end(),
+      [](const TFolderFacts& a, const TFolderFacts& b) { return a.Path.size() > b.Path.size(); });
   for (const TFolderFacts& folder : FFolderFacts) {
     const fs::path path = fs::path(folder.Path).parent_path();  // without its trailing "/"
     const int parent = OpenFolderFor(path.parent_path().string());
@@ -115,8 +115,8 @@ void TUnBase::EndEntries() {
     const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(folder.Time), 0}};
     ::utimensat(parent, path.filename().c_str(), times, AT_SYMLINK_NOFOLLOW);
     if (!folder.Mode) continue;
-    const int fd = ::openat(parent, path.filename().c_str(),
-                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        ::openat(parent, path.filename().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) continue;
     ::fchmod(fd, mode_t(*folder.Mode));
     ::close(fd);

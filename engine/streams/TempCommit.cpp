@@ -69,23 +69,6 @@ bool ResolveTarget(const std::string& target, TTarget& out) {
   return true;
 }
 
-// The umask, read without changing it (umask(2) can only be read by setting it, which
-// would race with other threads creating files).
-mode_t CurrentUmask() {
-  mode_t mask = 022;
-  if (FILE* f = std::fopen("/proc/self/status", "re")) {
-    char line[256];
-    while (std::fgets(line, sizeof line, f)) {
-      if (std::strncmp(line, "Umask:", 6) == 0) {
-        mask = mode_t(std::strtoul(line + 6, nullptr, 8)) & 0777;
-        break;
-      }
-    }
-    std::fclose(f);
-  }
-  return mask;
-}
-
 void SyncFolder(const std::string& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
@@ -158,6 +141,21 @@ bool CopyBeside(const TCommitSource& source, int64_t size, const TTarget& target
 
 }  // namespace
 
+mode_t CurrentUmask() {
+  mode_t mask = 022;
+  if (FILE* f = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, f)) {
+      if (std::strncmp(line, "Umask:", 6) == 0) {
+        mask = mode_t(std::strtoul(line + 6, nullptr, 8)) & 0777;
+        break;
+      }
+    }
+    std::fclose(f);
+  }
+  return mask;
+}
+
 int CreateTempFile(const std::string& folder, std::string& path) {
   std::string name = folder.empty() ? std::string() : folder.back() == '/' ? folder : folder + '/';
   name += kTempPattern;
@@ -184,8 +182,8 @@ void RemoveStaleTempFiles(const std::string& folder) {
     if (name.size() != pattern.size() || !name.starts_with(pattern.substr(0, 3)) ||
         !name.ends_with(pattern.substr(pattern.size() - kTempSuffixLength)))
       continue;
-    const int fd = ::openat(::dirfd(d.get()), entry->d_name,
-                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::openat(::dirfd(d.get()), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid() &&

@@ -4,6 +4,7 @@
 // it was.
 #pragma once
 
+#include <sys/types.h>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,6 +16,10 @@ namespace qel {
 // long as the descriptor is open. Answers its descriptor and sets `path`, or answers -1 with
 // errno set.
 int CreateTempFile(const std::string& folder, std::string& path);
+
+// The process's umask, read without changing it (umask(2) can only be read by setting it,
+// which would race with other threads creating files).
+mode_t CurrentUmask();
 
 // Deletes the temporary files in `folder` that a process killed half-way left behind: this
 // user's, older than ten minutes, and locked by no process.

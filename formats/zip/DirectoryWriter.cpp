@@ -41,6 +41,45 @@ bool HasExtraField(std::span<const uint8_t> extra, uint16_t id) {
   return found;
 }
 
+std::vector<uint8_t> EndRecords(const TDirectoryPlace& place, const std::string& comment,
+                                const TSeedKeyRecord* headerSeed) {
+  const bool zip64 = place.Entries >= 0xFFFF || place.Size >= kZip64Marker ||
+                     place.Offset >= kZip64Marker || place.EndDisk >= 0xFFFF;
+  std::vector<uint8_t> bytes;
+  if (zip64) {
+    Zip64EndRecord end64;
+    end64.ThisDisk = place.EndDisk;
+    end64.CentralDisk = place.StartDisk;
+    end64.EntriesThisDisk = place.EntriesHere;
+    end64.TotalEntries = place.Entries;
+    end64.CentralSize = place.Size;
+    end64.CentralOffset = place.Offset;
+    Zip64Locator locator;
+    locator.EndDisk = place.EndDisk;
+    locator.EndOffset = place.EndOffset;
+    locator.TotalDisks = place.EndDisk + 1;
+    bytes.resize(kZip64EndSize + kZip64LocatorSize);
+    Pack(end64, bytes.data());
+    Pack(locator, bytes.data() + kZip64EndSize);
+  }
+  EndRecord rec;
+  rec.ThisDisk = uint16_t(std::min<uint32_t>(place.EndDisk, 0xFFFF));
+  rec.CentralDisk = uint16_t(std::min<uint32_t>(place.StartDisk, 0xFFFF));
+  rec.EntriesThisDisk = uint16_t(std::min<uint64_t>(place.EntriesHere, 0xFFFF));
+  rec.TotalEntries = uint16_t(std::min<uint64_t>(place.Entries, 0xFFFF));
+  rec.CentralSize = uint32_t(std::min<uint64_t>(place.Size, kZip64Marker));
+  rec.CentralOffset = uint32_t(std::min<uint64_t>(place.Offset, kZip64Marker));
+  const std::string archiveComment = comment.substr(0, 0xFFFF);
+  rec.CommentLength = uint16_t(archiveComment.size());
+  if (headerSeed) rec.Signature = kSigEnd + kEncipheredDelta;
+  const size_t at = bytes.size();
+  bytes.resize(at + kEndRecordSize);
+  Pack(rec, bytes.data() + at);
+  if (headerSeed) EncipherHeader(*headerSeed, std::span(bytes).subspan(at), RecordKind::End);
+  bytes.insert(bytes.end(), archiveComment.begin(), archiveComment.end());
+  return bytes;
+}
+
 bool WriteCentralDirectory(TStream64& out, const std::vector<TCentralRecord>& records,
                            const std::string& comment, const TSeedKeyRecord* headerSeed,
                            uint32_t disk) {
@@ -66,39 +105,14 @@ bool WriteCentralDirectory(TStream64& out, const std::vector<TCentralRecord>& re
   }
   const int64_t end = out.Position();
   if (end < 0) return false;
-  const uint64_t size = uint64_t(end - start);
-  const uint64_t count = records.size();
-  const bool zip64 =
-      count >= 0xFFFF || size >= kZip64Marker || uint64_t(start) >= kZip64Marker || disk >= 0xFFFF;
-
-  bytes.clear();
-  if (zip64) {
-    Zip64EndRecord end64;
-    end64.ThisDisk = end64.CentralDisk = disk;
-    end64.EntriesThisDisk = end64.TotalEntries = count;
-    end64.CentralSize = size;
-    end64.CentralOffset = uint64_t(start);
-    Zip64Locator locator;
-    locator.EndDisk = disk;
-    locator.EndOffset = uint64_t(end);
-    locator.TotalDisks = disk + 1;
-    bytes.resize(kZip64EndSize + kZip64LocatorSize);
-    Pack(end64, bytes.data());
-    Pack(locator, bytes.data() + kZip64EndSize);
-  }
-  EndRecord rec;
-  rec.ThisDisk = rec.CentralDisk = uint16_t(std::min<uint32_t>(disk, 0xFFFF));
-  rec.EntriesThisDisk = rec.TotalEntries = uint16_t(std::min<uint64_t>(count, 0xFFFF));
-  rec.CentralSize = uint32_t(std::min<uint64_t>(size, kZip64Marker));
-  rec.CentralOffset = uint32_t(std::min<uint64_t>(uint64_t(start), kZip64Marker));
-  const std::string archiveComment = comment.substr(0, 0xFFFF);
-  rec.CommentLength = uint16_t(archiveComment.size());
-  if (headerSeed) rec.Signature = kSigEnd + kEncipheredDelta;
-  const size_t at = bytes.size();
-  bytes.resize(at + kEndRecordSize);
-  Pack(rec, bytes.data() + at);
-  if (headerSeed) EncipherHeader(*headerSeed, std::span(bytes).subspan(at), RecordKind::End);
-  bytes.insert(bytes.end(), archiveComment.begin(), archiveComment.end());
+  const TDirectoryPlace place{.Entries = records.size(),
+                              .EntriesHere = records.size(),
+                              .Size = uint64_t(end - start),
+                              .Offset = uint64_t(start),
+                              .StartDisk = disk,
+                              .EndDisk = disk,
+                              .EndOffset = uint64_t(end)};
+  bytes = EndRecords(place, comment, headerSeed);
   return out.WriteFully(bytes.data(), int64_t(bytes.size()));
 }
 

@@ -38,6 +38,21 @@ bool WriteCentralDirectory(TStream64& out, const std::vector<TCentralRecord>& re
                            const std::string& comment, const TSeedKeyRecord* headerSeed,
                            uint32_t disk = 0);
 
+// Where a directory lies in a set of volumes (a single archive is one volume, disk 0).
+struct TDirectoryPlace {
+  uint64_t Entries = 0;      // records in the whole directory
+  uint64_t EntriesHere = 0;  // records that start on the disk of the end records
+  uint64_t Size = 0;         // the directory's bytes
+  uint64_t Offset = 0;       // where it starts on its first disk
+  uint32_t StartDisk = 0;    // its first disk
+  uint32_t EndDisk = 0;      // the disk of the end records, the set's last
+  uint64_t EndOffset = 0;    // where the end records start on that disk
+};
+// The end records for a directory at `place`: the Zip64 end record and locator in front of
+// the standard one when a figure needs them. The standard record is enciphered with
+// `headerSeed` when it is given; the comment is cut to 65535 bytes.
+std::vector<uint8_t> EndRecords(const TDirectoryPlace& place, const std::string& comment,
+                                const TSeedKeyRecord* headerSeed);
 // Removes every field `id` from an extra area.
 void RemoveExtraField(std::vector<uint8_t>& extra, uint16_t id);
 // Whether an extra area holds a field `id`.

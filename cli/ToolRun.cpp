@@ -1,0 +1,26 @@
+#include "cli/ToolRun.h"
+
+#include <iostream>
+
+namespace vk::cli {
+
+ToolRun::ToolRun(qel::TZipCommon& tool, bool overwrite, std::ostream& err)
+    : tool_(tool),
+      report_(err),
+      prompter_(app::TTerminalOptions{.Interactive = app::StdinIsTerminal(),
+                                      .Overwrite = overwrite ? app::TOverwritePolicy::Always
+                                                             : app::TOverwritePolicy::Ask},
+                std::cin, std::cerr),
+      prompts_(prompter_),
+      progress_(tool) {
+  report_.Attach(tool);
+  prompts_.AttachSingleFileWriter(tool);
+}
+
+int ToolRun::Status(bool succeeded) const {
+  if (tool_.Cancel()) return kExitCancelled;
+  if (!succeeded) return kExitFatal;
+  return report_.Errors() > 0 ? kExitWarning : kExitOk;
+}
+
+}  // namespace vk::cli
