@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "cli/ConvertCommand.h"
 #include "cli/ExtractCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/RepairCommand.h"
@@ -9,9 +10,10 @@
 namespace vk::cli {
 
 const std::vector<Command>& Commands() {
-  static const std::vector<Command> kCommands = {
-      ListCommand(),    ExtractCommand(), TestCommand(),   AddCommand(),   DeleteCommand(),
-      CommentCommand(), TypeCommand(),    RepairCommand(), SplitCommand(), MergeCommand()};
+  static const std::vector<Command> kCommands = {ListCommand(),  ExtractCommand(), TestCommand(),
+                                                 AddCommand(),   DeleteCommand(),  CommentCommand(),
+                                                 TypeCommand(),  RepairCommand(),  SplitCommand(),
+                                                 MergeCommand(), ConvertCommand()};
   return kCommands;
 }
 

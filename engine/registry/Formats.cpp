@@ -1,5 +1,6 @@
 #include "engine/registry/Formats.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace qel {
@@ -55,6 +56,19 @@ const TFormatWriter* UpdaterFor(TArcType type) {
 const TFormatWriter* WriterOf(TArcType type) {
   const TTypeRow* row = TypeRowOf(type);
   return row ? row->Writer : nullptr;
+}
+
+std::vector<const TFormatWriter*> ConversionTargets() {
+  std::vector<const TFormatWriter*> targets;
+  for (const TFormatDescriptor* f : RegisteredFormats())
+    for (const TTypeRow& row : f->Types)
+      if (row.Writer && row.Writer->Conversion &&
+          std::find(targets.begin(), targets.end(), row.Writer) == targets.end())
+        targets.push_back(row.Writer);
+  std::sort(targets.begin(), targets.end(), [](const TFormatWriter* a, const TFormatWriter* b) {
+    return a->Conversion->Order < b->Conversion->Order;
+  });
+  return targets;
 }
 
 }  // namespace qel

@@ -3,6 +3,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "engine/registry/FormatDescriptor.h"
 
@@ -27,5 +28,8 @@ TMakeReader ReaderFor(TArcType type);
 const TFormatWriter* UpdaterFor(TArcType type);
 // The writer that makes new archives of `type` (built or not); null when none is known.
 const TFormatWriter* WriterOf(TArcType type);
+// The converter's targets: every writer with a conversion row, built or not, in the rows'
+// order. A format joins the converter by giving its writer a row.
+std::vector<const TFormatWriter*> ConversionTargets();
 
 }  // namespace qel

@@ -230,4 +230,16 @@ bool TTempCommit::CommitByCopy(const TCommitSource& source, int64_t size,
                 CopyBeside(source, size, resolved, OnCopyProgress));
 }
 
+bool CommitFile(const std::string& path, const std::string& target) {
+  struct TFileCommit : TTempCommit {
+    using TTempCommit::CommitByRename;
+  };
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  TFileCommit commit;
+  const bool done = commit.CommitByRename(fd, path, target);
+  ::close(fd);
+  return done;
+}
+
 }  // namespace qel

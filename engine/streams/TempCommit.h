@@ -21,6 +21,11 @@ int CreateTempFile(const std::string& folder, std::string& path);
 // which would race with other threads creating files).
 mode_t CurrentUmask();
 
+// Moves the finished file `path` onto `target` as a temporary archive is committed: renamed
+// over it, or copied beside it and renamed when the two lie on different file systems. False,
+// with errno set, leaves `target` as it was.
+bool CommitFile(const std::string& path, const std::string& target);
+
 // Deletes the temporary files in `folder` that a process killed half-way left behind: this
 // user's, older than ten minutes, and locked by no process.
 void RemoveStaleTempFiles(const std::string& folder);

@@ -1,0 +1,108 @@
+#include "cli/ConvertCommand.h"
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "cli/ToolRun.h"
+#include "engine/base/FileSystem.h"
+#include "engine/convert/Vorel2Arc.h"
+#include "engine/registry/Formats.h"
+
+namespace vk::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The names --to takes: the targets' extensions without their dots.
+std::string TargetNames() {
+  std::string names;
+  for (const qel::TFormatWriter* w : qel::ConversionTargets())
+    names += std::string(names.empty() ? "" : ", ") + (w->Conversion->Extension + 1);
+  return names;
+}
+
+int RunConvert(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+  if (args.positional.empty() || !args.Has("--to")) {
+    err << "vorelkit-cli convert: name archives and a --to type (see 'vorelkit-cli convert "
+           "--help')\n";
+    return kExitUsage;
+  }
+  const qel::TFormatWriter* target = qel::TVorel2Arc::TargetNamed(args.options.at("--to"));
+  if (!target) {
+    err << "vorelkit-cli: --to takes " << TargetNames() << "\n";
+    return kExitUsage;
+  }
+  const std::optional<int> threads = ThreadsOption(args, err);
+  if (!threads) return kExitUsage;
+
+  int converted = 0, failed = 0;
+  for (const std::string& archive : args.positional) {
+    qel::TVorel2Arc convert;
+    ToolRun run(convert, args.Has("--overwrite"), err);
+    convert.Threads = *threads;
+    convert.OutputType = target->Conversion->Order;
+    convert.IntegrityCheck = args.Has("--test");
+    if (args.Has("-p")) convert.SetPassword(args.options.at("-p"));
+    std::string output = qel::TVorel2Arc::ConvertedName(archive, target->Conversion->Extension);
+    if (args.Has("-o")) {
+      std::error_code ec;
+      fs::create_directories(args.options.at("-o"), ec);
+      output = (fs::path(args.options.at("-o")) / fs::path(output).filename()).string();
+    }
+    // An archive already of the type would be its own output: it is left as it is.
+    if (qel::SameFile(archive, output)) {
+      err << "vorelkit-cli: " << archive << " is already a " << target->Conversion->Caption
+          << " archive; left as it is\n";
+      ++failed;
+      continue;
+    }
+    convert.SetArchiveFile(archive);
+    convert.NewArchiveFile = output;
+    int testFailures = 0;
+    convert.OnIntegrityStatus = [&](qel::TZipCommon&, const std::string& file, bool pass) {
+      if (!pass) out << "FAILED  " << file << '\n';
+      testFailures += !pass;
+    };
+    const bool done = convert.Convert();
+    if (convert.Cancel()) return kExitCancelled;
+    if (done && testFailures == 0 && run.Status(true) == kExitOk) {
+      out << archive << " -> " << output << '\n';
+      ++converted;
+    } else {
+      if (done) out << archive << " -> " << output << " (with errors)\n";
+      ++failed;
+    }
+  }
+  return failed == 0 ? kExitOk : converted > 0 ? kExitWarning : kExitFatal;
+}
+
+}  // namespace
+
+Command ConvertCommand() {
+  return {"convert",
+          "repack archives into another format",
+          "vorelkit-cli convert ARCHIVE... --to TYPE [-o DIR] [--test] [--overwrite] "
+          "[-p PASSWORD] [--threads N]",
+          "Extracts each ARCHIVE into a private temporary folder and packs it again as TYPE:\n"
+          "zip or jar (the other types are known and refused until this version writes them).\n"
+          "The new archive takes the archive's name with TYPE's extension (data.tar.gz gives\n"
+          "data.zip), beside it or in DIR (made when missing). An archive that is already of TYPE "
+          "is left as it\n"
+          "is. Entries protected by a password are asked for (or given by -p); the new archive\n"
+          "is then enciphered (ZipCrypto) with the first password that fitted. --test tests\n"
+          "the new archive and lists the entries that fail. An existing output is replaced\n"
+          "only when the answer (or --overwrite) says so, and only once the new archive is\n"
+          "whole; the temporary folder is always removed.\n\n"
+          "Exit status: 0 when every archive was converted, 1 when some were not (or with\n"
+          "errors), 2 when none was, 7 for a usage error, 255 when cancelled.",
+          {{"--to", true, "the new archives' type: " + TargetNames()},
+           {"-o", true, "the folder for the new archives"},
+           {"--test", false, "test each new archive"},
+           {"-p", true, "the password of the archives"},
+           kOverwriteFlag,
+           kThreadsOption},
+          RunConvert};
+}
+
+}  // namespace vk::cli

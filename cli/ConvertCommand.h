@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+
+namespace vk::cli {
+
+// "convert": archives repacked into another format.
+Command ConvertCommand();
+
+}  // namespace vk::cli
