@@ -3,6 +3,7 @@
 #include "cli/ExtractCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/RepairCommand.h"
+#include "cli/SfxCommands.h"
 #include "cli/SplitCommands.h"
 #include "cli/TypeCommand.h"
 #include "cli/UpdateCommands.h"
@@ -10,10 +11,10 @@
 namespace vk::cli {
 
 const std::vector<Command>& Commands() {
-  static const std::vector<Command> kCommands = {ListCommand(),  ExtractCommand(), TestCommand(),
-                                                 AddCommand(),   DeleteCommand(),  CommentCommand(),
-                                                 TypeCommand(),  RepairCommand(),  SplitCommand(),
-                                                 MergeCommand(), ConvertCommand()};
+  static const std::vector<Command> kCommands = {
+      ListCommand(),    ExtractCommand(), TestCommand(),   AddCommand(),   DeleteCommand(),
+      CommentCommand(), TypeCommand(),    RepairCommand(), SplitCommand(), MergeCommand(),
+      ConvertCommand(), SfxCommand(),     UnsfxCommand()};
   return kCommands;
 }
 

@@ -209,6 +209,16 @@ bool TZipCommon::RequestNextVolume(WideString& volumeName, int volumeID) {
   return true;
 }
 
+bool TZipCommon::ApproveReplace(const WideString& target) {
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(target, ec))) return true;
+  if (!OnFileExists) ReportAndRaise("OnFileExists", msg::RequiredEventNotAssigned, "", "");
+  WideString newName = target;
+  TOverwriteMode mode = TOverwriteMode::omSkip;
+  OnFileExists(*this, target, newName, mode);
+  return mode == TOverwriteMode::omOverwrite;
+}
+
 bool TZipCommon::CheckWriteAccess(WideString& folder) {
   if (!CheckLimitedUser) return true;
   for (int asked = 0; !CanCreateFilesIn(folder);) {

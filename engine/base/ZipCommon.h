@@ -151,6 +151,10 @@ class TZipCommon {
                       int64_t archiveDone);
   // Asks for the next volume of a set (see the definition for the protocol).
   bool RequestNextVolume(WideString& volumeName, int volumeID);
+  // Whether an output the operation makes may take the name `target`: true when nothing is
+  // there or OnFileExists answers overwrite. Without OnFileExists an existing target is
+  // reported (25281, "OnFileExists") and raised.
+  bool ApproveReplace(const WideString& target);
   // True when files can be created in `folder`; may replace it with the user's choice.
   bool CheckWriteAccess(WideString& folder);
 

@@ -1,7 +1,5 @@
 #include "engine/convert/Vorel2Arc.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 
@@ -173,14 +171,7 @@ bool TVorel2Arc::Convert() {
     if (NewArchiveFile.empty()) ReportAndRaise(ArchiveFile(), msg::NothingToDo, "", "");
     if (SameFile(ArchiveFile(), NewArchiveFile))
       ReportAndRaise(NewArchiveFile, msg::SameInputOutput, "", "");
-    struct stat st {};
-    if (::lstat(NewArchiveFile.c_str(), &st) == 0) {
-      if (!OnFileExists) ReportAndRaise("OnFileExists", msg::RequiredEventNotAssigned, "", "");
-      WideString newName = NewArchiveFile;
-      TOverwriteMode mode = TOverwriteMode::omSkip;
-      OnFileExists(*this, NewArchiveFile, newName, mode);
-      if (mode != TOverwriteMode::omOverwrite) return;
-    }
+    if (!ApproveReplace(NewArchiveFile)) return;
 
     TWorkFolder work;
     if (work.Path().empty()) ReportAndRaise(SystemTempFolder(), msg::ErrorCreatingDir, "", "");

@@ -1,7 +1,5 @@
 #include "formats/zip/ArchiveSplitter.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 
@@ -105,19 +103,14 @@ int TArchiveSplitter::Split() {
     std::vector<std::string> approved;
     const auto approve = [&](const std::string& name) {
       if (std::find(approved.begin(), approved.end(), name) != approved.end()) return true;
-      if (!OnFileExists) ReportAndRaise("OnFileExists", msg::RequiredEventNotAssigned, "", "");
-      WideString newName = name;
-      TOverwriteMode mode = TOverwriteMode::omSkip;
-      OnFileExists(*this, name, newName, mode);
-      if (mode != TOverwriteMode::omOverwrite) return false;
+      if (!ApproveReplace(name)) return false;
       approved.push_back(name);
       return true;
     };
     const int foreseen = int(size / part + 1);
     for (int v = 1; v <= foreseen; ++v) {
       const std::string name = VolumeFileName(SplitArchiveFile, v, foreseen, v == foreseen);
-      struct stat st {};
-      if (::lstat(name.c_str(), &st) == 0 && !approve(name)) {
+      if (!approve(name)) {
         SetCancel(true);
         ReportAndRaise(name, msg::UserCanceled, "", "");
       }

@@ -49,8 +49,7 @@ void TSplitVolumes::Open() {
 }
 
 void TSplitVolumes::CloseAs(const std::string& name) {
-  struct stat st {};
-  if (::lstat(name.c_str(), &st) == 0 && !approve_(name)) {
+  if (!approve_(name)) {
     owner_.SetCancel(true);
     Fail(msg::UserCanceled, name);
   }

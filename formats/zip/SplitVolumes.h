@@ -16,8 +16,8 @@ class TZipCommon;
 
 class TSplitVolumes {
  public:
-  // Errors are reported through `owner` and raised. `approve` is asked before a volume
-  // takes the name of an existing file; false cancels the split.
+  // Errors are reported through `owner` and raised. `approve` is asked before a volume takes
+  // its name (true when nothing is there or it may be replaced); false cancels the split.
   TSplitVolumes(TZipCommon& owner, std::string setName, int64_t partSize,
                 std::function<bool(const std::string& name)> approve);
   // Removes every volume written unless the set was finished.
