@@ -27,6 +27,8 @@ TCommandAvailability CommandAvailability(const TArchiveState& s) {
   a.Enabled["acComments"] = s.Open && Can(s.Type, capComment);
   a.Enabled["acTest"] = s.Open && Can(s.Type, capTest);
   a.Enabled["acMakeSFXFile"] = s.Open && Can(s.Type, capSfx);
+  // A single-file ZIP is cut into a set; a set or a self-extractor is not.
+  a.Enabled["acSplit"] = s.Open && (s.Type == qel::atZip || s.Type == qel::atJar);
   // An archive with a setup program is installed, any other checked out.
   a.Enabled["acInstall"] = extractable && s.HasSetupFile;
   a.Enabled["acCheckOut"] = extractable && !s.HasSetupFile;

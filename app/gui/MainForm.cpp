@@ -149,11 +149,12 @@ const char* MenuCaption(const QString& menu) {
 // the open archive, and the rest stay disabled until their parts arrive.
 bool AvailableNow(const QString& action) {
   static const QStringList kAlways = {
-      "acExit",           "acAbout",          "acOpen",          "acNew",       "acClassicStyle",
-      "acExplorerStyle",  "acLargeIcons",     "acSmallIcons",    "acListStyle", "acDetails",
-      "acViewToolbar",    "acViewFolderBar",  "acViewStatusBar", "acRepair",    "acConfiguration",
-      "acImportSettings", "acExportSettings", "acClearHistory",  "acReuse",     "acMinToTray",
-      "acAlwaysOnTop"};
+      "acExit",          "acAbout",         "acOpen",           "acNew",
+      "acClassicStyle",  "acExplorerStyle", "acLargeIcons",     "acSmallIcons",
+      "acListStyle",     "acDetails",       "acViewToolbar",    "acViewFolderBar",
+      "acViewStatusBar", "acRepair",        "acConfiguration",  "acConvert",
+      "acUnSFX",         "acMerge",         "acImportSettings", "acExportSettings",
+      "acClearHistory",  "acReuse",         "acMinToTray",      "acAlwaysOnTop"};
   return kAlways.contains(action);
 }
 
@@ -229,6 +230,7 @@ void TMainForm::CreateActions() {
   connect(Action("acExit"), &QAction::triggered, this, &QWidget::close);
   ConnectViewActions();
   ConnectOptionsActions();
+  ConnectToolActions();
   connect(Action("acAbout"), &QAction::triggered, this,
           [this] { QMessageBox::about(this, kTitle, app::AboutText()); });
 }

@@ -143,6 +143,8 @@ class TMainForm : public QMainWindow, public IOptionsTarget, private app::IComma
   void ConnectViewActions();
   // The Options menu: the Configuration dialog, settings import and export, the switches.
   void ConnectOptionsActions();
+  // The Tools menu's conversion, self-extractors, split and merge.
+  void ConnectToolActions();
   void ImportSettings();
   void ExportSettings();
   void ShowToolbarMenu(const QPoint& pos);

@@ -214,9 +214,9 @@ void TMainForm::UpdateCommands() {
   const app::TCommandAvailability rules = app::CommandAvailability(state);
   findChild<QMenu*>("mnActions")->menuAction()->setVisible(rules.ActionsMenu);
   // The commands whose work is built; the others stay disabled until theirs is.
-  for (const char* name :
-       {"acClose", "acFilter", "acSelectAll", "acInvertSelection", "acTest", "acAdd", "acDelete",
-        "acExtract", "acView", "acViewWithNotepad", "acOpenFile", "acRename"})
+  for (const char* name : {"acClose", "acFilter", "acSelectAll", "acInvertSelection", "acTest",
+                           "acAdd", "acDelete", "acExtract", "acView", "acViewWithNotepad",
+                           "acOpenFile", "acRename", "acMakeSFXFile", "acSplit"})
     Action(name)->setEnabled(rules.Enabled.at(name));
 }
 

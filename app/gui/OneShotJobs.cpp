@@ -20,12 +20,14 @@
 #include "app/core/ProgressReport.h"
 #include "app/core/ShellOperations.h"
 #include "app/core/Translation.h"
+#include "app/gui/ConvertDialog.h"
 #include "app/gui/DialogPrompter.h"
 #include "app/gui/ErrorList.h"
 #include "app/gui/LanguageChooser.h"
 #include "app/gui/MessageBox.h"
 #include "app/gui/OperationWindows.h"
 #include "app/gui/OptionsDialog.h"
+#include "app/gui/SfxDialogs.h"
 #include "app/gui/TestWindow.h"
 #include "app/prompts/EnginePrompts.h"
 #include "app/prompts/TerminalPrompter.h"
@@ -35,17 +37,6 @@ namespace {
 
 using app::TStartSwitch;
 
-const char* JobName(TStartSwitch s) {
-  switch (s) {
-    case TStartSwitch::UnregisterAssociations:
-      return "Removing file associations";
-    case TStartSwitch::MakeSelfExtractor:
-      return "Making self-extracting files";
-    default:
-      return "Converting archives";
-  }
-}
-
 // The offscreen and minimal platforms show nothing: a dialog there would wait forever.
 bool HasDisplay() {
   const QString platform = QGuiApplication::platformName();
@@ -54,14 +45,14 @@ bool HasDisplay() {
 
 bool NeedsDialog(TStartSwitch s) {
   return s == TStartSwitch::SelectLanguage || s == TStartSwitch::ExtractWithDialog ||
-         s == TStartSwitch::Add || s == TStartSwitch::AddFromListFile;
+         s == TStartSwitch::Add || s == TStartSwitch::AddFromListFile ||
+         s == TStartSwitch::Convert || s == TStartSwitch::MakeSelfExtractor;
 }
 
 // Until a job's part of the program exists, the start says so plainly instead of doing
 // nothing or something else.
-int NotAvailable(TStartSwitch s, bool display) {
-  const QString text =
-      QString("%1 is not available yet in this version of Vorelkit.").arg(JobName(s));
+int NotAvailable(const char* job, bool display) {
+  const QString text = QString("%1 is not available yet in this version of Vorelkit.").arg(job);
   std::cerr << "vorelkit: " << text.toStdString() << std::endl;
   if (display) QMessageBox::information(nullptr, "Vorelkit", text);
   return 1;
@@ -191,6 +182,39 @@ int RunTest(const QString& given, bool display) {
   return test.FailedCount() == 0 && errors.Count() == 0 ? 0 : 1;
 }
 
+// The Tools dialogs of /cv and /s, with the boxes' questions and an error list of their own.
+int RunToolDialog(const app::TStartCommand& c) {
+  TDialogPrompter prompter(nullptr);
+  app::TEnginePrompts prompts(prompter);
+  TfrmErrors errors;
+  app::TErrorLog log;
+  const qel::TErrorEvent onError =
+      app::ReportingErrors(log, prompts, {}, [&errors](const std::optional<QString>& line) {
+        if (line) errors.ReportError(*line);
+      });
+  bool done = false;
+  if (c.Switch == TStartSwitch::Convert) {
+    QStringList list;
+    for (const QString& item : c.CommandFileList)
+      if (!item.isEmpty()) list << QFileInfo(item).absoluteFilePath();
+    TfrmConvert convert(list.size() == 1 ? list.front() : QString(),
+                        list.size() > 1 ? list : QStringList(), prompts, onError);
+    done = convert.exec() == QDialog::Accepted;
+  } else {
+    const QString archive = QFileInfo(c.Archive).absoluteFilePath();
+    const qel::TArcType type = app::ListedType(archive);
+    if (type == qel::atZip) {
+      TfrmZipSFX sfx(archive, prompts, onError);
+      done = sfx.exec() == QDialog::Accepted;
+    } else {
+      TfrmSFX sfx(archive, type, prompts, onError);
+      done = sfx.exec() == QDialog::Accepted;
+    }
+  }
+  errors.WaitUntilClosed();  // the job's last word
+  return done && errors.Count() == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int RunOneShotJob(const app::TStartCommand& command) {
@@ -203,9 +227,10 @@ int RunOneShotJob(const app::TStartCommand& command) {
   try {
     switch (command.Switch) {
       case TStartSwitch::UnregisterAssociations:
+        return NotAvailable("Removing file associations", display);
       case TStartSwitch::MakeSelfExtractor:
       case TStartSwitch::Convert:
-        return NotAvailable(command.Switch, display);
+        return RunToolDialog(command);
       case TStartSwitch::Test:
         return RunTest(command.Archive, display);
       default:

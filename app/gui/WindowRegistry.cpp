@@ -1,10 +1,12 @@
 #include "app/gui/WindowRegistry.h"
 
 #include <functional>
+#include <iostream>
 #include <map>
 
 #include "app/gui/AddDialog.h"
 #include "app/gui/AddFileNameDialog.h"
+#include "app/gui/ConvertDialog.h"
 #include "app/gui/ErrorList.h"
 #include "app/gui/ExtractDialog.h"
 #include "app/gui/ExtractOptionsDialog.h"
@@ -12,11 +14,26 @@
 #include "app/gui/OptionsDialog.h"
 #include "app/gui/ProgressWindow.h"
 #include "app/gui/RepairDialog.h"
+#include "app/gui/SfxDialogs.h"
+#include "app/gui/SplitDialogs.h"
 #include "app/gui/TestWindow.h"
 #include "app/gui/ToolbarButtonsDialog.h"
 #include "app/gui/ViewDialog.h"
+#include "app/prompts/EnginePrompts.h"
+#include "app/prompts/TerminalPrompter.h"
 
 namespace vk::gui {
+
+namespace {
+
+// The Tools dialogs ask their questions through prompts that live as long as the program.
+app::TEnginePrompts& ToolPrompts() {
+  static app::TTerminalPrompter prompter(app::TTerminalOptions{}, std::cin, std::cerr);
+  static app::TEnginePrompts prompts(prompter);
+  return prompts;
+}
+
+}  // namespace
 
 std::unique_ptr<QWidget> CreateWindowByName(const QString& name) {
   static const std::map<QString, std::function<std::unique_ptr<QWidget>()>> kWindows = {
@@ -40,6 +57,16 @@ std::unique_ptr<QWidget> CreateWindowByName(const QString& name) {
       {"FormToolbarButtonsDlg", [] { return std::make_unique<TFormToolbarButtonsDlg>(); }},
       {"frmProgress", [] { return std::make_unique<TfrmProgress>(); }},
       {"frmRepair", [] { return std::make_unique<TfrmRepair>(); }},
+      {"frmConvert",
+       [] {
+         return std::make_unique<TfrmConvert>(QString(), QStringList(), ToolPrompts(), nullptr);
+       }},
+      {"frmSFX",
+       [] { return std::make_unique<TfrmSFX>(QString(), qel::atZip, ToolPrompts(), nullptr); }},
+      {"frmZipSFX", [] { return std::make_unique<TfrmZipSFX>(QString(), ToolPrompts(), nullptr); }},
+      {"FormUnSFX", [] { return std::make_unique<TFormUnSFX>(QString(), ToolPrompts(), nullptr); }},
+      {"FormSplit", [] { return std::make_unique<TFormSplit>(QString(), ToolPrompts(), nullptr); }},
+      {"FormMerge", [] { return std::make_unique<TFormMerge>(QString(), ToolPrompts(), nullptr); }},
       {"frmTest", [] { return std::make_unique<TfrmTest>(QString(), qel::atNA); }},
   };
   const auto it = kWindows.find(name);
