@@ -43,9 +43,10 @@ std::optional<size_t> Zip64OffsetSlot(const TDirEntry& e) {
 std::optional<std::vector<TDirEntry>> ReadDirectory(const TReadAt& readAt, int64_t fileSize,
                                                     int64_t start, uint64_t size, uint64_t count,
                                                     const THeaderDecipher& decipher) {
+  // The figures come from the end records: only what the file can hold is believed.
+  if (start < 0 || start > fileSize || size > uint64_t(fileSize - start)) return std::nullopt;
   std::vector<TDirEntry> entries;
   entries.reserve(size_t(std::min<uint64_t>(count, size / kCentralHeaderSize)));
-  if (start < 0 || size > uint64_t(fileSize - start)) return std::nullopt;
   const int64_t end = start + int64_t(size);
   for (int64_t pos = start; pos < end;) {
     TDirEntry e;

@@ -24,31 +24,38 @@ constexpr uint16_t kFlagDescriptor = 0x0008;
 void Shift64(uint8_t* p, int64_t shift) { PutU64(p, GetU64(p) + uint64_t(shift)); }
 
 // Moves the directory offsets of the end records in `tail` (the bytes from the directory's
-// end to the file's end, which began at `tailStart` of the source). False when the standard
-// record's 32-bit offset would overflow with no Zip64 record to hold it.
+// end to the file's end, which began at `tailStart` of the source). False when a record does
+// not lie whole in the tail, or when the standard record's 32-bit offset would overflow with
+// no Zip64 record to hold it (`overflow` then set).
 bool ShiftTail(std::vector<uint8_t>& tail, int64_t tailStart, const TCentralDirLocation& loc,
-               int64_t adjust, int64_t shift, const TSeedKeyRecord& seed) {
+               int64_t adjust, int64_t shift, const TSeedKeyRecord& seed, bool& overflow) {
+  // Where a record of `size` bytes at file position `pos` lies in the tail; -1 when not whole.
+  const auto inTail = [&](int64_t pos, size_t size) -> int64_t {
+    const int64_t at = pos - tailStart;
+    return at >= 0 && size <= tail.size() && uint64_t(at) <= tail.size() - size ? at : -1;
+  };
+  const size_t endSize = loc.Extended ? kExtendedEndSize : kEndRecordSize;
+  const int64_t end = inTail(loc.EndPosition, endSize);
+  if (end < 0) return false;
   if (loc.End64 && loc.Locator) {
-    const int64_t end64 = int64_t(loc.Locator->EndOffset) + adjust - tailStart;
-    const int64_t locator = loc.EndPosition - int64_t(kZip64LocatorSize) - tailStart;
-    if (end64 >= 0 && size_t(end64) + kZip64EndSize <= tail.size())
-      Shift64(tail.data() + end64 + 48, shift);
-    if (locator >= 0) Shift64(tail.data() + locator + 8, shift);
+    const int64_t end64 = inTail(int64_t(loc.Locator->EndOffset) + adjust, kZip64EndSize);
+    const int64_t locator = inTail(loc.EndPosition - int64_t(kZip64LocatorSize), kZip64LocatorSize);
+    if (end64 < 0 || locator < 0) return false;
+    Shift64(tail.data() + end64 + 48, shift);
+    Shift64(tail.data() + locator + 8, shift);
   }
-  uint8_t* end = tail.data() + (loc.EndPosition - tailStart);
+  const std::span<uint8_t> record(tail.data() + end, endSize);
   const RecordKind kind = loc.Extended ? RecordKind::ExtendedEnd : RecordKind::End;
-  const size_t size = loc.Extended ? kExtendedEndSize : kEndRecordSize;
-  if (loc.EndEnciphered) DecipherHeader(seed, std::span(end, size), kind);
-  bool fits = true;
+  if (loc.EndEnciphered) DecipherHeader(seed, record, kind);
   if (loc.Extended) {
-    Shift64(end + 36, shift);
-  } else if (GetU32(end + 16) != kZip64Marker) {
-    const uint64_t moved = uint64_t(GetU32(end + 16)) + uint64_t(shift);
-    fits = moved < kZip64Marker || loc.End64.has_value();
-    PutU32(end + 16, uint32_t(std::min<uint64_t>(moved, kZip64Marker)));
+    Shift64(record.data() + 36, shift);
+  } else if (GetU32(record.data() + 16) != kZip64Marker) {
+    const uint64_t moved = uint64_t(GetU32(record.data() + 16)) + uint64_t(shift);
+    overflow = moved >= kZip64Marker && !loc.End64;
+    PutU32(record.data() + 16, uint32_t(std::min<uint64_t>(moved, kZip64Marker)));
   }
-  if (loc.EndEnciphered) EncipherHeader(seed, std::span(end, size), kind);
-  return fits;
+  if (loc.EndEnciphered) EncipherHeader(seed, record, kind);
+  return !overflow;
 }
 
 }  // namespace
@@ -84,8 +91,9 @@ void AppendShiftedZip(TZipCommon& owner, TFileStream32& source, TStream64& out, 
   if (tail.size() < kEndRecordSize ||
       !source.ReadExactAt(tailStart, tail.data(), int64_t(tail.size())))
     owner.ReportAndRaise(name, msg::BadFileHeader, "", "");
-  if (!ShiftTail(tail, tailStart, loc, adjust, shift, owner.SeedHeaderKeys))
-    owner.ReportAndRaise(name, msg::UnsupportedArchiveType, "", "");
+  bool overflow = false;
+  if (!ShiftTail(tail, tailStart, loc, adjust, shift, owner.SeedHeaderKeys, overflow))
+    owner.ReportAndRaise(name, overflow ? msg::UnsupportedArchiveType : msg::BadFileHeader, "", "");
   if (!out.WriteFully(tail.data(), int64_t(tail.size())))
     owner.ReportAndRaise(name, msg::ErrorWritingFile, "", "");
 
@@ -93,8 +101,11 @@ void AppendShiftedZip(TZipCommon& owner, TFileStream32& source, TStream64& out, 
   // Only CRC and sizes go in: the local header keeps its own name and extra lengths, which
   // need not be the directory's.
   for (const TDirEntry& e : *entries) {
+    // Only a header inside what was copied: a damaged offset must not grow the file.
+    const uint64_t local = e.LocalOffset + uint64_t(adjust);
     if (!(e.Header.Flags & kFlagDescriptor) || e.Record.Class.Enciphered ||
-        e.Packed >= kZip64Marker || e.Unpacked >= kZip64Marker)
+        e.Packed >= kZip64Marker || e.Unpacked >= kZip64Marker || local > uint64_t(dirStart) ||
+        uint64_t(dirStart) - local < kLocalHeaderSize)
       continue;
     uint8_t figures[12];
     PutU32(figures, e.Header.Crc);

@@ -78,8 +78,8 @@ bool TUnSfx::Convert() {
 
     if (ArcType() != atZipExe) {
       const int64_t start = HeaderOffset();
-      if (start < 0 ||
-          !CopyFileBytes(source->Handle(), start, out->Handle(), source->Size() - start))
+      if (start <= 0 || start >= source->Size()) ReportAndRaise(sfx, msg::BadFileHeader, "", "");
+      if (!CopyFileBytes(source->Handle(), start, out->Handle(), source->Size() - start))
         ReportAndRaise(FOutFilename, msg::ErrorWritingFile, "", "");
     } else {
       const TCentralDirLocation& tail = ZipTail(*this);

@@ -10,6 +10,7 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"inflate", FuzzInflate},
       {"deflate64", FuzzDeflate64},
       {"zipfix", FuzzZipFix},
+      {"sfx", FuzzSfx},
   };
   return kTargets;
 }

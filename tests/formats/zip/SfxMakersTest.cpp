@@ -146,6 +146,24 @@ TEST_F(SfxMakers, JarLocalHeadersGetTheirSizes) {
   EXPECT_GE(patched, 3);
 }
 
+TEST_F(SfxMakers, OtherArchivesComeOutFromWhereTheyStart) {
+  VK_REQUIRE_TOOL("arj");
+  ASSERT_TRUE(RunToolOk({"arj", "a", "-y", "t.arj", "src/a.txt"}, dir_.Path()));
+  // A DOS program's header whose image size covers the stub.
+  Bytes sfx(2048, 0);
+  sfx[0] = 'M', sfx[1] = 'Z', sfx[4] = 4;
+  const Bytes arj = ReadFileBytes(dir_ / "t.arj");
+  sfx.insert(sfx.end(), arj.begin(), arj.end());
+  WriteFileBytes(dir_ / "t.exe", sfx);
+  // The name proposed is the ARJ's own, which is there: it is kept without a yes.
+  EXPECT_EQ(Cli({"unsfx", dir_ / "t.exe"}).status, 2);
+  const TCliRun run = Cli({"unsfx", dir_ / "t.exe", "-o", "back.arj"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, dir_ / "back.arj" + "\n");
+  EXPECT_EQ(ReadFileBytes(dir_ / "back.arj"), arj);
+  EXPECT_EQ(ReadFileBytes(dir_ / "t.arj"), arj);
+}
+
 TEST_F(SfxMakers, RefusalsWriteNothing) {
   ASSERT_TRUE(RunToolOk({"zip", "-q", "-r", "in.zip", "src"}, dir_.Path()));
   WriteFileText(dir_ / "Data.RAR", "not really");
