@@ -75,8 +75,8 @@ void TFormSplit::Accept() {
   const QString set = app::SpannedName(archive, spanned_->text());
   const bool done = RunBusy(
       [&](const app::TToolRun& run) { return app::SplitArchive(run, archive, set, PartBytes()); });
-  MessageBox(app::FormatMessage(app::Message(done ? 1150 : 1155), {set}), mtInformation, {mbOK}, 0,
-             this);
+  MessageBox(app::FormatMessage(done ? app::Message(1150) : app::Message(1155), {set}),
+             mtInformation, {mbOK}, 0, this);
   accept();
 }
 
@@ -110,8 +110,8 @@ void TFormMerge::Accept() {
   const bool done = app::IsSplitSet(set) && RunBusy([&](const app::TToolRun& run) {
                       return app::MergeSet(run, set, output);
                     });
-  MessageBox(app::FormatMessage(app::Message(done ? 1160 : 1165), {output}), mtInformation, {mbOK},
-             0, this);
+  MessageBox(app::FormatMessage(done ? app::Message(1160) : app::Message(1165), {output}),
+             mtInformation, {mbOK}, 0, this);
   accept();
 }
 

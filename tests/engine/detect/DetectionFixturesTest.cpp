@@ -413,11 +413,22 @@ TEST(DetectionFixtures, ElfPrograms) {
 
   const TZipFixture zip = MakeZip();
   Bytes elfHead = Bytes(elf.begin(), elf.begin() + 5000);
+  // A self-extractor's form: the archive's offsets count from the start of the program, and
+  // a settings block may sit between the program and the first local header. Reading starts
+  // at the directory either way; nothing is left to adjust.
+  const TZipFixture moved = MakeZip("", 5000);
+  const Bytes settings = B("DZ\0\x01\x14\0\0\0\x02\0\0\0\0\0\0\0\0\0\0\0DZ\x0a\x01\x14\0\0\0");
+  ASSERT_EQ(settings.size(), 28u);
   const std::vector<TFixture> fixtures = {
       F("mz, rar at the DOS image end", mz, atRarExe, int64_t(imageEnd), 0x20),
       F("elf, same bytes", elf, atNA, -1, 0x20),
       F("elf, zip behind", Cat(elfHead, zip.bytes), atZipExe, 5000 + int64_t(zip.central), 0x27,
         5000),
+      F("elf, zip behind with its offsets moved", Cat(elfHead, moved.bytes), atZipExe,
+        5000 + int64_t(moved.central), 0x27),
+      F("elf, settings block, zip with its offsets moved",
+        Cat(Cat(Bytes(elf.begin(), elf.begin() + 4972), settings), moved.bytes), atZipExe,
+        5000 + int64_t(moved.central), 0x27),
   };
   for (const TFixture& f : fixtures) Check(f);
 }
