@@ -19,19 +19,26 @@
 namespace vk::gui {
 namespace {
 
-// After a self-extractor was made: the source to the trash when that was asked for and is
-// confirmed, then the offer to run the new program, which talks on a terminal.
-void AfterMade(QWidget* parent, const QString& sfx, const QString& source, bool deleteSource) {
+// The end of OK in a dialog that makes a self-extractor: the error box when nothing was
+// made; otherwise the source to the trash when that was asked for and is confirmed, then the
+// offer to run the new program, which talks on a terminal. Answers whether it was made.
+bool Finish(QWidget* parent, bool done, const QString& sfx, const QString& source,
+            bool deleteSource) {
+  if (!done || !QFileInfo::exists(sfx)) {
+    MessageBox(app::Message(1030), mtError, {mbOK}, 0, parent);
+    return false;
+  }
   if (deleteSource && MessageBox(app::FormatMessage(QStringLiteral("Delete \"%s\"?"), {source}),
                                  mtConfirmation, {mbYes, mbNo}, 0, parent) == mrYes)
     QFile::moveToTrash(source);
   const QString question = app::Message(400) + " \"" + sfx + "\" " + app::Message(410) + "\n\n" +
                            app::Message(420) + "\n" + app::Message(430);
-  if (MessageBox(question, mtConfirmation, {mbYes, mbNo}, 0, parent) != mrYes) return;
-  if (!QProcess::startDetached("x-terminal-emulator", {"-e", sfx}, QFileInfo(sfx).path()))
+  if (MessageBox(question, mtConfirmation, {mbYes, mbNo}, 0, parent) == mrYes &&
+      !QProcess::startDetached("x-terminal-emulator", {"-e", sfx}, QFileInfo(sfx).path()))
     MessageBox(
         app::FormatMessage(QStringLiteral("\"%s\" could not be started: no terminal."), {sfx}),
         mtError, {mbOK}, 0, parent);
+  return true;
 }
 
 QCheckBox* AddCheck(QFormLayout* rows, QWidget* parent, const QString& text, const char* name,
@@ -66,12 +73,8 @@ void TfrmSFX::Accept() {
   const bool done = RunBusy([&](const app::TToolRun& run) {
     return app::MakeSelfExtractor(run, archive_, type_, target);
   });
-  if (!done || !QFileInfo::exists(target)) {
-    MessageBox(app::Message(1030), mtError, {mbOK}, 0, this);
-    return;
-  }
+  if (!Finish(this, done, target, archive_, deleteSource_->isChecked())) return;
   made_ = target;
-  AfterMade(this, target, archive_, deleteSource_->isChecked());
   accept();
 }
 
@@ -135,12 +138,8 @@ void TfrmZipSFX::Accept() {
   const bool done = RunBusy([&](const app::TToolRun& run) {
     return app::MakeZipSelfExtractor(run, archive_, target, choices);
   });
-  if (!done || !QFileInfo::exists(target)) {
-    MessageBox(app::Message(1030), mtError, {mbOK}, 0, this);
-    return;
-  }
+  if (!Finish(this, done, target, archive_, deleteSource_->isChecked())) return;
   made_ = target;
-  AfterMade(this, target, archive_, deleteSource_->isChecked());
   accept();
 }
 

@@ -36,6 +36,16 @@ std::vector<std::string> Parts(const std::string& set) {
   return parts;
 }
 
+// one.zip of one file of 200,000 random bytes, as the engine writes it.
+void ZipOfRandomBytes(const TestFolder& dir, uint32_t seed) {
+  WriteFileBytes(dir / "src/a", Random(200000, seed));
+  TZip zip;
+  zip.SetArchiveFile(dir / "one.zip");
+  zip.SetTempDir(dir.Path());
+  zip.FileSpec = {dir / "src/a"};
+  ASSERT_EQ(zip.Compress(), 1);
+}
+
 struct TSetCase {
   const char* what;
   std::function<void(const TestFolder&)> make;  // writes one.zip
@@ -158,12 +168,7 @@ TEST(SplitSets, RoundTripWithInfoZipBothWays) {
 
 TEST(SplitSets, RefusalsLeaveEveryFileAsItWas) {
   TestFolder dir;
-  WriteFileBytes(dir / "src/a", Random(200000, 1));
-  TZip zip;
-  zip.SetArchiveFile(dir / "one.zip");
-  zip.SetTempDir(dir.Path());
-  zip.FileSpec = {dir / "src/a"};
-  ASSERT_EQ(zip.Compress(), 1);
+  ASSERT_NO_FATAL_FAILURE(ZipOfRandomBytes(dir, 1));
   WriteFileText(dir / "one_spanned.z02", "keep me");
   struct TCase {
     std::vector<std::string> args;
@@ -195,12 +200,7 @@ TEST(SplitSets, RefusalsLeaveEveryFileAsItWas) {
 // merge leaves no output behind.
 TEST(SplitSets, MissingPartIsAskedForUntilCancelled) {
   TestFolder dir;
-  WriteFileBytes(dir / "src/a", Random(200000, 2));
-  TZip zip;
-  zip.SetArchiveFile(dir / "one.zip");
-  zip.SetTempDir(dir.Path());
-  zip.FileSpec = {dir / "src/a"};
-  ASSERT_EQ(zip.Compress(), 1);
+  ASSERT_NO_FATAL_FAILURE(ZipOfRandomBytes(dir, 2));
   ASSERT_EQ(Cli({"split", dir / "one.zip", "--size", "64k", "-o", dir / "set.zip"}).status, 0);
   fs::create_directory(dir / "moved");
   fs::rename(dir / "set.z02", dir / "moved/set.z02");
