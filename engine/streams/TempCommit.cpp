@@ -77,8 +77,9 @@ void SyncFolder(const std::string& folder) {
 }
 
 // Gives the new archive the old one's owner and permission bits (a new archive gets the
-// mode of any newly created file), makes it durable and renames it over the target.
-bool Replace(int fd, const std::string& from, const TTarget& target) {
+// mode of any newly created file), makes it durable when asked and renames it over the
+// target.
+bool Replace(int fd, const std::string& from, const TTarget& target, bool durable) {
   mode_t mode = 0666 & ~CurrentUmask();
   if (target.Exists) {
     // Only root may give a file away; a group the user belongs to is still worth keeping.
@@ -89,9 +90,9 @@ bool Replace(int fd, const std::string& from, const TTarget& target) {
     }
     mode = target.Status.st_mode & 07777;
   }
-  if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) return false;
+  if (::fchmod(fd, mode) != 0 || (durable && ::fsync(fd) != 0)) return false;
   if (::rename(from.c_str(), target.Path.c_str()) != 0) return false;
-  SyncFolder(target.Folder);
+  if (durable) SyncFolder(target.Folder);
   return true;
 }
 
@@ -112,7 +113,7 @@ bool WriteAll(int fd, const uint8_t* data, int64_t count) {
 // Copies into a sibling of the target and renames that over it: copying onto the target
 // itself would destroy the old archive if the copy failed half-way.
 bool CopyBeside(const TCommitSource& source, int64_t size, const TTarget& target,
-                const TCommitProgress& progress) {
+                const TCommitProgress& progress, bool durable) {
   std::string path;
   int fd = CreateTempFile(target.Folder, path);
   if (fd < 0) return false;
@@ -129,7 +130,7 @@ bool CopyBeside(const TCommitSource& source, int64_t size, const TTarget& target
       if (ok && progress) progress(done, size);
     }
   }
-  ok = ok && Replace(fd, path, target);
+  ok = ok && Replace(fd, path, target, durable);
   int err = errno;
   ::close(fd);
   if (!ok) {
@@ -208,7 +209,7 @@ bool TTempCommit::CommitByRename(int handle, const std::string& tempPath,
   }
   // A rename across mount points of one file system also fails with EXDEV.
   if (temp.st_dev == folder.st_dev) {
-    if (Replace(handle, tempPath, resolved)) return Finish(true);
+    if (Replace(handle, tempPath, resolved, Durable)) return Finish(true);
     if (errno != EXDEV) return Finish(false);
   }
   auto source = [handle](int64_t pos, void* buffer, int64_t count) -> int64_t {
@@ -218,7 +219,7 @@ bool TTempCommit::CommitByRename(int handle, const std::string& tempPath,
     } while (n < 0 && errno == EINTR);
     return n;
   };
-  if (!CopyBeside(source, temp.st_size, resolved, OnCopyProgress)) return Finish(false);
+  if (!CopyBeside(source, temp.st_size, resolved, OnCopyProgress, Durable)) return Finish(false);
   ::unlink(tempPath.c_str());
   return Finish(true);
 }
@@ -227,7 +228,7 @@ bool TTempCommit::CommitByCopy(const TCommitSource& source, int64_t size,
                                const std::string& target) {
   TTarget resolved;
   return Finish(ResolveTarget(target, resolved) &&
-                CopyBeside(source, size, resolved, OnCopyProgress));
+                CopyBeside(source, size, resolved, OnCopyProgress, Durable));
 }
 
 bool CommitFile(const std::string& path, const std::string& target) {
@@ -237,6 +238,7 @@ bool CommitFile(const std::string& path, const std::string& target) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   TFileCommit commit;
+  commit.Durable = false;
   const bool done = commit.CommitByRename(fd, path, target);
   ::close(fd);
   return done;

@@ -22,8 +22,8 @@ int CreateTempFile(const std::string& folder, std::string& path);
 mode_t CurrentUmask();
 
 // Moves the finished file `path` onto `target` as a temporary archive is committed: renamed
-// over it, or copied beside it and renamed when the two lie on different file systems. False,
-// with errno set, leaves `target` as it was.
+// over it, or copied beside it and renamed when the two lie on different file systems; not
+// made durable, for its sources stay. False, with errno set, leaves `target` as it was.
 bool CommitFile(const std::string& path, const std::string& target);
 
 // Deletes the temporary files in `folder` that a process killed half-way left behind: this
@@ -40,6 +40,11 @@ class TTempCommit {
  public:
   // Called as a commit copies the new archive beside the target.
   TCommitProgress OnCopyProgress;
+  // Whether the new file is made durable (fsync) before it takes the target's name: always
+  // for an archive written over an old one or over the files it moved. A file made from
+  // sources that stay where they are (a merged set, a self-extractor) may leave that to the
+  // system, as a plain copy does.
+  bool Durable = true;
 
   // The errno value that made the last commit fail (ENOSPC: the disk is full), 0 after a
   // success.

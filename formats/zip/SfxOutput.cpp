@@ -14,6 +14,8 @@ std::unique_ptr<TTempFileStream> BeginOutput(TZipCommon& owner, const std::strin
   std::unique_ptr<TTempFileStream> out =
       TTempFileStream::Create(std::filesystem::path(target).parent_path().string());
   if (!out) owner.ReportAndRaise(target, msg::ErrorCreatingFile, "", "");
+  // The archive it is made from stays where it is.
+  out->Durable = false;
   return out;
 }
 

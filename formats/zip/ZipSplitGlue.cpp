@@ -43,6 +43,7 @@ int TZipSplitGlue::Merge() {
     const std::string folder = std::filesystem::path(OutArchiveFile).parent_path().string();
     std::unique_ptr<TTempFileStream> out = TTempFileStream::Create(folder);
     if (!out) ReportAndRaise(OutArchiveFile, msg::ErrorCreatingFile, "", "");
+    out->Durable = false;  // the set stays where it is
     TEntryCopy copy(*this, readAt, volumes.Size(), [&volumes](int64_t pos, int fd, int64_t n) {
       return volumes.CopyTo(pos, fd, n);
     });
