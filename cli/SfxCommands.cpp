@@ -1,10 +1,12 @@
 #include "cli/SfxCommands.h"
 
+#include <filesystem>
 #include <map>
 #include <ostream>
 #include <string>
 
 #include "cli/ToolRun.h"
+#include "engine/base/Messages.h"
 #include "formats/zip/MakeSfx.h"
 #include "formats/zip/UnSfx.h"
 #include "formats/zip/ZipSfx.h"
@@ -18,16 +20,24 @@ const std::map<std::string, qel::TSFXOverwriteMode> kOverwriteModes = {
     {"always", qel::TSFXOverwriteMode::somOverwrite},
     {"never", qel::TSFXOverwriteMode::somSkip}};
 
+// Whether `name` is a file; says so when it is not.
+bool FileGiven(const std::string& name, std::ostream& err) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(name, ec)) return true;
+  err << "vorelkit-cli: " << name << ": " << qel::MessageText(qel::msg::FileNotFound) << '\n';
+  return false;
+}
+
 int RunSfx(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   if (args.positional.size() != 1) {
     err << "vorelkit-cli sfx: name one archive (see 'vorelkit-cli sfx --help')\n";
     return kExitUsage;
   }
   const std::string& archive = args.positional[0];
+  if (!FileGiven(archive, err)) return kExitFatal;
   qel::TMakeSFX probe;
   probe.SetArchiveFile(archive);
-  const std::string target =
-      args.Has("-o") ? args.options.at("-o") : qel::TMakeSFX::DefaultTarget(archive);
+  const std::string target = OutputOption(args, qel::TMakeSFX::DefaultTarget(archive));
 
   if (probe.ArcType() == qel::atZip) {
     qel::TZipSFX sfx;
@@ -68,11 +78,12 @@ int RunUnsfx(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     err << "vorelkit-cli unsfx: name one self-extractor (see 'vorelkit-cli unsfx --help')\n";
     return kExitUsage;
   }
+  if (!FileGiven(args.positional[0], err)) return kExitFatal;
   qel::TUnSfx unsfx;
   ToolRun run(unsfx, args.Has("--replace"), err);
   unsfx.SetArchiveFile(args.positional[0]);
   if (unsfx.OutFilename().empty()) return kExitFatal;
-  if (args.Has("-o")) unsfx.SetOutFilename(args.options.at("-o"));
+  unsfx.SetOutFilename(OutputOption(args, unsfx.OutFilename()));
   const bool done = unsfx.Convert();
   if (done) out << unsfx.OutFilename() << '\n';
   return run.Status(done);
@@ -97,7 +108,7 @@ Command SfxCommand() {
           "An existing OUT is replaced only when the answer (or --replace) says so.\n\n"
           "Exit status: 0 when OUT was written, 2 when it was not (an archive type without\n"
           "a stub, a stub missing), 7 for a usage error, 255 when cancelled.",
-          {{"-o", true, "the self-extractor to write"},
+          {{"-o", true, "the self-extractor to write, or the folder for it"},
            {"--folder", true, "the folder it extracts into"},
            {"--overwrite", true, "ask, always or never: its answer for existing files"},
            {"--title", true, "its title"},
@@ -117,7 +128,7 @@ Command UnsfxCommand() {
           "OUT is replaced only when the answer (or --replace) says so.\n\n"
           "Exit status: 0 when OUT was written, 2 when it was not, 7 for a usage error, 255\n"
           "when cancelled.",
-          {{"-o", true, "the archive to write"}, kReplaceFlag},
+          {{"-o", true, "the archive to write, or the folder for it"}, kReplaceFlag},
           RunUnsfx};
 }
 

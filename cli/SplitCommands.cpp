@@ -61,8 +61,7 @@ int RunSplit(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   }
   qel::TArchiveSplitter splitter;
   splitter.SetArchiveFile(args.positional[0]);
-  splitter.SplitArchiveFile =
-      args.Has("-o") ? args.options.at("-o") : SpannedName(args.positional[0]);
+  splitter.SplitArchiveFile = OutputOption(args, SpannedName(args.positional[0]));
   splitter.PartSize = *size;
   splitter.OnSplitNewVolume = [&out](qel::TZipCommon&, int, const std::string& name) {
     out << name << '\n';
@@ -102,11 +101,11 @@ int RunMerge(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   const std::string set = LastPart(args.positional[0]);
   qel::TZipSplitGlue glue;
   glue.SetArchiveFile(set);
-  glue.OutArchiveFile = args.Has("-o") ? args.options.at("-o") : MergedName(set);
+  glue.OutArchiveFile = OutputOption(args, MergedName(set));
   ToolRun run(glue, args.Has("--overwrite"), err);
   const int entries = glue.Merge();
-  if (entries > 0) out << glue.OutArchiveFile << ": " << entries << " entries\n";
-  return run.Status(entries > 0 || fs::exists(glue.OutArchiveFile));
+  if (glue.Merged()) out << glue.OutArchiveFile << ": " << entries << " entries\n";
+  return run.Status(glue.Merged());
 }
 
 }  // namespace
@@ -125,7 +124,7 @@ Command SplitCommand() {
           "Exit status: 0 when the set was written, 2 when it was not (nothing is left\n"
           "behind), 7 for a usage error, 255 when cancelled.",
           {{"--size", true, "the largest part: bytes, 64k, 100m, 4g, or floppy, cd, dvd..."},
-           {"-o", true, "the set's name (its last part)"},
+           {"-o", true, "the set's name (its last part), or the folder for it"},
            kOverwriteFlag},
           RunSplit};
 }
@@ -140,7 +139,7 @@ Command MergeCommand() {
           "OUT.zip appears only once it is whole.\n\n"
           "Exit status: 0 when the archive was written, 1 with errors reported, 2 when it\n"
           "was not, 7 for a usage error, 255 when cancelled.",
-          {{"-o", true, "the merged archive"}, kOverwriteFlag},
+          {{"-o", true, "the merged archive, or the folder for it"}, kOverwriteFlag},
           RunMerge};
 }
 

@@ -1,5 +1,6 @@
 #include "cli/ToolRun.h"
 
+#include <filesystem>
 #include <iostream>
 
 namespace vk::cli {
@@ -15,6 +16,15 @@ ToolRun::ToolRun(qel::TZipCommon& tool, bool overwrite, std::ostream& err)
       progress_(tool) {
   report_.Attach(tool);
   prompts_.AttachSingleFileWriter(tool);
+}
+
+std::string OutputOption(const ParsedArgs& args, const std::string& proposed) {
+  if (!args.Has("-o")) return proposed;
+  const std::string& given = args.options.at("-o");
+  std::error_code ec;
+  if (!given.empty() && (given.back() == '/' || std::filesystem::is_directory(given, ec)))
+    return (std::filesystem::path(given) / std::filesystem::path(proposed).filename()).string();
+  return given;
 }
 
 int ToolRun::Status(bool succeeded) const {

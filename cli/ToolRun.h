@@ -5,6 +5,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 #include "app/prompts/EnginePrompts.h"
 #include "app/prompts/TerminalPrompter.h"
@@ -16,6 +17,10 @@ namespace vk::cli {
 
 inline const OptionSpec kOverwriteFlag{"--overwrite", false,
                                        "replace an existing output without asking"};
+
+// The output -o names: a folder (one that exists, or a name ending in "/") takes the file
+// name of `proposed`; without -o, `proposed` itself.
+std::string OutputOption(const ParsedArgs& args, const std::string& proposed);
 
 class ToolRun {
  public:

@@ -211,7 +211,10 @@ bool TZipCommon::RequestNextVolume(WideString& volumeName, int volumeID) {
 
 bool TZipCommon::ApproveReplace(const WideString& target) {
   std::error_code ec;
-  if (!fs::exists(fs::symlink_status(target, ec))) return true;
+  const fs::file_status status = fs::symlink_status(target, ec);
+  if (!fs::exists(status)) return true;
+  // A folder is never replaced by a file.
+  if (fs::is_directory(status)) ReportAndRaise(target, msg::FileIsDirectory, "", "");
   if (!OnFileExists) ReportAndRaise("OnFileExists", msg::RequiredEventNotAssigned, "", "");
   WideString newName = target;
   TOverwriteMode mode = TOverwriteMode::omSkip;

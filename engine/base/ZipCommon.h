@@ -153,7 +153,7 @@ class TZipCommon {
   bool RequestNextVolume(WideString& volumeName, int volumeID);
   // Whether an output the operation makes may take the name `target`: true when nothing is
   // there or OnFileExists answers overwrite. Without OnFileExists an existing target is
-  // reported (25281, "OnFileExists") and raised.
+  // reported (25281, "OnFileExists") and raised, and so is a folder of that name (25110).
   bool ApproveReplace(const WideString& target);
   // True when files can be created in `folder`; may replace it with the user's choice.
   bool CheckWriteAccess(WideString& folder);

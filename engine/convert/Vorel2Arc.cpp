@@ -171,7 +171,7 @@ bool TVorel2Arc::Convert() {
     if (NewArchiveFile.empty()) ReportAndRaise(ArchiveFile(), msg::NothingToDo, "", "");
     if (SameFile(ArchiveFile(), NewArchiveFile))
       ReportAndRaise(NewArchiveFile, msg::SameInputOutput, "", "");
-    if (!ApproveReplace(NewArchiveFile)) return;
+    if (!ApproveReplace(NewArchiveFile)) ReportAndRaise(NewArchiveFile, msg::UserCanceled, "", "");
 
     TWorkFolder work;
     if (work.Path().empty()) ReportAndRaise(SystemTempFolder(), msg::ErrorCreatingDir, "", "");
@@ -182,6 +182,8 @@ bool TVorel2Arc::Convert() {
     const bool extracted = Extract(FWorkFolder);
     if (Cancel()) ReportAndRaise(ArchiveFile(), msg::UserCanceled, "", "");
     if (!extracted) return;
+    // The writers make no archive of nothing.
+    if (fs::is_empty(FWorkFolder, ec)) ReportAndRaise(ArchiveFile(), msg::NothingToDo, "", "");
     if (OnRecompressBegin) OnRecompressBegin(*this);
     const std::string made = Recompress(*target, work.Path());
     if (Cancel()) ReportAndRaise(NewArchiveFile, msg::UserCanceled, "", "");

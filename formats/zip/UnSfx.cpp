@@ -91,7 +91,7 @@ bool TUnSfx::Convert() {
         entries =
             ReadDirectory(readAt, source->Size(), int64_t(tail.CentralOffset()) + OffsetAdjust(),
                           tail.CentralSize(), tail.TotalEntries(), ComponentHeaderDecipher(*this));
-      if (!entries || entries->empty()) ReportAndRaise(sfx, msg::BadFileHeader, "", "");
+      if (!entries) ReportAndRaise(sfx, msg::BadFileHeader, "", "");
       TEntryCopy copy(*this, readAt, source->Size(), [&source](int64_t pos, int fd, int64_t n) {
         return CopyFileBytes(source->Handle(), pos, fd, n);
       });

@@ -16,12 +16,13 @@ namespace qel {
 int TZipSplitGlue::Merge() {
   using namespace zip;
   int copied = 0;
+  FMerged = false;
   RunOperation([&] {
     const WideString& set = ArchiveFile();
     if (set.empty() || ArcType() != atZipMV)
       ReportAndRaise(set, msg::UnsupportedArchiveType, "", "");
     if (SameFile(set, OutArchiveFile)) ReportAndRaise(OutArchiveFile, msg::SameInputOutput, "", "");
-    if (!ApproveReplace(OutArchiveFile)) return;
+    if (!ApproveReplace(OutArchiveFile)) ReportAndRaise(OutArchiveFile, msg::UserCanceled, "", "");
 
     const TCentralDirLocation& tail = ZipTail(*this);
     const uint64_t disks = tail.Locator ? tail.Locator->TotalDisks : uint64_t(tail.ThisDisk()) + 1;
@@ -53,6 +54,7 @@ int TZipSplitGlue::Merge() {
         !out->Commit(OutArchiveFile))
       ReportAndRaise(OutArchiveFile, msg::ErrorWritingFile, "", "");
     copied = int(std::min<size_t>(entries->size(), INT32_MAX));
+    FMerged = true;
   });
   return copied;
 }

@@ -20,6 +20,11 @@ class TZipSplitGlue : public TZipCommon {
   // volume is asked for through OnNextVolume. An existing output is replaced only when
   // OnFileExists agrees; the output appears only once it is whole.
   int Merge();
+  // Whether the last Merge wrote the output (a set of no entries answers 0 all the same).
+  bool Merged() const { return FMerged; }
+
+ private:
+  bool FMerged = false;
 };
 
 }  // namespace qel

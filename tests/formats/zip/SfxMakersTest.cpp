@@ -176,6 +176,8 @@ TEST_F(SfxMakers, RefusalsWriteNothing) {
       {{"sfx", dir_ / "in.zip", "-o", dir_ / "in.zip"}, 2, "Same input and output"},
       {{"sfx", dir_ / "in.zip", "--overwrite", "sometimes"}, 7, "--overwrite takes"},
       {{"unsfx", dir_ / "in.zip"}, 2, "Invalid or unsupported archive type"},
+      {{"sfx", dir_ / "missing.zip"}, 2, "missing.zip: File not found"},
+      {{"unsfx", dir_ / "missing.exe"}, 2, "missing.exe: File not found"},
   };
   for (const TCase& c : cases) {
     const TCliRun run = Cli(c.args);
