@@ -124,8 +124,10 @@ TEST_F(SfxMakers, SettingsBlockSitsBetweenStubAndArchive) {
 }
 
 TEST_F(SfxMakers, JarLocalHeadersGetTheirSizes) {
-  VK_REQUIRE_TOOL("jar");
-  ASSERT_TRUE(RunToolOk({"jar", "cf", "t.jar", "src"}, dir_.Path()));
+  // Written to a pipe, as Java's jar writes too: every entry has a data descriptor.
+  const ToolRun streamed = RunTool({"zip", "-q", "-D", "-r", "-", "src"}, dir_.Path());
+  ASSERT_TRUE(streamed.Ok());
+  WriteFileText(dir_ / "t.jar", streamed.out);
   TMakeSFX sfx;
   sfx.SetArchiveFile(dir_ / "t.jar");
   sfx.SfxStubDir = dir_ / "stubs";
@@ -143,7 +145,7 @@ TEST_F(SfxMakers, JarLocalHeadersGetTheirSizes) {
     EXPECT_NE(made[at + 14] | made[at + 15] | made[at + 16] | made[at + 17], 0) << name;
     ++patched;
   }
-  EXPECT_GE(patched, 3);
+  EXPECT_EQ(patched, 2);
 }
 
 TEST_F(SfxMakers, OtherArchivesComeOutFromWhereTheyStart) {
