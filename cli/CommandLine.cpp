@@ -125,4 +125,19 @@ std::optional<int> ThreadsOption(const ParsedArgs& args, std::ostream& err) {
   return n;
 }
 
+std::optional<qel::TEncryptionMethod> EncryptionOption(const ParsedArgs& args,
+                                                       qel::TEncryptionMethod fallback,
+                                                       std::ostream& err) {
+  using enum qel::TEncryptionMethod;
+  static const std::pair<const char*, qel::TEncryptionMethod> kCiphers[] = {{"zipcrypto", emZip_V2},
+                                                                            {"aes128", emAes2_128},
+                                                                            {"aes192", emAes2_192},
+                                                                            {"aes256", emAes2_256}};
+  if (!args.Has("--encryption")) return fallback;
+  for (const auto& [name, method] : kCiphers)
+    if (args.options.at("--encryption") == name) return method;
+  err << "vorelkit-cli: --encryption takes zipcrypto, aes128, aes192 or aes256\n";
+  return std::nullopt;
+}
+
 }  // namespace vk::cli

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/base/Types.h"
+
 namespace vk::cli {
 
 // Exit codes, as archivers' command lines have them.
@@ -42,6 +44,13 @@ inline constexpr int kMaxThreads = 64;
 std::optional<int> ThreadsOption(const ParsedArgs& args, std::ostream& err);
 inline const OptionSpec kThreadsOption{"--threads", true,
                                        "threads that compress or decode (default: one per core)"};
+
+// --encryption zipcrypto|aes128|aes192|aes256: the cipher of a password-protected archive
+// written, `fallback` when not given; nothing, with the reason written to `err`, for another
+// word.
+std::optional<qel::TEncryptionMethod> EncryptionOption(const ParsedArgs& args,
+                                                       qel::TEncryptionMethod fallback,
+                                                       std::ostream& err);
 
 struct Command {
   std::string name;

@@ -34,7 +34,8 @@ int RunConvert(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
   const std::optional<int> threads = ThreadsOption(args, err);
-  if (!threads) return kExitUsage;
+  const auto encryption = EncryptionOption(args, qel::TEncryptionMethod::emZip_V2, err);
+  if (!threads || !encryption) return kExitUsage;
 
   int converted = 0, failed = 0;
   for (const std::string& archive : args.positional) {
@@ -43,6 +44,7 @@ int RunConvert(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     convert.Threads = *threads;
     convert.OutputType = target->Conversion->Order;
     convert.IntegrityCheck = args.Has("--test");
+    convert.NewEncryption = *encryption;
     if (args.Has("-p")) convert.SetPassword(args.options.at("-p"));
     std::string output = qel::TVorel2Arc::ConvertedName(archive, target->Conversion->Extension);
     if (args.Has("-o")) {
@@ -83,23 +85,25 @@ Command ConvertCommand() {
   return {"convert",
           "repack archives into another format",
           "vorelkit-cli convert ARCHIVE... --to TYPE [-o DIR] [--test] [--overwrite] "
-          "[-p PASSWORD] [--threads N]",
+          "[-p PASSWORD [--encryption zipcrypto|aes256...]] [--threads N]",
           "Extracts each ARCHIVE into a private temporary folder and packs it again as TYPE:\n"
           "zip or jar (the other types are known and refused until this version writes them).\n"
           "The new archive takes the archive's name with TYPE's extension (data.tar.gz gives\n"
-          "data.zip), beside it or in DIR (made when missing). An archive that is already of TYPE "
-          "is left as it\n"
-          "is. Entries protected by a password are asked for (or given by -p); the new archive\n"
-          "is then enciphered (ZipCrypto) with the first password that fitted. --test tests\n"
-          "the new archive and lists the entries that fail. An existing output is replaced\n"
-          "only when the answer (or --overwrite) says so, and only once the new archive is\n"
-          "whole; the temporary folder is always removed.\n\n"
+          "data.zip), beside it or in DIR (made when missing). An archive that is already\n"
+          "of TYPE is left as it is. Entries protected by a password are asked for (or given\n"
+          "by -p); the new archive is then enciphered with the first password that fitted, by\n"
+          "ZipCrypto (which every tool reads) unless --encryption names an AES strength.\n"
+          "--test tests the new archive and lists the entries that fail. An existing output\n"
+          "is replaced only when the answer (or --overwrite) says so, and only once the new\n"
+          "archive is whole; the temporary folder is always removed.\n\n"
           "Exit status: 0 when every archive was converted, 1 when some were not (or with\n"
           "errors), 2 when none was, 7 for a usage error, 255 when cancelled.",
           {{"--to", true, "the new archives' type: " + TargetNames()},
            {"-o", true, "the folder for the new archives"},
            {"--test", false, "test each new archive"},
            {"-p", true, "the password of the archives"},
+           {"--encryption", true,
+            "the new archives' cipher: zipcrypto (default), aes128, aes192 or aes256"},
            kOverwriteFlag,
            kThreadsOption},
           RunConvert};

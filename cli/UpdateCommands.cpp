@@ -133,13 +133,7 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
       args, "--level",
       {{"store", dtDeflateS}, {"fast", dtDeflateF}, {"normal", dtDeflateN}, {"max", dtDeflateX}},
       dtDeflateN, err);
-  using enum qel::TEncryptionMethod;
-  const auto encryption = Choice<qel::TEncryptionMethod>(args, "--encryption",
-                                                         {{"zipcrypto", emZip_V2},
-                                                          {"aes128", emAes2_128},
-                                                          {"aes192", emAes2_192},
-                                                          {"aes256", emAes2_256}},
-                                                         emAes2_256, err);
+  const auto encryption = EncryptionOption(args, qel::TEncryptionMethod::emAes2_256, err);
   using enum qel::TStoredDirNames;
   const auto paths = Choice<qel::TStoredDirNames>(args, "--paths",
                                                   {{"relative", sdExplorer_UserDefineDefaultDir},

@@ -64,6 +64,13 @@ TEST_F(Convert, ZipAndJarBothWaysKeepEveryEntry) {
   ASSERT_EQ(Cli({"convert", dir_ / "locked.zip", "--to", "jar", "-p", "secret"}).status, 0);
   EXPECT_EQ(Unzipped(dir_ / "locked.jar", "secret"), source);
   EXPECT_FALSE(RunTool({"unzip", "-tq", "-P", "wrong", dir_ / "locked.jar"}).Ok());
+  // With AES asked for, the new archive is no longer one Info-ZIP reads; ours tests it.
+  ASSERT_EQ(Cli({"convert", dir_ / "locked.zip", "--to", "jar", "-p", "secret", "--encryption",
+                 "aes256", "-o", dir_ / "aes"})
+                .status,
+            0);
+  EXPECT_EQ(Cli({"test", dir_ / "aes/locked.jar", "-p", "secret"}).status, 0);
+  EXPECT_FALSE(RunTool({"unzip", "-tq", "-P", "secret", dir_ / "aes/locked.jar"}).Ok());
   ExpectNoWorkFolder();
 }
 
@@ -84,6 +91,7 @@ TEST_F(Convert, RefusalsLeaveSourcesAndOutputsAsTheyWere) {
       {{dir_ / "locked.zip", "--to", "jar", "-p", "secret"}, 2, ""},
       {{dir_ / "in.zip", "--to", "tar"}, 2, "cannot be written by this version"},
       {{dir_ / "in.zip", "--to", "rar"}, 7, "--to takes bh, cab, jar, lha, tar, zip"},
+      {{dir_ / "in.zip", "--to", "zip", "--encryption", "rot13"}, 7, "--encryption takes"},
   };
   for (const TCase& c : cases) {
     std::vector<std::string> args = {"convert"};
