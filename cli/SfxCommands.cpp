@@ -41,7 +41,7 @@ int RunSfx(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
 
   if (probe.ArcType() == qel::atZip) {
     qel::TZipSFX sfx;
-    sfx.SFXPath = probe.StubFile("Zip");
+    sfx.SFXPath = qel::TMakeSFX::StubFile("", "Zip");
     sfx.SourceFile = archive;
     sfx.TargetFile = target;
     qel::TSfxSettings& s = sfx.Settings;
@@ -62,9 +62,7 @@ int RunSfx(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     if (made) out << target << '\n';
     return run.Status(made);
   }
-  std::unique_ptr<qel::TMakeSFX> sfx = probe.ArcType() == qel::at7Zip
-                                           ? std::make_unique<qel::TSevenZipSFX>()
-                                           : std::make_unique<qel::TMakeSFX>();
+  std::unique_ptr<qel::TMakeSFX> sfx = qel::TMakeSFX::For(probe.ArcType());
   sfx->SetArchiveFile(archive);
   sfx->TargetFile = target;
   ToolRun run(*sfx, args.Has("--replace"), err);

@@ -40,12 +40,6 @@ std::optional<int64_t> ParsePartSize(std::string text) {
   return std::stoll(text) << shift;
 }
 
-// "backup.zip" -> "backup_spanned.zip", beside it.
-std::string SpannedName(const std::string& archive) {
-  fs::path p(archive);
-  return (p.parent_path() / (p.stem().string() + "_spanned" + p.extension().string())).string();
-}
-
 int RunSplit(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   if (args.positional.size() != 1 || !args.Has("--size")) {
     err << "vorelkit-cli split: name one ZIP and a --size (see 'vorelkit-cli split --help')\n";
@@ -61,7 +55,8 @@ int RunSplit(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   }
   qel::TArchiveSplitter splitter;
   splitter.SetArchiveFile(args.positional[0]);
-  splitter.SplitArchiveFile = OutputOption(args, SpannedName(args.positional[0]));
+  splitter.SplitArchiveFile =
+      OutputOption(args, qel::TArchiveSplitter::SpannedName(args.positional[0]));
   splitter.PartSize = *size;
   splitter.OnSplitNewVolume = [&out](qel::TZipCommon&, int, const std::string& name) {
     out << name << '\n';
@@ -86,12 +81,6 @@ std::string LastPart(const std::string& part) {
   return part;
 }
 
-// "backup.zip" -> "backup_merged.zip", beside it.
-std::string MergedName(const std::string& set) {
-  fs::path p(set);
-  return (p.parent_path() / (p.stem().string() + "_merged.zip")).string();
-}
-
 int RunMerge(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   if (args.positional.size() != 1) {
     err << "vorelkit-cli merge: name the last part of one split set (see 'vorelkit-cli merge "
@@ -101,7 +90,7 @@ int RunMerge(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   const std::string set = LastPart(args.positional[0]);
   qel::TZipSplitGlue glue;
   glue.SetArchiveFile(set);
-  glue.OutArchiveFile = OutputOption(args, MergedName(set));
+  glue.OutArchiveFile = OutputOption(args, qel::TZipSplitGlue::MergedName(set));
   ToolRun run(glue, args.Has("--overwrite"), err);
   const int entries = glue.Merge();
   if (glue.Merged()) out << glue.OutArchiveFile << ": " << entries << " entries\n";

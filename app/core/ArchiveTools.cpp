@@ -1,6 +1,5 @@
 #include "app/core/ArchiveTools.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -59,20 +58,16 @@ bool ConvertArchive(const TToolRun& run, const QString& input, const QString& ou
   return convert.Convert();
 }
 
-QString StubFolder() { return QCoreApplication::applicationDirPath() + "/SFXS/"; }
-
 QString SfxName(const QString& archive) {
   return QString::fromStdString(qel::TMakeSFX::DefaultTarget(S(archive)));
 }
 
 bool MakeSelfExtractor(const TToolRun& run, const QString& archive, qel::TArcType type,
                        const QString& target) {
-  std::unique_ptr<qel::TMakeSFX> sfx = type == qel::at7Zip ? std::make_unique<qel::TSevenZipSFX>()
-                                                           : std::make_unique<qel::TMakeSFX>();
+  std::unique_ptr<qel::TMakeSFX> sfx = qel::TMakeSFX::For(type);
   Wire(run, *sfx);
   sfx->SetArchiveFile(S(archive));
   sfx->TargetFile = S(target);
-  sfx->SfxStubDir = S(StubFolder());
   return sfx->Execute();
 }
 
@@ -81,7 +76,7 @@ bool MakeZipSelfExtractor(const TToolRun& run, const QString& archive, const QSt
   using enum qel::TSFXOption;
   qel::TZipSFX sfx;
   Wire(run, sfx);
-  sfx.SFXPath = S(StubFolder() + "VorelZip.dat");
+  sfx.SFXPath = qel::TMakeSFX::StubFile("", "Zip");
   sfx.SourceFile = S(archive);
   sfx.TargetFile = S(target);
   qel::TSfxSettings& s = sfx.Settings;
@@ -144,9 +139,7 @@ int64_t CustomPartSize(int64_t value, int unit) {
 
 QString SpannedName(const QString& archive, const QString& set) {
   if (QFileInfo(archive).absoluteFilePath() != QFileInfo(set).absoluteFilePath()) return set;
-  const QFileInfo info(set);
-  const QString ext = info.suffix().isEmpty() ? QString() : "." + info.suffix();
-  return info.path() + u'/' + info.completeBaseName() + "_spanned" + ext;
+  return QString::fromStdString(qel::TArchiveSplitter::SpannedName(S(set)));
 }
 
 bool SplitArchive(const TToolRun& run, const QString& archive, const QString& set,
@@ -157,6 +150,10 @@ bool SplitArchive(const TToolRun& run, const QString& archive, const QString& se
   splitter.SplitArchiveFile = S(set);
   splitter.PartSize = partBytes;
   return splitter.Split() > 0;
+}
+
+QString MergedName(const QString& lastPart) {
+  return QString::fromStdString(qel::TZipSplitGlue::MergedName(S(lastPart)));
 }
 
 bool IsSplitSet(const QString& file) {

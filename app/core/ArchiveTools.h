@@ -40,8 +40,6 @@ bool ConvertArchive(const TToolRun& run, const QString& input, const QString& ou
                     bool test);
 
 // --- Self-extractors ---
-// The SFXS folder beside the program.
-QString StubFolder();
 // The self-extractor's name proposed for `archive`: its name with ".exe".
 QString SfxName(const QString& archive);
 // The stub (TMakeSFX, or the 7z one) in front of the archive.
@@ -80,6 +78,8 @@ int64_t CustomPartSize(int64_t value, int unit);
 QString SpannedName(const QString& archive, const QString& set);
 bool SplitArchive(const TToolRun& run, const QString& archive, const QString& set,
                   int64_t partBytes);
+// The merged archive's name proposed for a set's last part: "_merged.zip" after its name.
+QString MergedName(const QString& lastPart);
 // Whether `file` is the last part of a split set.
 bool IsSplitSet(const QString& file);
 bool MergeSet(const TToolRun& run, const QString& lastPart, const QString& output);

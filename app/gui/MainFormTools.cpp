@@ -8,7 +8,6 @@
 #include "app/gui/MainForm.h"
 #include "app/gui/SfxDialogs.h"
 #include "app/gui/SplitDialogs.h"
-#include "engine/registry/Formats.h"
 
 namespace vk::gui {
 
@@ -20,16 +19,8 @@ void TMainForm::ConnectToolActions() {
   });
   connect(Action("acMakeSFXFile"), &QAction::triggered, this, [this] {
     errorLog_.ComponentActivated();
-    QString made;
-    if (listing_.ArcType() == qel::atZip) {
-      TfrmZipSFX sfx(archive_, *prompts_, ErrorHandler(), this);
-      sfx.exec();
-      made = sfx.Made();
-    } else {
-      TfrmSFX sfx(archive_, listing_.ArcType(), *prompts_, ErrorHandler(), this);
-      sfx.exec();
-      made = sfx.Made();
-    }
+    const QString made =
+        MakeSfxWithDialog(archive_, listing_.ArcType(), *prompts_, ErrorHandler(), this);
     // The window never stays on an archive that went to the trash: the new one takes its place.
     if (!made.isEmpty() && !QFileInfo::exists(archive_)) OpenArchive(made);
   });

@@ -202,14 +202,7 @@ int RunToolDialog(const app::TStartCommand& c) {
     done = convert.exec() == QDialog::Accepted;
   } else {
     const QString archive = QFileInfo(c.Archive).absoluteFilePath();
-    const qel::TArcType type = app::ListedType(archive);
-    if (type == qel::atZip) {
-      TfrmZipSFX sfx(archive, prompts, onError);
-      done = sfx.exec() == QDialog::Accepted;
-    } else {
-      TfrmSFX sfx(archive, type, prompts, onError);
-      done = sfx.exec() == QDialog::Accepted;
-    }
+    done = !MakeSfxWithDialog(archive, app::ListedType(archive), prompts, onError).isEmpty();
   }
   errors.WaitUntilClosed();  // the job's last word
   return done && errors.Count() == 0 ? 0 : 1;

@@ -52,6 +52,18 @@ QCheckBox* AddCheck(QFormLayout* rows, QWidget* parent, const QString& text, con
 
 }  // namespace
 
+QString MakeSfxWithDialog(const QString& archive, qel::TArcType type, app::TEnginePrompts& prompts,
+                          qel::TErrorEvent onError, QWidget* parent) {
+  if (type == qel::atZip) {
+    TfrmZipSFX sfx(archive, prompts, std::move(onError), parent);
+    sfx.exec();
+    return sfx.Made();
+  }
+  TfrmSFX sfx(archive, type, prompts, std::move(onError), parent);
+  sfx.exec();
+  return sfx.Made();
+}
+
 TfrmSFX::TfrmSFX(const QString& archive, qel::TArcType type, app::TEnginePrompts& prompts,
                  qel::TErrorEvent onError, QWidget* parent)
     : TToolDialog("frmSFX", tr("Create Self-Extracting Archive"), prompts, std::move(onError),

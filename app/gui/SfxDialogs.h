@@ -13,6 +13,11 @@ class QPlainTextEdit;
 
 namespace vk::gui {
 
+// The Make Self-Extracting File command: the ZIP dialog for a ZIP, the plain one for any
+// other archive. Answers the self-extractor made, empty when none was.
+QString MakeSfxWithDialog(const QString& archive, qel::TArcType type, app::TEnginePrompts& prompts,
+                          qel::TErrorEvent onError, QWidget* parent = nullptr);
+
 class TfrmSFX : public TToolDialog {
   Q_OBJECT
 

@@ -92,10 +92,7 @@ TFormMerge::TFormMerge(const QString& lastPart, app::TEnginePrompts& prompts,
   connect(spanned_, &QLineEdit::textChanged, this,
           [this](const QString& name) { OkButton()->setEnabled(QFileInfo(name).isFile()); });
   spanned_->setText(lastPart);
-  if (!lastPart.isEmpty()) {
-    const QFileInfo info(lastPart);
-    single_->setText(info.path() + u'/' + info.completeBaseName() + "_merged.zip");
-  }
+  if (!lastPart.isEmpty()) single_->setText(app::MergedName(lastPart));
   OkButton()->setEnabled(QFileInfo(lastPart).isFile());
   TranslateWindows({this}, app::ActiveLanguageFile());
 }

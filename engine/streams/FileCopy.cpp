@@ -19,12 +19,7 @@ bool CopyThroughBuffer(int inFd, int64_t inPos, int outFd, int64_t count) {
       if (got == 0) errno = EIO;  // the input is shorter than it claimed
       return false;
     }
-    for (ssize_t put = 0; put < got;) {
-      const ssize_t n = ::write(outFd, buffer.data() + put, size_t(got - put));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      put += n;
-    }
+    if (!WriteFileBytes(outFd, reinterpret_cast<const uint8_t*>(buffer.data()), got)) return false;
     inPos += got;
     count -= got;
   }
@@ -32,6 +27,20 @@ bool CopyThroughBuffer(int inFd, int64_t inPos, int outFd, int64_t count) {
 }
 
 }  // namespace
+
+bool WriteFileBytes(int fd, const uint8_t* data, int64_t count) {
+  while (count > 0) {
+    const ssize_t n = ::write(fd, data, size_t(count));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    data += n;
+    count -= n;
+  }
+  return true;
+}
 
 bool CopyFileBytes(int inFd, int64_t inPos, int outFd, int64_t count) {
   while (count > 0) {

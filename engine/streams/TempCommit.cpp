@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/streams/FileCopy.h"
+
 namespace qel {
 
 namespace {
@@ -96,20 +98,6 @@ bool Replace(int fd, const std::string& from, const TTarget& target, bool durabl
   return true;
 }
 
-bool WriteAll(int fd, const uint8_t* data, int64_t count) {
-  while (count > 0) {
-    ssize_t n = ::write(fd, data, size_t(count));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    data += n;
-    count -= n;
-  }
-  return true;
-}
-
 // Copies into a sibling of the target and renames that over it: copying onto the target
 // itself would destroy the old archive if the copy failed half-way.
 bool CopyBeside(const TCommitSource& source, int64_t size, const TTarget& target,
@@ -125,7 +113,7 @@ bool CopyBeside(const TCommitSource& source, int64_t size, const TTarget& target
       if (n == 0) errno = EIO;  // the temporary archive is shorter than it was
       ok = false;
     } else {
-      ok = WriteAll(fd, buffer.data(), n);
+      ok = WriteFileBytes(fd, buffer.data(), n);
       done += n;
       if (ok && progress) progress(done, size);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "engine/base/Bytes.h"
 #include "engine/base/FileSystem.h"
@@ -10,6 +11,7 @@
 #include "engine/volumes/VolumeNames.h"
 #include "formats/zip/DirectoryCopy.h"
 #include "formats/zip/DirectoryWriter.h"
+#include "formats/zip/EntryCopy.h"
 #include "formats/zip/HeaderCrypt.h"
 #include "formats/zip/SplitVolumes.h"
 #include "formats/zip/ZipTail.h"
@@ -21,8 +23,6 @@ using namespace zip;
 
 constexpr std::array<int64_t, 9> kPresetBytes = {
     1024000, 1213952, 1457664, 2915328, 102400000, 256000000, 665600000, 716800000, 4698000000};
-// Large entries are copied in pieces, so that progress moves and a cancel is heard.
-constexpr int64_t kCopyPiece = int64_t(16) << 20;
 
 // The directory and the end records behind the entries; answers the number of volumes. The
 // directory starts a volume of its own when that keeps it whole with the end records; a
@@ -62,6 +62,11 @@ int FinishSet(TSplitVolumes& out, const std::vector<std::vector<uint8_t>>& recor
 }
 
 }  // namespace
+
+WideString TArchiveSplitter::SpannedName(const WideString& archive) {
+  const std::filesystem::path p(archive);
+  return (p.parent_path() / (p.stem().string() + "_spanned" + p.extension().string())).string();
+}
 
 int64_t TArchiveSplitter::PartBytes() const {
   switch (PartType) {
@@ -152,14 +157,9 @@ int TArchiveSplitter::Split() {
       if (!file->ReadExactAt(local, header.data(), int64_t(headerSize)))
         ReportAndRaise(source, msg::ErrorReadingFile, "", "");
       out.WriteWhole(header.data(), int64_t(headerSize));
-      for (uint64_t at = headerSize; at < *span;) {
-        const int64_t n = int64_t(std::min<uint64_t>(*span - at, kCopyPiece));
+      CopyInPieces(*this, headerSize, *span, size, done, [&](uint64_t at, int64_t n) {
         out.Copy(file->Handle(), local + int64_t(at), n);
-        at += uint64_t(n);
-        done += n;
-        if (Cancel()) ReportAndRaise(source, msg::UserCanceled, "", "");
-        ReportProgress(int64_t(*span), int64_t(at), size, done);
-      }
+      });
     }
     volumes = FinishSet(out, records, tail.Comment, tail.EndEnciphered ? &SeedHeaderKeys : nullptr);
   });

@@ -40,6 +40,9 @@ class TArchiveSplitter : public TZipCommon {
   // Each volume as it is completed, numbered from 1, under its final name.
   std::function<void(TZipCommon& Sender, int Volume, const WideString& Name)> OnSplitNewVolume;
 
+  // The set's name proposed for `archive`: "backup.zip" -> "backup_spanned.zip", beside it.
+  static WideString SpannedName(const WideString& archive);
+
   // The part size the settings give, in bytes; 0 for ptNoSplit.
   int64_t PartBytes() const;
   // Splits ArchiveFile into SplitArchiveFile's set; answers the number of volumes written,

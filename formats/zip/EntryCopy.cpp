@@ -16,6 +16,18 @@ constexpr int64_t kCopyPiece = int64_t(16) << 20;
 
 }  // namespace
 
+void CopyInPieces(TZipCommon& owner, uint64_t from, uint64_t span, int64_t total, int64_t& done,
+                  const std::function<void(uint64_t at, int64_t n)>& copy) {
+  for (uint64_t at = from; at < span;) {
+    const int64_t n = int64_t(std::min<uint64_t>(span - at, kCopyPiece));
+    copy(at, n);
+    at += uint64_t(n);
+    done += n;
+    if (owner.Cancel()) owner.ReportAndRaise(owner.ArchiveFile(), msg::UserCanceled, "", "");
+    owner.ReportProgress(int64_t(span), int64_t(at), total, done);
+  }
+}
+
 TEntryCopy::TEntryCopy(TZipCommon& owner, zip::TReadAt readAt, int64_t size, TCopy copy)
     : owner_(owner), readAt_(std::move(readAt)), size_(size), copy_(std::move(copy)) {}
 
@@ -30,15 +42,10 @@ void TEntryCopy::Copy(const zip::TDirEntry& e, int64_t localPos, TStream64& out,
   const std::vector<uint8_t> record =
       zip::RecordAt(e, uint64_t(out.Position()), 0, owner_.SeedHeaderKeys);
   directory_.insert(directory_.end(), record.begin(), record.end());
-  for (uint64_t at = 0; at < *span;) {
-    const int64_t n = int64_t(std::min<uint64_t>(*span - at, kCopyPiece));
+  CopyInPieces(owner_, 0, *span, size_, done_, [&](uint64_t at, int64_t n) {
     if (!copy_(localPos + int64_t(at), outFd, n))
       owner_.ReportAndRaise(owner_.ArchiveFile(), msg::ErrorWritingFile, "", "");
-    at += uint64_t(n);
-    done_ += n;
-    if (owner_.Cancel()) owner_.ReportAndRaise(owner_.ArchiveFile(), msg::UserCanceled, "", "");
-    owner_.ReportProgress(int64_t(*span), int64_t(at), size_, done_);
-  }
+  });
   ++count_;
 }
 

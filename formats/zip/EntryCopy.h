@@ -16,6 +16,13 @@ namespace qel {
 class TStream64;
 class TZipCommon;
 
+// Copies bytes `from` to `span` of an entry `span` bytes long through `copy(at, n)` (`at`
+// counted from the entry's start) in pieces, so that progress moves and a cancel is heard;
+// `done` counts the bytes of the whole operation, which has `total`. `copy` raises through
+// `owner` when it fails; a cancel raises too.
+void CopyInPieces(TZipCommon& owner, uint64_t from, uint64_t span, int64_t total, int64_t& done,
+                  const std::function<void(uint64_t at, int64_t n)>& copy);
+
 class TEntryCopy {
  public:
   // Copies `count` bytes at `pos` of the source to the current position of `outFd`.

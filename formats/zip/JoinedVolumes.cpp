@@ -52,31 +52,32 @@ TFileStream32* TJoinedVolumes::Volume(size_t index) {
   return open_.get();
 }
 
-bool TJoinedVolumes::ReadAt(int64_t pos, uint8_t* data, int64_t size) {
-  if (pos < 0 || size < 0 || size > Size() - pos) return false;
-  while (size > 0) {
-    auto [index, at] = Locate(pos);
-    const int64_t n = std::min(size, starts_[index + 1] - pos);
-    TFileStream32* file = Volume(index);
-    if (!file || !file->ReadExactAt(at, data, n)) return false;
-    pos += n;
-    data += n;
-    size -= n;
-  }
-  return true;
-}
-
-bool TJoinedVolumes::CopyTo(int64_t pos, int outFd, int64_t count) {
+template <typename Piece>
+bool TJoinedVolumes::Across(int64_t pos, int64_t count, Piece&& piece) {
   if (pos < 0 || count < 0 || count > Size() - pos) return false;
   while (count > 0) {
     auto [index, at] = Locate(pos);
     const int64_t n = std::min(count, starts_[index + 1] - pos);
     TFileStream32* file = Volume(index);
-    if (!file || !CopyFileBytes(file->Handle(), at, outFd, n)) return false;
+    if (!file || !piece(*file, at, n)) return false;
     pos += n;
     count -= n;
   }
   return true;
+}
+
+bool TJoinedVolumes::ReadAt(int64_t pos, uint8_t* data, int64_t size) {
+  return Across(pos, size, [&data](TFileStream32& file, int64_t at, int64_t n) {
+    const bool read = file.ReadExactAt(at, data, n);
+    data += n;
+    return read;
+  });
+}
+
+bool TJoinedVolumes::CopyTo(int64_t pos, int outFd, int64_t count) {
+  return Across(pos, count, [outFd](TFileStream32& file, int64_t at, int64_t n) {
+    return CopyFileBytes(file.Handle(), at, outFd, n);
+  });
 }
 
 }  // namespace qel

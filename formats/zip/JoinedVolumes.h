@@ -37,6 +37,10 @@ class TJoinedVolumes {
 
  private:
   TFileStream32* Volume(size_t index);
+  // Calls `piece(file, at, n)` for each volume's share of `count` bytes from `pos`; false
+  // when they are not all in the set, a volume cannot be opened or a piece fails.
+  template <typename Piece>
+  bool Across(int64_t pos, int64_t count, Piece&& piece);
 
   std::vector<std::string> names_;
   std::vector<int64_t> starts_;  // where each volume starts, and the total at the end

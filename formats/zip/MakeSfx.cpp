@@ -16,6 +16,10 @@ namespace qel {
 
 namespace fs = std::filesystem;
 
+std::unique_ptr<TMakeSFX> TMakeSFX::For(TArcType type) {
+  return type == at7Zip ? std::make_unique<TSevenZipSFX>() : std::make_unique<TMakeSFX>();
+}
+
 std::string TMakeSFX::StubKind(TArcType type) {
   switch (type) {
     case atAce:
@@ -44,10 +48,10 @@ WideString TMakeSFX::DefaultTarget(const WideString& archive) {
   return (path.parent_path() / text::AsciiLower(path.filename().string())).string();
 }
 
-WideString TMakeSFX::StubFile(const std::string& kind) const {
+WideString TMakeSFX::StubFile(const WideString& stubDir, const std::string& kind) {
   std::error_code ec;
-  const WideString folder = !SfxStubDir.empty() && fs::is_directory(SfxStubDir, ec)
-                                ? WithTrailingSlash(SfxStubDir)
+  const WideString folder = !stubDir.empty() && fs::is_directory(stubDir, ec)
+                                ? WithTrailingSlash(stubDir)
                                 : ProgramFolder() + "SFXS/";
   return folder + "Vorel" + kind + ".dat";
 }
@@ -63,7 +67,7 @@ bool TMakeSFX::Execute() {
     if (!ApproveReplace(target)) ReportAndRaise(target, msg::UserCanceled, "", "");
     const std::string kind = Kind();
     if (kind.empty()) ReportAndRaise(archive, msg::UnsupportedArchiveType, "", "");
-    const WideString stubFile = StubFile(kind);
+    const WideString stubFile = StubFile(SfxStubDir, kind);
     std::unique_ptr<TFileStream32> stub = TFileStream32::Open(stubFile, fmOpenRead);
     if (!stub) ReportAndRaise(stubFile, msg::FileNotFound, "", "");
     std::unique_ptr<TFileStream32> source = TFileStream32::Open(archive, fmOpenRead);

@@ -4,6 +4,7 @@
 // the stub's size, any other archive is copied as it stands.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/base/ZipCommon.h"
@@ -12,6 +13,9 @@ namespace qel {
 
 class TMakeSFX : public TZipCommon {
  public:
+  // The maker for archives of `type`: the 7z one for 7z archives, this one for the others.
+  static std::unique_ptr<TMakeSFX> For(TArcType type);
+
   // Empty: the archive's name with ".exe", its file name in lower case.
   WideString TargetFile;
   // The stub folder; when it names no folder, the SFXS folder beside the program.
@@ -21,8 +25,9 @@ class TMakeSFX : public TZipCommon {
   static std::string StubKind(TArcType type);
   // `archive` with ".exe" for its extension, the file name (never its folder) in lower case.
   static WideString DefaultTarget(const WideString& archive);
-  // The stub file this component uses for `kind`.
-  WideString StubFile(const std::string& kind) const;
+  // The stub for `kind` in `stubDir`, or in the SFXS folder beside the program when
+  // `stubDir` names no folder.
+  static WideString StubFile(const WideString& stubDir, const std::string& kind);
 
   // Writes TargetFile; true when it was written (executable). An existing target is replaced
   // only when OnFileExists agrees. Errors reach OnError.

@@ -70,14 +70,9 @@ void TSplitVolumes::NextVolume() {
 }
 
 void TSplitVolumes::WriteWhole(const uint8_t* data, int64_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd_, data, size_t(size));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) Fail(errno == ENOSPC ? msg::DiskFull : msg::ErrorWritingFile, setName_);
-    data += n;
-    size -= n;
-    position_ += n;
-  }
+  if (!WriteFileBytes(fd_, data, size))
+    Fail(errno == ENOSPC ? msg::DiskFull : msg::ErrorWritingFile, setName_);
+  position_ += size;
 }
 
 void TSplitVolumes::Copy(int inFd, int64_t inPos, int64_t size) {

@@ -14,6 +14,7 @@
 #include "codecs/checksum/Crc.h"
 #include "codecs/inflate/InflateMember.h"
 #include "engine/base/Errors.h"
+#include "engine/base/FileSystem.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/MemoryStream32.h"
@@ -59,14 +60,6 @@ class TMappedFile {
   size_t size_ = 0;
 };
 
-// Whether `path` exists and is the file open as `file` (another name or a hard link).
-bool IsSameFile(TFileStream32& file, const std::string& path) {
-  struct stat opened {
-  }, named{};
-  return fstat(file.Handle(), &opened) == 0 && stat(path.c_str(), &named) == 0 &&
-         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
-}
-
 // A rescued entry's central record. Version made by 0 and zero attributes: nothing is known
 // of the host that made it. The local extra field goes along but for its size fields, which
 // the directory writer makes anew (an AES entry cannot be read without its field there).
@@ -95,11 +88,9 @@ TCentralRecord CentralRecordFor(const TFoundEntry& e, uint64_t offset) {
 // this engine does not decode are taken on the word of their headers.
 bool DataPasses(std::span<const uint8_t> damaged, const TFoundEntry& e) {
   const LocalHeader& h = e.Header;
-  if ((h.Flags & kFlagEncrypted) || (h.Method != 0 && h.Method != 8 && h.Method != 9))
-    return true;
-  std::span<const uint8_t> data =
-      damaged.subspan(size_t(e.Offset + kLocalHeaderSize + h.NameLength + h.ExtraLength),
-                      size_t(e.Packed));
+  if ((h.Flags & kFlagEncrypted) || (h.Method != 0 && h.Method != 8 && h.Method != 9)) return true;
+  std::span<const uint8_t> data = damaged.subspan(
+      size_t(e.Offset + kLocalHeaderSize + h.NameLength + h.ExtraLength), size_t(e.Packed));
   uint32_t crc = 0;
   uint64_t decoded = 0;
   const auto sink = [&](std::span<const uint8_t> piece) {
@@ -128,7 +119,7 @@ bool DataPasses(std::span<const uint8_t> damaged, const TFoundEntry& e) {
 void TZipFix::Repair(const WideString& damagedFile, const WideString& outputFile) {
   std::unique_ptr<TFileStream32> input = TFileStream32::Open(damagedFile, fmOpenRead);
   if (!input) Raise(msg::ErrorOpeningFile, damagedFile, errno);
-  if (IsSameFile(*input, outputFile)) Raise(msg::SameInputOutput, outputFile);
+  if (SameFile(damagedFile, outputFile)) Raise(msg::SameInputOutput, outputFile);
   const TMappedFile damaged(*input);
   std::unique_ptr<TFileStream32> output = TFileStream32::Open(outputFile, fmCreate);
   if (!output) Raise(msg::ErrorCreatingFile, outputFile, errno);
@@ -164,8 +155,8 @@ void TZipFix::Rescue(std::span<const uint8_t> damaged, TStream64& output) {
     if (c.Entry) {
       const TFoundEntry& e = *c.Entry;
       FVerdict = DataPasses(damaged, e) ? TRescueVerdict::Intact
-                 : KeepDamaged         ? TRescueVerdict::DataFailedKept
-                                       : TRescueVerdict::DataFailed;
+                 : KeepDamaged          ? TRescueVerdict::DataFailedKept
+                                        : TRescueVerdict::DataFailed;
     }
     if (FVerdict == TRescueVerdict::Intact || FVerdict == TRescueVerdict::DataFailedKept) {
       const TFoundEntry& e = *c.Entry;

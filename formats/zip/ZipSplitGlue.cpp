@@ -13,6 +13,11 @@
 #include "formats/zip/ZipTail.h"
 
 namespace qel {
+WideString TZipSplitGlue::MergedName(const WideString& lastPart) {
+  const std::filesystem::path p(lastPart);
+  return (p.parent_path() / (p.stem().string() + "_merged.zip")).string();
+}
+
 int TZipSplitGlue::Merge() {
   using namespace zip;
   int copied = 0;

@@ -15,6 +15,10 @@ class TZipSplitGlue : public TZipCommon {
   // The number of entries the set's directory holds, once it is read.
   std::function<void(TZipCommon& Sender, int Count)> OnGetFileCount;
 
+  // The merged archive's name proposed for a set: "backup.zip" -> "backup_merged.zip", beside
+  // it.
+  static WideString MergedName(const WideString& lastPart);
+
   // Merges the set whose last part is ArchiveFile into OutArchiveFile; answers the number
   // of entries copied, 0 when nothing was written (reported through OnError). A missing
   // volume is asked for through OnNextVolume. An existing output is replaced only when
