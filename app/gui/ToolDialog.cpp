@@ -24,6 +24,8 @@ TToolDialog::TToolDialog(const QString& objectName, const QString& caption,
   bar_ = new QProgressBar(this);
   bar_->setObjectName("ProgressBar");
   bar_->setTextVisible(false);
+  // Shown while the work runs: an empty bar beside the choices reads as something unfinished.
+  bar_->hide();
   layout->addWidget(bar_);
   auto* buttons = new QDialogButtonBox(this);
   ok_ = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
@@ -64,6 +66,7 @@ bool TToolDialog::RunBusy(const std::function<bool(const app::TToolRun&)>& work)
       locked << w;
     }
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  bar_->show();
   const app::TToolRun run{prompts_, onError_,
                           [this](int percent) {
                             bar_->setValue(percent);
@@ -79,6 +82,7 @@ bool TToolDialog::RunBusy(const std::function<bool(const app::TToolRun&)>& work)
   QApplication::restoreOverrideCursor();
   for (QWidget* w : locked) w->setEnabled(true);
   bar_->setValue(0);
+  bar_->hide();
   busy_ = false;
   return done && !cancelled_;
 }
