@@ -1,7 +1,9 @@
 #include "cli/CommandLine.h"
 #include "cli/ConvertCommand.h"
 #include "cli/ExtractCommand.h"
+#include "cli/InfoCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/RenameCommand.h"
 #include "cli/RepairCommand.h"
 #include "cli/SfxCommands.h"
 #include "cli/SplitCommands.h"
@@ -12,9 +14,9 @@ namespace vk::cli {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> kCommands = {
-      ListCommand(),    ExtractCommand(), TestCommand(),   AddCommand(),   DeleteCommand(),
-      CommentCommand(), TypeCommand(),    RepairCommand(), SplitCommand(), MergeCommand(),
-      ConvertCommand(), SfxCommand(),     UnsfxCommand()};
+      ListCommand(),    ExtractCommand(), TestCommand(),   AddCommand(),    DeleteCommand(),
+      CommentCommand(), TypeCommand(),    RepairCommand(), SplitCommand(),  MergeCommand(),
+      ConvertCommand(), SfxCommand(),     UnsfxCommand(),  RenameCommand(), InfoCommand()};
   return kCommands;
 }
 

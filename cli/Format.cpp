@@ -6,17 +6,6 @@
 
 namespace vk::cli {
 
-std::string WithThousands(int64_t value) {
-  const uint64_t magnitude = value < 0 ? 0 - uint64_t(value) : uint64_t(value);
-  const std::string digits = std::to_string(magnitude);
-  std::string out;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return value < 0 ? "-" + out : out;
-}
-
 namespace {
 
 void AppendDigits(std::string& out, int value, int width) {

@@ -8,8 +8,6 @@
 
 namespace vk::cli {
 
-// 1234567 -> "1,234,567".
-std::string WithThousands(int64_t value);
 // "YYYY-MM-DD HH:MM:SS", or without the seconds.
 std::string FormatDateTime(qel::TDateTime t, bool seconds = true);
 // 8 upper-case hex digits.

@@ -1,25 +1,20 @@
 #include "cli/ListCommand.h"
 
 #include <algorithm>
-#include <iostream>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "app/prompts/EnginePrompts.h"
-#include "app/prompts/TerminalPrompter.h"
-#include "cli/EngineReport.h"
 #include "cli/Format.h"
+#include "cli/ListerRun.h"
 #include "engine/base/Messages.h"
 #include "engine/list/EntryText.h"
+#include "engine/list/PrintText.h"
 #include "engine/list/Quell.h"
 
 namespace vk::cli {
 namespace {
-
-using app::StdinIsTerminal;
-using app::TTerminalOptions;
-using app::TTerminalPrompter;
 
 struct Row {
   std::string name, modified, size, ratio, packed, crc, method, attributes, folder;
@@ -63,39 +58,43 @@ void PrintTable(const std::vector<Row>& rows, const std::vector<std::string>& to
       << totals[2] << " packed, ratio " << totals[3] << "%\n";
 }
 
+// The Print to File text: every entry in archive order, the ZIP comment at the end.
+int PrintList(ListerRun& run, std::ostream& out) {
+  qel::TCustomQuell& quell = run.Quell;
+  std::vector<qel::TPrintRow> rows;
+  quell.OnRead = [&](qel::TZipCommon&, int64_t, int) {
+    const qel::TEntryRecord& e = quell.Entry();
+    std::string name = e.FileName, folder;
+    if (!name.empty() && name.back() == '/') name.pop_back();
+    if (auto slash = name.rfind('/'); slash != std::string::npos) {
+      folder = name.substr(0, slash);
+      name = name.substr(slash + 1);
+    }
+    rows.push_back({name + (e.Encrypted ? "+" : ""), e.Date ? FormatDateTime(e.Date) : "0",
+                    e.PackedSize, e.UnpackedSize, folder});
+  };
+  qel::TPrintHeading heading;
+  heading.ArchiveName = std::filesystem::path(quell.ArchiveFile()).filename().string();
+  quell.OnTotals = [&](qel::TZipCommon&, int64_t unpacked, int64_t packed, int, int files) {
+    heading = {heading.ArchiveName, packed, unpacked, files, {}};
+  };
+  if (!run.Activate()) return kExitFatal;
+  heading.Comment = ArchiveComment(quell);
+  out << qel::PrintText(heading, rows);
+  return run.Status();
+}
+
 int RunList(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   if (args.positional.empty()) {
     err << "vorelkit-cli list: no archive named (see 'vorelkit-cli list --help')\n";
     return kExitUsage;
   }
-  const std::string& archive = args.positional[0];
-  qel::TQuell quell;
-  EngineReport report(err);
-  report.Attach(quell);
-  quell.ShowEmptyDirs = true;
+  ListerRun run(args, err);
+  qel::TCustomQuell& quell = run.Quell;
   quell.FileSpec.assign(args.positional.begin() + 1, args.positional.end());
   const bool tsv = args.Has("--tsv");
-  TTerminalOptions options;
-  options.Interactive = StdinIsTerminal();
-  if (args.Has("-p")) options.Password = args.options.at("-p");
-  TTerminalPrompter prompter(options, std::cin, std::cerr);
-  app::TEnginePrompts prompts(prompter);
-  prompts.AttachLister(quell);
-
-  try {
-    quell.SetArchiveFile(archive);
-  } catch (const qel::E_RAISE& e) {
-    err << "vorelkit-cli: " << archive << ": " << e.what() << "\n";
-    return kExitFatal;
-  }
-  if (quell.ArchiveFile().empty() || report.OpenFailed()) {
-    err << "vorelkit-cli: cannot open '" << archive << "'\n";
-    return kExitFatal;
-  }
-  if (!qel::IsRecognised(quell.ArcType())) {
-    err << "vorelkit-cli: " << archive << ": not an archive\n";
-    return kExitFatal;
-  }
+  if (!run.Open(args.positional[0])) return kExitFatal;
+  if (args.Has("--print")) return PrintList(run, out);
 
   std::vector<Row> rows;
   std::string line;
@@ -130,23 +129,19 @@ int RunList(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
       name = name.substr(slash + 1);
     }
     rows.push_back({name + (isFolder ? "/" : ""), FormatDateTime(e.Date, false),
-                    WithThousands(e.UnpackedSize), std::to_string(e.Ratio) + "%",
-                    WithThousands(e.PackedSize), HexCrc(e.CRC), e.MethodName, attributes, folder});
+                    qel::GroupThousands(e.UnpackedSize), std::to_string(e.Ratio) + "%",
+                    qel::GroupThousands(e.PackedSize), HexCrc(e.CRC), e.MethodName, attributes,
+                    folder});
   };
   std::vector<std::string> totals;
   quell.OnTotals = [&](qel::TZipCommon&, int64_t unpacked, int64_t packed, int ratio, int files) {
-    totals = {WithThousands(files), WithThousands(unpacked), WithThousands(packed),
-              std::to_string(ratio)};
+    totals = {qel::GroupThousands(files), qel::GroupThousands(unpacked),
+              qel::GroupThousands(packed), std::to_string(ratio)};
   };
 
-  bool listed = false;
-  try {
-    listed = quell.Activate();
-  } catch (const qel::E_RAISE&) {
-  }
-  if (!listed) return kExitFatal;
+  if (!run.Activate()) return kExitFatal;
   if (!tsv && !totals.empty()) PrintTable(rows, totals, out);
-  return report.Errors() ? kExitWarning : kExitOk;
+  return run.Status();
 }
 
 }  // namespace
@@ -154,7 +149,7 @@ int RunList(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
 Command ListCommand() {
   return {"list",
           "list the entries of an archive",
-          "vorelkit-cli list [--tsv] [-p PASSWORD] ARCHIVE [MASK...]",
+          "vorelkit-cli list [--tsv | --print] [-p PASSWORD] ARCHIVE [MASK...]",
           "Lists the entries of ARCHIVE, or those matching the masks (\"*\" and \"?\",\n"
           "ignoring case; \"docs/*.txt\" selects in a folder and the folders below it).\n"
           "By default a table of name, modification time, size, ratio, packed size, CRC,\n"
@@ -163,10 +158,13 @@ Command ListCommand() {
           "backslash written as \\t, \\n, \\r and \\\\, other control bytes as \\xHH),\n"
           "size, packed size, CRC-32 (8 hex digits), method, modification time\n"
           "(YYYY-MM-DD HH:MM:SS, local time), attributes, and 1 or 0 for encrypted,\n"
-          "separated by tabs.\n\n"
+          "separated by tabs. With --print, the printable list: a heading with the\n"
+          "totals, a ruled table of name (\"+\" after an encrypted one), date, packed\n"
+          "size, size and folder, and the archive comment.\n\n"
           "Exit status: 0 when listed, 1 when the listing met damaged headers, 2 when the\n"
           "archive cannot be opened or is not an archive, 7 for a usage error.",
           {{"--tsv", false, "tab-separated lines for scripts"},
+           {"--print", false, "the printable list, as the window prints it to a file"},
            {"-p", true, "the password of encrypted entries (asked on the terminal otherwise)"}},
           RunList};
 }

@@ -4,6 +4,7 @@
 #include <QTime>
 
 #include "engine/base/DateTime.h"
+#include "engine/list/PrintText.h"
 
 namespace vk::app {
 
@@ -32,19 +33,7 @@ const QString& TimeFormatWithoutZone(const QLocale& locale) {
 
 }  // namespace
 
-QString FormatThousands(int64_t value) {
-  // The magnitude as unsigned, so the most negative value does not overflow.
-  uint64_t magnitude = value < 0 ? 0 - uint64_t(value) : uint64_t(value);
-  const QString digits = QString::number(magnitude);
-  QString result;
-  result.reserve(digits.size() + digits.size() / 3 + 1);
-  if (value < 0) result += u'-';
-  for (qsizetype i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) result += u',';
-    result += digits[i];
-  }
-  return result;
-}
+QString FormatThousands(int64_t value) { return QString::fromStdString(qel::GroupThousands(value)); }
 
 QString FormatModified(double tdatetime, const QLocale& locale) {
   if (tdatetime == 0) return QStringLiteral("0");

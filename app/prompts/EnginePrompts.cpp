@@ -97,13 +97,22 @@ void TEnginePrompts::AttachWriter(qel::TCompressClass& writer) {
   writer.OnRenameDupeFile = [this](qel::TZipCommon&, const std::string& storedName,
                                    std::string& newName,
                                    bool& rename) { RenameDupe(storedName, newName, rename); };
-  writer.OnNonWriteableArchive = [this](qel::TZipCommon&, const std::string& archive,
-                                        bool& writeToFile) {
-    writeToFile = prompter_.AskWriteReadOnly(archive);
-  };
+  AttachReadOnlyQuestion(writer);
   writer.OnClearDisk = [this](qel::TZipCommon&, const std::string& drive, bool& cancel,
                               int64_t diskSize, int64_t freeSpace, int64_t requiredSpace) {
     ClearDisk(drive, cancel, diskSize, freeSpace, requiredSpace);
+  };
+}
+
+void TEnginePrompts::AttachEditor(qel::TZipCommon& editor) {
+  AttachCommon(editor);
+  AttachReadOnlyQuestion(editor);
+}
+
+void TEnginePrompts::AttachReadOnlyQuestion(qel::TZipCommon& c) {
+  c.OnNonWriteableArchive = [this](qel::TZipCommon&, const std::string& archive,
+                                   bool& writeToFile) {
+    writeToFile = prompter_.AskWriteReadOnly(archive);
   };
 }
 

@@ -48,6 +48,8 @@ class TEnginePrompts {
   void AttachLister(qel::TCustomQuell& lister);
   // Testing: the same questions; nothing is written, so no target exists.
   void AttachTester(qel::TZipCommon& tester);
+  // Renaming inside an archive: a read-only archive, passwords of enciphered headers.
+  void AttachEditor(qel::TZipCommon& editor);
   // GZIP, BZIP2, UU and the TAR pairs: their output file exists.
   void AttachSingleFileWriter(qel::TZipCommon& writer);
 
@@ -72,6 +74,7 @@ class TEnginePrompts {
 
  private:
   void AttachCommon(qel::TZipCommon& component);
+  void AttachReadOnlyQuestion(qel::TZipCommon& component);
   void FileExists(qel::TZipCommon& sender, const std::string& fileName, std::string& newName,
                   qel::TOverwriteMode& mode);
   // The answer remembered for all existing targets, given to the reader for the rest of

@@ -130,6 +130,8 @@ constexpr Entry kMessages[] = {
     {25361, "User canceled"},
     {25362, "Volume is out of sequence"},
     {25363, "Requires Win32 api"},
+    {25364, "The archive changed since it was read"},
+    {25365, "Another entry has this name"},
     {25501, "Extraction of this cabinet requires first disk of set"},
     {25502, "Previous volume in set"},
     {25503, "Next volume in set"},

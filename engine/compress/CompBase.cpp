@@ -106,10 +106,8 @@ bool TCompBase::Run() {
   FNewestTime = 0;
   std::unique_ptr<TFileStream32> archive;
   if (ArchiveExistsNow()) {
-    archive = TFileStream32::Open(ArchiveFile(), fmOpenRead);
-    if (!archive) ReportAndRaise(ArchiveFile(), msg::ErrorOpeningFile, "", "");
-    FDetectedType = GetArcType(*archive);
-    if (!ReadDirectory(*archive, list)) return false;
+    archive = OpenExisting(list);
+    if (!archive) return false;
   }
   std::unique_ptr<TTempFileStream> temp = TTempFileStream::Create(TempDir());
   if (!temp) ReportAndRaise(TempDir(), msg::ErrorCreatingFile, "", "");
@@ -134,6 +132,57 @@ bool TCompBase::Run() {
   if (!Deliver(*temp)) return false;
   if (Switch == TSwitch::swMove) DeleteMoved(list);
   return true;
+}
+
+std::unique_ptr<TFileStream32> TCompBase::OpenExisting(TCompList& list) {
+  std::unique_ptr<TFileStream32> archive = TFileStream32::Open(ArchiveFile(), fmOpenRead);
+  if (!archive) ReportAndRaise(ArchiveFile(), msg::ErrorOpeningFile, "", "");
+  FDetectedType = GetArcType(*archive);
+  if (!ReadDirectory(*archive, list)) return nullptr;
+  return archive;
+}
+
+bool TCompBase::ReadEntries(TCompList& list) {
+  list.clear();
+  bool read = false;
+  RunOperation([&] { read = OpenExisting(list) != nullptr; });
+  return read;
+}
+
+bool TCompBase::Rename(const TCompList& renamed) {
+  if (!ArchiveExistsNow()) {
+    DoError(ArchiveFile(), "", msg::NothingToUpdate, "");
+    return false;
+  }
+  if (!ArchiveWritable()) return false;
+  bool committed = false;
+  FRenaming = true;
+  RunOperation([&] {
+    FStored = 0;
+    TCompList list;
+    std::unique_ptr<TFileStream32> archive = OpenExisting(list);
+    if (!archive) return;
+    // The names go onto the directory as it is now; one that changed since the list was
+    // read would take them onto other entries.
+    const auto same = [](const TCompEntry& a, const TCompEntry& b) {
+      return a.Header == b.Header && a.Offset == b.Offset;
+    };
+    if (!std::equal(list.begin(), list.end(), renamed.begin(), renamed.end(), same))
+      ReportAndRaise(ArchiveFile(), msg::ArchiveChanged, "", "");
+    for (size_t i = 0; i < list.size(); ++i) {
+      list[i].State = renamed[i].State;
+      list[i].StoredName = renamed[i].StoredName;
+    }
+    std::unique_ptr<TTempFileStream> temp = TTempFileStream::Create(TempDir());
+    if (!temp) ReportAndRaise(TempDir(), msg::ErrorCreatingFile, "", "");
+    WriteEntries(archive.get(), *temp, list);
+    if (Cancel()) return;
+    WriteDirectory(*temp, list);
+    archive.reset();
+    committed = Deliver(*temp);
+  });
+  FRenaming = false;
+  return committed && !Cancel();
 }
 
 bool TCompBase::ArchiveExistsNow() const {

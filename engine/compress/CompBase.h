@@ -18,6 +18,7 @@
 namespace qel {
 
 struct TFileObject;
+class TFileStream32;
 class TTempFileStream;
 
 class TCompBase : public TCompressClass {
@@ -27,6 +28,14 @@ class TCompBase : public TCompressClass {
   // Runs the operation Switch selects; answers the files added or replaced (0 when
   // cancelled, when nothing was done or when the new archive was not committed).
   int Compress();
+
+  // Renaming without compressing. ReadEntries reads the existing archive's entries as the
+  // writer keeps them; false, reported, when the archive cannot be read. Rename writes the
+  // archive again from such a list: entries marked esRename go under their new StoredName,
+  // every entry's data is copied as it stands. The archive must still be the one the list
+  // was read from. Answers whether the new archive was committed.
+  bool ReadEntries(TCompList& list);
+  bool Rename(const TCompList& list);
 
  protected:
   // --- The format's part. ---
@@ -52,11 +61,17 @@ class TCompBase : public TCompressClass {
   int64_t FArchiveTotal = 0;      // bytes of the files to store, behind the archive percentage
   int64_t FNewestTime = 0;        // the newest file's time, for daMaxFileDate
   TArcType FDetectedType = atNA;  // what the existing archive was found to be
+  // Set while Rename runs: the archive keeps its own form (enciphered headers and the like)
+  // rather than taking the writer's settings.
+  bool FRenaming = false;
 
  private:
   bool PrepareArchiveFolder();
   bool ArchiveWritable();
   bool ArchiveExistsNow() const;
+  // Opens the existing archive and reads its directory into `list`; null (reported) when it
+  // cannot be opened, raised when its directory cannot be read.
+  std::unique_ptr<TFileStream32> OpenExisting(TCompList& list);
   // Answers whether the new archive was committed.
   bool Run();
   // Scans FileSpec and weighs each file against the list; true when something is to do.

@@ -34,6 +34,11 @@ void TCompressClass::SetArchiveFile(const WideString& name) {
   FArchiveExisted = !file.empty() && ::stat(file.c_str(), &st) == 0;
 }
 
+void TCompressClass::SetExistingArchive(const WideString& name) {
+  SetArchiveName(name);
+  FArchiveExisted = true;
+}
+
 void TCompressClass::SetDefaultExt(const WideString& ext) {
   const WideString old = FDefaultExt;
   if (ext.empty() || ext == ".") {

@@ -20,6 +20,8 @@ class TCompressClass : public TZipCommon {
   // A name without an extension gets DefaultExt; whether the file exists is remembered.
   // Nothing is detected until an operation runs.
   void SetArchiveFile(const WideString& name) override;
+  // Names an archive that exists exactly as named, extension or not.
+  void SetExistingArchive(const WideString& name);
   bool ArchiveExisted() const { return FArchiveExisted; }
 
   // "" or "." restores the built-in extension; any other value gets a leading ".", is cut

@@ -89,6 +89,8 @@ bool Excluded(const std::u32string& name, const std::u32string& file, const TStr
 
 }  // namespace
 
+bool EqualIgnoringCase(std::string_view a, std::string_view b) { return Folded(a) == Folded(b); }
+
 bool MatchMask(std::string_view name, std::string_view mask) {
   return Match(Folded(name), Folded(mask));
 }

@@ -15,6 +15,9 @@ namespace qel {
 // included, matches itself, ignoring case.
 bool MatchMask(std::string_view name, std::string_view mask);
 
+// Whether two names are the same but for case (and "\" for "/"), as masks compare them.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+
 // Called with a name that an exclusion pattern rejected.
 using TExcludedHandler = std::function<void(const std::string& name)>;
 

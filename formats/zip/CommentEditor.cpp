@@ -28,8 +28,6 @@ int TZipBase::BeginCommentEdit() {
     FEdited.clear();
     return -1;
   }
-  FEditEnciphered = !FEdited.empty() && UnpackCentral(FEdited.front().Header.data()).Signature ==
-                                            kSigCentral + kEncipheredDelta;
   return int(FEdited.size());
 }
 
@@ -77,7 +75,7 @@ bool TZipBase::EndCommentEdit(bool commit) {
 
 bool TZipBase::WriteComments(TStream64& archive, TStream64& out) {
   const TCentralDirLocation& tail = ZipTail(*this);
-  const TSeedKeyRecord* seed = FEditEnciphered ? &SeedHeaderKeys : nullptr;
+  const TSeedKeyRecord* seed = FReadEnciphered ? &SeedHeaderKeys : nullptr;
   if (FEntryCommentsChanged) {
     // Everything up to the directory is kept; the directory and end records are new.
     std::vector<TCentralRecord> records;

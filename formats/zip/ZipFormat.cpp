@@ -30,13 +30,14 @@ constexpr uint32_t kRead = capTest | capZipCipher;
 // Spanned sets and split volumes are read across their volumes but never updated in place;
 // a split set is still offered the ZIP writer, so that the Add dialog names it.
 constexpr TTypeRow kZipTypes[] = {
-    {atZip, kRead | capComment | capUpdate | capSfx | capVolumes | capPassword, &kZipWriter},
+    {atZip, kRead | capComment | capRename | capUpdate | capSfx | capVolumes | capPassword,
+     &kZipWriter},
     {atZipExe, kRead | capUpdate, &kZipWriter},
     {atZipDS, kRead},
     {atZipMV, kRead | capPassword, &kZipWriter},
 };
 constexpr TTypeRow kJarTypes[] = {
-    {atJar, kRead | capUpdate | capSfx | capPassword, &kJarWriter},
+    {atJar, kRead | capRename | capUpdate | capSfx | capPassword, &kJarWriter},
     {atJarExe, kRead},
 };
 

@@ -78,8 +78,10 @@ bool TZipBase::ReadDirectory(TStream64& archive, TCompList& list) {
   int64_t pos = HeaderOffset();
   TRecordBytes r;
   const THeaderDecipher decipher = ComponentHeaderDecipher(*this);
+  FReadEnciphered = false;
   while (ReadZipRecord(archive, pos, RecordKind::Central, decipher, r) == TRecordRead::Ok) {
     pos += r.Size;
+    FReadEnciphered |= r.Class.Enciphered;
     CentralHeader h = UnpackCentral(r.Fixed.data());
     const TZipExtra extra = ReadCentralExtra(r.Extra, r.Name, h);
     TCompEntry e;
@@ -144,7 +146,8 @@ void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list)
       }
       e.State = TEntryState::esKeep;
     }
-    if (e.State == TEntryState::esKeep && archive) CopyKept(*archive, out, e);
+    if ((e.State == TEntryState::esKeep || e.State == TEntryState::esRename) && archive)
+      CopyKept(*archive, out, e);
   }
 }
 
@@ -187,8 +190,14 @@ void TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
   }
   if (end > archive.Size()) KeptEntryDamaged(e, msg::BadFileHeader);
   const int64_t at = out.Position();
-  if (!archive.SetPosition(e.Offset)) KeptEntryDamaged(e, msg::ErrorReadingFile);
-  for (int64_t left = end - e.Offset; left > 0;) {
+  int64_t from = e.Offset;
+  if (e.State == TEntryState::esRename) {
+    RenameRecords(rec, local, e.StoredName);
+    WriteOut(out, local.Fixed.data(), local.Fixed.size());
+    from += local.Size;
+  }
+  if (!archive.SetPosition(from)) KeptEntryDamaged(e, msg::ErrorReadingFile);
+  for (int64_t left = end - from; left > 0;) {
     if (Cancel()) throw ECancelled();
     const int64_t n = std::min(left, kCopyBlock);
     if (out.CopyFrom(archive, n) != n) ReportAndRaise(e.StoredName, msg::ErrorWritingFile, "", "");
@@ -199,9 +208,39 @@ void TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
   FCentral.push_back(std::move(rec));
 }
 
+void TZipBase::RenameRecords(TCentralRecord& central, TRecordBytes& local,
+                             const WideString& name) const {
+  // A name beyond ASCII goes in UTF-8 with the flag that says so, which every reader
+  // honours whatever host made the entry. The Unicode path field named the old name: a
+  // reader that prefers it would show the old name still.
+  const bool ascii =
+      std::all_of(name.begin(), name.end(), [](char c) { return (unsigned char)c < 0x80; });
+  const auto flags = [&](uint16_t f) {
+    return uint16_t(ascii ? f & ~kFlagUtf8Name : f | kFlagUtf8Name);
+  };
+  central.Name = name;
+  central.Header.Flags = flags(central.Header.Flags);
+  RemoveExtraField(central.Extra, kExtraUnicodePath);
+  RemoveExtraField(local.Extra, kExtraUnicodePath);
+
+  LocalHeader h = UnpackLocal(local.Fixed.data());
+  h.Flags = flags(h.Flags);
+  h.NameLength = uint16_t(name.size());
+  h.ExtraLength = uint16_t(local.Extra.size());
+  h.Signature = local.Class.Enciphered ? kSigLocal + kEncipheredDelta : kSigLocal;
+  std::vector<uint8_t> bytes(kLocalHeaderSize);
+  Pack(h, bytes.data());
+  bytes.insert(bytes.end(), name.begin(), name.end());
+  if (local.Class.Enciphered) EncipherHeader(SeedHeaderKeys, bytes, RecordKind::Local);
+  bytes.insert(bytes.end(), local.Extra.begin(), local.Extra.end());
+  local.Fixed = std::move(bytes);
+}
+
 void TZipBase::WriteDirectory(TStream64& out, const TCompList&) {
   FEntriesEnd = out.Position();
-  const TSeedKeyRecord* seed = EncryptHeaders ? &SeedHeaderKeys : nullptr;
+  // Renaming keeps the archive's own form; an update writes the form the settings ask for.
+  const bool encipher = FRenaming ? FReadEnciphered : EncryptHeaders;
+  const TSeedKeyRecord* seed = encipher ? &SeedHeaderKeys : nullptr;
   if (!WriteCentralDirectory(out, FCentral, ArchiveComment, seed))
     ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
 }

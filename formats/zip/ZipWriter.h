@@ -20,6 +20,9 @@ namespace qel {
 class TStream64;
 class TFileStream32;
 class IDataCipher;
+namespace zip {
+struct TRecordBytes;
+}
 struct TDeflated;
 
 class TZipBase : public TCompBase {
@@ -63,6 +66,10 @@ class TZipBase : public TCompBase {
   // update, so that no entry is ever dropped unasked.
   void CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e);
   [[noreturn]] void KeptEntryDamaged(const TCompEntry& e, int code);
+  // An entry renamed: its central record takes `name`, and `local` (the local header as
+  // read) becomes the bytes of the new local header, enciphered again when it was.
+  void RenameRecords(zip::TCentralRecord& central, zip::TRecordBytes& local,
+                     const WideString& name) const;
   // Compresses one file; `deflated` is its data when it was deflated ahead.
   bool CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list,
                     const TDeflated* deflated);
@@ -91,10 +98,11 @@ class TZipBase : public TCompBase {
   // between updates.
   std::unique_ptr<TWorkers> FWorkers;
   int64_t FEntriesEnd = 0;  // where the temporary archive's directory starts
-  // Comment editing: the directory as read, and whether its records were enciphered.
+  // Comment editing: the directory as read.
   TCompList FEdited;
   bool FEntryCommentsChanged = false;
-  bool FEditEnciphered = false;
+  // Whether the directory read had enciphered records.
+  bool FReadEnciphered = false;
 };
 
 // An existing entry's central record (its stored TCompEntry::Header) as it is to be written

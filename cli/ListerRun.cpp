@@ -1,0 +1,67 @@
+#include "cli/ListerRun.h"
+
+#include <iostream>
+
+#include "engine/text/CodePages.h"
+#include "engine/text/Utf8.h"
+#include "formats/zip/ZipTail.h"
+
+namespace vk::cli {
+namespace {
+
+app::TTerminalOptions ListOptions(const ParsedArgs& args) {
+  app::TTerminalOptions options;
+  options.Interactive = app::StdinIsTerminal();
+  if (args.Has("-p")) options.Password = args.options.at("-p");
+  return options;
+}
+
+}  // namespace
+
+std::optional<std::string> ArchiveComment(const qel::TZipCommon& lister) {
+  const std::string& stored = qel::zip::ZipTail(lister).Comment;
+  if (stored.empty()) return std::nullopt;
+  if (qel::text::IsValidUtf8(stored)) return stored;
+  return qel::text::DecodeCodePage(qel::text::CodePages().Ansi, stored)
+      .value_or(qel::text::SanitizeUtf8(stored));
+}
+
+ListerRun::ListerRun(const ParsedArgs& args, std::ostream& err)
+    : err_(err),
+      report_(err),
+      prompter_(ListOptions(args), std::cin, std::cerr),
+      prompts_(prompter_) {
+  report_.Attach(Quell);
+  prompts_.AttachLister(Quell);
+  Quell.ShowEmptyDirs = true;
+}
+
+bool ListerRun::Open(const std::string& archive) {
+  try {
+    Quell.SetArchiveFile(archive);
+  } catch (const qel::E_RAISE& e) {
+    err_ << "vorelkit-cli: " << archive << ": " << e.what() << "\n";
+    return false;
+  }
+  if (Quell.ArchiveFile().empty() || report_.OpenFailed()) {
+    err_ << "vorelkit-cli: cannot open '" << archive << "'\n";
+    return false;
+  }
+  if (!qel::IsRecognised(Quell.ArcType())) {
+    err_ << "vorelkit-cli: " << archive << ": not an archive\n";
+    return false;
+  }
+  return true;
+}
+
+bool ListerRun::Activate() {
+  try {
+    return Quell.Activate();
+  } catch (const qel::E_RAISE&) {
+    return false;
+  }
+}
+
+int ListerRun::Status() const { return report_.Errors() ? kExitWarning : kExitOk; }
+
+}  // namespace vk::cli
