@@ -11,6 +11,7 @@
 #include "engine/base/DateTime.h"
 #include "engine/list/EntryText.h"
 #include "engine/list/PrintText.h"
+#include "engine/registry/Formats.h"
 
 namespace vk::cli {
 namespace {
@@ -38,12 +39,14 @@ int RunInfo(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     ratio = r;
     files = f;
   };
-  if (!run.Activate()) return kExitFatal;
+  // A listing that met damage and found nothing is no empty archive.
+  if (!run.Activate() || (run.Status() != kExitOk && files == 0)) return kExitFatal;
+  const qel::TFormatDescriptor* format = qel::FormatOf(quell.ArcType());
   struct stat st {};
   ::stat(quell.ArchiveFile().c_str(), &st);
   const std::optional<std::string> comment = ArchiveComment(quell);
   out << "archive: " << quell.ArchiveFile() << "\n"
-      << "type: " << qel::ArcTypeName(quell.ArcType()) << "\n"
+      << "type: " << (format ? format->Name : qel::ArcTypeName(quell.ArcType())) << "\n"
       << "size: " << qel::GroupThousands(st.st_size) << "\n"
       << "entries: " << files << "\n"
       << "packed: " << qel::GroupThousands(packed) << "\n"

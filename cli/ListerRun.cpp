@@ -2,8 +2,7 @@
 
 #include <iostream>
 
-#include "engine/text/CodePages.h"
-#include "engine/text/Utf8.h"
+#include "engine/text/EntryNames.h"
 #include "formats/zip/ZipTail.h"
 
 namespace vk::cli {
@@ -21,9 +20,7 @@ app::TTerminalOptions ListOptions(const ParsedArgs& args) {
 std::optional<std::string> ArchiveComment(const qel::TZipCommon& lister) {
   const std::string& stored = qel::zip::ZipTail(lister).Comment;
   if (stored.empty()) return std::nullopt;
-  if (qel::text::IsValidUtf8(stored)) return stored;
-  return qel::text::DecodeCodePage(qel::text::CodePages().Ansi, stored)
-      .value_or(qel::text::SanitizeUtf8(stored));
+  return qel::text::DecodeStoredText(stored);
 }
 
 ListerRun::ListerRun(const ParsedArgs& args, std::ostream& err)

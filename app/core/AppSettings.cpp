@@ -153,6 +153,7 @@ bool TAppSettings::Load(const QString& file) {
   if (Columns.FileName < kMinNameColumnWidth) Columns.FileName = TColumnWidths{}.FileName;
   // An empty viewer means the default one, as the Configuration dialog stores it.
   if (DefViewer.isEmpty()) DefViewer = kDefaultViewer;
+  UpdateSite = ini.ReadString(kMain, "UpdateSite", {});
   Favorites.clear();
   for (const QString& key : ini.Keys(kFavorites)) AddFavorite(ini.ReadString(kFavorites, key, {}));
   NormaliseTempFolder();
@@ -163,6 +164,10 @@ bool TAppSettings::Save(const QString& file) const {
   return UpdateIniFile(file, [this](TIniFile& ini) {
     VisitKeys(*this, TIniFieldWriter(ini));
     if (IsSystemTempFolder(AppTempFolder)) ini.WriteString(kMain, "AppTempFolder", {});
+    if (UpdateSite.isEmpty())
+      ini.DeleteKey(kMain, "UpdateSite");
+    else
+      ini.WriteString(kMain, "UpdateSite", UpdateSite);
     // The old list goes first: keys beyond the new list's length would bring removed
     // folders back at the next start.
     for (const QString& key : ini.Keys(kFavorites)) ini.DeleteKey(kFavorites, key);

@@ -187,6 +187,9 @@ class TAppSettings {
   TColumnWidths Columns;
   std::array<bool, kToolbarButtonCount> Buttons = kDefaultToolbarButtons;
   int LastConvertOutputType = 0;  // section frmConvert
+  // Main/UpdateSite: the address Check for Update asks ("<site>/download/update.ini").
+  // Empty, the default, contacts nothing; the key is written only when it names a site.
+  QString UpdateSite;
 
  private:
   QString file_;

@@ -18,7 +18,7 @@ TCommandAvailability CommandAvailability(const TArchiveState& s) {
   for (const char* name :
        {"acClose", "acProperties", "acMoveArchive", "acCopyArchive", "acRenameArchive",
         "acDeleteArchive", "acFilter", "acMail", "acPrint", "acPrintToFile", "acVirusScan",
-        "acCheckVirusTotal", "acSelectAll", "acInvertSelection"})
+        "acCheckVirusTotal", "acSelectAll", "acInvertSelection", "acFileProps"})
     a.Enabled[name] = s.Open;
   for (const char* name : {"acView", "acViewWithNotepad", "acOpenFile", "acExtract"})
     a.Enabled[name] = extractable;

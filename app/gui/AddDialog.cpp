@@ -36,12 +36,6 @@ QString StartFolder() {
   return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
 }
 
-template <class T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
 QComboBox* NewCombo(QWidget* parent, const char* name, const QStringList& items = {}) {
   auto* combo = Named(new QComboBox(parent), name);
   combo->addItems(items);

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 
+#include "app/core/ArchiveRename.h"
 #include "app/core/ColumnFormat.h"
 #include "app/core/EntrySort.h"
 #include "app/core/MarkedNames.h"
@@ -63,6 +64,8 @@ QVariant TEntryModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return column == app::colName ? item->Caption() : app::ColumnText(*item, column, locale_);
+    case Qt::EditRole:
+      return column == app::colName ? QVariant(item->Name) : QVariant();
     case Qt::DecorationRole:
       if (column == app::colName) {
         if (item->ImageIndex < 0) item->ImageIndex = icons_.IndexFor(*item);
@@ -108,8 +111,18 @@ bool TEntryModel::setHeaderData(int section, Qt::Orientation orientation, const 
 
 Qt::ItemFlags TEntryModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
+  const Qt::ItemFlags editable =
+      renamable_ && index.column() == app::colName ? Qt::ItemIsEditable : Qt::NoItemFlags;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
-         Qt::ItemNeverHasChildren;
+         Qt::ItemNeverHasChildren | editable;
+}
+
+bool TEntryModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  const app::TShellItem* item = EntryAt(index.row());
+  if (role != Qt::EditRole || !item || index.column() != app::colName) return false;
+  const QString name = value.toString();
+  if (name != item->Name) emit NameEdited(app::StoredPathOf(*item), name);
+  return false;
 }
 
 QMimeData* TEntryModel::mimeData(const QModelIndexList& indexes) const {

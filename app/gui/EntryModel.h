@@ -30,6 +30,8 @@ class TEntryModel : public QAbstractTableModel {
   void Sort(int column, bool ascending, bool foldersFirst);
 
   void SetColoredItems(bool on);
+  // Whether names may be edited in place: the archive shown can be renamed in.
+  void SetRenamable(bool on) { renamable_ = on; }
   // Called for the rows a drag takes out of the list.
   std::function<QMimeData*(const QModelIndexList&)> MakeDragData;
 
@@ -41,9 +43,16 @@ class TEntryModel : public QAbstractTableModel {
   bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
                      int role) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // An edited name is handed on (NameEdited); the row keeps its record until the archive is
+  // listed again.
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   QMimeData* mimeData(const QModelIndexList& indexes) const override;
   QStringList mimeTypes() const override;
   Qt::DropActions supportedDragActions() const override;
+
+ signals:
+  // `path` is the row's stored path (StoredPathOf).
+  void NameEdited(const QString& path, const QString& name);
 
  private:
   std::vector<app::TShellItem*> rows_;
@@ -51,6 +60,7 @@ class TEntryModel : public QAbstractTableModel {
   QStringList captions_;
   QLocale locale_;
   bool colored_ = false;
+  bool renamable_ = false;
 };
 
 }  // namespace vk::gui

@@ -154,7 +154,8 @@ bool AvailableNow(const QString& action) {
       "acListStyle",     "acDetails",       "acViewToolbar",    "acViewFolderBar",
       "acViewStatusBar", "acRepair",        "acConfiguration",  "acConvert",
       "acUnSFX",         "acMerge",         "acImportSettings", "acExportSettings",
-      "acClearHistory",  "acReuse",         "acMinToTray",      "acAlwaysOnTop"};
+      "acClearHistory",  "acReuse",         "acMinToTray",      "acAlwaysOnTop",
+      "acCheckforUpdate"};
   return kAlways.contains(action);
 }
 
@@ -174,6 +175,7 @@ TMainForm::TMainForm(const app::TStartCommand& start, bool checkInstance, QWidge
   CreateStatusBar();
   CreateList();
   ConnectArchiveCommands();
+  ConnectRename();
   ApplySettings();
   ApplyColumnWidths();
   setAcceptDrops(true);
@@ -231,6 +233,8 @@ void TMainForm::CreateActions() {
   ConnectViewActions();
   ConnectOptionsActions();
   ConnectToolActions();
+  ConnectInfoActions();
+  ConnectArchiveFileActions();
   connect(Action("acAbout"), &QAction::triggered, this,
           [this] { QMessageBox::about(this, kTitle, app::AboutText()); });
 }
@@ -507,7 +511,7 @@ bool TMainForm::ConfirmCloseArchive() {
   if (!archive_.isEmpty() && isVisible())
     for (const app::TViewedCopy& copy : viewed_->ChangedCopies(archive_))
       commands_->OfferPutBack(copy);
-  return true;
+  return OfferCheckOutCleanup();
 }
 
 void TMainForm::CleanTempFiles() { app::CleanTempFolder(app::AppSettings().AppTempFolder); }

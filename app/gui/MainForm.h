@@ -40,6 +40,7 @@ class QTreeWidgetItem;
 
 namespace vk::app {
 class TArchiveComponents;
+class TVrExtractor;
 class TVrOneInstance;
 }  // namespace vk::app
 
@@ -145,6 +146,21 @@ class TMainForm : public QMainWindow, public IOptionsTarget, private app::IComma
   void ConnectOptionsActions();
   // The Tools menu's conversion, self-extractors, split and merge.
   void ConnectToolActions();
+  // The File menu's commands on the archive as a whole (MainFormInfo.cpp): properties,
+  // comments, printing, mail.
+  void ConnectInfoActions();
+  // After an open: a ZIP's comment shown, read-only, when ShowComments asks for it.
+  void ShowCommentsOnOpen();
+  // The commands on the archive file and the programs run on it (MainFormArchiveFile.cpp):
+  // move, copy, rename and delete the archive, CheckOut, Install, Virus Scan, the update
+  // check.
+  void ConnectArchiveFileActions();
+  // The in-list rename (MainFormRename.cpp).
+  void ConnectRename();
+  void RenameRow(const QString& path, const QString& name);
+  // Before the archive closes: what CheckOut left is offered for deletion. False when the
+  // archive is to stay open.
+  bool OfferCheckOutCleanup();
   void ImportSettings();
   void ExportSettings();
   void ShowToolbarMenu(const QPoint& pos);
@@ -159,7 +175,6 @@ class TMainForm : public QMainWindow, public IOptionsTarget, private app::IComma
   void ColumnClick(int column);
   void RowActivated(int row);
   void FilesDroppedOnList(const QStringList& files);
-  void AfterOpen();
   void UpdateCommands();
   // What a running component shows: the file it begins in the status bar, its progress in
   // the bar and the title, until it ends. `compressing` picks the title's word.
@@ -173,6 +188,10 @@ class TMainForm : public QMainWindow, public IOptionsTarget, private app::IComma
   void OfferFavorite();
   // The file-dialog patterns of every archive kind ("*.zip *.tar ...").
   QString ArchivePatterns() const;
+  // An extractor of `archive` into `folder` with the window's questions, error list and
+  // progress.
+  void PrepareExtraction(app::TVrExtractor& extractor, const std::string& archive,
+                         qel::TArcType type, const std::string& folder);
   // Drag out: the rows' data, extracted into a private temporary folder at drop time.
   QMimeData* MakeDragData(const std::vector<int>& rows);
   void DragFinished();
@@ -260,6 +279,13 @@ class TMainForm : public QMainWindow, public IOptionsTarget, private app::IComma
   // The open archive's entries handed to programs, watched for their edits.
   app::TViewedCopies* viewed_ = nullptr;
   std::unique_ptr<app::TArchiveCommands> commands_;
+  // --- MainFormInfo.cpp's state ---
+  // The file list as printed: the archive's totals, the shown rows in their order, and the
+  // ZIP comment.
+  QString PrintedList();
+  // --- MainFormArchiveFile.cpp's state ---
+  // What the last CheckOut made (ArchiveFileDialogs.h), until it is deleted or forgotten.
+  std::shared_ptr<struct TCheckOutState> checkOut_;
 };
 
 // The window is busy (red light, hourglass) while a component runs, however it ends.

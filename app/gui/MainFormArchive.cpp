@@ -31,6 +31,7 @@
 #include "app/gui/RepairDialog.h"
 #include "app/gui/TestWindow.h"
 #include "app/gui/VrListView.h"
+#include "engine/registry/Formats.h"
 
 namespace vk::gui {
 
@@ -54,6 +55,7 @@ void TMainForm::OpenArchive(const QString& path) {
   if (listing_.Recognised() && !fileMask_.isEmpty()) {
     SetCaption(QStringLiteral("Vorelkit - ") + archive_);
     OfferFavorite();
+    ShowCommentsOnOpen();
   } else {
     const bool unrecognised = !listing_.Recognised();
     CloseArchive();
@@ -87,6 +89,7 @@ bool TMainForm::ListArchive(const QString& archive) {
     }
   }
   UpdateCommands();
+  model_->SetRenamable(listing_.Recognised() && qel::Can(listing_.ArcType(), qel::capRename));
   ShowTotals(false);
   ActiveList()->ActiveView()->setFocus();
   return listing_.Recognised();
@@ -214,9 +217,15 @@ void TMainForm::UpdateCommands() {
   const app::TCommandAvailability rules = app::CommandAvailability(state);
   findChild<QMenu*>("mnActions")->menuAction()->setVisible(rules.ActionsMenu);
   // The commands whose work is built; the others stay disabled until theirs is.
-  for (const char* name : {"acClose", "acFilter", "acSelectAll", "acInvertSelection", "acTest",
-                           "acAdd", "acDelete", "acExtract", "acView", "acViewWithNotepad",
-                           "acOpenFile", "acRename", "acMakeSFXFile", "acSplit"})
+  for (const char* name : {"acClose",           "acFilter",        "acSelectAll",
+                           "acInvertSelection", "acTest",          "acAdd",
+                           "acDelete",          "acExtract",       "acView",
+                           "acViewWithNotepad", "acOpenFile",      "acRename",
+                           "acMakeSFXFile",     "acSplit",         "acProperties",
+                           "acFileProps",       "acComments",      "acPrint",
+                           "acPrintToFile",     "acMail",          "acMoveArchive",
+                           "acCopyArchive",     "acRenameArchive", "acDeleteArchive",
+                           "acVirusScan",       "acCheckOut",      "acInstall"})
     Action(name)->setEnabled(rules.Enabled.at(name));
 }
 

@@ -19,6 +19,20 @@
 
 namespace vk::gui {
 
+void TMainForm::PrepareExtraction(app::TVrExtractor& extractor, const std::string& archive,
+                                  qel::TArcType type, const std::string& folder) {
+  extractor.ArchiveFile = archive;
+  extractor.ArcType = type;
+  extractor.InitialDir = folder;
+  extractor.Prompts = prompts_.get();
+  extractor.OnError = ErrorHandler();
+  extractor.OnExtractbegin = ShowBegin(false);
+  extractor.OnExtractProgress = ShowProgress(false);
+  extractor.OnExtractDeactivate = EndProgress();
+  errorLog_.ComponentActivated();
+  prompts_->BeginExtraction();
+}
+
 QMimeData* TMainForm::MakeDragData(const std::vector<int>& rows) {
   std::vector<const app::TShellItem*> items;
   for (int row : rows)
@@ -38,16 +52,7 @@ QMimeData* TMainForm::MakeDragData(const std::vector<int>& rows) {
   auto extract = [this, archive = archive_.toStdString(), type = listing_.ArcType(), plan,
                   into = target.toStdString()] {
     app::TVrExtractor extractor;
-    extractor.ArchiveFile = archive;
-    extractor.ArcType = type;
-    extractor.InitialDir = into;
-    extractor.Prompts = prompts_.get();
-    extractor.OnError = ErrorHandler();
-    extractor.OnExtractbegin = ShowBegin(false);
-    extractor.OnExtractProgress = ShowProgress(false);
-    extractor.OnExtractDeactivate = EndProgress();
-    errorLog_.ComponentActivated();
-    prompts_->BeginExtraction();
+    PrepareExtraction(extractor, archive, type, into);
     auto run = [&extractor](const QStringList& masks, bool folders) {
       extractor.FileSpec.clear();
       for (const QString& mask : masks) extractor.FileSpec.push_back(mask.toStdString());

@@ -158,12 +158,6 @@ TOptionsView ViewOf(const S& s) {
   return view;
 }
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
 QCheckBox* AddCheckBox(const char* name, const QString& text, QWidget* parent) {
   auto* box = Named(new QCheckBox(text, parent), name);
   if (parent->layout()) parent->layout()->addWidget(box);

@@ -36,4 +36,11 @@ bool SetTextProperty(QObject* component, const char* property, const QString& te
 // unknown component, or a property, line, item or column it does not have.
 QStringList UnusedWindowKeys(QWidget* window, const app::TIniFile& file);
 
+// `widget` with the object name its language keys use.
+template <class T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
 }  // namespace vk::gui

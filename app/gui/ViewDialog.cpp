@@ -13,15 +13,6 @@
 #include "app/gui/TranslateWindows.h"
 
 namespace vk::gui {
-namespace {
-
-template <class T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
-}  // namespace
 
 TFormView::TFormView(const QString& viewer, QWidget* parent) : QDialog(parent) {
   setObjectName("FormView");

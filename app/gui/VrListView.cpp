@@ -168,6 +168,12 @@ void TVrListView::SelectRow(int row) {
   ActiveView()->scrollTo(index);
 }
 
+void TVrListView::EditName(int row) {
+  if (!model_ || row < 0 || row >= model_->rowCount()) return;
+  SelectRow(row);
+  ActiveView()->edit(model_->index(row, 0));
+}
+
 void TVrListView::KeyboardSearch(const QString& typed) {
   if (!model_ || typed.isEmpty()) return;
   // Keys typed in quick succession make one name prefix; a pause starts a new one.
@@ -200,8 +206,10 @@ bool TVrListView::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress: {
       if (isViewport) break;
-      // A caption being edited has the keys itself: its editor is another widget.
+      // A caption being edited has the keys itself: its editor is another widget, whose
+      // Enter, once it has taken the name, still comes this way.
       auto* view = static_cast<QAbstractItemView*>(watched);
+      if (view->indexWidget(view->currentIndex())) break;
       switch (static_cast<QKeyEvent*>(event)->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:

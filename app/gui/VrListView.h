@@ -46,6 +46,8 @@ class TVrListView : public QWidget {
   void InvertSelection();
   // Makes `row` current and the only selected row.
   void SelectRow(int row);
+  // Opens the name of `row` for editing in place (the model says whether it may be).
+  void EditName(int row);
 
   // The incremental search of a typed text, starting at the current row.
   void KeyboardSearch(const QString& typed);

@@ -6,6 +6,8 @@
 
 #include "app/gui/AddDialog.h"
 #include "app/gui/AddFileNameDialog.h"
+#include "app/gui/ArchiveFileDialogs.h"
+#include "app/gui/CommentsWindow.h"
 #include "app/gui/ConvertDialog.h"
 #include "app/gui/ErrorList.h"
 #include "app/gui/ExtractDialog.h"
@@ -13,11 +15,13 @@
 #include "app/gui/MainForm.h"
 #include "app/gui/OptionsDialog.h"
 #include "app/gui/ProgressWindow.h"
+#include "app/gui/PropertiesDialog.h"
 #include "app/gui/RepairDialog.h"
 #include "app/gui/SfxDialogs.h"
 #include "app/gui/SplitDialogs.h"
 #include "app/gui/TestWindow.h"
 #include "app/gui/ToolbarButtonsDialog.h"
+#include "app/gui/UpdateDialog.h"
 #include "app/gui/ViewDialog.h"
 #include "app/prompts/EnginePrompts.h"
 #include "app/prompts/TerminalPrompter.h"
@@ -68,6 +72,14 @@ std::unique_ptr<QWidget> CreateWindowByName(const QString& name) {
       {"FormSplit", [] { return std::make_unique<TFormSplit>(QString(), ToolPrompts(), nullptr); }},
       {"FormMerge", [] { return std::make_unique<TFormMerge>(QString(), ToolPrompts(), nullptr); }},
       {"frmTest", [] { return std::make_unique<TfrmTest>(QString(), qel::atNA); }},
+      {"frmComments",
+       [] { return std::make_unique<TfrmComments>(QString(), false, ToolPrompts(), nullptr); }},
+      {"FormProperties", [] { return std::make_unique<TFormProperties>(); }},
+      {"FormMove", [] { return std::make_unique<TFormMove>(); }},
+      {"FormRename", [] { return std::make_unique<TFormRename>(); }},
+      {"FormCheckOut", [] { return std::make_unique<TFormCheckOut>(); }},
+      {"FormInstall", [] { return std::make_unique<TFormInstall>(); }},
+      {"FormUpdate", [] { return std::make_unique<TFormUpdate>(); }},
   };
   const auto it = kWindows.find(name);
   return it == kWindows.end() ? nullptr : it->second();

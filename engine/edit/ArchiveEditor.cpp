@@ -1,6 +1,7 @@
 #include "engine/edit/ArchiveEditor.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "engine/base/Messages.h"
 #include "engine/compress/CompBase.h"
@@ -120,8 +121,10 @@ bool TArchiveEditor::RenameEntry(int index, const WideString& newName) {
   std::optional<std::string> name = CleanStoredName(newName, true);
   if (name && e.IsFolder) *name = WithSlash(*name);
   // A file's name must still name a file, and every name must fit its header.
+  // A name goes into the header as UTF-8, flagged so: bytes that are not UTF-8 would make
+  // the archive unreadable to strict readers.
   if (!name || name->empty() || *name == "/" || name->size() > kLongestName ||
-      (!e.IsFolder && name->back() == '/')) {
+      (!e.IsFolder && name->back() == '/') || !text::IsValidUtf8(*name)) {
     DoError(newName, "", msg::InvalidFileName, "");
     return false;
   }
@@ -130,7 +133,7 @@ bool TArchiveEditor::RenameEntry(int index, const WideString& newName) {
 }
 
 int TArchiveEditor::RenameFolder(const WideString& folder, const WideString& newFolder) {
-  if (!IsOpen()) return 0;
+  if (!IsOpen() || folder.empty()) return 0;
   const WideString from = WithSlash(folder);
   const std::optional<std::string> cleaned = CleanStoredName(WithSlash(newFolder), true);
   if (!cleaned || cleaned->empty() || cleaned->size() > kLongestName) {
@@ -147,9 +150,26 @@ int TArchiveEditor::RenameFolder(const WideString& folder, const WideString& new
   return renamed;
 }
 
+bool TArchiveEditor::RenamePath(const WideString& path, const WideString& newPath) {
+  if (path.empty()) return false;
+  for (int i = 0; i < Count(); ++i)
+    if (!FEntries[size_t(i)].IsFolder && FEntries[size_t(i)].StoredName == path)
+      return RenameEntry(i, newPath);
+  const WideString folder = WithSlash(path);
+  for (const TCompEntry& e : FEntries)
+    if (e.StoredName.compare(0, folder.size(), folder) == 0)
+      return RenameFolder(folder, newPath) > 0;
+  return false;
+}
+
 int TArchiveEditor::BatchRename(const WideString& sourceMask, const WideString& targetMask,
                                 const WideString& folder) {
   if (!IsOpen() || sourceMask.empty() || targetMask.empty() || sourceMask == targetMask) return 0;
+  // The target mask makes file names: a folder in it would be taken for characters of one.
+  if (targetMask.find_first_of("/\\") != WideString::npos) {
+    DoError(targetMask, "", msg::InvalidFileName, "");
+    return 0;
+  }
   const TStrings spec{RecurseDirs ? sourceMask : WithSlash(folder) + sourceMask};
   int renamed = 0;
   for (int i = 0; i < Count(); ++i) {
@@ -171,21 +191,43 @@ bool TArchiveEditor::Modified() const {
 }
 
 int TArchiveEditor::FirstClash() const {
+  // Every name, and every folder a name lies in ("a/" and "a/b/" for "a/b/c").
   std::unordered_map<WideString, int> uses;
-  for (const TCompEntry& e : FEntries) ++uses[e.StoredName];
-  for (size_t i = 0; i < FEntries.size(); ++i)
-    if (FEntries[i].StoredName != FOpened[i] && uses[FEntries[i].StoredName] > 1) return int(i);
+  std::unordered_set<WideString> folders;
+  for (const TCompEntry& e : FEntries) {
+    ++uses[e.StoredName];
+    for (size_t slash = e.StoredName.find('/');
+         slash != WideString::npos && slash + 1 < e.StoredName.size();
+         slash = e.StoredName.find('/', slash + 1))
+      folders.insert(e.StoredName.substr(0, slash + 1));
+  }
+  const auto isFile = [&](const WideString& name) {
+    return uses.count(name) && name.back() != '/';
+  };
+  for (size_t i = 0; i < FEntries.size(); ++i) {
+    const WideString& name = FEntries[i].StoredName;
+    if (name == FOpened[i]) continue;
+    if (uses[name] > 1) return int(i);
+    // A file where a folder is, or a folder of the name where a file is: no file system
+    // could hold both.
+    if (name.back() != '/' && folders.count(name + '/')) return int(i);
+    for (size_t slash = name.find('/'); slash != WideString::npos;
+         slash = name.find('/', slash + 1))
+      if (isFile(name.substr(0, slash))) return int(i);
+  }
   return -1;
 }
 
-bool TArchiveEditor::Commit() {
-  if (!IsOpen() || !Modified()) return false;
+bool TArchiveEditor::CheckNames() {
   // Two entries of one name would make the archive ambiguous: which one a name stands for
   // would depend on the tool reading it.
-  if (const int clash = FirstClash(); clash >= 0) {
-    DoError(FEntries[size_t(clash)].StoredName, "", msg::DuplicateName, "");
-    return false;
-  }
+  const int clash = FirstClash();
+  if (clash >= 0) DoError(FEntries[size_t(clash)].StoredName, "", msg::DuplicateName, "");
+  return clash < 0;
+}
+
+bool TArchiveEditor::Commit() {
+  if (!IsOpen() || !Modified() || !CheckNames()) return false;
   for (size_t i = 0; i < FEntries.size(); ++i) {
     TCompEntry& e = FEntries[i];
     e.State = e.StoredName == FOpened[i] ? TEntryState::esKeep : TEntryState::esRename;

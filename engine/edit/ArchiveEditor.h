@@ -60,6 +60,9 @@ class TArchiveEditor : public TZipCommon {
   // Moves a folder: every entry below `folder` (and its own entry) to below `newFolder`.
   // Answers the entries renamed; -1, reported, when the new folder name is invalid.
   int RenameFolder(const WideString& folder, const WideString& newFolder);
+  // The entry stored as `path`, or else the folder `path` with everything in it, renamed to
+  // `newPath`; false when nothing has that name or the new name is refused.
+  bool RenamePath(const WideString& path, const WideString& newPath);
   // Renames each entry that `sourceMask` selects (in `folder` unless RecurseDirs) by
   // MapName, asking OnBatchSkipFile first. Answers the entries renamed.
   int BatchRename(const WideString& sourceMask, const WideString& targetMask,
@@ -67,9 +70,11 @@ class TArchiveEditor : public TZipCommon {
 
   // Whether some entry's name differs from its name when the archive was opened.
   bool Modified() const;
-  // Writes the new names. Refused (25365) when a renamed entry would share its name with
-  // another entry. Answers whether the archive was written; nothing is written when
-  // nothing was modified.
+  // Whether the new names can be written: false, reported (25365), when a renamed entry
+  // would share its name with another entry, or a file would stand where a folder is.
+  bool CheckNames();
+  // Writes the new names, once CheckNames allows them. Answers whether the archive was written;
+  // nothing is written when nothing was modified.
   bool Commit();
 
  private:
@@ -77,7 +82,7 @@ class TArchiveEditor : public TZipCommon {
   TCompList FEntries;
   std::vector<WideString> FOpened;  // the names at opening
   bool SameName(const WideString& a, const WideString& b) const;
-  // The first renamed entry whose name another entry has; -1 when every name is unique.
+  // The first renamed entry whose name clashes with another's; -1 when none does.
   int FirstClash() const;
 };
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "engine/streams/FileCopy.h"
+
 namespace qel {
 
 static_assert(sizeof(off_t) == 8, "file positions must be 64-bit");
@@ -62,6 +64,16 @@ bool THandleStream32::SetSize(int64_t size) {
     rc = ::ftruncate(handle_, size);
   } while (rc != 0 && errno == EINTR);
   return rc == 0;
+}
+
+int64_t THandleStream32::CopyFrom(TStream64& source, int64_t count) {
+  auto* file = dynamic_cast<THandleStream32*>(&source);
+  const int64_t from = file ? file->Position() : -1;
+  if (!file || count <= 0 || from < 0) return TStream64::CopyFrom(source, count);
+  if (!CopyFileBytes(file->handle_, from, handle_, count)) return 0;
+  file->Seek(from + count, TSeekOrigin::soBeginning);
+  file->Progress.Moved(count);
+  return count;
 }
 
 }  // namespace qel

@@ -22,6 +22,8 @@ class THandleStream32 : public TStream64 {
   // 0 when the descriptor cannot be examined.
   int64_t Size() override;
   bool SetSize(int64_t size) override;
+  // From another file the kernel copies (sharing the blocks where the file system can).
+  int64_t CopyFrom(TStream64& source, int64_t count) override;
 
   // Called after every read that delivered bytes (not for writes: a stream that is read
   // is the source of an operation, one that is written its product).

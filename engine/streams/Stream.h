@@ -38,7 +38,7 @@ class TStream64 : public ISeekableSource, public IByteSink {
   int64_t ReadAt(int64_t pos, void* buffer, int64_t count);
   // Copies `count` bytes from the current position of `source` (all that is left when
   // count < 0); returns the bytes copied.
-  int64_t CopyFrom(TStream64& source, int64_t count);
+  virtual int64_t CopyFrom(TStream64& source, int64_t count);
 };
 
 }  // namespace qel

@@ -13,6 +13,11 @@ bool LooksLikeUtf8(std::string_view stored) {
   return highByte && IsValidUtf8(stored);
 }
 
+std::string DecodeStoredText(std::string_view stored) {
+  if (LooksLikeUtf8(stored)) return std::string(stored);
+  return DecodeCodePage(CodePages().Ansi, stored).value_or(SanitizeUtf8(stored));
+}
+
 std::string DecodeEntryName(std::string_view stored, TNameCodePage page) {
   std::string name;
   const bool ascii =

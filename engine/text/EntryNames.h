@@ -16,6 +16,10 @@ enum class TNameCodePage : uint8_t { Oem, Ansi };
 // UTF-8 whatever its header says (plain ASCII is left to the code page).
 bool LooksLikeUtf8(std::string_view stored);
 
+// A comment as stored: UTF-8 when it looks like UTF-8, otherwise in the ANSI code page; the
+// result is always well-formed UTF-8 and keeps its separators and line breaks.
+std::string DecodeStoredText(std::string_view stored);
+
 // Decodes a stored name: UTF-8 when it looks like UTF-8, otherwise from the code page named
 // (falling back to UTF-8 when that gives nothing), then every "\" becomes "/".
 std::string DecodeEntryName(std::string_view stored, TNameCodePage page);

@@ -8,6 +8,8 @@
 #include "engine/base/Messages.h"
 #include "engine/streams/Stream.h"
 #include "engine/streams/TempStreams.h"
+#include "engine/text/CodePages.h"
+#include "engine/text/Utf8.h"
 #include "engine/volumes/DiskManager.h"
 #include "formats/zip/DeflateAhead.h"
 #include "formats/zip/DiskSpanObj.h"
@@ -25,7 +27,9 @@ using namespace zip;
 namespace {
 
 constexpr uint32_t kAttrDirectory = 0x10;
-constexpr int64_t kCopyBlock = 1 << 16;
+// Kept entries are copied in pieces this large (by the kernel, between files), so that a
+// cancel is heard within one.
+constexpr int64_t kCopyBlock = int64_t(16) << 20;
 
 }  // namespace
 
@@ -211,20 +215,26 @@ void TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
 void TZipBase::RenameRecords(TCentralRecord& central, TRecordBytes& local,
                              const WideString& name) const {
   // A name beyond ASCII goes in UTF-8 with the flag that says so, which every reader
-  // honours whatever host made the entry. The Unicode path field named the old name: a
-  // reader that prefers it would show the old name still.
+  // honours whatever host made the entry. The flag covers the entry's comment too: one in a
+  // code page is turned into UTF-8 with it. An ASCII name keeps the flag as it was. The
+  // Unicode path field named the old name: a reader that prefers it would show the old
+  // name still.
   const bool ascii =
       std::all_of(name.begin(), name.end(), [](char c) { return (unsigned char)c < 0x80; });
-  const auto flags = [&](uint16_t f) {
-    return uint16_t(ascii ? f & ~kFlagUtf8Name : f | kFlagUtf8Name);
-  };
+  const uint16_t utf8 = ascii ? 0 : kFlagUtf8Name;
+  if (utf8 && !(central.Header.Flags & kFlagUtf8Name) && !text::IsValidUtf8(central.Comment)) {
+    const bool dosHost = (central.Header.VersionMadeBy >> 8) == 0;
+    const text::TCodePagePair pages = text::CodePages();
+    central.Comment = text::DecodeCodePage(dosHost ? pages.Oem : pages.Ansi, central.Comment)
+                          .value_or(text::SanitizeUtf8(central.Comment));
+  }
   central.Name = name;
-  central.Header.Flags = flags(central.Header.Flags);
+  central.Header.Flags |= utf8;
   RemoveExtraField(central.Extra, kExtraUnicodePath);
   RemoveExtraField(local.Extra, kExtraUnicodePath);
 
   LocalHeader h = UnpackLocal(local.Fixed.data());
-  h.Flags = flags(h.Flags);
+  h.Flags |= utf8;
   h.NameLength = uint16_t(name.size());
   h.ExtraLength = uint16_t(local.Extra.size());
   h.Signature = local.Class.Enciphered ? kSigLocal + kEncipheredDelta : kSigLocal;

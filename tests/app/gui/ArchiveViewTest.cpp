@@ -8,8 +8,10 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
@@ -99,6 +101,20 @@ class ArchiveViewTest : public ::testing::Test {
     QStringList names;
     for (int row = 0; row < Model()->rowCount(); ++row) names << Text(row, app::colName);
     return names;
+  }
+  // F2 on the row captioned `caption`, `name` typed into its editor and Enter; waits until
+  // the archive is listed again.
+  void RenameRow(const QString& caption, const QString& name) {
+    const int row = int(Captions().indexOf(caption));
+    ASSERT_GE(row, 0) << caption.toStdString();
+    form_->ActiveList()->SelectRow(row);
+    QAbstractItemView* view = form_->ActiveList()->ActiveView();
+    QTest::keyClick(view, Qt::Key_F2);
+    auto* editor = view->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(name);
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Captions().contains(name); }));
   }
   QString Panel(int i) const {
     return form_->findChild<QLabel*>(QStringLiteral("pnStatus%1").arg(i))->text();
@@ -196,6 +212,21 @@ TEST_F(ArchiveViewTest, ExplorerStyleWalksTheFolderTree) {
   form_->SetExplorerStyle(false);
   EXPECT_EQ(Model()->rowCount(), 4);
   EXPECT_EQ(form_->ArchiveFile(), zip);
+}
+
+TEST_F(ArchiveViewTest, F2RenamesEntriesAndFoldersInBothStyles) {
+  VK_REQUIRE_TOOL("unzip");
+  const QString zip = MakeZip({});
+  form_->show();
+  form_->OpenArchive(zip);
+  RenameRow("top.bin", "renamed.bin");
+  form_->SetExplorerStyle(true);
+  RenameRow("docs", "papers");
+  const qel::test::ToolRun names = qel::test::RunTool({"unzip", "-Z1", zip.toStdString()});
+  EXPECT_NE(names.out.find("papers/Sub/deep.txt\n"), std::string::npos) << names.out;
+  EXPECT_NE(names.out.find("renamed.bin\n"), std::string::npos);
+  EXPECT_EQ(names.out.find("docs/"), std::string::npos);
+  EXPECT_TRUE(RunToolOk({"unzip", "-tq", zip.toStdString()}));
 }
 
 TEST_F(ArchiveViewTest, FilterListsMatchingEntriesOnly) {

@@ -232,10 +232,14 @@ TEST(ArchiveEditor, ModifiedComparesNamesNotSums) {
 TEST(ArchiveEditor, RefusesNamesThatCleanToNothingOrClash) {
   TestFolder dir;
   Edited e(dir);
-  for (const char* bad : {"", "..", "/", "docs/..", "c:\\"}) {
+  // Nothing left, or bytes that are not UTF-8 (stored under the UTF-8 flag, they would make
+  // the archive unreadable to strict readers).
+  for (const char* bad : {"", "..", "/", "docs/..", "c:\\", "\xFC.txt"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(e.Rename("a.txt", bad));
   }
+  EXPECT_FALSE(e.editor.RenamePath("", "x"));
+  EXPECT_EQ(e.editor.BatchRename("*.txt", "../*.md", ""), 0);
   EXPECT_FALSE(e.Rename("a.txt", "dir/"));  // a file cannot become a folder entry
   // Leading separators and parent steps go, "\" separates folders.
   EXPECT_TRUE(e.Rename("a.txt", "/../up\\a.txt"));
@@ -252,6 +256,12 @@ TEST(ArchiveEditor, RefusesNamesThatCleanToNothingOrClash) {
   // Unless that entry moves away in the same commit.
   e.editor.RenameEntry(keep, "kept.bin");
   EXPECT_TRUE(e.editor.Commit()) << e.codes.size();
+  // A file where a folder is, or a folder below a file: no file system holds both.
+  for (const auto& [from, to] : {std::pair{"keep.bin", "docs"}, {"docs/b.txt", "kept.bin/b.txt"}}) {
+    ASSERT_TRUE(e.Rename(from, to));
+    EXPECT_FALSE(e.editor.CheckNames()) << to;
+    ASSERT_TRUE(e.Rename(to, from));
+  }
 }
 
 TEST(ArchiveEditor, ACommitThatFailsLeavesTheArchiveAsItWas) {
