@@ -33,7 +33,9 @@ const QString& TimeFormatWithoutZone(const QLocale& locale) {
 
 }  // namespace
 
-QString FormatThousands(int64_t value) { return QString::fromStdString(qel::GroupThousands(value)); }
+QString FormatThousands(int64_t value) {
+  return QString::fromStdString(qel::GroupThousands(value));
+}
 
 QString FormatModified(double tdatetime, const QLocale& locale) {
   if (tdatetime == 0) return QStringLiteral("0");
