@@ -81,6 +81,7 @@ void VisitKeys(Settings& s, const Io& io) {
   io.Bool(m, "ShowShellMenuIcons", s.ShowShellMenuIcons, false);
   io.Bool(m, "ShowCompressMenusForArchives", s.ShowCompressMenusForArchives, false);
   io.String(m, "CheckOutBaseFolder", s.CheckOutBaseFolder, {});
+  io.String(m, "UpdateSite", s.UpdateSite, {});
   io.Bool(m, "AlwaysOnTop", s.AlwaysOnTop, false);
   io.Bool(m, "IncludeFolderInfo", s.IncludeFolderInfo, true);
   io.Bool(m, "SolidArchive", s.SolidArchive, false);
@@ -153,7 +154,6 @@ bool TAppSettings::Load(const QString& file) {
   if (Columns.FileName < kMinNameColumnWidth) Columns.FileName = TColumnWidths{}.FileName;
   // An empty viewer means the default one, as the Configuration dialog stores it.
   if (DefViewer.isEmpty()) DefViewer = kDefaultViewer;
-  UpdateSite = ini.ReadString(kMain, "UpdateSite", {});
   Favorites.clear();
   for (const QString& key : ini.Keys(kFavorites)) AddFavorite(ini.ReadString(kFavorites, key, {}));
   NormaliseTempFolder();
@@ -164,10 +164,6 @@ bool TAppSettings::Save(const QString& file) const {
   return UpdateIniFile(file, [this](TIniFile& ini) {
     VisitKeys(*this, TIniFieldWriter(ini));
     if (IsSystemTempFolder(AppTempFolder)) ini.WriteString(kMain, "AppTempFolder", {});
-    if (UpdateSite.isEmpty())
-      ini.DeleteKey(kMain, "UpdateSite");
-    else
-      ini.WriteString(kMain, "UpdateSite", UpdateSite);
     // The old list goes first: keys beyond the new list's length would bring removed
     // folders back at the next start.
     for (const QString& key : ini.Keys(kFavorites)) ini.DeleteKey(kFavorites, key);

@@ -173,6 +173,9 @@ class TAppSettings {
   bool ShowShellMenuIcons = true;
   bool ShowCompressMenusForArchives = false;
   QString CheckOutBaseFolder;
+  // The address Check for Update asks ("<site>/download/update.ini"); empty, the default,
+  // contacts nothing.
+  QString UpdateSite;
   bool AlwaysOnTop = false;
   bool IncludeFolderInfo = true;
   bool SolidArchive = false;
@@ -187,9 +190,6 @@ class TAppSettings {
   TColumnWidths Columns;
   std::array<bool, kToolbarButtonCount> Buttons = kDefaultToolbarButtons;
   int LastConvertOutputType = 0;  // section frmConvert
-  // Main/UpdateSite: the address Check for Update asks ("<site>/download/update.ini").
-  // Empty, the default, contacts nothing; the key is written only when it names a site.
-  QString UpdateSite;
 
  private:
   QString file_;

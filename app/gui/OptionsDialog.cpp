@@ -104,6 +104,7 @@ constexpr TTextKey kTextKeys[] = {
     {"edCheckOutBase", &S::CheckOutBaseFolder},
     {"edViewer", &S::DefViewer},
     {"edParams", &S::VSParams},
+    {"edUpdateSite", &S::UpdateSite},
 };
 
 // Combo boxes whose position is the key's value.
@@ -433,6 +434,10 @@ QWidget* TfrmOptions::CreateProgramsPage() {
   layout->addWidget(FileField(scanner, page));
   layout->addWidget(Label("lbParams", tr("Parameters (%f stands for the archive):"), params));
   layout->addWidget(params);
+  QLineEdit* site = AddLineEdit("edUpdateSite", page);
+  site->setPlaceholderText(tr("none: the update check contacts nothing"));
+  layout->addWidget(Label("lbUpdateSite", tr("Update site address:"), site));
+  layout->addWidget(site);
   layout->addStretch(1);
   return page;
 }

@@ -80,7 +80,7 @@ std::vector<Key> AllKeys() {
        "",
        {"AppTempFolder", "AppStartUpFolder", "AppAddFolder", "AppExtractFolder",
         "LastExtractFolder", "LastAddFolder", "AppLanguageFile", "VirusScanner", "VSParams", "Skin",
-        "CheckOutBaseFolder"}},
+        "CheckOutBaseFolder", "UpdateSite"}},
       {"Main", Kind::Text, "Notepad", "Notepad", {"DefViewer"}},  // empty means Notepad
       // The name column is never hidden; the others are, by a bad width.
       {"Columns", Kind::Int, "120", "120", {"FileName"}},
