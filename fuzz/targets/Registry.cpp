@@ -11,6 +11,7 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"deflate64", FuzzDeflate64},
       {"zipfix", FuzzZipFix},
       {"sfx", FuzzSfx},
+      {"rename", FuzzRename},
   };
   return kTargets;
 }
