@@ -12,6 +12,7 @@
 #include "engine/list/EntryText.h"
 #include "engine/list/PrintText.h"
 #include "engine/registry/Formats.h"
+#include "formats/zip/ZipTail.h"
 
 namespace vk::cli {
 namespace {
@@ -44,7 +45,7 @@ int RunInfo(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   const qel::TFormatDescriptor* format = qel::FormatOf(quell.ArcType());
   struct stat st {};
   ::stat(quell.ArchiveFile().c_str(), &st);
-  const std::optional<std::string> comment = ArchiveComment(quell);
+  const std::optional<std::string> comment = qel::zip::ArchiveCommentText(quell);
   out << "archive: " << quell.ArchiveFile() << "\n"
       << "type: " << (format ? format->Name : qel::ArcTypeName(quell.ArcType())) << "\n"
       << "size: " << qel::GroupThousands(st.st_size) << "\n"

@@ -12,6 +12,7 @@
 #include "engine/list/EntryText.h"
 #include "engine/list/PrintText.h"
 #include "engine/list/Quell.h"
+#include "formats/zip/ZipTail.h"
 
 namespace vk::cli {
 namespace {
@@ -79,7 +80,7 @@ int PrintList(ListerRun& run, std::ostream& out) {
     heading = {heading.ArchiveName, packed, unpacked, files, {}};
   };
   if (!run.Activate()) return kExitFatal;
-  heading.Comment = ArchiveComment(quell);
+  heading.Comment = qel::zip::ArchiveCommentText(quell);
   out << qel::PrintText(heading, rows);
   return run.Status();
 }

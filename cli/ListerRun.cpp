@@ -2,9 +2,6 @@
 
 #include <iostream>
 
-#include "engine/text/EntryNames.h"
-#include "formats/zip/ZipTail.h"
-
 namespace vk::cli {
 namespace {
 
@@ -16,12 +13,6 @@ app::TTerminalOptions ListOptions(const ParsedArgs& args) {
 }
 
 }  // namespace
-
-std::optional<std::string> ArchiveComment(const qel::TZipCommon& lister) {
-  const std::string& stored = qel::zip::ZipTail(lister).Comment;
-  if (stored.empty()) return std::nullopt;
-  return qel::text::DecodeStoredText(stored);
-}
 
 ListerRun::ListerRun(const ParsedArgs& args, std::ostream& err)
     : err_(err),

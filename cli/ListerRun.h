@@ -3,7 +3,6 @@
 #pragma once
 
 #include <iosfwd>
-#include <optional>
 #include <string>
 
 #include "app/prompts/EnginePrompts.h"
@@ -13,10 +12,6 @@
 #include "engine/list/Quell.h"
 
 namespace vk::cli {
-
-// The archive comment of a ZIP, as UTF-8 (a comment that is not UTF-8 read in the ANSI code
-// page); nothing when the archive has none.
-std::optional<std::string> ArchiveComment(const qel::TZipCommon& lister);
 
 class ListerRun {
  public:

@@ -28,12 +28,21 @@ void Prepare(qel::TZip& zip, const QString& archive, const qel::TErrorEvent& onE
   zip.SetArchiveFile(archive.toStdString());
 }
 
+// Written by a tool that stores UTF-8 (zip on a UTF-8 terminal), or by one that keeps to
+// the ANSI code page.
+QString CommentText(const std::string& stored) {
+  return QString::fromStdString(qel::text::DecodeStoredText(stored))
+      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
 }  // namespace
 
 bool HasArchiveComment(qel::TArcType type) { return qel::Can(type, qel::capComment); }
 
-bool ListedWithComment(const qel::TZipCommon& lister) {
-  return HasArchiveComment(lister.ArcType()) && !qel::zip::ZipTail(lister).Comment.empty();
+std::optional<QString> ListedComment(const qel::TZipCommon& lister) {
+  const std::optional<std::string> text = qel::zip::ArchiveCommentText(lister);
+  if (!HasArchiveComment(lister.ArcType()) || !text) return std::nullopt;
+  return QString::fromStdString(*text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 std::optional<QString> ReadArchiveComment(const QString& archive, const qel::TErrorEvent& onError) {
@@ -42,10 +51,7 @@ std::optional<QString> ReadArchiveComment(const QString& archive, const qel::TEr
   if (zip.BeginCommentEdit() < 0) return std::nullopt;
   const std::string stored = zip.ArchiveComment;
   zip.EndCommentEdit(false);
-  // Written by a tool that stores UTF-8 (zip on a UTF-8 terminal), or by one that keeps to
-  // the ANSI code page.
-  return QString::fromStdString(qel::text::DecodeStoredText(stored))
-      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return CommentText(stored);
 }
 
 TCommentSave WriteArchiveComment(const QString& archive, const QString& text,

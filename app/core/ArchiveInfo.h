@@ -21,8 +21,9 @@ class TEnginePrompts;
 
 // Whether archives of `type` carry an archive comment the comments window edits.
 bool HasArchiveComment(qel::TArcType type);
-// Whether the archive a lister has opened carries a comment (found while it was detected).
-bool ListedWithComment(const qel::TZipCommon& lister);
+// The comment of the archive a lister has opened (found while it was detected); nothing
+// when it has none.
+std::optional<QString> ListedComment(const qel::TZipCommon& lister);
 
 // The comment of the ZIP `archive`, lines separated by "\n". Stored bytes that are UTF-8
 // with something beyond ASCII are taken as UTF-8, any others as the ANSI code page.

@@ -69,7 +69,7 @@ void TMainForm::ConnectInfoActions() {
 }
 
 void TMainForm::ShowCommentsOnOpen() {
-  if (!app::AppSettings().ShowComments || !app::ListedWithComment(listing_.Quell)) return;
+  if (!app::AppSettings().ShowComments || !app::ListedComment(listing_.Quell)) return;
   TfrmComments comments(archive_, true, *prompts_, ErrorHandler(), this);
   comments.exec();
 }
@@ -78,10 +78,7 @@ QString TMainForm::PrintedList() {
   const app::TTotals totals = ArchiveTotals(listing_);
   app::TListHeading heading{QFileInfo(archive_).fileName(), totals.Packed, totals.Unpacked,
                             totals.Count, std::nullopt};
-  if (app::HasArchiveComment(listing_.ArcType()))
-    if (std::optional<QString> comment = app::ReadArchiveComment(archive_, ErrorHandler());
-        comment && !comment->isEmpty())
-      heading.Comment = std::move(comment);
+  heading.Comment = app::ListedComment(listing_.Quell);
   // The rows as the list shows them, in its order.
   return app::ListText(heading, model_->Rows(), QLocale());
 }

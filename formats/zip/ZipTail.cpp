@@ -5,6 +5,7 @@
 #include "engine/base/ZipCommon.h"
 #include "engine/detect/Detection.h"
 #include "engine/detect/TailSearch.h"
+#include "engine/text/EntryNames.h"
 #include "formats/zip/HeaderCrypt.h"
 
 namespace qel {
@@ -42,6 +43,12 @@ const TCentralDirLocation& ZipTail(const TFormatFindings* findings) {
 
 const TCentralDirLocation& ZipTail(const TZipCommon& component) {
   return ZipTail(component.Findings());
+}
+
+std::optional<std::string> ArchiveCommentText(const TZipCommon& component) {
+  const std::string& stored = ZipTail(component).Comment;
+  if (stored.empty()) return std::nullopt;
+  return text::DecodeStoredText(stored);
 }
 
 }  // namespace zip

@@ -2,6 +2,9 @@
 // lister and the writer that follow.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "engine/base/ArchiveDetection.h"
 #include "formats/zip/CentralDir.h"
 
@@ -14,5 +17,9 @@ namespace qel::zip {
 // An empty location when detection found no ZIP end records.
 const TCentralDirLocation& ZipTail(const TFormatFindings* findings);
 const TCentralDirLocation& ZipTail(const TZipCommon& component);
+
+// The archive comment detection found, as UTF-8 (one that is not UTF-8 read in the ANSI code
+// page); nothing when there is none.
+std::optional<std::string> ArchiveCommentText(const TZipCommon& component);
 
 }  // namespace qel::zip
