@@ -23,6 +23,7 @@ int FuzzDeflate64(const uint8_t* data, size_t size);
 int FuzzZipFix(const uint8_t* data, size_t size);
 int FuzzSfx(const uint8_t* data, size_t size);
 int FuzzRename(const uint8_t* data, size_t size);
+int FuzzLzh(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();
 

@@ -12,6 +12,7 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"zipfix", FuzzZipFix},
       {"sfx", FuzzSfx},
       {"rename", FuzzRename},
+      {"lzh", FuzzLzh},
   };
   return kTargets;
 }

@@ -1,0 +1,35 @@
+// The static-Huffman LZH decoder over arbitrary streams. The first byte picks the method
+// (-lh4- to -lh7-); the decoder is asked for up to 1 MiB. Nothing may crash, hang or be
+// written beyond the size asked for.
+#include <array>
+#include <cstdlib>
+
+#include "codecs/lzh/LzhDecoder.h"
+#include "fuzz/FuzzTargets.h"
+
+namespace vk::fuzz {
+
+int FuzzLzh(const uint8_t* data, size_t size) {
+  if (size < 1) return 0;
+  static constexpr std::array<qel::TLzhParams, 4> kMethods = {qel::kLh4, qel::kLh5, qel::kLh6,
+                                                              qel::kLh7};
+  const qel::TLzhParams params = kMethods[data[0] % kMethods.size()];
+  const uint64_t wanted = uint64_t(1) << 20;
+  size_t at = 1;
+  const qel::TLzhSource source = [&](uint8_t* buffer, size_t n) {
+    n = std::min(n, size - at);
+    std::copy_n(data + at, n, buffer);
+    at += n;
+    return n;
+  };
+  uint64_t written = 0;
+  const qel::TLzhSink sink = [&](std::span<const uint8_t> piece) {
+    written += piece.size();
+    return true;
+  };
+  const qel::TLzhResult result = qel::TLzhDecoder(params).Decode(source, sink, wanted);
+  if (written > wanted || written != result.Decoded) std::abort();
+  return 0;
+}
+
+}  // namespace vk::fuzz

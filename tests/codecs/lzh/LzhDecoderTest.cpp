@@ -1,0 +1,126 @@
+// The static-Huffman LZH decoder against streams jlha writes (-lh5-, -lh6-, -lh7-), and
+// against damaged streams, which must fail cleanly.
+#include "codecs/lzh/LzhDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/base/Bytes.h"
+#include "tests/support/PeerTools.h"
+
+namespace qel::test {
+namespace {
+
+// Text, a long run, random bytes and the text again: literals, long and far matches, and
+// more than the largest window, so that every window wraps.
+std::string Sample() {
+  std::string text;
+  for (int i = 0; i < 6000; ++i)
+    text += "line " + std::to_string(i * 7919 % 10007) + " of the sample\n";
+  std::mt19937 gen(5);
+  std::string noise(40000, '\0');
+  for (char& c : noise) c = char(gen());
+  return text + std::string(3000, 'z') + noise + text;
+}
+
+// The compressed stream of the only entry of an LHA archive with a level-2 header, as jlha
+// writes them: the header's own size leads it, the packed size is at offset 7.
+Bytes StreamOf(const Bytes& archive) {
+  const size_t start = GetU16(archive.data());
+  const size_t packed = GetU32(archive.data() + 7);
+  return Bytes(archive.begin() + long(start), archive.begin() + long(start + packed));
+}
+
+struct Decoded {
+  TLzhResult Result;
+  std::string Out;
+  std::vector<size_t> Pieces;
+};
+
+Decoded Decode(TLzhParams params, const Bytes& stream, uint64_t size) {
+  size_t at = 0;
+  const TLzhSource source = [&](uint8_t* buffer, size_t n) {
+    n = std::min(n, stream.size() - at);
+    std::copy_n(stream.begin() + long(at), n, buffer);
+    at += n;
+    return n;
+  };
+  Decoded d;
+  const TLzhSink sink = [&](std::span<const uint8_t> piece) {
+    d.Out.append(piece.begin(), piece.end());
+    d.Pieces.push_back(piece.size());
+    return true;
+  };
+  d.Result = TLzhDecoder(params).Decode(source, sink, size);
+  return d;
+}
+
+TEST(LzhDecoder, DecodesWhatJlhaWrites) {
+  VK_REQUIRE_TOOL("jlha");
+  TestFolder dir;
+  const std::string sample = Sample();
+  WriteFileText(dir / "sample.txt", sample);
+  const struct {
+    const char* option;
+    TLzhParams params;
+  } methods[] = {{"ao5", kLh5}, {"ao6", kLh6}, {"ao7", kLh7}};
+  for (const auto& m : methods) {
+    SCOPED_TRACE(m.option);
+    const std::string archive = dir / (std::string(m.option) + ".lzh");
+    ASSERT_TRUE(RunToolOk({"jlha", m.option, archive, "sample.txt"}, dir.Path()));
+    const Bytes stream = StreamOf(ReadFileBytes(archive));
+    const Decoded d = Decode(m.params, stream, sample.size());
+    EXPECT_EQ(d.Result.Status, TLzhStatus::Ok);
+    EXPECT_EQ(d.Result.Decoded, sample.size());
+    EXPECT_TRUE(d.Out == sample);
+    // Whole windows go out, the rest at the end.
+    for (size_t i = 0; i + 1 < d.Pieces.size(); ++i) EXPECT_GE(d.Pieces[i], size_t(1) << 15);
+
+    // Damage fails cleanly, never reading or writing out of bounds (the sanitizers watch):
+    // cut short, a zero block count, and bytes flipped all over the stream.
+    EXPECT_EQ(
+        Decode(m.params, Bytes(stream.begin(), stream.begin() + 100), sample.size()).Result.Status,
+        TLzhStatus::UnexpectedEnd);
+    Bytes zero = stream;
+    zero[0] = zero[1] = 0;
+    EXPECT_EQ(Decode(m.params, zero, sample.size()).Result.Status, TLzhStatus::Corrupt);
+    std::mt19937 gen(11);
+    for (int round = 0; round < 20; ++round) {
+      Bytes bad = stream;
+      for (int k = 0; k < 8; ++k) bad[gen() % bad.size()] ^= uint8_t(1 + gen() % 255);
+      const Decoded d2 = Decode(m.params, bad, sample.size());
+      EXPECT_LE(d2.Out.size(), sample.size());
+    }
+  }
+}
+
+TEST(LzhDecoder, ASingleSymbolCodeSpendsNoBits) {
+  // A block of 5 symbols whose code-length code (count 0, symbol 0), literal code (count 0,
+  // symbol 'a') and position code (count 0, symbol 0) each hold one symbol: the block's
+  // symbols are five 'a's and take no bits (52 bits in all).
+  uint64_t bits = 0;
+  int n = 0;
+  const auto put = [&](uint32_t v, int width) {
+    bits = bits << width | v;
+    n += width;
+  };
+  put(5, 16);
+  put(0, 5), put(0, 5);
+  put(0, 9), put('a', 9);
+  put(0, 4), put(0, 4);
+  bits <<= 64 - n;
+  Bytes stream;
+  for (int i = 0; i < 8; ++i) stream.push_back(uint8_t(bits >> (56 - 8 * i)));
+  const Decoded d = Decode(kLh5, stream, 5);
+  EXPECT_EQ(d.Result.Status, TLzhStatus::Ok);
+  EXPECT_EQ(d.Out, "aaaaa");
+  // A code-length count of 31, beyond the 19 symbols, is no code.
+  EXPECT_EQ(Decode(kLh5, {0x00, 0x05, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 5).Result.Status,
+            TLzhStatus::Corrupt);
+}
+
+}  // namespace
+}  // namespace qel::test
