@@ -4,12 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <random>
 #include <string>
 #include <vector>
 
+#include "codecs/checksum/Crc.h"
+#include "codecs/lzh/Lh1Decoder.h"
 #include "engine/base/Bytes.h"
 #include "tests/support/PeerTools.h"
+#include "tests/support/SampleArchives.h"
 
 namespace qel::test {
 namespace {
@@ -40,7 +45,8 @@ struct Decoded {
   std::vector<size_t> Pieces;
 };
 
-Decoded Decode(TLzhParams params, const Bytes& stream, uint64_t size) {
+template <typename Decoder>
+Decoded DecodeWith(Decoder&& decoder, const Bytes& stream, uint64_t size) {
   size_t at = 0;
   const TLzhSource source = [&](uint8_t* buffer, size_t n) {
     n = std::min(n, stream.size() - at);
@@ -54,8 +60,12 @@ Decoded Decode(TLzhParams params, const Bytes& stream, uint64_t size) {
     d.Pieces.push_back(piece.size());
     return true;
   };
-  d.Result = TLzhDecoder(params).Decode(source, sink, size);
+  d.Result = decoder.Decode(source, sink, size);
   return d;
+}
+
+Decoded Decode(TLzhParams params, const Bytes& stream, uint64_t size) {
+  return DecodeWith(TLzhDecoder(params), stream, size);
 }
 
 TEST(LzhDecoder, DecodesWhatJlhaWrites) {
@@ -120,6 +130,25 @@ TEST(LzhDecoder, ASingleSymbolCodeSpendsNoBits) {
   // A code-length count of 31, beyond the 19 symbols, is no code.
   EXPECT_EQ(Decode(kLh5, {0x00, 0x05, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 5).Result.Status,
             TLzhStatus::Corrupt);
+}
+
+TEST(Lh1Decoder, DecodesTheLHarcSample) {
+  const std::string file = SampleFolder() + "/lha/lharc113_lh1.lzh";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "no sample " << file;
+  // A level-0 header: its size after the first two bytes, the packed and the original size
+  // at 7 and 11. The manifest gives the entry's size and CRC-32.
+  const Bytes archive = ReadFileBytes(file);
+  const size_t start = size_t(archive[0]) + 2;
+  const Bytes stream(archive.begin() + long(start),
+                     archive.begin() + long(start + GetU32(archive.data() + 7)));
+  const uint32_t size = GetU32(archive.data() + 11);
+  ASSERT_EQ(size, 18092u);
+  const Decoded d = DecodeWith(TLh1Decoder(), stream, size);
+  EXPECT_EQ(d.Result.Status, TLzhStatus::Ok);
+  EXPECT_EQ(Crc32(0, d.Out.data(), d.Out.size()), 0x4e46f4a1u);
+  EXPECT_EQ(
+      DecodeWith(TLh1Decoder(), Bytes(stream.begin(), stream.begin() + 50), size).Result.Status,
+      TLzhStatus::UnexpectedEnd);
 }
 
 }  // namespace
