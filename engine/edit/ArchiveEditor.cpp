@@ -170,11 +170,11 @@ int TArchiveEditor::BatchRename(const WideString& sourceMask, const WideString& 
     DoError(targetMask, "", msg::InvalidFileName, "");
     return 0;
   }
-  const TStrings spec{RecurseDirs ? sourceMask : WithSlash(folder) + sourceMask};
+  const TStrings selection{RecurseDirs ? sourceMask : WithSlash(folder) + sourceMask};
   int renamed = 0;
   for (int i = 0; i < Count(); ++i) {
     const TCompEntry& e = FEntries[size_t(i)];
-    if (e.IsFolder || !MatchesSpec(e.StoredName, spec, {}, RecurseDirs, nullptr)) continue;
+    if (e.IsFolder || !MatchesSpec(e.StoredName, selection, {}, RecurseDirs, nullptr)) continue;
     const WideString old = e.StoredName;
     const WideString name = MapName(old, sourceMask, targetMask);
     bool skip = false;
