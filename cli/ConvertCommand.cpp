@@ -8,6 +8,7 @@
 #include "engine/base/FileSystem.h"
 #include "engine/convert/Vorel2Arc.h"
 #include "engine/registry/Formats.h"
+#include "engine/text/Utf8.h"
 
 namespace vk::cli {
 namespace {
@@ -33,6 +34,8 @@ int RunConvert(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     err << "vorelkit-cli: --to takes " << TargetNames() << "\n";
     return kExitUsage;
   }
+  // The extension named, which may be another one of the target's type (lzh for lha).
+  const std::string extension = "." + qel::text::AsciiLower(args.options.at("--to"));
   const std::optional<int> threads = ThreadsOption(args, err);
   const auto encryption = EncryptionOption(args, qel::TEncryptionMethod::emZip_V2, err);
   if (!threads || !encryption) return kExitUsage;
@@ -46,7 +49,7 @@ int RunConvert(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     convert.IntegrityCheck = args.Has("--test");
     convert.NewEncryption = *encryption;
     if (args.Has("-p")) convert.SetPassword(args.options.at("-p"));
-    std::string output = qel::TVorel2Arc::ConvertedName(archive, target->Conversion->Extension);
+    std::string output = qel::TVorel2Arc::ConvertedName(archive, extension);
     if (args.Has("-o")) {
       std::error_code ec;
       fs::create_directories(args.options.at("-o"), ec);

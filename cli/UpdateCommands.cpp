@@ -141,7 +141,15 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
                                                    {"absolute", sdAbsoluteNoRoot}},
                                                   sdExplorer_UserDefineDefaultDir, err);
   const std::optional<int> threads = ThreadsOption(args, err);
-  if (!level || !encryption || !paths || !threads) return kExitUsage;
+  using enum qel::TCompressMethod;
+  const auto method = Choice<std::optional<qel::TCompressMethod>>(args, "--method",
+                                                                  {{"store", cmStore},
+                                                                   {"deflate", cmDeflate},
+                                                                   {"bzip2", cmBz2},
+                                                                   {"lh5", cmFrozen5},
+                                                                   {"lh6", cmFrozen6}},
+                                                                  std::nullopt, err);
+  if (!level || !encryption || !paths || !threads || !method) return kExitUsage;
   if (args.Has("--update") + args.Has("--freshen") + args.Has("--move") > 1) {
     err << "vorelkit-cli: --update, --freshen and --move exclude each other\n";
     return kExitUsage;
@@ -158,8 +166,19 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   if (args.values.count("-x")) zip.ExcludeSpec = args.values.at("-x");
   zip.DeflateType = *level;
   zip.Threads = *threads;
-  zip.SetCompressMethod(*level == dtDeflateS ? qel::TCompressMethod::cmStore
-                                             : qel::TCompressMethod::cmDeflate);
+  if (*method) {
+    if (!zip.SetCompressMethod(**method)) {
+      err << "vorelkit-cli: --method " << args.options.at("--method") << " is not a method of "
+          << qel::FormatOf(zip.ArcType())->Name << " archives\n";
+      return kExitUsage;
+    }
+  } else if (*level == dtDeflateS) {
+    zip.SetCompressMethod(qel::TCompressMethod::cmStore);
+  }
+  if (args.Has("-p") && !qel::Can(zip.ArcType(), qel::capPassword)) {
+    err << "vorelkit-cli: " << qel::FormatOf(zip.ArcType())->Name << " archives take no password\n";
+    return kExitUsage;
+  }
   if (args.Has("-p")) {
     zip.SetPassword(args.options.at("-p"));
     zip.EncryptionMethod = *encryption;
@@ -269,9 +288,10 @@ Command AddCommand() {
           "vorelkit-cli add ARCHIVE [-r] [-x MASK]... [--level store|fast|normal|max] "
           "[-p PASSWORD [--encryption zipcrypto|aes128|aes192|aes256]] "
           "[--update|--freshen|--move] [--paths relative|none|absolute] [--comment TEXT] "
-          "[--type zip|jar] [--threads N] [-v] PATH...",
+          "[--type zip|jar|lha] [--method METHOD] [--threads N] [-v] PATH...",
           "Stores the files named (a folder stands for the files in it, and with -r for\n"
-          "everything below it) in the ZIP or JAR archive ARCHIVE. Names are stored relative to\n"
+          "everything below it) in ARCHIVE: a ZIP, or the type its extension names (JAR,\n"
+          "LHA/LZH) or --type chooses. Names are stored relative to\n"
           "the current folder; a file outside it keeps the part of its path after the\n"
           "\"..\" that leads out. An entry of the same name is replaced; with --update only\n"
           "by a newer file; --freshen only replaces entries and adds nothing; --move\n"
@@ -296,7 +316,9 @@ Command AddCommand() {
            {"--move", false, "delete the files once stored"},
            {"--paths", true, "relative, none or absolute (default: relative)"},
            {"--comment", true, "the archive comment"},
-           {"--type", true, "zip: write a ZIP whatever ARCHIVE's extension says"},
+           {"--type", true, "zip, jar or lha: write that type whatever ARCHIVE's name says"},
+           {"--method", true,
+            "store, deflate (zip, jar; --level chooses too), lh5 or lh6 (lha; default lh6)"},
            kThreadsOption,
            {"-v", false, "list what was left out"}},
           RunAdd};

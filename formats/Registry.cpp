@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/registry/Formats.h"
+#include "formats/lha/LhaFormat.h"
 #include "formats/planned/Planned.h"
 #include "formats/zip/ZipFormat.h"
 
@@ -10,7 +11,7 @@ namespace qel {
 
 std::span<const TFormatDescriptor* const> RegisteredFormats() {
   static const std::vector<const TFormatDescriptor*> kFormats = [] {
-    std::vector<const TFormatDescriptor*> all = {&ZipFormat(), &JarFormat()};
+    std::vector<const TFormatDescriptor*> all = {&ZipFormat(), &JarFormat(), &LhaFormat()};
     for (const TFormatDescriptor* f : PlannedFormats()) all.push_back(f);
     return all;
   }();

@@ -24,6 +24,7 @@ int FuzzZipFix(const uint8_t* data, size_t size);
 int FuzzSfx(const uint8_t* data, size_t size);
 int FuzzRename(const uint8_t* data, size_t size);
 int FuzzLzh(const uint8_t* data, size_t size);
+int FuzzLha(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();
 

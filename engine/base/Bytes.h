@@ -1,9 +1,13 @@
-// Little-endian field access for on-disk records.
+// Little-endian field access for on-disk records, and how record readers reach the bytes.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace qel {
+
+// Reads `size` bytes at `pos`; false when they cannot all be read.
+using TReadAt = std::function<bool(int64_t pos, uint8_t* data, int64_t size)>;
 
 inline uint16_t GetU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 inline uint32_t GetU32(const uint8_t* p) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 
 #include "engine/base/DateTime.h"
@@ -434,6 +435,89 @@ void TCompBase::ReadOnly() {
     int count = 0;
     for (const TCompEntry& e : list) OnRead(*this, e.Offset, ++count);
   });
+}
+
+bool TCompBase::ChooseName(TCompEntry& e, const TCompList& list) {
+  if (!OnRenameFile) return true;
+  for (int asked = 0; asked < 16; ++asked) {
+    WideString proposal;
+    OnRenameFile(*this, e.StoredName, proposal);
+    if (proposal.empty() || proposal == e.StoredName) return true;
+    const bool taken = std::any_of(list.begin(), list.end(), [&](const TCompEntry& other) {
+      return &other != &e && other.StoredName == proposal;
+    });
+    if (!taken) {
+      e.StoredName = proposal;
+      return true;
+    }
+  }
+  return false;
+}
+
+int64_t TCompBase::EntryTimeOf(const TCompEntry& e) const {
+  switch (DateAttribute) {
+    case TDateAttribute::daSysDate:
+      return int64_t(std::time(nullptr));
+    case TDateAttribute::daMaxFileDate:
+      return FNewestTime;
+    case TDateAttribute::daFileDate:
+      break;
+  }
+  return e.Time;
+}
+
+void TCompBase::WriteOut(TStream64& out, const void* data, size_t size) {
+  if (!out.WriteFully(data, int64_t(size))) ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
+}
+
+void TCompBase::CopyPrefix(TStream64& archive, TStream64& out, const TCompList& list) {
+  int64_t first = HeaderOffset();
+  for (const TCompEntry& e : list)
+    if (!e.Header.empty()) first = std::min(first, e.Offset);
+  if (first <= 0) return;
+  if (!archive.SetPosition(0) || out.CopyFrom(archive, first) != first)
+    ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
+}
+
+void TCompBase::WriteInOrder(TCompList& list, bool fromArchive,
+                             const std::function<bool(size_t at, int index)>& compress,
+                             const std::function<void(const TCompEntry& e)>& copy) {
+  int index = 0;
+  for (size_t i = 0; i < list.size(); ++i) {
+    TCompEntry& e = list[i];
+    if (Cancel()) break;
+    if (e.State == TEntryState::esCompress) {
+      if (compress(i, ++index)) {
+        ++FStored;
+        continue;
+      }
+      if (Cancel()) break;
+      if (!e.Replaces) {
+        e.State = TEntryState::esDrop;
+        continue;
+      }
+      e.State = TEntryState::esKeep;
+    }
+    if ((e.State == TEntryState::esKeep || e.State == TEntryState::esRename) && fromArchive)
+      copy(e);
+  }
+}
+
+bool TCompBase::BeginFile(int index) {
+  if (!OnBegin) return true;
+  bool extract = true;
+  Timer.Pause();
+  OnBegin(*this, FileName, index, extract);
+  Timer.Resume();
+  return extract;
+}
+
+bool TCompBase::OpenSource(const TCompEntry& e, std::unique_ptr<TFileStream32>& source) {
+  source.reset();
+  if (e.IsFolder) return true;
+  source = TFileStream32::Open(e.SourcePath, fmOpenRead);
+  if (!source) DoError(e.SourcePath, "", msg::ErrorOpeningFile, "");
+  return source != nullptr;
 }
 
 }  // namespace qel

@@ -6,6 +6,7 @@
 // was.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -50,6 +51,29 @@ class TCompBase : public TCompressClass {
 
   // The stored name of a file found while gathering.
   WideString StoredNameOf(const WideString& path) const;
+  // Lets OnRenameFile give a new entry another name, one no other entry has; false when
+  // it kept proposing names that are taken.
+  bool ChooseName(TCompEntry& e, const TCompList& list);
+  // The time a new entry records, Unix seconds, as DateAttribute chooses it.
+  int64_t EntryTimeOf(const TCompEntry& e) const;
+  // Writes to the new archive; a failure reports 25136 and raises.
+  void WriteOut(TStream64& out, const void* data, size_t size);
+  // Whatever stands in front of the first entry (a self-extractor's program, a script, any
+  // data) goes in front of the new archive as it was.
+  void CopyPrefix(TStream64& archive, TStream64& out, const TCompList& list);
+  // The writers' walk over the list: each file to add through `compress` (the entry's index
+  // in the list and its count among the files; answers whether the file was stored), each
+  // kept or renamed entry through `copy` (only when there is an existing archive). A
+  // replacement that could not be stored leaves the old entry in place; another file that
+  // could not be stored is dropped. A cancel ends the walk.
+  void WriteInOrder(TCompList& list, bool fromArchive,
+                    const std::function<bool(size_t at, int index)>& compress,
+                    const std::function<void(const TCompEntry& e)>& copy);
+  // Fires OnBegin for the file about to be compressed; false when the application skips it.
+  bool BeginFile(int index);
+  // Opens the file of `e` for reading (nothing for a folder); false, reported, when it
+  // cannot be opened.
+  bool OpenSource(const TCompEntry& e, std::unique_ptr<TFileStream32>& source);
   // Replaces the archive with `temp`; false, reported, when that failed or was declined
   // (the archive is then as it was).
   bool Commit(TTempFileStream& temp);

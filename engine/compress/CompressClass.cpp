@@ -2,9 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/base/Messages.h"
+#include "engine/filters/Masks.h"
 #include "engine/streams/Stream.h"
 #include "engine/text/Utf8.h"
 
@@ -68,6 +70,15 @@ int64_t TCompressClass::ReadSource(TStream64& source, uint8_t* buffer, int64_t s
   FileBytesLeft -= got;
   ArchiveBytesLeft -= got;
   return got;
+}
+
+bool TCompressClass::StoredAsIs(const WideString& path) const {
+  const size_t dot = path.rfind('.');
+  if (dot == WideString::npos || path.find('/', dot) != WideString::npos) return false;
+  const std::string_view ext(path.data() + dot, path.size() - dot);
+  return std::any_of(StoreFilesOfType.begin(), StoreFilesOfType.end(), [&](const WideString& t) {
+    return EqualIgnoringCase(t, t.starts_with('.') ? ext : ext.substr(1));
+  });
 }
 
 }  // namespace qel

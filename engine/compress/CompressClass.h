@@ -38,7 +38,9 @@ class TCompressClass : public TZipCommon {
   TRelativeDir RelativeDir = TRelativeDir::byItem;
   TDeflateType DeflateType = TDeflateType::dtDeflateN;
   bool StoreEmptySubDirs = false;
+  // Extensions of files stored as they are (".ZIP"; without the dot: the whole extension).
   TStrings StoreFilesOfType;
+  bool StoredAsIs(const WideString& path) const;
   bool VerifyBeforeDelete = false;
   bool EncryptHeaders = false;
   // The explorer modes' folder for stored names.

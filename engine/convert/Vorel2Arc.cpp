@@ -6,6 +6,7 @@
 #include "engine/base/FileSystem.h"
 #include "engine/base/Messages.h"
 #include "engine/compress/CompBase.h"
+#include "engine/detect/ArchiveExts.h"
 #include "engine/extract/DecompressClass.h"
 #include "engine/extract/ZipCheck.h"
 #include "engine/registry/Formats.h"
@@ -51,7 +52,9 @@ const TFormatWriter* TVorel2Arc::Target(int order) {
 const TFormatWriter* TVorel2Arc::TargetNamed(const std::string& name) {
   for (const TFormatWriter* w : ConversionTargets())
     if (text::AsciiLower(name) == std::string(w->Conversion->Extension).substr(1)) return w;
-  return nullptr;
+  // Another extension of a target's type ("lzh" for "lha").
+  const TFormatWriter* w = WriterOf(ArcTypeOfName("x." + name));
+  return w && w->Conversion ? w : nullptr;
 }
 
 WideString TVorel2Arc::ConvertedName(const WideString& input, const std::string& extension) {

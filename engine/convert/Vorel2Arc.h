@@ -37,8 +37,8 @@ class TVorel2Arc : public TZipCommon {
 
   // The target row of `order`, or null.
   static const TFormatWriter* Target(int order);
-  // The target whose extension, without its dot, is `name` ("zip", "jar", "tar.gz"); null
-  // when none is.
+  // The target whose extension, without its dot, is `name` ("zip", "jar", "tar.gz"), or
+  // whose type the extension stands for ("lzh"); null when none is.
   static const TFormatWriter* TargetNamed(const std::string& name);
   // The name the converted `input` gets: unchanged when it already ends with `extension`
   // (in any case); otherwise its last extension, and then a ".tar" left before it, are

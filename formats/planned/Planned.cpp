@@ -12,7 +12,6 @@ constexpr TCompressMethod kMethods[] = {M...};
 
 constexpr TConversionRow kBhConversion{1, "BlackHole (.bh)", ".bh", cmDeflate};
 constexpr TConversionRow kCabConversion{4, "Cabinet (.cab)", ".cab", cmQuantum};
-constexpr TConversionRow kLhaConversion{6, "LZH (.lha)", ".lha", cmFrozen6};
 constexpr TConversionRow kTarConversion{7, "TAR (.tar)", ".tar", cmTar};
 
 constexpr TFormatWriter kBhWriter{nullptr, kMethods<cmStore, cmDeflate, cmFuse, cmBz2>, cmDeflate,
@@ -24,8 +23,6 @@ constexpr TFormatWriter kBZip2Writer{nullptr, kMethods<cmBz2>, cmBz2, ".bz2"};
 constexpr TFormatWriter kTarWriter{nullptr, kMethods<cmTar>, cmTar, ".tar", &kTarConversion};
 constexpr TFormatWriter kTarGzWriter{nullptr, kMethods<cmTarGz>, cmTarGz, ".tgz"};
 constexpr TFormatWriter kTarBzWriter{nullptr, kMethods<cmTarBz>, cmTarBz, ".tbz"};
-constexpr TFormatWriter kLhaWriter{nullptr, kMethods<cmStore, cmFrozen5, cmFrozen6>, cmFrozen6,
-                                   ".lha", &kLhaConversion};
 
 constexpr TTypeRow kBhTypes[] = {{atBh, capUpdate | capSfx | capPassword, &kBhWriter}};
 // A cabinet is written whole: nothing is added to or deleted from one.
@@ -35,8 +32,6 @@ constexpr TTypeRow kBZip2Types[] = {{atBz2, capUpdate, &kBZip2Writer}};
 constexpr TTypeRow kTarTypes[] = {{atTar, capUpdate, &kTarWriter},
                                   {atTarGz, capUpdate, &kTarGzWriter},
                                   {atTarBz, capUpdate, &kTarBzWriter}};
-constexpr TTypeRow kLhaTypes[] = {{atLha, capUpdate | capSfx, &kLhaWriter},
-                                  {atLzh, capUpdate | capSfx, &kLhaWriter}};
 constexpr TTypeRow kArjTypes[] = {{atArj, capSfx}};
 constexpr TTypeRow kAceTypes[] = {{atAce, capSfx}};
 constexpr TTypeRow kRarTypes[] = {{atRar, capSfx}};
@@ -47,7 +42,6 @@ constexpr TFormatDescriptor kCab{"cab", kCabTypes};
 constexpr TFormatDescriptor kGZip{"gzip", kGZipTypes};
 constexpr TFormatDescriptor kBZip2{"bzip2", kBZip2Types};
 constexpr TFormatDescriptor kTar{"tar", kTarTypes};
-constexpr TFormatDescriptor kLha{"lha", kLhaTypes};
 constexpr TFormatDescriptor kArj{"arj", kArjTypes};
 constexpr TFormatDescriptor kAce{"ace", kAceTypes};
 constexpr TFormatDescriptor kRar{"rar", kRarTypes};
@@ -55,8 +49,8 @@ constexpr TFormatDescriptor kRar{"rar", kRarTypes};
 constexpr TFormatDescriptor kSevenZip{"7z", kSevenZipTypes, nullptr, nullptr,
                                       msg::SevenZipLibraryNotFound};
 
-constexpr const TFormatDescriptor* kPlanned[] = {&kBh,  &kCab, &kGZip, &kBZip2, &kTar,
-                                                 &kLha, &kArj, &kAce,  &kRar,   &kSevenZip};
+constexpr const TFormatDescriptor* kPlanned[] = {&kBh,  &kCab, &kGZip, &kBZip2,   &kTar,
+                                                 &kArj, &kAce, &kRar,  &kSevenZip};
 
 }  // namespace
 

@@ -28,7 +28,7 @@ void CopyInPieces(TZipCommon& owner, uint64_t from, uint64_t span, int64_t total
   }
 }
 
-TEntryCopy::TEntryCopy(TZipCommon& owner, zip::TReadAt readAt, int64_t size, TCopy copy)
+TEntryCopy::TEntryCopy(TZipCommon& owner, TReadAt readAt, int64_t size, TCopy copy)
     : owner_(owner), readAt_(std::move(readAt)), size_(size), copy_(std::move(copy)) {}
 
 void TEntryCopy::Copy(const zip::TDirEntry& e, int64_t localPos, TStream64& out, int outFd) {

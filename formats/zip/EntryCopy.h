@@ -30,7 +30,7 @@ class TEntryCopy {
 
   // Errors, progress and the cancel flag go through `owner`; `readAt` and `size` are the
   // source's.
-  TEntryCopy(TZipCommon& owner, zip::TReadAt readAt, int64_t size, TCopy copy);
+  TEntryCopy(TZipCommon& owner, TReadAt readAt, int64_t size, TCopy copy);
 
   // Appends the entry whose local header is at `localPos` of the source to `out` (a file's
   // stream at its end). Raises through the owner when the entry is not whole there.
@@ -41,7 +41,7 @@ class TEntryCopy {
 
  private:
   TZipCommon& owner_;
-  zip::TReadAt readAt_;
+  TReadAt readAt_;
   int64_t size_;
   TCopy copy_;
   std::vector<uint8_t> directory_;

@@ -29,7 +29,7 @@ class TJoinedVolumes {
   // The volume and the position in it of joined position `pos` (pos < Size()).
   std::pair<size_t, int64_t> Locate(int64_t pos) const;
   bool ReadAt(int64_t pos, uint8_t* data, int64_t size);
-  zip::TReadAt Reader() {
+  TReadAt Reader() {
     return [this](int64_t pos, uint8_t* data, int64_t size) { return ReadAt(pos, data, size); };
   }
   // Copies `count` bytes from joined position `pos` to the current position of `outFd`.

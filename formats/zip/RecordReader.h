@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/base/Bytes.h"
 #include "formats/zip/HeaderCipher.h"
 #include "formats/zip/Records.h"
 
@@ -26,9 +26,6 @@ struct TRecordBytes {
 };
 
 enum class TRecordRead { Ok, NotThisRecord, Damaged };
-
-// Reads `size` bytes at `pos`; false when they cannot all be read.
-using TReadAt = std::function<bool(int64_t pos, uint8_t* data, int64_t size)>;
 
 // Reads the record of `kind` (Local or Central) at `pos` of a file of `fileSize` bytes.
 // Every length is checked against the file before anything is read.

@@ -88,41 +88,11 @@ struct TZipBase::TEntryCipher {
   }
 };
 
-bool TZipBase::ChooseName(TCompEntry& e, const TCompList& list) {
-  if (!OnRenameFile) return true;
-  for (int asked = 0; asked < 16; ++asked) {
-    WideString proposal;
-    OnRenameFile(*this, e.StoredName, proposal);
-    if (proposal.empty() || proposal == e.StoredName) return true;
-    const bool taken = std::any_of(list.begin(), list.end(), [&](const TCompEntry& other) {
-      return &other != &e && other.StoredName == proposal;
-    });
-    if (!taken) {
-      e.StoredName = proposal;
-      return true;
-    }
-  }
-  return false;
-}
-
 bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list,
                             const TDeflated* deflated) {
   FileName = e.StoredName;
-  if (OnBegin) {
-    bool extract = true;
-    Timer.Pause();
-    OnBegin(*this, FileName, index, extract);
-    Timer.Resume();
-    if (!extract) return false;
-  }
   std::unique_ptr<TFileStream32> source;
-  if (!e.IsFolder) {
-    source = TFileStream32::Open(e.SourcePath, fmOpenRead);
-    if (!source) {
-      DoError(e.SourcePath, "", msg::ErrorOpeningFile, "");
-      return false;
-    }
-  }
+  if (!BeginFile(index) || !OpenSource(e, source)) return false;
   const int64_t size = source ? source->Size() : 0;
   FileBytesLeft = size;
 

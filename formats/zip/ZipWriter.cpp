@@ -131,43 +131,20 @@ void TZipBase::WriteEntries(TStream64* archive, TStream64& out, TCompList& list)
         DeflateAhead(ahead, next, e.SourcePath, e.Size, int(DeflateType), *this);
     }
   };
-  int index = 0;
-  for (size_t i = 0; i < list.size(); ++i) {
-    TCompEntry& e = list[i];
-    if (Cancel()) break;
-    if (e.State == TEntryState::esCompress) {
-      fillAhead(i);
-      std::optional<TDeflated> deflated = ahead.Take(i);
-      if (CompressFile(out, e, ++index, list, deflated ? &*deflated : nullptr)) {
-        ++FStored;
-        continue;
-      }
-      if (Cancel()) break;
-      // A replacement that could not be stored leaves the old entry in place.
-      if (!e.Replaces) {
-        e.State = TEntryState::esDrop;
-        continue;
-      }
-      e.State = TEntryState::esKeep;
-    }
-    if ((e.State == TEntryState::esKeep || e.State == TEntryState::esRename) && archive)
-      CopyKept(*archive, out, e);
-  }
+  WriteInOrder(
+      list, archive != nullptr,
+      [&](size_t at, int index) {
+        fillAhead(at);
+        std::optional<TDeflated> deflated = ahead.Take(at);
+        return CompressFile(out, list[at], index, list, deflated ? &*deflated : nullptr);
+      },
+      [&](const TCompEntry& e) { CopyKept(*archive, out, e); });
 }
 
 bool TZipBase::DeflatesPlainly() const {
   return CompressMethod() == TCompressMethod::cmDeflate &&
          DeflateType != TDeflateType::dtDeflateS &&
          (Password().empty() || EncryptionMethod == TEncryptionMethod::emNone);
-}
-
-void TZipBase::CopyPrefix(TStream64& archive, TStream64& out, const TCompList& list) {
-  int64_t first = HeaderOffset();
-  for (const TCompEntry& e : list)
-    if (!e.Header.empty()) first = std::min(first, e.Offset);
-  if (first <= 0) return;
-  if (!archive.SetPosition(0) || out.CopyFrom(archive, first) != first)
-    ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
 }
 
 void TZipBase::KeptEntryDamaged(const TCompEntry& e, int code) {
@@ -266,22 +243,6 @@ bool TZipBase::Deliver(TTempFileStream& temp) {
   TSpanSource source{temp, FEntriesEnd, FCentral, ArchiveComment,
                      EncryptHeaders ? &SeedHeaderKeys : nullptr};
   return TDiskSpanObj(*this, ArchiveFile(), std::move(source), LeaveSpaceOnFirstDisk).Write();
-}
-
-void TZipBase::WriteOut(TStream64& out, const void* data, size_t size) {
-  if (!out.WriteFully(data, int64_t(size))) ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
-}
-
-int64_t TZipBase::EntryTimeOf(const TCompEntry& e) const {
-  switch (DateAttribute) {
-    case TDateAttribute::daSysDate:
-      return int64_t(std::time(nullptr));
-    case TDateAttribute::daMaxFileDate:
-      return FNewestTime;
-    case TDateAttribute::daFileDate:
-      break;
-  }
-  return e.Time;
 }
 
 }  // namespace qel

@@ -59,9 +59,6 @@ class TZipBase : public TCompBase {
   // How one new entry is enciphered.
   struct TEntryCipher;
 
-  // Whatever stands in front of the first entry (a self-extractor's program, a script, any
-  // data) goes in front of the new archive as it was.
-  void CopyPrefix(TStream64& archive, TStream64& out, const TCompList& list);
   // Copies an entry kept from the old archive; one that cannot be copied ends the whole
   // update, so that no entry is ever dropped unasked.
   void CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e);
@@ -75,16 +72,12 @@ class TZipBase : public TCompBase {
                     const TDeflated* deflated);
   // New entries are deflated without a cipher: they may be deflated ahead.
   bool DeflatesPlainly() const;
-  bool ChooseName(TCompEntry& e, const TCompList& list);
   // Writes the entry's data from `source` at the output's position with `method` (0 or 8);
   // answers the bytes written and the CRC (unenciphered entries), or nothing when a
   // Deflate result came out larger than the file (the output is then as it was).
   std::optional<std::pair<uint64_t, uint32_t>> WriteData(TStream64& source, TStream64& out,
                                                          uint16_t method, IDataCipher* cipher,
                                                          int64_t size);
-  void WriteOut(TStream64& out, const void* data, size_t size);
-  // The time a new entry records, Unix seconds, as DateAttribute chooses it.
-  int64_t EntryTimeOf(const TCompEntry& e) const;
 
   bool WriteComments(TStream64& archive, TStream64& out);
 

@@ -1,14 +1,55 @@
-// The LZH decoders over arbitrary streams. The first byte picks the method (-lh1-, or the
-// static decoder's -lh4- to -lh7-); the decoder is asked for up to 1 MiB. Nothing may crash,
-// hang or be written beyond the size asked for.
+// The LZH codecs over arbitrary bytes. As a stream: the first byte picks the method (-lh1-,
+// or the static decoder's -lh4- to -lh7-); the decoder is asked for up to 1 MiB. Nothing may
+// crash, hang or be written beyond the size asked for. As data: the encoder (-lh5-, -lh6- or
+// Fuse, by the first byte too) codes the rest, which must decode to the same bytes unless
+// the encoder gave it up.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "codecs/lzh/Lh1Decoder.h"
 #include "codecs/lzh/LzhDecoder.h"
+#include "codecs/lzh/LzhEncoder.h"
 #include "fuzz/FuzzTargets.h"
 
 namespace vk::fuzz {
+namespace {
+
+void RoundTrip(qel::TLzhParams write, qel::TLzhParams read, std::span<const uint8_t> data) {
+  size_t at = 0;
+  const qel::TLzhSource source = [&](uint8_t* buffer, size_t n) {
+    n = std::min(n, data.size() - at);
+    std::copy_n(data.data() + at, n, buffer);
+    at += n;
+    return n;
+  };
+  std::vector<uint8_t> coded, decoded;
+  const qel::TLzhSink keep = [&](std::span<const uint8_t> piece) {
+    coded.insert(coded.end(), piece.begin(), piece.end());
+    return true;
+  };
+  if (qel::TLzhEncoder(write).Encode(source, keep) != qel::TLzhEncodeStatus::Ok) return;
+  if (!data.empty() && coded.size() >= data.size()) std::abort();
+  at = 0;
+  const qel::TLzhSource codedSource = [&](uint8_t* buffer, size_t n) {
+    n = std::min(n, coded.size() - at);
+    std::copy_n(coded.data() + at, n, buffer);
+    at += n;
+    return n;
+  };
+  const qel::TLzhSink check = [&](std::span<const uint8_t> piece) {
+    decoded.insert(decoded.end(), piece.begin(), piece.end());
+    return true;
+  };
+  const qel::TLzhResult r = qel::TLzhDecoder(read).Decode(codedSource, check, data.size());
+  if (r.Status != qel::TLzhStatus::Ok ||
+      !std::equal(decoded.begin(), decoded.end(), data.begin(), data.end()))
+    std::abort();
+}
+
+}  // namespace
 
 int FuzzLzh(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
@@ -32,6 +73,10 @@ int FuzzLzh(const uint8_t* data, size_t size) {
       method == kMethods.size() ? qel::TLh1Decoder().Decode(source, sink, wanted)
                                 : qel::TLzhDecoder(kMethods[method]).Decode(source, sink, wanted);
   if (written > wanted || written != result.Decoded) std::abort();
+  static constexpr std::array<std::pair<qel::TLzhParams, qel::TLzhParams>, 3> kWriters = {
+      {{qel::kLh5, qel::kLh5}, {qel::kLh6, qel::kLh6}, {qel::kFuse, qel::kLh6}}};
+  const auto& [write, read] = kWriters[data[0] / 5 % kWriters.size()];
+  RoundTrip(write, read, {data + 1, size - 1});
   return 0;
 }
 

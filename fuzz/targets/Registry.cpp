@@ -13,6 +13,7 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"sfx", FuzzSfx},
       {"rename", FuzzRename},
       {"lzh", FuzzLzh},
+      {"lha", FuzzLha},
   };
   return kTargets;
 }

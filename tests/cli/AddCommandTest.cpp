@@ -191,12 +191,15 @@ TEST_F(AddCommand, ExitCodes) {
       {{"delete", "a.zip"}, 7},
       {{"delete", "a.zip", "a.txt"}, 0},
       {{"delete", "missing.zip", "a.txt"}, 1},
-      // A name that says another type is not given to a ZIP unless asked for.
-      {{"add", "w.lzh", "tree"}, 7},
+      // A name says the type written; one of a type not written is not given to a ZIP
+      // unless asked for.
+      {{"add", "w.lzh", "tree"}, 0},
       {{"add", "w.tar.gz", "tree"}, 7},
-      {{"add", "w.lzh", "--type", "7z", "tree"}, 7},
-      {{"add", "w.lzh", "--type", "zip", "tree"}, 0},
+      {{"add", "z.lzh", "--type", "7z", "tree"}, 7},
+      {{"add", "z.lzh", "--type", "zip", "tree"}, 0},
       {{"add", "w.jar", "tree"}, 0},
+      {{"add", "w.jar", "--method", "lh6", "tree"}, 7},
+      {{"add", "w.lzh", "-p", "secret", "tree"}, 7},
   };
   for (const Case& c : cases) {
     const ToolRun run = Run(c.args);

@@ -38,12 +38,45 @@ const std::map<std::string, std::string> kKnownFailures = {
     {"zip/oldunzip_example-i.zip", "implode (method 6) is not decoded"},
     {"zip/zip2_ppmd.zip", "PPMd (method 98) is not decoded"},
     {"zip/cc_bzip2-zip.zip", "bzip2 (method 12) is not decoded"},
+    {"lha/larc333_lz5.lzs", "-lz5- is not decoded"},
+    {"lha/lengths_lz5-64k.lzs", "-lz5- is not decoded"},
+    {"lha/generated_lzs_lzs.lzs", "-lzs- is not decoded"},
+    {"lha/unlha32_lh2.lzh", "-lh2- is not decoded"},
 };
+
+// Samples whose manifest records what another tool makes of them on purpose, not what they
+// hold: checked by tests of their own, or not at all.
+const std::map<std::string, std::string> kOwnRules = {
+    {"lha/lha_unix114i_h1_symlink.lzh", "links are never made from an archive"},
+    {"lha/regression_dotdot.lzh", "hostile names: formats/lha/LhaTest.cpp"},
+    {"lha/regression_abspath.lzh", "hostile names: formats/lha/LhaTest.cpp"},
+    {"lha/maclha_224_l1_lh5.lzh", "its data is kept in its MacBinary wrapper"},
+};
+
+// LHA archives from case-blind systems (MS-DOS, OS/2) hold upper-case names, which the
+// manifest records as lhasa writes them, in lower case; their listings give CRC-16s.
+bool IsLha(const TSample& sample) { return sample.file.starts_with("lha/"); }
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The file at `name` below `folder`, found ignoring case when the name has no exact match.
+std::string FoundIgnoringCase(const std::string& folder, const std::string& name) {
+  if (fs::exists(folder + "/" + name)) return folder + "/" + name;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (Lower(fs::relative(entry.path(), folder).string()) == Lower(name))
+      return entry.path().string();
+  return folder + "/" + name;
+}
 
 class SampleArchives : public ::testing::TestWithParam<TSample> {
  protected:
   void SetUp() override {
     if (GetParam().file.empty()) GTEST_SKIP() << SampleFolder() << " not present";
+    if (auto own = kOwnRules.find(GetParam().file); own != kOwnRules.end())
+      GTEST_SKIP() << own->second;
   }
   std::string Archive() const { return SampleFolder() + "/" + GetParam().file; }
   // The command's arguments with the sample's password, if it has one, in front.
@@ -62,11 +95,16 @@ TEST_P(SampleArchives, ListingNamesSizesAndCrcsOfTheManifest) {
   for (const std::string& line : Split(list.out, '\n')) {
     std::vector<std::string> f = Split(line, '\t');
     if (f.size() < 4 || f[0].ends_with('/')) continue;
-    for (char& c : f[3]) c = char(std::tolower(static_cast<unsigned char>(c)));
-    listed.insert({f[0], f[1], f[3]});
+    if (IsLha(GetParam())) {
+      f[0] = Lower(f[0]);
+      f[3] = "-";
+    }
+    listed.insert({f[0], f[1], Lower(f[3])});
   }
   for (const TSampleMember& m : GetParam().members)
-    if (m.size != "dir") expected.insert({m.name, m.size, m.crc});
+    if (m.size != "dir")
+      expected.insert(IsLha(GetParam()) ? TNameSizeCrc{Lower(m.name), m.size, "-"}
+                                        : TNameSizeCrc{m.name, m.size, m.crc});
   EXPECT_EQ(listed, expected);
 }
 
@@ -78,7 +116,7 @@ TEST_P(SampleArchives, ExtractedFilesAndTestAgreeWithTheManifest) {
   EXPECT_EQ(extract.status, 0) << extract.err;
   for (const TSampleMember& m : GetParam().members) {
     SCOPED_TRACE(m.name);
-    const std::string path = out / m.name;
+    const std::string path = FoundIgnoringCase(out.Path(), m.name);
     if (m.size == "dir") {
       EXPECT_TRUE(fs::is_directory(path));
     } else if (m.size == "symlink") {
@@ -100,6 +138,7 @@ std::string Name(const ::testing::TestParamInfo<TSample>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Zip, SampleArchives, ::testing::ValuesIn(SamplesOf("ZIP")), Name);
+INSTANTIATE_TEST_SUITE_P(Lha, SampleArchives, ::testing::ValuesIn(SamplesOf("LHA")), Name);
 
 }  // namespace
 }  // namespace qel::test

@@ -48,7 +48,8 @@ TEST(CommandRules, AvailabilityByType) {
 TEST(CommandRules, WriterTableHoldsOnlyBuiltWriters) {
   EXPECT_EQ(WriterForType(atZipExe), TComponentKind::Zip);
   EXPECT_EQ(WriterForType(atJar), TComponentKind::Jar);
-  for (TArcType t : {atTar, atCab, atGZip, atLzh, atBz2, atTarGz, atBh, atZipMV, at7Zip, atRar})
+  EXPECT_EQ(WriterForType(atLzh), TComponentKind::Lha);
+  for (TArcType t : {atTar, atCab, atGZip, atBz2, atTarGz, atBh, atZipMV, at7Zip, atRar})
     EXPECT_FALSE(WriterForType(t).has_value()) << std::string(ArcTypeName(t));
 }
 

@@ -1,5 +1,6 @@
-// The static-Huffman LZH decoder against streams jlha writes (-lh5-, -lh6-, -lh7-), and
-// against damaged streams, which must fail cleanly.
+// The LZH codecs: the static-Huffman decoder against streams jlha writes (-lh5-, -lh6-,
+// -lh7-) and damaged ones, which must fail cleanly; the encoder through that decoder; the
+// -lh1- decoder against a sample.
 #include "codecs/lzh/LzhDecoder.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include "codecs/checksum/Crc.h"
 #include "codecs/lzh/Lh1Decoder.h"
+#include "codecs/lzh/LzhEncoder.h"
 #include "engine/base/Bytes.h"
 #include "tests/support/PeerTools.h"
 #include "tests/support/SampleArchives.h"
@@ -130,6 +132,69 @@ TEST(LzhDecoder, ASingleSymbolCodeSpendsNoBits) {
   // A code-length count of 31, beyond the 19 symbols, is no code.
   EXPECT_EQ(Decode(kLh5, {0x00, 0x05, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 5).Result.Status,
             TLzhStatus::Corrupt);
+}
+
+struct Encoded {
+  TLzhEncodeStatus Status;
+  Bytes Stream;
+};
+
+Encoded Encode(TLzhParams params, const std::string& data) {
+  size_t at = 0;
+  const TLzhSource source = [&](uint8_t* buffer, size_t n) {
+    // Small, uneven pieces, as a reader of files may give them.
+    n = std::min({n, data.size() - at, size_t(7777)});
+    std::copy_n(data.begin() + long(at), n, buffer);
+    at += n;
+    return n;
+  };
+  Encoded e;
+  const TLzhSink sink = [&](std::span<const uint8_t> piece) {
+    e.Stream.insert(e.Stream.end(), piece.begin(), piece.end());
+    return true;
+  };
+  e.Status = TLzhEncoder(params).Encode(source, sink);
+  return e;
+}
+
+TEST(LzhEncoder, WhatItWritesDecodesAndWhatDoesNotShrinkIsGivenUp) {
+  std::mt19937 gen(3);
+  const auto random = [&](size_t n) {
+    std::string s(n, '\0');
+    for (char& c : s) c = char(gen());
+    return s;
+  };
+  // A far repeat: 12,000 random bytes twice over, inside a 16 KB dictionary, not an 8 KB one.
+  const std::string far = random(12000);
+  const struct {
+    const char* name;
+    std::string data;
+    int shrinksFrom;  // the dictionary bits it needs to shrink
+  } inputs[] = {
+      {"text and noise", Sample(), 13},
+      {"one byte repeated", std::string(100000, 'q'), 13},
+      {"one byte", "x", 99},
+      {"far repeat", far + far, 14},
+      {"random 64 KB", random(65536), 99},
+      {"random 50 bytes", random(50), 99},
+  };
+  // Fuse is written with a 14-bit dictionary and read with the 15-bit parameters.
+  const std::pair<TLzhParams, TLzhParams> methods[] = {{kLh5, kLh5}, {kFuse, kLh6}, {kLh6, kLh6}};
+  for (const auto& [write, read] : methods) {
+    for (const auto& in : inputs) {
+      SCOPED_TRACE(std::string(in.name) + " " + std::to_string(write.DictionaryBits));
+      const Encoded e = Encode(write, in.data);
+      if (write.DictionaryBits < in.shrinksFrom) {
+        EXPECT_EQ(e.Status, TLzhEncodeStatus::Incompressible);
+        continue;
+      }
+      ASSERT_EQ(e.Status, TLzhEncodeStatus::Ok);
+      EXPECT_LT(e.Stream.size(), in.data.size());
+      const Decoded d = Decode(read, e.Stream, in.data.size());
+      EXPECT_EQ(d.Result.Status, TLzhStatus::Ok);
+      EXPECT_TRUE(d.Out == in.data);
+    }
+  }
 }
 
 TEST(Lh1Decoder, DecodesTheLHarcSample) {

@@ -1,0 +1,52 @@
+#include "formats/lha/ListBranch.h"
+
+#include "engine/base/DateTime.h"
+#include "engine/detect/MethodName.h"
+#include "engine/list/EntryText.h"
+#include "engine/list/ListSession.h"
+#include "formats/lha/LhaHeader.h"
+
+namespace qel {
+
+using namespace lha;
+
+void ListLha(TListSession& s) {
+  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
+    return s.ReadAt(at, data, size);
+  };
+  const TArcType type = s.Q.ArcType();
+  int64_t pos = std::max<int64_t>(s.StartOffset, 0);
+  TLhaHeader h;
+  while (!s.Cancelled()) {
+    const THeaderRead r = ReadLhaHeader(readAt, s.FileSize, pos, h);
+    if (r == THeaderRead::End) return;
+    if (r == THeaderRead::Bad) {
+      s.BadHeader();
+      return;
+    }
+    pos = h.Next;
+    // Links are never made from an archive, so they are not listed either.
+    if (h.IsLink()) continue;
+    TEntryRecord e;
+    e.FileName = EntryName(h);
+    // Level 2 and 3 headers always hold Unix time, whatever system made them.
+    e.Date = h.UnixTime >= 0 ? UnixToDateTime(h.UnixTime) : DosDateTimeToDateTime(h.DosTime);
+    e.CRC = h.Crc;
+    e.PackedSize = int64_t(h.Packed);
+    e.UnpackedSize = int64_t(h.Unpacked);
+    e.Ratio = CalcRatio(h.Unpacked, h.Packed);
+    e.ExternalAttr = h.Attr;
+    // The method character of the "-lh?-" ids; any other id is one no reader here decodes.
+    const TLhaMethod kind = h.Kind();
+    e.Method = kind == TLhaMethod::Unsupported ? 0xFF
+               : kind == TLhaMethod::Stored    ? '0'
+                                               : uint8_t(h.Method[3]);
+    TMethodContext ctx;
+    ctx.IsDirectory = kind == TLhaMethod::Folder;
+    e.MethodName = MethodName(type, e.Method, 0, ctx);
+    if (kind == TLhaMethod::Folder) e.ExternalAttr |= 0x10;
+    s.Report(e, h.Position, h.Packed, false);
+  }
+}
+
+}  // namespace qel

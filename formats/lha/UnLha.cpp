@@ -1,0 +1,148 @@
+#include "formats/lha/UnLha.h"
+
+#include "engine/base/DateTime.h"
+#include "engine/base/Messages.h"
+#include "engine/streams/FileStream32.h"
+#include "engine/streams/ReadAheadWindow.h"
+
+namespace qel {
+
+using namespace lha;
+
+namespace {
+
+constexpr size_t kCopyPiece = size_t(1) << 16;
+constexpr TLzhParams kStaticParams[] = {kLh4, kLh5, kLh6, kLh7};
+
+// The DOS date-time the entry is reported with: its Unix time's where it has one.
+uint32_t DosTimeOf(const TLhaHeader& h) {
+  return h.UnixTime >= 0 ? UnixToDosDateTime(h.UnixTime) : h.DosTime;
+}
+
+}  // namespace
+
+TUnLha::TUnLha() = default;
+TUnLha::~TUnLha() = default;
+
+void TUnLha::ExtractEntries() {
+  FEntries.clear();
+  Timer.Pause();
+  Collect();
+  Timer.Resume();
+  for (const TLhaHeader& h : FEntries) {
+    if (Cancel()) break;
+    Decode(h);
+  }
+  FEntries.clear();
+}
+
+void TUnLha::Collect() {
+  TFileStream32& file = *ArchiveStream();
+  TReadAheadWindow window;
+  window.Use(&file, file.Size());
+  const TReadAt readAt = [&window](int64_t at, uint8_t* data, int64_t size) {
+    return window.ReadAt(at, data, size);
+  };
+  int64_t packedTotal = 0;
+  int64_t pos = std::max<int64_t>(HeaderOffset(), 0);
+  TLhaHeader h;
+  while (!Cancel()) {
+    const THeaderRead r = ReadLhaHeader(readAt, file.Size(), pos, h);
+    if (r == THeaderRead::End) break;
+    if (r == THeaderRead::Bad) {
+      DoError(ArchiveFile(), "", msg::BadFileHeader, "");
+      break;
+    }
+    pos = h.Next;
+    // Links are never made from an archive.
+    if (h.IsLink() || !MatchesSpec(EntryName(h))) continue;
+    NoteEntryDate(DosTimeOf(h));
+    packedTotal += int64_t(h.Packed);
+    FEntries.push_back(h);
+  }
+  FArchiveTotal = ArchiveBytesLeft = packedTotal;
+}
+
+void TUnLha::Fail(const WideString& name) {
+  --FCount;
+  if (OnEnd) OnEnd(*this, name, false);
+}
+
+void TUnLha::Decode(const TLhaHeader& h) {
+  const WideString stored = EntryName(h);
+  TUnEntry entry;
+  entry.StoredName = stored;
+  entry.PackedSize = int64_t(h.Packed);
+  entry.UnpackedSize = int64_t(h.Unpacked);
+  entry.DosDateTime = DosTimeOf(h);
+  entry.UnixTime = h.UnixTime;
+  entry.ExternalAttr = h.Attr;
+  if (h.UnixMode) {
+    entry.ExternalAttr |= uint32_t(*h.UnixMode) << 16;
+    entry.HostSystem = 3;
+  }
+  const TLhaMethod method = h.Kind();
+  const bool folder = method == TLhaMethod::Folder;
+  if (!BuildOutputName(entry) || !PrepareEntry(folder) || folder) return;
+  const WideString& name = IsDiskMode() ? OutputName() : stored;
+  if (method == TLhaMethod::Unsupported) {
+    DoError(stored, std::string(h.Method, 5), msg::UnsupportedMethod, "");
+    Fail(name);
+    return;
+  }
+  if (!ArchiveStream()->SetPosition(h.DataStart)) {
+    DoError(stored, "", msg::ErrorReadingFile, "");
+    Fail(name);
+    return;
+  }
+  if (!OpenOutput()) return;
+  bool intact = false;
+  try {
+    intact = DecodeData(h, method);
+  } catch (const E_RAISE&) {
+    AbandonOutput();
+    return;
+  }
+  FinishFile();
+  // Damaged data fails the check whatever CRC it came to.
+  const uint32_t crc = DataCrc() & 0xFFFF;
+  VerifyCRC(TCrcWidth::crc16, intact ? h.Crc : uint16_t(crc ^ 1));
+}
+
+bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
+  // Stored data shorter than its packed size ends where the file does.
+  uint64_t left = method == TLhaMethod::Stored ? std::min(h.Packed, h.Unpacked) : h.Packed;
+  const TLzhSource source = [&](uint8_t* buffer, size_t size) {
+    const size_t got = ReadInput(buffer, size_t(std::min<uint64_t>(size, left)), false);
+    left -= got;
+    return got;
+  };
+  const TLzhSink sink = [&](std::span<const uint8_t> data) {
+    WriteOutput(data.data(), data.size(), TCrcWidth::crc16);
+    return true;
+  };
+  TLzhResult result;
+  switch (method) {
+    case TLhaMethod::Stored: {
+      const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kCopyPiece]);
+      while (const size_t n = source(buffer.get(), kCopyPiece)) {
+        sink({buffer.get(), n});
+        result.Decoded += n;
+      }
+      break;
+    }
+    case TLhaMethod::Lh1:
+      if (!FLh1) FLh1 = std::make_unique<TLh1Decoder>();
+      result = FLh1->Decode(source, sink, h.Unpacked);
+      break;
+    default: {
+      const size_t k = size_t(method) - size_t(TLhaMethod::Lh4);
+      if (!FStatic[k]) FStatic[k] = std::make_unique<TLzhDecoder>(kStaticParams[k]);
+      result = FStatic[k]->Decode(source, sink, h.Unpacked);
+      break;
+    }
+  }
+  return result.Status == TLzhStatus::Ok && result.Decoded == h.Unpacked;
+}
+
+}  // namespace qel
