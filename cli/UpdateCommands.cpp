@@ -97,8 +97,9 @@ std::string WrittenFamilies() {
   return text;
 }
 
-// The writer of the archive: the family --type names, else the one the name's extension
-// stands for, ZIP for a name of no archive type. A name of a type add does not write is
+// The writer of the archive: the family --type names, else the one of the type an existing
+// archive holds, else the one the name's extension stands for, ZIP for a name of no
+// archive type. A name of a type add does not write is
 // refused unless --type says what is meant, for the file would not be what its name says.
 std::unique_ptr<qel::TCompBase> ArchiveWriter(const ParsedArgs& args, const std::string& archive,
                                               bool offerType, std::ostream& err) {
@@ -108,6 +109,17 @@ std::unique_ptr<qel::TCompBase> ArchiveWriter(const ParsedArgs& args, const std:
     if (w) return w->Make();
     err << "vorelkit-cli: --type takes " << WrittenFamilies() << "\n";
     return nullptr;
+  }
+  // An archive that exists is updated by the writer of what it holds (a self-extractor's
+  // name says nothing of its archive).
+  std::error_code ec;
+  if (fs::is_regular_file(archive, ec)) {
+    qel::TZipCommon probe;
+    try {
+      probe.SetArchiveFile(archive);
+    } catch (const qel::E_RAISE&) {
+    }
+    if (const qel::TFormatWriter* w = qel::UpdaterFor(probe.ArcType())) return w->Make();
   }
   const qel::TArcType type = qel::ArcTypeOfName(archive);
   if (const qel::TFormatWriter* w = qel::UpdaterFor(type == qel::atNA ? qel::atZip : type))

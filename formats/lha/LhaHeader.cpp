@@ -91,6 +91,8 @@ TLhaMethod MethodOf(const char id[5]) {
     }
   }
   if (std::memcmp(id, "-lz4-", 5) == 0) return TLhaMethod::Stored;
+  if (std::memcmp(id, "-lzs-", 5) == 0) return TLhaMethod::Lzs;
+  if (std::memcmp(id, "-lz5-", 5) == 0) return TLhaMethod::Lz5;
   return TLhaMethod::Unsupported;
 }
 

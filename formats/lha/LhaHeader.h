@@ -30,6 +30,8 @@ enum class TLhaMethod : uint8_t {
   Lh5,
   Lh6,
   Lh7,
+  Lzs,  // LArc's LZSS methods
+  Lz5,
   Folder,  // -lhd-: a folder (or, from Unix, a link), no data
   Unsupported,
 };

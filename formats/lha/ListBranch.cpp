@@ -36,14 +36,15 @@ void ListLha(TListSession& s) {
     e.UnpackedSize = int64_t(h.Unpacked);
     e.Ratio = CalcRatio(h.Unpacked, h.Packed);
     e.ExternalAttr = h.Attr;
-    // The method character of the "-lh?-" ids; any other id is one no reader here decodes.
+    // The "-lh?-" methods by the method table's names; other ids (LArc's, PMarc's) as
+    // they stand.
     const TLhaMethod kind = h.Kind();
-    e.Method = kind == TLhaMethod::Unsupported ? 0xFF
-               : kind == TLhaMethod::Stored    ? '0'
-                                               : uint8_t(h.Method[3]);
+    const bool lh = h.Method[1] == 'l' && h.Method[2] == 'h';
+    e.Method = lh ? uint8_t(h.Method[3]) : 0xFF;
     TMethodContext ctx;
     ctx.IsDirectory = kind == TLhaMethod::Folder;
-    e.MethodName = MethodName(type, e.Method, 0, ctx);
+    e.MethodName =
+        lh || ctx.IsDirectory ? MethodName(type, e.Method, 0, ctx) : std::string(h.Method, 5);
     if (kind == TLhaMethod::Folder) e.ExternalAttr |= 0x10;
     s.Report(e, h.Position, h.Packed, false);
   }

@@ -1,5 +1,7 @@
 #include "formats/lha/UnLha.h"
 
+#include "codecs/lzh/LarcDecoder.h"
+
 #include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
@@ -131,6 +133,11 @@ bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
       }
       break;
     }
+    case TLhaMethod::Lzs:
+    case TLhaMethod::Lz5:
+      result = DecodeLarc(method == TLhaMethod::Lz5 ? TLarcMethod::Lz5 : TLarcMethod::Lzs, source,
+                          sink, h.Unpacked);
+      break;
     case TLhaMethod::Lh1:
       if (!FLh1) FLh1 = std::make_unique<TLh1Decoder>();
       result = FLh1->Decode(source, sink, h.Unpacked);

@@ -1,14 +1,15 @@
-// The LZH codecs over arbitrary bytes. As a stream: the first byte picks the method (-lh1-,
-// or the static decoder's -lh4- to -lh7-); the decoder is asked for up to 1 MiB. Nothing may
-// crash, hang or be written beyond the size asked for. As data: the encoder (-lh5-, -lh6- or
-// Fuse, by the first byte too) codes the rest, which must decode to the same bytes unless
-// the encoder gave it up.
+// The LZH codecs over arbitrary bytes. As a stream: the first byte picks the method (the
+// static decoder's -lh4- to -lh7-, -lh1-, LArc's -lzs- and -lz5-); the decoder is asked for up to 1
+// MiB. Nothing may crash, hang or be written beyond the size asked for. As data: the encoder
+// (-lh5-, -lh6- or Fuse, by the first byte too) codes the rest, which must decode to the same bytes
+// unless the encoder gave it up.
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
+#include "codecs/lzh/LarcDecoder.h"
 #include "codecs/lzh/Lh1Decoder.h"
 #include "codecs/lzh/LzhDecoder.h"
 #include "codecs/lzh/LzhEncoder.h"
@@ -55,7 +56,7 @@ int FuzzLzh(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   static constexpr std::array<qel::TLzhParams, 4> kMethods = {qel::kLh4, qel::kLh5, qel::kLh6,
                                                               qel::kLh7};
-  const size_t method = data[0] % (kMethods.size() + 1);
+  const size_t method = data[0] % (kMethods.size() + 3);
   const uint64_t wanted = uint64_t(1) << 20;
   size_t at = 1;
   const qel::TLzhSource source = [&](uint8_t* buffer, size_t n) {
@@ -69,13 +70,19 @@ int FuzzLzh(const uint8_t* data, size_t size) {
     written += piece.size();
     return true;
   };
-  const qel::TLzhResult result =
-      method == kMethods.size() ? qel::TLh1Decoder().Decode(source, sink, wanted)
-                                : qel::TLzhDecoder(kMethods[method]).Decode(source, sink, wanted);
+  qel::TLzhResult result;
+  if (method < kMethods.size())
+    result = qel::TLzhDecoder(kMethods[method]).Decode(source, sink, wanted);
+  else if (method == kMethods.size())
+    result = qel::TLh1Decoder().Decode(source, sink, wanted);
+  else
+    result = qel::DecodeLarc(
+        method == kMethods.size() + 1 ? qel::TLarcMethod::Lzs : qel::TLarcMethod::Lz5, source, sink,
+        wanted);
   if (written > wanted || written != result.Decoded) std::abort();
   static constexpr std::array<std::pair<qel::TLzhParams, qel::TLzhParams>, 3> kWriters = {
       {{qel::kLh5, qel::kLh5}, {qel::kLh6, qel::kLh6}, {qel::kFuse, qel::kLh6}}};
-  const auto& [write, read] = kWriters[data[0] / 5 % kWriters.size()];
+  const auto& [write, read] = kWriters[data[0] / 7 % kWriters.size()];
   RoundTrip(write, read, {data + 1, size - 1});
   return 0;
 }

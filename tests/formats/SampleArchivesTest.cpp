@@ -38,9 +38,6 @@ const std::map<std::string, std::string> kKnownFailures = {
     {"zip/oldunzip_example-i.zip", "implode (method 6) is not decoded"},
     {"zip/zip2_ppmd.zip", "PPMd (method 98) is not decoded"},
     {"zip/cc_bzip2-zip.zip", "bzip2 (method 12) is not decoded"},
-    {"lha/larc333_lz5.lzs", "-lz5- is not decoded"},
-    {"lha/lengths_lz5-64k.lzs", "-lz5- is not decoded"},
-    {"lha/generated_lzs_lzs.lzs", "-lzs- is not decoded"},
     {"lha/unlha32_lh2.lzh", "-lh2- is not decoded"},
 };
 

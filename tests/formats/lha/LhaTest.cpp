@@ -123,13 +123,26 @@ TEST_F(Lha, ConvertsToAndFromZip) {
   EXPECT_TRUE(ReadTree(dir_ / "x") == tree);
 }
 
+TEST_F(Lha, SelfExtractorsAreReadAndUpdatedBehindTheirProgram) {
+  MakeTree(dir_.Path(), {{"a.txt", Text()}, {"b.txt", "b"}});
+  ASSERT_EQ(Run({"add", "a.lzh", "a.txt"}).status, 0);
+  std::string program = "MZ" + std::string(62, '\0') + "This program cannot be run in DOS mode";
+  program.resize(3000, '\0');
+  WriteFileText(dir_ / "x.exe", program + ReadFileText(dir_ / "a.lzh"));
+  ASSERT_EQ(Run({"add", "x.exe", "b.txt"}).status, 0);
+  EXPECT_EQ(ReadFileText(dir_ / "x.exe").substr(0, program.size()), program);
+  const ToolRun test = Run({"test", "x.exe"});
+  EXPECT_EQ(test.status, 0) << test.err;
+  EXPECT_NE(test.out.find("2 entries tested, 0 failed"), std::string::npos) << test.out;
+}
+
 TEST_F(Lha, OneBadEntryFailsAlone) {
   MakeTree(dir_.Path(), {{"a.txt", Text()}, {"b.txt", Text()}, {"c.txt", Text()}});
   ASSERT_EQ(Run({"add", "d.lzh", "a.txt", "b.txt", "c.txt"}).status, 0);
   // Level-0 headers: the first at 0, its method id at 2; the second behind its data.
   Bytes bytes = ReadFileBytes(dir_ / "d.lzh");
   const size_t second = size_t(bytes[0]) + 2 + GetU32(&bytes[7]);
-  std::copy_n("-lzs-", 5, &bytes[2]);
+  std::copy_n("-lh2-", 5, &bytes[2]);
   bytes[second + size_t(bytes[second]) + 2 + 40] ^= 0x55;  // the second entry's data
   WriteFileBytes(dir_ / "d.lzh", bytes);
   const ToolRun run = Run({"extract", "d.lzh", "-o", "out"});
@@ -150,11 +163,13 @@ TEST_F(Lha, NamesAHeaderCannotHoldAreRefused) {
   EXPECT_EQ(PathsBelow(dir_ / "out"), std::set<std::string>{"short"});
 }
 
-TEST_F(Lha, HostileNamesStayInsideTheTargetFolder) {
+TEST_F(Lha, HostileNamesAndLinksStayInsideTheTargetFolder) {
   const std::string samples = SampleFolder() + "/lha/";
   if (!fs::exists(samples)) GTEST_SKIP() << samples << " not present";
   fs::create_directories(dir_ / "deep/er");
-  for (const char* name : {"regression_dotdot.lzh", "regression_abspath.lzh"})
+  // A link entry makes nothing: links are never made from an archive.
+  for (const char* name :
+       {"regression_dotdot.lzh", "regression_abspath.lzh", "lha_unix114i_h1_symlink.lzh"})
     EXPECT_EQ(Run({"extract", samples + name, "-o", "deep/er/out"}).status, 0) << name;
   EXPECT_EQ(PathsBelow(dir_ / "deep"),
             (std::set<std::string>{"er", "er/out", "er/out/evil1.txt", "er/out/foo",
