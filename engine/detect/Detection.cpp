@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/base/Bytes.h"
+#include "engine/detect/ArchiveExts.h"
 #include "engine/detect/Classify.h"
 #include "engine/detect/PeStrings.h"
 #include "engine/detect/Probes.h"
@@ -44,6 +45,10 @@ class TDetector {
   TArcType Run() {
     r_ = TDetectResult();
     size_ = r_.ArchiveSize = std::max<int64_t>(s_.Size(), 0);
+    if (IsEmptyLha()) {
+      r_.HeaderOffset = 0;
+      return ArcTypeOfName(in_.FileName);
+    }
     if (size_ < kMinSize) return atNA;
     head_.resize(size_t(std::min(size_, kHeadSize)));
     head_.resize(size_t(s_.ReadAt(0, head_.data(), int64_t(head_.size()))));
@@ -260,6 +265,15 @@ class TDetector {
   bool ZipFlagsEmpty() const { return tail_.HeadFlag.Empty(); }
 
   bool IsSingleDisk() const { return tail_.SingleDisk; }
+
+  // An LHA archive of no entries is its end mark alone, one zero byte: only its name tells
+  // what it is.
+  bool IsEmptyLha() {
+    const TArcType named = ArcTypeOfName(in_.FileName);
+    uint8_t mark = 1;
+    return size_ == 1 && (named == atLha || named == atLzh) && s_.ReadAt(0, &mark, 1) == 1 &&
+           mark == 0;
+  }
 
   bool HasJarExtension() const {
     return text::AsciiLower(std::filesystem::path(in_.FileName).extension().string()) == ".jar";

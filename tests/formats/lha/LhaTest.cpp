@@ -136,6 +136,17 @@ TEST_F(Lha, SelfExtractorsAreReadAndUpdatedBehindTheirProgram) {
   EXPECT_NE(test.out.find("2 entries tested, 0 failed"), std::string::npos) << test.out;
 }
 
+TEST_F(Lha, AnArchiveOfNoEntriesIsStillOne) {
+  MakeTree(dir_.Path(), {{"a.txt", "a"}});
+  ASSERT_EQ(Run({"add", "e.lha", "a.txt"}).status, 0);
+  ASSERT_EQ(Run({"delete", "e.lha", "a.txt"}).status, 0);
+  EXPECT_EQ(ReadFileText(dir_ / "e.lha"), std::string(1, '\0'));  // the end mark
+  EXPECT_EQ(Run({"list", "e.lha"}).status, 0);
+  EXPECT_EQ(Run({"test", "e.lha"}).status, 0);
+  ASSERT_EQ(Run({"add", "e.lha", "a.txt"}).status, 0);
+  EXPECT_EQ(Run({"test", "e.lha"}).status, 0);
+}
+
 TEST_F(Lha, OneBadEntryFailsAlone) {
   MakeTree(dir_.Path(), {{"a.txt", Text()}, {"b.txt", Text()}, {"c.txt", Text()}});
   ASSERT_EQ(Run({"add", "d.lzh", "a.txt", "b.txt", "c.txt"}).status, 0);
