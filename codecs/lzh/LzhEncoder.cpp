@@ -1,6 +1,7 @@
 #include "codecs/lzh/LzhEncoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "codecs/lzh/LzhCode.h"
@@ -14,13 +15,36 @@ constexpr int kMinMatch = 3;
 constexpr int kMaxMatch = 256;
 constexpr int kHashBits = 15;
 // How many earlier places with the same three bytes are compared at most: beyond this the
-// chains of very repetitive data cost time and give hardly a longer match.
-constexpr int kMaxChain = 1024;
+// chains of very repetitive data cost time and give hardly a longer match. After a match
+// this long, the place behind it is searched only a quarter as far.
+constexpr int kMaxChain = 256;
+constexpr int kGoodMatch = 32;
+// Hash chains hold offsets + 1 in one count that runs on from stream to stream, so that a
+// new stream needs no clearing: what lies before its origin belongs to an earlier one.
 // A block is sent before its buffered form passes 32 KB.
 constexpr uint32_t kBlockLimit = 32768 - 24;
 constexpr size_t kOutputPiece = 32768;
 
 int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
+
+// How many bytes from `a` and `b` agree, up to `limit`; eight compared at a time. Both
+// have `limit` bytes in hand.
+int MatchLength(const uint8_t* a, const uint8_t* b, int limit) {
+  int n = 0;
+  for (; n + 8 <= limit; n += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a + n, 8);
+    std::memcpy(&y, b + n, 8);
+    if (x != y) {
+      const uint64_t d = x ^ y;
+      return n + ((std::endian::native == std::endian::little ? __builtin_ctzll(d)
+                                                              : __builtin_clzll(d)) >>
+                  3);
+    }
+  }
+  while (n < limit && a[n] == b[n]) ++n;
+  return n;
+}
 
 // The entries that code a run of literal/length code lengths: 0 one zero length, 1 three to
 // 18 zeros (4 more bits), 2 twenty or more (9 more bits), k + 2 the length k. `put` gets
@@ -63,6 +87,7 @@ TLzhEncoder::TLzhEncoder(TLzhParams params)
       text_(size_t(dictionary_) * 4 + kMaxMatch),
       head_(std::make_unique<uint64_t[]>(size_t(1) << kHashBits)),
       prev_(std::make_unique<uint64_t[]>(dictionary_)) {
+  std::fill_n(head_.get(), size_t(1) << kHashBits, uint64_t(0));
   symbols_.reserve(kBlockLimit);
   distances_.reserve(kBlockLimit / 3);
   out_.reserve(kOutputPiece);
@@ -105,7 +130,7 @@ void TLzhEncoder::Insert(size_t at) {
   head_[h] = offset + 1;
 }
 
-TLzhEncoder::TMatch TLzhEncoder::FindMatch(size_t at) const {
+TLzhEncoder::TMatch TLzhEncoder::FindMatch(size_t at, int chainLimit) const {
   TMatch best;
   const int limit = int(std::min<size_t>(kMaxMatch, end_ - at));
   if (limit < kMinMatch) return best;
@@ -113,14 +138,13 @@ TLzhEncoder::TMatch TLzhEncoder::FindMatch(size_t at) const {
   const uint64_t offset = base_ + at;
   int bestLength = kMinMatch - 1;
   uint64_t candidate = head_[Hash(at)];
-  for (int chain = kMaxChain; candidate && chain > 0; --chain) {
+  for (int chain = chainLimit; candidate > origin_ && chain > 0; --chain) {
     const uint64_t from = candidate - 1;
     const uint64_t distance = offset - from;
     if (distance > dictionary_) break;
     const uint8_t* there = text_.data() + (from - base_);
     if (there[bestLength] == here[bestLength] && there[0] == here[0] && there[1] == here[1]) {
-      int length = 0;
-      while (length < limit && there[length] == here[length]) ++length;
+      const int length = MatchLength(there, here, limit);
       if (length > bestLength) {
         bestLength = length;
         best = {length, uint32_t(distance)};
@@ -135,10 +159,12 @@ TLzhEncoder::TMatch TLzhEncoder::FindMatch(size_t at) const {
 TLzhEncodeStatus TLzhEncoder::Encode(const TLzhSource& source, const TLzhSink& sink) {
   source_ = &source;
   sink_ = &sink;
+  // The new stream starts a window past the last one's end, out of reach of its chains.
+  base_ += end_ + dictionary_;
+  origin_ = base_;
   pos_ = end_ = 0;
-  base_ = read_ = written_ = 0;
+  read_ = written_ = 0;
   inputEnded_ = gaveUp_ = aborted_ = false;
-  std::fill_n(head_.get(), size_t(1) << kHashBits, uint64_t(0));
   symbols_.clear();
   distances_.clear();
   blockBytes_ = 0;
@@ -155,7 +181,8 @@ TLzhEncodeStatus TLzhEncoder::Encode(const TLzhSource& source, const TLzhSink& s
   for (;;) {
     Fill();
     if (pos_ >= end_) break;
-    const TMatch here = FindMatch(pos_);
+    const TMatch here =
+        FindMatch(pos_, pending && waiting.Length >= kGoodMatch ? kMaxChain / 4 : kMaxChain);
     Insert(pos_);
     if (pending && waiting.Length >= kMinMatch && waiting.Length >= here.Length) {
       PutMatch(waiting);

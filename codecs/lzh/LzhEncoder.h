@@ -34,11 +34,13 @@ enum class TLzhEncodeStatus {
 class TLzhEncoder {
  public:
   explicit TLzhEncoder(TLzhParams params);
+  TLzhParams Params() const { return params_; }
   ~TLzhEncoder();
   TLzhEncoder(const TLzhEncoder&) = delete;
   TLzhEncoder& operator=(const TLzhEncoder&) = delete;
 
-  // Encodes everything `source` gives; the output leaves through `sink` in pieces.
+  // Encodes everything `source` gives; the output leaves through `sink` in pieces. One
+  // encoder serves stream after stream without clearing its tables.
   TLzhEncodeStatus Encode(const TLzhSource& source, const TLzhSink& sink);
   // The bytes of output of the last Encode.
   uint64_t Written() const { return written_; }
@@ -54,7 +56,8 @@ class TLzhEncoder {
   void Fill();
   uint32_t Hash(size_t at) const;
   void Insert(size_t at);
-  TMatch FindMatch(size_t at) const;
+  // The longest match for the text at `at`, comparing at most `chainLimit` earlier places.
+  TMatch FindMatch(size_t at, int chainLimit) const;
 
   void PutLiteral(uint8_t c);
   void PutMatch(const TMatch& m);
@@ -77,11 +80,12 @@ class TLzhEncoder {
   // The text: a window of history behind pos_ and the lookahead in front of it.
   std::vector<uint8_t> text_;
   size_t pos_ = 0, end_ = 0;
-  uint64_t base_ = 0;  // the stream offset of text_[0]
+  uint64_t base_ = 0;    // the offset of text_[0], counted on across streams
+  uint64_t origin_ = 0;  // the offset where the stream being encoded starts
   bool inputEnded_ = false;
   uint64_t read_ = 0;  // input bytes read so far
   const TLzhSource* source_ = nullptr;
-  // Chains of earlier positions with the same hash, as stream offsets + 1 (0: none).
+  // Chains of earlier positions with the same hash, as offsets + 1 (0: none).
   std::unique_ptr<uint64_t[]> head_;
   std::unique_ptr<uint64_t[]> prev_;
 

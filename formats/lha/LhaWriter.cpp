@@ -108,6 +108,8 @@ TLha::TLha() : TCompBase(".lha") {
   InitCompressMethod(TCompressMethod::cmFrozen6);
 }
 
+TLha::~TLha() = default;
+
 bool TLha::AcceptsMethod(TCompressMethod method) const {
   using enum TCompressMethod;
   return method == cmStore || method == cmFrozen5 || method == cmFrozen6;
@@ -257,8 +259,10 @@ std::optional<std::pair<char, uint16_t>> TLha::WriteData(TStream64& source, TStr
     return true;
   };
   if (method != '0') {
-    TLzhEncoder encoder(method == '5' ? kLh5 : kLh6);
-    const TLzhEncodeStatus status = encoder.Encode(read, write);
+    const TLzhParams params = method == '5' ? kLh5 : kLh6;
+    if (!FEncoder || FEncoder->Params().DictionaryBits != params.DictionaryBits)
+      FEncoder = std::make_unique<TLzhEncoder>(params);
+    const TLzhEncodeStatus status = FEncoder->Encode(read, write);
     if (status == TLzhEncodeStatus::Ok && total == size && out.Position() - dataStart < size)
       return std::make_pair(method, crc);
     // Not smaller than the file: cut back and store it. The progress goes back for the

@@ -6,14 +6,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/compress/CompBase.h"
 
 namespace qel {
 
+class TLzhEncoder;
+
 class TLha : public TCompBase {
  public:
   TLha();
+  ~TLha() override;
 
  protected:
   bool ReadDirectory(TStream64& archive, TCompList& list) override;
@@ -31,6 +35,9 @@ class TLha : public TCompBase {
   // Copies a kept entry; one that cannot be copied ends the whole update, so that no entry
   // is ever dropped unasked.
   void CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e);
+
+  // Kept from file to file: its tables are large, and a new stream needs no clearing.
+  std::unique_ptr<TLzhEncoder> FEncoder;
 };
 
 }  // namespace qel

@@ -18,7 +18,7 @@
 namespace vk::fuzz {
 namespace {
 
-void RoundTrip(qel::TLzhParams write, qel::TLzhParams read, std::span<const uint8_t> data) {
+void RoundTrip(qel::TLzhEncoder& encoder, qel::TLzhParams read, std::span<const uint8_t> data) {
   size_t at = 0;
   const qel::TLzhSource source = [&](uint8_t* buffer, size_t n) {
     n = std::min(n, data.size() - at);
@@ -31,7 +31,7 @@ void RoundTrip(qel::TLzhParams write, qel::TLzhParams read, std::span<const uint
     coded.insert(coded.end(), piece.begin(), piece.end());
     return true;
   };
-  if (qel::TLzhEncoder(write).Encode(source, keep) != qel::TLzhEncodeStatus::Ok) return;
+  if (encoder.Encode(source, keep) != qel::TLzhEncodeStatus::Ok) return;
   if (coded.size() > data.size()) std::abort();
   at = 0;
   const qel::TLzhSource codedSource = [&](uint8_t* buffer, size_t n) {
@@ -80,10 +80,19 @@ int FuzzLzh(const uint8_t* data, size_t size) {
         method == kMethods.size() + 1 ? qel::TLarcMethod::Lzs : qel::TLarcMethod::Lz5, source, sink,
         wanted);
   if (written > wanted || written != result.Decoded) std::abort();
-  static constexpr std::array<std::pair<qel::TLzhParams, qel::TLzhParams>, 3> kWriters = {
-      {{qel::kLh5, qel::kLh5}, {qel::kLh6, qel::kLh6}, {qel::kFuse, qel::kLh6}}};
-  const auto& [write, read] = kWriters[data[0] / 7 % kWriters.size()];
-  RoundTrip(write, read, {data + 1, size - 1});
+  // The encoders live on from input to input, as a writer keeps one from file to file.
+  static qel::TLzhEncoder lh5(qel::kLh5), lh6(qel::kLh6), fuse(qel::kFuse);
+  switch (data[0] / 7 % 3) {
+    case 0:
+      RoundTrip(lh5, qel::kLh5, {data + 1, size - 1});
+      break;
+    case 1:
+      RoundTrip(lh6, qel::kLh6, {data + 1, size - 1});
+      break;
+    default:
+      RoundTrip(fuse, qel::kLh6, {data + 1, size - 1});
+      break;
+  }
   return 0;
 }
 

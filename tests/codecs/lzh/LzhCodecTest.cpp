@@ -139,7 +139,7 @@ struct Encoded {
   Bytes Stream;
 };
 
-Encoded Encode(TLzhParams params, const std::string& data) {
+Encoded Encode(TLzhEncoder& encoder, const std::string& data) {
   size_t at = 0;
   const TLzhSource source = [&](uint8_t* buffer, size_t n) {
     // Small, uneven pieces, as a reader of files may give them.
@@ -153,7 +153,7 @@ Encoded Encode(TLzhParams params, const std::string& data) {
     e.Stream.insert(e.Stream.end(), piece.begin(), piece.end());
     return true;
   };
-  e.Status = TLzhEncoder(params).Encode(source, sink);
+  e.Status = encoder.Encode(source, sink);
   return e;
 }
 
@@ -181,9 +181,11 @@ TEST(LzhEncoder, WhatItWritesDecodesAndWhatDoesNotShrinkIsGivenUp) {
   // Fuse is written with a 14-bit dictionary and read with the 15-bit parameters.
   const std::pair<TLzhParams, TLzhParams> methods[] = {{kLh5, kLh5}, {kFuse, kLh6}, {kLh6, kLh6}};
   for (const auto& [write, read] : methods) {
+    // One encoder for every input, as a writer keeps it from file to file.
+    TLzhEncoder encoder(write);
     for (const auto& in : inputs) {
       SCOPED_TRACE(std::string(in.name) + " " + std::to_string(write.DictionaryBits));
-      const Encoded e = Encode(write, in.data);
+      const Encoded e = Encode(encoder, in.data);
       if (write.DictionaryBits < in.shrinksFrom) {
         EXPECT_EQ(e.Status, TLzhEncodeStatus::Incompressible);
         continue;
