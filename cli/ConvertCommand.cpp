@@ -101,7 +101,8 @@ Command ConvertCommand() {
           "archive is whole; the temporary folder is always removed.\n\n"
           "Exit status: 0 when every archive was converted, 1 when some were not (or with\n"
           "errors), 2 when none was, 7 for a usage error, 255 when cancelled.",
-          {{"--to", true, "the new archives' type: " + TargetNames()},
+          {{"--to", true,
+            "the new archives' type: " + TargetNames() + ", or another extension of one (lzh)"},
            {"-o", true, "the folder for the new archives"},
            {"--test", false, "test each new archive"},
            {"-p", true, "the password of the archives"},
