@@ -1,11 +1,16 @@
 #include "formats/lha/UnLha.h"
 
-#include "codecs/lzh/LarcDecoder.h"
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "codecs/checksum/Crc.h"
+#include "codecs/lzh/LarcDecoder.h"
 #include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/ReadAheadWindow.h"
+#include "formats/lha/MacBinary.h"
 
 namespace qel {
 
@@ -106,9 +111,9 @@ void TUnLha::Decode(const TLhaHeader& h) {
     return;
   }
   FinishFile();
-  // Damaged data fails the check whatever CRC it came to.
-  const uint32_t crc = DataCrc() & 0xFFFF;
-  VerifyCRC(TCrcWidth::crc16, intact ? h.Crc : uint16_t(crc ^ 1));
+  // The verdict is DecodeData's: the bytes written may be fewer than those the CRC covers.
+  const uint32_t written = DataCrc() & 0xFFFF;
+  VerifyCRC(TCrcWidth::crc16, intact ? written : written ^ 1);
 }
 
 bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
@@ -119,8 +124,35 @@ bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
     left -= got;
     return got;
   };
+  // The CRC covers every decoded byte; a Mac file goes out as its data fork alone.
+  uint16_t crc = 0;
+  uint64_t decoded = 0, keepFrom = 0, keepTo = UINT64_MAX;
+  std::vector<uint8_t> head;  // a Mac entry's first bytes, until they tell what it is
+  bool undecided = h.Os == 'm' && h.Unpacked >= kMacBinaryHeader;
+  const auto deliver = [&](std::span<const uint8_t> data, uint64_t at) {
+    const uint64_t from = std::max(at, keepFrom), to = std::min(at + data.size(), keepTo);
+    if (from < to) WriteOutput(data.data() + (from - at), size_t(to - from), TCrcWidth::crc16);
+  };
   const TLzhSink sink = [&](std::span<const uint8_t> data) {
-    WriteOutput(data.data(), data.size(), TCrcWidth::crc16);
+    crc = Crc16(crc, data.data(), data.size());
+    const uint64_t at = decoded;
+    decoded += data.size();
+    if (!undecided) {
+      deliver(data, at);
+      return true;
+    }
+    head.insert(head.end(), data.begin(), data.end());
+    if (head.size() < kMacBinaryHeader) return true;
+    undecided = false;
+    const std::string name = EntryName(h);
+    const std::optional<uint64_t> fork =
+        MacBinaryDataFork(std::span<const uint8_t, kMacBinaryHeader>(head.data(), kMacBinaryHeader),
+                          h.Unpacked, name.substr(name.rfind('/') + 1));
+    if (fork) {
+      keepFrom = kMacBinaryHeader;
+      keepTo = kMacBinaryHeader + *fork;
+    }
+    deliver(head, 0);
     return true;
   };
   TLzhResult result;
@@ -149,7 +181,8 @@ bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
       break;
     }
   }
-  return result.Status == TLzhStatus::Ok && result.Decoded == h.Unpacked;
+  if (undecided) deliver(head, 0);
+  return result.Status == TLzhStatus::Ok && result.Decoded == h.Unpacked && crc == h.Crc;
 }
 
 }  // namespace qel

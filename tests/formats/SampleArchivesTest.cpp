@@ -47,7 +47,12 @@ const std::map<std::string, std::string> kOwnRules = {
     {"lha/lha_unix114i_h1_symlink.lzh", "links are never made from an archive"},
     {"lha/regression_dotdot.lzh", "hostile names: formats/lha/LhaTest.cpp"},
     {"lha/regression_abspath.lzh", "hostile names: formats/lha/LhaTest.cpp"},
-    {"lha/maclha_224_l1_lh5.lzh", "its data is kept in its MacBinary wrapper"},
+};
+
+// Samples whose listing rightly differs from what they extract to.
+const std::map<std::string, std::string> kListingDiffers = {
+    {"lha/maclha_224_l1_lh5.lzh",
+     "listed as stored, in MacBinary form; extracted as its data fork"},
 };
 
 // LHA archives from case-blind systems (MS-DOS, OS/2) hold upper-case names, which the
@@ -86,6 +91,8 @@ class SampleArchives : public ::testing::TestWithParam<TSample> {
 using TNameSizeCrc = std::tuple<std::string, std::string, std::string>;
 
 TEST_P(SampleArchives, ListingNamesSizesAndCrcsOfTheManifest) {
+  if (auto differs = kListingDiffers.find(GetParam().file); differs != kListingDiffers.end())
+    GTEST_SKIP() << differs->second;
   const TCliRun list = Cli(With({"list", "--tsv", Archive()}));
   ASSERT_EQ(list.status, 0) << list.err;
   std::set<TNameSizeCrc> listed, expected;
