@@ -25,6 +25,7 @@ int FuzzSfx(const uint8_t* data, size_t size);
 int FuzzRename(const uint8_t* data, size_t size);
 int FuzzLzh(const uint8_t* data, size_t size);
 int FuzzLha(const uint8_t* data, size_t size);
+int FuzzLegacyZip(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();
 

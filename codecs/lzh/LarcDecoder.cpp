@@ -23,7 +23,7 @@ void StartLz5Window(uint8_t* w) {
 
 }  // namespace
 
-TLzhResult DecodeLarc(TLarcMethod method, const TLzhSource& source, const TLzhSink& sink,
+TDecodeResult DecodeLarc(TLarcMethod method, const TCodecSource& source, const TCodecSink& sink,
                       uint64_t size) {
   const bool lz5 = method == TLarcMethod::Lz5;
   const size_t mask = lz5 ? 4095 : 2047;
@@ -37,7 +37,7 @@ TLzhResult DecodeLarc(TLarcMethod method, const TLzhSource& source, const TLzhSi
   TMsbBitReader in(source);
   std::vector<uint8_t> out;
   out.reserve(kOutputPiece);
-  TLzhResult result;
+  TDecodeResult result;
   size_t at = 0;
   unsigned flags = 0, flagsLeft = 0;
   const auto put = [&](uint8_t c) {
@@ -78,15 +78,15 @@ TLzhResult DecodeLarc(TLarcMethod method, const TLzhSource& source, const TLzhSi
       }
     }
     if (in.Overrun()) {
-      result.Status = TLzhStatus::UnexpectedEnd;
+      result.Status = TDecodeStatus::UnexpectedEnd;
       break;
     }
     if (out.size() >= kOutputPiece) {
-      if (!sink(out)) return {TLzhStatus::Aborted, result.Decoded};
+      if (!sink(out)) return {TDecodeStatus::Aborted, result.Decoded};
       out.clear();
     }
   }
-  if (!out.empty() && !sink(out)) result.Status = TLzhStatus::Aborted;
+  if (!out.empty() && !sink(out)) result.Status = TDecodeStatus::Aborted;
   return result;
 }
 

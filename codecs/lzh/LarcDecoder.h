@@ -8,14 +8,14 @@
 #include <cstdint>
 
 #include "codecs/lzh/LzhDecoder.h"
-#include "codecs/lzh/LzhIo.h"
+#include "codecs/io/CodecIo.h"
 
 namespace qel {
 
 enum class TLarcMethod : uint8_t { Lzs, Lz5 };
 
 // Decodes `size` bytes of a -lzs- or -lz5- stream from `source` into `sink`.
-TLzhResult DecodeLarc(TLarcMethod method, const TLzhSource& source, const TLzhSink& sink,
+TDecodeResult DecodeLarc(TLarcMethod method, const TCodecSource& source, const TCodecSink& sink,
                       uint64_t size);
 
 }  // namespace qel

@@ -113,10 +113,10 @@ int TLh1Decoder::DecodeSymbol(TMsbBitReader& in) {
   return c;
 }
 
-TLzhResult TLh1Decoder::Decode(const TLzhSource& source, const TLzhSink& sink, uint64_t size) {
+TDecodeResult TLh1Decoder::Decode(const TCodecSource& source, const TCodecSink& sink, uint64_t size) {
   Start();
   TMsbBitReader in(source);
-  TLzhResult result;
+  TDecodeResult result;
   std::array<uint8_t, kWindow> window;
   window.fill(' ');
   size_t at = kWindow - kMaxMatch;  // where the next byte goes in the window
@@ -135,7 +135,7 @@ TLzhResult TLh1Decoder::Decode(const TLzhSource& source, const TLzhSink& sink, u
   while (result.Decoded < size) {
     const int c = DecodeSymbol(in);
     if (c < 256) {
-      if (!put(uint8_t(c))) return {TLzhStatus::Aborted, result.Decoded};
+      if (!put(uint8_t(c))) return {TDecodeStatus::Aborted, result.Decoded};
       ++result.Decoded;
     } else {
       const uint32_t index = in.Get(8);
@@ -147,17 +147,17 @@ TLzhResult TLh1Decoder::Decode(const TLzhSource& source, const TLzhSink& sink, u
       const uint64_t length =
           std::min<uint64_t>(uint64_t(c - 256 + kMinMatch), size - result.Decoded);
       for (uint64_t i = 0; i < length; ++i) {
-        if (!put(window[from])) return {TLzhStatus::Aborted, result.Decoded};
+        if (!put(window[from])) return {TDecodeStatus::Aborted, result.Decoded};
         from = (from + 1) & (kWindow - 1);
       }
       result.Decoded += length;
     }
     if (in.Overrun()) {
-      result.Status = TLzhStatus::UnexpectedEnd;
+      result.Status = TDecodeStatus::UnexpectedEnd;
       break;
     }
   }
-  if (held > 0 && !sink({out.get(), held})) result.Status = TLzhStatus::Aborted;
+  if (held > 0 && !sink({out.get(), held})) result.Status = TDecodeStatus::Aborted;
   return result;
 }
 

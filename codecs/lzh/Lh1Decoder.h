@@ -13,7 +13,7 @@ namespace qel {
 class TLh1Decoder {
  public:
   // Decodes `size` bytes from `source` into `sink`.
-  TLzhResult Decode(const TLzhSource& source, const TLzhSink& sink, uint64_t size);
+  TDecodeResult Decode(const TCodecSource& source, const TCodecSink& sink, uint64_t size);
 
  private:
   static constexpr int kSymbols = 314;

@@ -84,9 +84,9 @@ bool TLzhDecoder::ReadBlockHeader(TMsbBitReader& in) {
          ReadSmallCode(in, positions_, params_.PositionCountBits, -1, positionCode_);
 }
 
-TLzhResult TLzhDecoder::Decode(const TLzhSource& source, const TLzhSink& sink, uint64_t size) {
+TDecodeResult TLzhDecoder::Decode(const TCodecSource& source, const TCodecSink& sink, uint64_t size) {
   TMsbBitReader in(source);
-  TLzhResult result;
+  TDecodeResult result;
   uint8_t* const window = window_.get();
   const size_t mask = windowSize_ - 1;
   size_t at = 0;          // where the next byte goes in the window
@@ -98,15 +98,15 @@ TLzhResult TLzhDecoder::Decode(const TLzhSource& source, const TLzhSink& sink, u
     at = 0;
     return true;
   };
-  const auto fail = [&](TLzhStatus status) {
-    result.Status = in.Overrun() ? TLzhStatus::UnexpectedEnd : status;
+  const auto fail = [&](TDecodeStatus status) {
+    result.Status = in.Overrun() ? TDecodeStatus::UnexpectedEnd : status;
   };
 
   while (produced < size) {
     if (blockLeft == 0) {
       blockLeft = in.Get(16);
       if (blockLeft == 0 || !ReadBlockHeader(in) || in.Overrun()) {
-        fail(TLzhStatus::Corrupt);
+        fail(TDecodeStatus::Corrupt);
         break;
       }
     }
@@ -119,7 +119,7 @@ TLzhResult TLzhDecoder::Decode(const TLzhSource& source, const TLzhSink& sink, u
       const uint16_t p = positionCode_.Decode(in);
       const uint32_t distance = (p == 0 ? 0 : (1u << (p - 1)) + in.Get(p - 1)) + 1;
       if (distance > produced || distance > windowSize_) {
-        fail(TLzhStatus::Corrupt);
+        fail(TDecodeStatus::Corrupt);
         break;
       }
       const uint64_t length = std::min<uint64_t>(c - 256 + kMinMatch, size - produced);
@@ -134,7 +134,7 @@ TLzhResult TLzhDecoder::Decode(const TLzhSource& source, const TLzhSink& sink, u
           window[at] = window[from];
           from = (from + 1) & mask;
           if (++at == windowSize_ && !flush()) {
-            result.Status = TLzhStatus::Aborted;
+            result.Status = TDecodeStatus::Aborted;
             return result;
           }
         }
@@ -142,17 +142,17 @@ TLzhResult TLzhDecoder::Decode(const TLzhSource& source, const TLzhSink& sink, u
       produced += length;
     }
     if (at == windowSize_ && !flush()) {
-      result.Status = TLzhStatus::Aborted;
+      result.Status = TDecodeStatus::Aborted;
       result.Decoded = produced - windowSize_;
       return result;
     }
     if (in.Overrun()) {
-      fail(TLzhStatus::UnexpectedEnd);
+      fail(TDecodeStatus::UnexpectedEnd);
       break;
     }
   }
   // Whatever was decoded goes out, also before a failure: the caller's CRC says the rest.
-  if (!flush()) result.Status = TLzhStatus::Aborted;
+  if (!flush()) result.Status = TDecodeStatus::Aborted;
   result.Decoded = produced;
   return result;
 }

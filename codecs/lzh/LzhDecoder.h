@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "codecs/lzh/LzhIo.h"
+#include "codecs/io/CodecIo.h"
 #include "codecs/lzh/LzhTable.h"
 
 namespace qel {
@@ -24,11 +24,6 @@ struct TLzhParams {
 
 inline constexpr TLzhParams kLh4{12, 4}, kLh5{13, 4}, kLh6{15, 5}, kLh7{16, 5};
 
-struct TLzhResult {
-  TLzhStatus Status = TLzhStatus::Ok;
-  uint64_t Decoded = 0;
-};
-
 class TLzhDecoder {
  public:
   explicit TLzhDecoder(TLzhParams params);
@@ -37,7 +32,7 @@ class TLzhDecoder {
   TLzhDecoder& operator=(const TLzhDecoder&) = delete;
 
   // Decodes `size` bytes from `source` into `sink`, in pieces of the window's size.
-  TLzhResult Decode(const TLzhSource& source, const TLzhSink& sink, uint64_t size);
+  TDecodeResult Decode(const TCodecSource& source, const TCodecSink& sink, uint64_t size);
 
  private:
   // Reads one block's three codes; false when they are not a valid set.

@@ -156,7 +156,7 @@ TLzhEncoder::TMatch TLzhEncoder::FindMatch(size_t at, int chainLimit) const {
   return best;
 }
 
-TLzhEncodeStatus TLzhEncoder::Encode(const TLzhSource& source, const TLzhSink& sink) {
+TLzhEncodeStatus TLzhEncoder::Encode(const TCodecSource& source, const TCodecSink& sink) {
   source_ = &source;
   sink_ = &sink;
   // The new stream starts a window past the last one's end, out of reach of its chains.

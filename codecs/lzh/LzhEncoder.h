@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "codecs/lzh/LzhDecoder.h"
-#include "codecs/lzh/LzhIo.h"
+#include "codecs/io/CodecIo.h"
 
 namespace qel {
 
@@ -41,7 +41,7 @@ class TLzhEncoder {
 
   // Encodes everything `source` gives; the output leaves through `sink` in pieces. One
   // encoder serves stream after stream without clearing its tables.
-  TLzhEncodeStatus Encode(const TLzhSource& source, const TLzhSink& sink);
+  TLzhEncodeStatus Encode(const TCodecSource& source, const TCodecSink& sink);
   // The bytes of output of the last Encode.
   uint64_t Written() const { return written_; }
 
@@ -84,7 +84,7 @@ class TLzhEncoder {
   uint64_t origin_ = 0;  // the offset where the stream being encoded starts
   bool inputEnded_ = false;
   uint64_t read_ = 0;  // input bytes read so far
-  const TLzhSource* source_ = nullptr;
+  const TCodecSource* source_ = nullptr;
   // Chains of earlier positions with the same hash, as offsets + 1 (0: none).
   std::unique_ptr<uint64_t[]> head_;
   std::unique_ptr<uint64_t[]> prev_;
@@ -101,7 +101,7 @@ class TLzhEncoder {
   int bitCount_ = 0;
   std::vector<uint8_t> out_;
   uint64_t written_ = 0;
-  const TLzhSink* sink_ = nullptr;
+  const TCodecSink* sink_ = nullptr;
   bool gaveUp_ = false;
   bool aborted_ = false;
 };

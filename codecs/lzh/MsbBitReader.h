@@ -5,15 +5,14 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
-#include "codecs/lzh/LzhIo.h"
+#include "codecs/io/ByteFeed.h"
 
 namespace qel {
 
 class TMsbBitReader {
  public:
-  explicit TMsbBitReader(const TLzhSource& source);
+  explicit TMsbBitReader(const TCodecSource& source);
 
   // The next `n` bits (1 to 32) without using them.
   uint32_t Peek(int n) {
@@ -39,13 +38,10 @@ class TMsbBitReader {
  private:
   void Refill();
 
-  const TLzhSource& source_;
+  TByteFeed input_;
   uint64_t bits_ = 0;  // the next bits, from the top
   int count_ = 0;      // bits held in bits_
   int64_t real_ = 0;   // bits taken from the input and not used yet (negative: overrun)
-  std::unique_ptr<uint8_t[]> input_;
-  size_t at_ = 0, end_ = 0;
-  bool ended_ = false;
 };
 
 }  // namespace qel

@@ -246,7 +246,7 @@ std::optional<std::pair<char, uint16_t>> TLha::WriteData(TStream64& source, TStr
   const int64_t dataStart = out.Position();
   uint16_t crc = 0;
   int64_t total = 0;
-  const TLzhSource read = [&](uint8_t* buffer, size_t n) {
+  const TCodecSource read = [&](uint8_t* buffer, size_t n) {
     if (Cancel()) throw ECancelled();
     const int64_t got = ReadSource(source, buffer, int64_t(std::min<size_t>(n, kReadPiece)));
     crc = Crc16(crc, buffer, size_t(got));
@@ -254,7 +254,7 @@ std::optional<std::pair<char, uint16_t>> TLha::WriteData(TStream64& source, TStr
     ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
     return size_t(got);
   };
-  const TLzhSink write = [&](std::span<const uint8_t> data) {
+  const TCodecSink write = [&](std::span<const uint8_t> data) {
     WriteOut(out, data.data(), data.size());
     return true;
   };

@@ -119,7 +119,7 @@ void TUnLha::Decode(const TLhaHeader& h) {
 bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
   // Stored data shorter than its packed size ends where the file does.
   uint64_t left = method == TLhaMethod::Stored ? std::min(h.Packed, h.Unpacked) : h.Packed;
-  const TLzhSource source = [&](uint8_t* buffer, size_t size) {
+  const TCodecSource source = [&](uint8_t* buffer, size_t size) {
     const size_t got = ReadInput(buffer, size_t(std::min<uint64_t>(size, left)), false);
     left -= got;
     return got;
@@ -133,7 +133,7 @@ bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
     const uint64_t from = std::max(at, keepFrom), to = std::min(at + data.size(), keepTo);
     if (from < to) WriteOutput(data.data() + (from - at), size_t(to - from), TCrcWidth::crc16);
   };
-  const TLzhSink sink = [&](std::span<const uint8_t> data) {
+  const TCodecSink sink = [&](std::span<const uint8_t> data) {
     crc = Crc16(crc, data.data(), data.size());
     const uint64_t at = decoded;
     decoded += data.size();
@@ -155,7 +155,7 @@ bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
     deliver(head, 0);
     return true;
   };
-  TLzhResult result;
+  TDecodeResult result;
   switch (method) {
     case TLhaMethod::Stored: {
       const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kCopyPiece]);
@@ -182,7 +182,7 @@ bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
     }
   }
   if (undecided) deliver(head, 0);
-  return result.Status == TLzhStatus::Ok && result.Decoded == h.Unpacked && crc == h.Crc;
+  return result.Status == TDecodeStatus::Ok && result.Decoded == h.Unpacked && crc == h.Crc;
 }
 
 }  // namespace qel

@@ -6,6 +6,8 @@
 #include <array>
 #include <span>
 
+#include "codecs/legacy/Unreduce.h"
+#include "codecs/legacy/Unshrink.h"
 #include "engine/base/Bytes.h"
 #include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
@@ -425,7 +427,7 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
 
   // An AES entry names its real method in its field, whatever its sizes.
   const uint16_t method = (h.Method == kMethodAes && extra.Aes) ? extra.Aes->Method : h.Method;
-  if (method != 0 && method != 8 && method != 9) {
+  if (method > 9 || (method > 5 && method < 8)) {
     DoError(e.Name, std::to_string(method), msg::UnsupportedMethod, "");
     return;
   }
@@ -455,10 +457,16 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
     WriteOutput(data.data(), data.size(), TCrcWidth::crc32);
     return true;
   };
+  // A legacy decoder that stops short fails the entry whatever CRC its output came to.
+  bool intact = true;
   try {
     if (method == 0) {
       const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kCopyBuffer]);
       while (size_t n = source(buffer.get(), kCopyBuffer)) sink({buffer.get(), n});
+    } else if (method <= 5) {
+      const TDecodeResult r = method == 1 ? Unshrink(source, sink, unpacked)
+                                          : Unreduce(method - 1, source, sink, unpacked);
+      intact = r.Status == TDecodeStatus::Ok && r.Decoded == unpacked;
     } else {
       FInflater.Run(method == 9 ? DeflateVariant::Deflate64 : DeflateVariant::Deflate, source,
                     sink);
@@ -483,7 +491,7 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
     if (extra.Aes->VendorVersion == 1) pass = pass && own == crc;
     VerifyCRC(TCrcWidth::crc32, pass ? own : own ^ 1);
   } else {
-    VerifyCRC(TCrcWidth::crc32, crc);
+    VerifyCRC(TCrcWidth::crc32, intact ? crc : DataCrc() ^ 1);
   }
 }
 

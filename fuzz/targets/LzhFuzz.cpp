@@ -19,33 +19,21 @@ namespace vk::fuzz {
 namespace {
 
 void RoundTrip(qel::TLzhEncoder& encoder, qel::TLzhParams read, std::span<const uint8_t> data) {
-  size_t at = 0;
-  const qel::TLzhSource source = [&](uint8_t* buffer, size_t n) {
-    n = std::min(n, data.size() - at);
-    std::copy_n(data.data() + at, n, buffer);
-    at += n;
-    return n;
-  };
+  const qel::TCodecSource source = qel::SpanSource(data);
   std::vector<uint8_t> coded, decoded;
-  const qel::TLzhSink keep = [&](std::span<const uint8_t> piece) {
+  const qel::TCodecSink keep = [&](std::span<const uint8_t> piece) {
     coded.insert(coded.end(), piece.begin(), piece.end());
     return true;
   };
   if (encoder.Encode(source, keep) != qel::TLzhEncodeStatus::Ok) return;
   if (coded.size() > data.size()) std::abort();
-  at = 0;
-  const qel::TLzhSource codedSource = [&](uint8_t* buffer, size_t n) {
-    n = std::min(n, coded.size() - at);
-    std::copy_n(coded.data() + at, n, buffer);
-    at += n;
-    return n;
-  };
-  const qel::TLzhSink check = [&](std::span<const uint8_t> piece) {
+  const qel::TCodecSource codedSource = qel::SpanSource(coded);
+  const qel::TCodecSink check = [&](std::span<const uint8_t> piece) {
     decoded.insert(decoded.end(), piece.begin(), piece.end());
     return true;
   };
-  const qel::TLzhResult r = qel::TLzhDecoder(read).Decode(codedSource, check, data.size());
-  if (r.Status != qel::TLzhStatus::Ok ||
+  const qel::TDecodeResult r = qel::TLzhDecoder(read).Decode(codedSource, check, data.size());
+  if (r.Status != qel::TDecodeStatus::Ok ||
       !std::equal(decoded.begin(), decoded.end(), data.begin(), data.end()))
     std::abort();
 }
@@ -58,19 +46,13 @@ int FuzzLzh(const uint8_t* data, size_t size) {
                                                               qel::kLh7};
   const size_t method = data[0] % (kMethods.size() + 3);
   const uint64_t wanted = uint64_t(1) << 20;
-  size_t at = 1;
-  const qel::TLzhSource source = [&](uint8_t* buffer, size_t n) {
-    n = std::min(n, size - at);
-    std::copy_n(data + at, n, buffer);
-    at += n;
-    return n;
-  };
+  const qel::TCodecSource source = qel::SpanSource({data + 1, size - 1});
   uint64_t written = 0;
-  const qel::TLzhSink sink = [&](std::span<const uint8_t> piece) {
+  const qel::TCodecSink sink = [&](std::span<const uint8_t> piece) {
     written += piece.size();
     return true;
   };
-  qel::TLzhResult result;
+  qel::TDecodeResult result;
   if (method < kMethods.size())
     result = qel::TLzhDecoder(kMethods[method]).Decode(source, sink, wanted);
   else if (method == kMethods.size())

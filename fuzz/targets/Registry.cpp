@@ -14,6 +14,7 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"rename", FuzzRename},
       {"lzh", FuzzLzh},
       {"lha", FuzzLha},
+      {"legacyzip", FuzzLegacyZip},
   };
   return kTargets;
 }

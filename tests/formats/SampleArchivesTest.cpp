@@ -25,14 +25,6 @@ namespace fs = std::filesystem;
 // Samples whose entries cannot be extracted yet, with the reason; their listing is still
 // checked.
 const std::map<std::string, std::string> kKnownFailures = {
-    {"zip/zip2_shrink.zip", "shrink (method 1) is not decoded"},
-    {"zip/cc_SHRUNK.ZIP", "shrink (method 1) is not decoded"},
-    {"zip/oldunzip_example-s.zip", "shrink (method 1) is not decoded"},
-    {"zip/zip2_reduce4.zip", "reduce (methods 2-5) is not decoded"},
-    {"zip/oldunzip_example-r.zip", "reduce (methods 2-5) is not decoded"},
-    {"zip/sc_Zip.reduce1.zip", "reduce and shrink (methods 1-5) are not decoded"},
-    {"zip/sc_Zip.reduce3.zip", "reduce and shrink (methods 1-5) are not decoded"},
-    {"zip/sc_Zip.reduce4.zip", "reduce and shrink (methods 1-5) are not decoded"},
     {"zip/zip2_implode_8k3t.zip", "implode (method 6) is not decoded"},
     {"zip/cc_imploding-4Kdict-2trees.zip", "implode (method 6) is not decoded"},
     {"zip/oldunzip_example-i.zip", "implode (method 6) is not decoded"},

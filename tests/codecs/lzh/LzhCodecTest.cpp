@@ -42,22 +42,16 @@ Bytes StreamOf(const Bytes& archive) {
 }
 
 struct Decoded {
-  TLzhResult Result;
+  TDecodeResult Result;
   std::string Out;
   std::vector<size_t> Pieces;
 };
 
 template <typename Decoder>
 Decoded DecodeWith(Decoder&& decoder, const Bytes& stream, uint64_t size) {
-  size_t at = 0;
-  const TLzhSource source = [&](uint8_t* buffer, size_t n) {
-    n = std::min(n, stream.size() - at);
-    std::copy_n(stream.begin() + long(at), n, buffer);
-    at += n;
-    return n;
-  };
+  const TCodecSource source = SpanSource(stream);
   Decoded d;
-  const TLzhSink sink = [&](std::span<const uint8_t> piece) {
+  const TCodecSink sink = [&](std::span<const uint8_t> piece) {
     d.Out.append(piece.begin(), piece.end());
     d.Pieces.push_back(piece.size());
     return true;
@@ -85,7 +79,7 @@ TEST(LzhDecoder, DecodesWhatJlhaWrites) {
     ASSERT_TRUE(RunToolOk({"jlha", m.option, archive, "sample.txt"}, dir.Path()));
     const Bytes stream = StreamOf(ReadFileBytes(archive));
     const Decoded d = Decode(m.params, stream, sample.size());
-    EXPECT_EQ(d.Result.Status, TLzhStatus::Ok);
+    EXPECT_EQ(d.Result.Status, TDecodeStatus::Ok);
     EXPECT_EQ(d.Result.Decoded, sample.size());
     EXPECT_TRUE(d.Out == sample);
     // Whole windows go out, the rest at the end.
@@ -95,10 +89,10 @@ TEST(LzhDecoder, DecodesWhatJlhaWrites) {
     // cut short, a zero block count, and bytes flipped all over the stream.
     EXPECT_EQ(
         Decode(m.params, Bytes(stream.begin(), stream.begin() + 100), sample.size()).Result.Status,
-        TLzhStatus::UnexpectedEnd);
+        TDecodeStatus::UnexpectedEnd);
     Bytes zero = stream;
     zero[0] = zero[1] = 0;
-    EXPECT_EQ(Decode(m.params, zero, sample.size()).Result.Status, TLzhStatus::Corrupt);
+    EXPECT_EQ(Decode(m.params, zero, sample.size()).Result.Status, TDecodeStatus::Corrupt);
     std::mt19937 gen(11);
     for (int round = 0; round < 20; ++round) {
       Bytes bad = stream;
@@ -127,11 +121,11 @@ TEST(LzhDecoder, ASingleSymbolCodeSpendsNoBits) {
   Bytes stream;
   for (int i = 0; i < 8; ++i) stream.push_back(uint8_t(bits >> (56 - 8 * i)));
   const Decoded d = Decode(kLh5, stream, 5);
-  EXPECT_EQ(d.Result.Status, TLzhStatus::Ok);
+  EXPECT_EQ(d.Result.Status, TDecodeStatus::Ok);
   EXPECT_EQ(d.Out, "aaaaa");
   // A code-length count of 31, beyond the 19 symbols, is no code.
   EXPECT_EQ(Decode(kLh5, {0x00, 0x05, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 5).Result.Status,
-            TLzhStatus::Corrupt);
+            TDecodeStatus::Corrupt);
 }
 
 struct Encoded {
@@ -141,7 +135,7 @@ struct Encoded {
 
 Encoded Encode(TLzhEncoder& encoder, const std::string& data) {
   size_t at = 0;
-  const TLzhSource source = [&](uint8_t* buffer, size_t n) {
+  const TCodecSource source = [&](uint8_t* buffer, size_t n) {
     // Small, uneven pieces, as a reader of files may give them.
     n = std::min({n, data.size() - at, size_t(7777)});
     std::copy_n(data.begin() + long(at), n, buffer);
@@ -149,7 +143,7 @@ Encoded Encode(TLzhEncoder& encoder, const std::string& data) {
     return n;
   };
   Encoded e;
-  const TLzhSink sink = [&](std::span<const uint8_t> piece) {
+  const TCodecSink sink = [&](std::span<const uint8_t> piece) {
     e.Stream.insert(e.Stream.end(), piece.begin(), piece.end());
     return true;
   };
@@ -193,7 +187,7 @@ TEST(LzhEncoder, WhatItWritesDecodesAndWhatDoesNotShrinkIsGivenUp) {
       ASSERT_EQ(e.Status, TLzhEncodeStatus::Ok);
       EXPECT_LT(e.Stream.size(), in.data.size());
       const Decoded d = Decode(read, e.Stream, in.data.size());
-      EXPECT_EQ(d.Result.Status, TLzhStatus::Ok);
+      EXPECT_EQ(d.Result.Status, TDecodeStatus::Ok);
       EXPECT_TRUE(d.Out == in.data);
     }
   }
@@ -211,11 +205,11 @@ TEST(Lh1Decoder, DecodesTheLHarcSample) {
   const uint32_t size = GetU32(archive.data() + 11);
   ASSERT_EQ(size, 18092u);
   const Decoded d = DecodeWith(TLh1Decoder(), stream, size);
-  EXPECT_EQ(d.Result.Status, TLzhStatus::Ok);
+  EXPECT_EQ(d.Result.Status, TDecodeStatus::Ok);
   EXPECT_EQ(Crc32(0, d.Out.data(), d.Out.size()), 0x4e46f4a1u);
   EXPECT_EQ(
       DecodeWith(TLh1Decoder(), Bytes(stream.begin(), stream.begin() + 50), size).Result.Status,
-      TLzhStatus::UnexpectedEnd);
+      TDecodeStatus::UnexpectedEnd);
 }
 
 }  // namespace

@@ -1,0 +1,110 @@
+#include "codecs/legacy/Unreduce.h"
+
+#include <vector>
+
+#include "codecs/legacy/LsbBitReader.h"
+
+namespace qel {
+namespace {
+
+constexpr uint8_t kDle = 144;
+constexpr size_t kWindow = 4096;
+constexpr int kMaxFollowers = 32;
+constexpr size_t kOutputPiece = size_t(1) << 15;
+
+// The bits of a follower index into a set of `n`.
+int IndexBits(int n) { return n <= 2 ? 1 : n <= 4 ? 2 : n <= 8 ? 3 : n <= 16 ? 4 : 5; }
+
+}  // namespace
+
+TDecodeResult Unreduce(int factor, const TCodecSource& source, const TCodecSink& sink,
+                       uint64_t size) {
+  TDecodeResult result;
+  TLsbBitReader in(source);
+  uint8_t followers[256][kMaxFollowers];
+  int counts[256];
+  for (int set = 255; set >= 0; --set) {
+    counts[set] = int(in.Get(6));
+    if (counts[set] > kMaxFollowers) return {TDecodeStatus::Corrupt, 0};
+    for (int i = 0; i < counts[set]; ++i) followers[set][i] = uint8_t(in.Get(8));
+  }
+  if (in.Overrun()) return {TDecodeStatus::UnexpectedEnd, 0};
+
+  const unsigned mask = 0xFFu >> factor;  // the length bits of an escape's first byte
+  uint8_t window[kWindow] = {};           // what lies before the data reads as zeros
+  size_t at = 0;
+  std::vector<uint8_t> out;
+  out.reserve(kOutputPiece);
+  const auto put = [&](uint8_t c) {
+    window[at] = c;
+    at = (at + 1) & (kWindow - 1);
+    out.push_back(c);
+  };
+  const auto produced = [&] { return result.Decoded + out.size(); };
+  int state = 0;
+  unsigned escape = 0, length = 0;
+  uint8_t last = 0;
+  while (produced() < size) {
+    uint8_t c;
+    const int n = counts[last];
+    if (n == 0 || in.Get(1)) {
+      c = uint8_t(in.Get(8));
+    } else {
+      const uint32_t index = in.Get(IndexBits(n));
+      if (index >= uint32_t(n)) {
+        result.Status = in.Overrun() ? TDecodeStatus::UnexpectedEnd : TDecodeStatus::Corrupt;
+        break;
+      }
+      c = followers[last][index];
+    }
+    if (in.Overrun()) {
+      result.Status = TDecodeStatus::UnexpectedEnd;
+      break;
+    }
+    last = c;
+    switch (state) {
+      case 0:
+        if (c == kDle)
+          state = 1;
+        else
+          put(c);
+        break;
+      case 1:
+        if (c == 0) {
+          put(kDle);
+          state = 0;
+        } else {
+          escape = c;
+          length = c & mask;
+          state = length == mask ? 2 : 3;
+        }
+        break;
+      case 2:
+        length += c;
+        state = 3;
+        break;
+      default: {
+        const size_t distance = ((escape >> (8 - factor)) << 8) + c + 1;
+        size_t from = (at - distance) & (kWindow - 1);
+        for (unsigned i = 0; i < length + 3 && produced() < size; ++i) {
+          put(window[from]);
+          from = (from + 1) & (kWindow - 1);
+        }
+        state = 0;
+        break;
+      }
+    }
+    if (out.size() >= kOutputPiece) {
+      if (!sink(out)) return {TDecodeStatus::Aborted, result.Decoded};
+      result.Decoded += out.size();
+      out.clear();
+    }
+  }
+  if (!out.empty()) {
+    if (!sink(out)) return {TDecodeStatus::Aborted, result.Decoded};
+    result.Decoded += out.size();
+  }
+  return result;
+}
+
+}  // namespace qel
