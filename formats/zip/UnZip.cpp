@@ -6,6 +6,7 @@
 #include <array>
 #include <span>
 
+#include "codecs/legacy/Explode.h"
 #include "codecs/legacy/Unreduce.h"
 #include "codecs/legacy/Unshrink.h"
 #include "engine/base/Bytes.h"
@@ -427,7 +428,7 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
 
   // An AES entry names its real method in its field, whatever its sizes.
   const uint16_t method = (h.Method == kMethodAes && extra.Aes) ? extra.Aes->Method : h.Method;
-  if (method > 9 || (method > 5 && method < 8)) {
+  if (method > 9 || method == 7) {
     DoError(e.Name, std::to_string(method), msg::UnsupportedMethod, "");
     return;
   }
@@ -463,9 +464,10 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
     if (method == 0) {
       const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kCopyBuffer]);
       while (size_t n = source(buffer.get(), kCopyBuffer)) sink({buffer.get(), n});
-    } else if (method <= 5) {
-      const TDecodeResult r = method == 1 ? Unshrink(source, sink, unpacked)
-                                          : Unreduce(method - 1, source, sink, unpacked);
+    } else if (method <= 6) {
+      const TDecodeResult r = method == 1   ? Unshrink(source, sink, unpacked)
+                              : method == 6 ? Explode(h.Flags, source, sink, unpacked)
+                                            : Unreduce(method - 1, source, sink, unpacked);
       intact = r.Status == TDecodeStatus::Ok && r.Decoded == unpacked;
     } else {
       FInflater.Run(method == 9 ? DeflateVariant::Deflate64 : DeflateVariant::Deflate, source,

@@ -1,4 +1,4 @@
-// The legacy ZIP decoders (Shrink, Reduce) on the raw streams of public samples, whole and
+// The legacy ZIP decoders (Shrink, Reduce, Implode) on the raw streams of public samples, whole and
 // damaged: cut short or with bits flipped, they must never read or write out of bounds (the
 // sanitizers watch) nor give more than the size asked.
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "codecs/checksum/Crc.h"
+#include "codecs/legacy/Explode.h"
 #include "codecs/legacy/Unreduce.h"
 #include "codecs/legacy/Unshrink.h"
 #include "engine/base/Bytes.h"
@@ -19,13 +20,14 @@ namespace {
 
 struct TRawEntry {
   Bytes Stream;
-  uint16_t Method = 0;
+  uint16_t Method = 0, Flags = 0;
   uint32_t Crc = 0, Size = 0;
 };
 
 // The first entry of a ZIP, from its local header.
 TRawEntry FirstEntry(const Bytes& zip) {
   TRawEntry e;
+  e.Flags = GetU16(&zip[6]);
   e.Method = GetU16(&zip[8]);
   e.Crc = GetU32(&zip[14]);
   const size_t packed = GetU32(&zip[18]);
@@ -41,6 +43,7 @@ TDecodeResult Decode(const TRawEntry& e, const Bytes& stream, std::string& out) 
     out.append(piece.begin(), piece.end());
     return true;
   };
+  if (e.Method == 6) return Explode(e.Flags, source, sink, e.Size);
   return e.Method == 1 ? Unshrink(source, sink, e.Size)
                        : Unreduce(e.Method - 1, source, sink, e.Size);
 }
@@ -53,7 +56,7 @@ TEST(LegacyZipDecoders, SamplesDecodeAndDamageFailsCleanly) {
     if (!std::filesystem::exists(file)) GTEST_SKIP() << "no sample " << file;
     const TRawEntry e = FirstEntry(ReadFileBytes(file));
     ASSERT_GE(e.Method, 1);
-    ASSERT_LE(e.Method, 5);
+    ASSERT_LE(e.Method, 6);
     std::string out;
     const TDecodeResult whole = Decode(e, e.Stream, out);
     EXPECT_EQ(whole.Status, TDecodeStatus::Ok);
