@@ -3,12 +3,12 @@
 #include <vector>
 
 #include "codecs/legacy/LsbBitReader.h"
+#include "codecs/legacy/WindowOutput.h"
 
 namespace qel {
 namespace {
 
 constexpr int kMaxBits = 16;
-constexpr size_t kOutputPiece = size_t(1) << 15;
 
 // A canonical code by its lengths: how many codes each length has and the symbols in code
 // order (shorter first, equal lengths in symbol order).
@@ -71,24 +71,15 @@ TDecodeResult Explode(uint16_t flags, const TCodecSource& source, const TCodecSi
   if ((literalTree && !literals.Read(in, 256)) || !lengths.Read(in, 64) || !distances.Read(in, 64))
     return {in.Overrun() ? TDecodeStatus::UnexpectedEnd : TDecodeStatus::Corrupt, 0};
 
-  constexpr size_t kWindow = 8192;  // the larger window serves both
-  std::vector<uint8_t> window(kWindow, 0), out;
-  out.reserve(kOutputPiece);
-  size_t at = 0;
-  const auto put = [&](uint8_t c) {
-    window[at] = c;
-    at = (at + 1) & (kWindow - 1);
-    out.push_back(c);
-  };
-  const auto produced = [&] { return result.Decoded + out.size(); };
-  while (produced() < size) {
+  TWindowOutput out(8192, sink, size);  // the larger window serves both
+  while (!out.Full()) {
     if (in.Get(1)) {
       const int c = literalTree ? literals.Decode(in) : int(in.Get(8));
       if (c < 0) {
         result.Status = TDecodeStatus::Corrupt;
         break;
       }
-      put(uint8_t(c));
+      out.Put(uint8_t(c));
     } else {
       const uint32_t low = in.Get(lowBits);
       const int high = distances.Decode(in);
@@ -98,28 +89,16 @@ TDecodeResult Explode(uint16_t flags, const TCodecSource& source, const TCodecSi
         break;
       }
       if (length == 63) length += int(in.Get(8));
-      const size_t distance = (size_t(high) << lowBits) + low + 1;
-      // Before the start of the data the window holds zeros.
-      size_t from = (at - distance) & (kWindow - 1);
-      for (unsigned i = 0; i < unsigned(length) + minLength && produced() < size; ++i) {
-        put(window[from]);
-        from = (from + 1) & (kWindow - 1);
-      }
+      out.Copy((size_t(high) << lowBits) + low + 1, size_t(length) + minLength);
     }
     if (in.Overrun()) {
       result.Status = TDecodeStatus::UnexpectedEnd;
       break;
     }
-    if (out.size() >= kOutputPiece) {
-      if (!sink(out)) return {TDecodeStatus::Aborted, result.Decoded};
-      result.Decoded += out.size();
-      out.clear();
-    }
+    if (!out.Flush(false)) return {TDecodeStatus::Aborted, out.Delivered()};
   }
-  if (!out.empty()) {
-    if (!sink(out)) return {TDecodeStatus::Aborted, result.Decoded};
-    result.Decoded += out.size();
-  }
+  if (!out.Flush(true)) return {TDecodeStatus::Aborted, out.Delivered()};
+  result.Decoded = out.Delivered();
   return result;
 }
 

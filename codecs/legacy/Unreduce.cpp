@@ -1,8 +1,7 @@
 #include "codecs/legacy/Unreduce.h"
 
-#include <vector>
-
 #include "codecs/legacy/LsbBitReader.h"
+#include "codecs/legacy/WindowOutput.h"
 
 namespace qel {
 namespace {
@@ -10,7 +9,6 @@ namespace {
 constexpr uint8_t kDle = 144;
 constexpr size_t kWindow = 4096;
 constexpr int kMaxFollowers = 32;
-constexpr size_t kOutputPiece = size_t(1) << 15;
 
 // The bits of a follower index into a set of `n`.
 int IndexBits(int n) { return n <= 2 ? 1 : n <= 4 ? 2 : n <= 8 ? 3 : n <= 16 ? 4 : 5; }
@@ -31,20 +29,11 @@ TDecodeResult Unreduce(int factor, const TCodecSource& source, const TCodecSink&
   if (in.Overrun()) return {TDecodeStatus::UnexpectedEnd, 0};
 
   const unsigned mask = 0xFFu >> factor;  // the length bits of an escape's first byte
-  uint8_t window[kWindow] = {};           // what lies before the data reads as zeros
-  size_t at = 0;
-  std::vector<uint8_t> out;
-  out.reserve(kOutputPiece);
-  const auto put = [&](uint8_t c) {
-    window[at] = c;
-    at = (at + 1) & (kWindow - 1);
-    out.push_back(c);
-  };
-  const auto produced = [&] { return result.Decoded + out.size(); };
+  TWindowOutput out(kWindow, sink, size);
   int state = 0;
   unsigned escape = 0, length = 0;
   uint8_t last = 0;
-  while (produced() < size) {
+  while (!out.Full()) {
     uint8_t c;
     const int n = counts[last];
     if (n == 0 || in.Get(1)) {
@@ -67,11 +56,11 @@ TDecodeResult Unreduce(int factor, const TCodecSource& source, const TCodecSink&
         if (c == kDle)
           state = 1;
         else
-          put(c);
+          out.Put(c);
         break;
       case 1:
         if (c == 0) {
-          put(kDle);
+          out.Put(kDle);
           state = 0;
         } else {
           escape = c;
@@ -84,26 +73,15 @@ TDecodeResult Unreduce(int factor, const TCodecSource& source, const TCodecSink&
         state = 3;
         break;
       default: {
-        const size_t distance = ((escape >> (8 - factor)) << 8) + c + 1;
-        size_t from = (at - distance) & (kWindow - 1);
-        for (unsigned i = 0; i < length + 3 && produced() < size; ++i) {
-          put(window[from]);
-          from = (from + 1) & (kWindow - 1);
-        }
+        out.Copy(((escape >> (8 - factor)) << 8) + c + 1, length + 3);
         state = 0;
         break;
       }
     }
-    if (out.size() >= kOutputPiece) {
-      if (!sink(out)) return {TDecodeStatus::Aborted, result.Decoded};
-      result.Decoded += out.size();
-      out.clear();
-    }
+    if (!out.Flush(false)) return {TDecodeStatus::Aborted, out.Delivered()};
   }
-  if (!out.empty()) {
-    if (!sink(out)) return {TDecodeStatus::Aborted, result.Decoded};
-    result.Decoded += out.size();
-  }
+  if (!out.Flush(true)) return {TDecodeStatus::Aborted, out.Delivered()};
+  result.Decoded = out.Delivered();
   return result;
 }
 
