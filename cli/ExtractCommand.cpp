@@ -9,6 +9,7 @@
 #include "app/prompts/TerminalPrompter.h"
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"
+#include "engine/base/ArchiveDetection.h"
 #include "engine/base/Messages.h"
 #include "engine/extract/DecompressClass.h"
 #include "engine/extract/ZipCheck.h"
@@ -80,12 +81,7 @@ std::optional<int> OpenArchive(qel::TZipCommon& component, const std::string& ar
 // The reader of the archive's type as detection finds it; the ZIP reader when the engine
 // reads no such archive, for opening it then says why.
 std::unique_ptr<qel::TDecompressClass> ReaderOf(const std::string& archive) {
-  qel::TZipCommon probe;
-  try {
-    probe.SetArchiveFile(archive);
-  } catch (const qel::E_RAISE&) {
-  }
-  const qel::TMakeReader make = qel::ReaderFor(probe.ArcType());
+  const qel::TMakeReader make = qel::ReaderFor(qel::DetectedArcType(archive));
   return make ? make() : qel::ReaderFor(qel::atZip)();
 }
 

@@ -15,6 +15,7 @@
 #include "cli/AddNotices.h"
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"
+#include "engine/base/ArchiveDetection.h"
 #include "engine/base/Messages.h"
 #include "engine/detect/ArchiveExts.h"
 #include "engine/registry/Formats.h"
@@ -113,14 +114,9 @@ std::unique_ptr<qel::TCompBase> ArchiveWriter(const ParsedArgs& args, const std:
   // An archive that exists is updated by the writer of what it holds (a self-extractor's
   // name says nothing of its archive).
   std::error_code ec;
-  if (fs::is_regular_file(archive, ec)) {
-    qel::TZipCommon probe;
-    try {
-      probe.SetArchiveFile(archive);
-    } catch (const qel::E_RAISE&) {
-    }
-    if (const qel::TFormatWriter* w = qel::UpdaterFor(probe.ArcType())) return w->Make();
-  }
+  if (fs::is_regular_file(archive, ec))
+    if (const qel::TFormatWriter* w = qel::UpdaterFor(qel::DetectedArcType(archive)))
+      return w->Make();
   const qel::TArcType type = qel::ArcTypeOfName(archive);
   if (const qel::TFormatWriter* w = qel::UpdaterFor(type == qel::atNA ? qel::atZip : type))
     return w->Make();

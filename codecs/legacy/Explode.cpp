@@ -61,7 +61,7 @@ struct TShannonFano {
 
 TDecodeResult Explode(uint16_t flags, const TCodecSource& source, const TCodecSink& sink,
                       uint64_t size) {
-  TDecodeResult result;
+  TDecodeStatus status = TDecodeStatus::Ok;
   TLsbBitReader in(source);
   const bool bigWindow = flags & 0x02;
   const bool literalTree = flags & 0x04;
@@ -76,7 +76,7 @@ TDecodeResult Explode(uint16_t flags, const TCodecSource& source, const TCodecSi
     if (in.Get(1)) {
       const int c = literalTree ? literals.Decode(in) : int(in.Get(8));
       if (c < 0) {
-        result.Status = TDecodeStatus::Corrupt;
+        status = TDecodeStatus::Corrupt;
         break;
       }
       out.Put(uint8_t(c));
@@ -85,21 +85,19 @@ TDecodeResult Explode(uint16_t flags, const TCodecSource& source, const TCodecSi
       const int high = distances.Decode(in);
       int length = lengths.Decode(in);
       if (high < 0 || length < 0) {
-        result.Status = TDecodeStatus::Corrupt;
+        status = TDecodeStatus::Corrupt;
         break;
       }
       if (length == 63) length += int(in.Get(8));
       out.Copy((size_t(high) << lowBits) + low + 1, size_t(length) + minLength);
     }
     if (in.Overrun()) {
-      result.Status = TDecodeStatus::UnexpectedEnd;
+      status = TDecodeStatus::UnexpectedEnd;
       break;
     }
     if (!out.Flush(false)) return {TDecodeStatus::Aborted, out.Delivered()};
   }
-  if (!out.Flush(true)) return {TDecodeStatus::Aborted, out.Delivered()};
-  result.Decoded = out.Delivered();
-  return result;
+  return out.Finish(status);
 }
 
 }  // namespace qel

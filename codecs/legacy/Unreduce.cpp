@@ -17,7 +17,7 @@ int IndexBits(int n) { return n <= 2 ? 1 : n <= 4 ? 2 : n <= 8 ? 3 : n <= 16 ? 4
 
 TDecodeResult Unreduce(int factor, const TCodecSource& source, const TCodecSink& sink,
                        uint64_t size) {
-  TDecodeResult result;
+  TDecodeStatus status = TDecodeStatus::Ok;
   TLsbBitReader in(source);
   uint8_t followers[256][kMaxFollowers];
   int counts[256];
@@ -41,13 +41,13 @@ TDecodeResult Unreduce(int factor, const TCodecSource& source, const TCodecSink&
     } else {
       const uint32_t index = in.Get(IndexBits(n));
       if (index >= uint32_t(n)) {
-        result.Status = in.Overrun() ? TDecodeStatus::UnexpectedEnd : TDecodeStatus::Corrupt;
+        status = in.Overrun() ? TDecodeStatus::UnexpectedEnd : TDecodeStatus::Corrupt;
         break;
       }
       c = followers[last][index];
     }
     if (in.Overrun()) {
-      result.Status = TDecodeStatus::UnexpectedEnd;
+      status = TDecodeStatus::UnexpectedEnd;
       break;
     }
     last = c;
@@ -80,9 +80,7 @@ TDecodeResult Unreduce(int factor, const TCodecSource& source, const TCodecSink&
     }
     if (!out.Flush(false)) return {TDecodeStatus::Aborted, out.Delivered()};
   }
-  if (!out.Flush(true)) return {TDecodeStatus::Aborted, out.Delivered()};
-  result.Decoded = out.Delivered();
-  return result;
+  return out.Finish(status);
 }
 
 }  // namespace qel

@@ -27,6 +27,11 @@ class TWindowOutput {
   // false when the sink refused them.
   bool Flush(bool all);
   uint64_t Delivered() const { return delivered_; }
+  // Hands over the rest; answers the decoder's result with `status`, or Aborted.
+  TDecodeResult Finish(TDecodeStatus status) {
+    if (!Flush(true)) status = TDecodeStatus::Aborted;
+    return {status, delivered_};
+  }
 
  private:
   const TCodecSink& sink_;

@@ -19,8 +19,6 @@ constexpr int kHashBits = 15;
 // this long, the place behind it is searched only a quarter as far.
 constexpr int kMaxChain = 256;
 constexpr int kGoodMatch = 32;
-// Hash chains hold offsets + 1 in one count that runs on from stream to stream, so that a
-// new stream needs no clearing: what lies before its origin belongs to an earlier one.
 // A block is sent before its buffered form passes 32 KB.
 constexpr uint32_t kBlockLimit = 32768 - 24;
 constexpr size_t kOutputPiece = 32768;
@@ -210,17 +208,21 @@ TLzhEncodeStatus TLzhEncoder::Encode(const TCodecSource& source, const TCodecSin
     // Seven zero bits push the last real bits out as a whole byte.
     PutBits(7, 0);
     FlushBits();
+    if (!gaveUp_) FlushOutput();
   }
-  if (!gaveUp_ && !aborted_) FlushOutput();
   if (aborted_) return TLzhEncodeStatus::Aborted;
   return gaveUp_ ? TLzhEncodeStatus::Incompressible : TLzhEncodeStatus::Ok;
 }
 
-void TLzhEncoder::PutLiteral(uint8_t c) {
+void TLzhEncoder::StartSymbol() {
   if (symbols_.size() % 8 == 0) {
     if (blockBytes_ >= kBlockLimit) SendBlock();
     ++blockBytes_;  // the flag byte of the next eight
   }
+}
+
+void TLzhEncoder::PutLiteral(uint8_t c) {
+  StartSymbol();
   symbols_.push_back(c);
   ++literalFreq_[c];
   blockBytes_ += 1;
@@ -228,10 +230,7 @@ void TLzhEncoder::PutLiteral(uint8_t c) {
 }
 
 void TLzhEncoder::PutMatch(const TMatch& m) {
-  if (symbols_.size() % 8 == 0) {
-    if (blockBytes_ >= kBlockLimit) SendBlock();
-    ++blockBytes_;
-  }
+  StartSymbol();
   const uint16_t symbol = uint16_t(m.Length + 256 - kMinMatch);
   const uint32_t d = m.Distance - 1;
   symbols_.push_back(symbol);
@@ -242,10 +241,9 @@ void TLzhEncoder::PutMatch(const TMatch& m) {
   EndSymbol();
 }
 
-bool TLzhEncoder::EndSymbol() {
+void TLzhEncoder::EndSymbol() {
   // Buffered symbols larger than all the input read cannot end smaller than it.
   if (blockBytes_ > read_) gaveUp_ = true;
-  return !gaveUp_ && !aborted_;
 }
 
 void TLzhEncoder::WriteSmallCode(const uint8_t* lengths, int symbols, int countBits, int special) {

@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
-#include "codecs/lzh/LzhDecoder.h"
 #include "codecs/io/CodecIo.h"
+#include "codecs/lzh/LzhDecoder.h"
 
 namespace qel {
 
@@ -61,8 +61,10 @@ class TLzhEncoder {
 
   void PutLiteral(uint8_t c);
   void PutMatch(const TMatch& m);
-  // Ends a symbol: sends the block when it is full; false once the encoder gave up.
-  bool EndSymbol();
+  // Before a symbol: sends the block when a flag byte is due and the block is full.
+  void StartSymbol();
+  // After a symbol: gives up when the block outgrew the input read.
+  void EndSymbol();
   void SendBlock();
   void WriteSmallCode(const uint8_t* lengths, int symbols, int countBits, int special);
   void WriteLiteralLengths(const uint8_t* lengths, const uint8_t* lenLengths,

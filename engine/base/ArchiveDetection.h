@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "engine/base/ArcType.h"
 #include "engine/base/HeaderType.h"
@@ -42,5 +43,8 @@ struct TDetection {
 TArcType DetectArchiveStream(const TZipCommon& component, TStream64& stream, TDetectResult& result);
 // The same over the file the component names, opened for it.
 TDetection DetectArchiveFile(const TZipCommon& component);
+// The type of the archive at `path` as a component of no settings finds it; atNA when the
+// file cannot be read or is no archive.
+TArcType DetectedArcType(const std::string& path);
 
 }  // namespace qel

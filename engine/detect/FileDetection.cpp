@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "engine/base/Errors.h"
 #include "engine/base/FileSystem.h"
 #include "engine/base/ZipCommon.h"
 #include "engine/detect/Detection.h"
@@ -27,6 +28,15 @@ TDetection DetectArchiveFile(const TZipCommon& component) {
   found.Type = DetectArchiveStream(component, *file, found.Result);
   found.CreationTime = FileCreationTime(file->Handle());
   return found;
+}
+
+TArcType DetectedArcType(const std::string& path) {
+  TZipCommon probe;
+  try {
+    probe.SetArchiveFile(path);
+  } catch (const E_RAISE&) {
+  }
+  return probe.ArcType();
 }
 
 }  // namespace qel

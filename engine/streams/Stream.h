@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "codecs/io/ByteIo.h"
+#include "engine/base/Bytes.h"
 
 namespace qel {
 
@@ -34,6 +35,11 @@ class TStream64 : public ISeekableSource, public IByteSink {
   int64_t ReadFully(void* buffer, int64_t count);
   // Reads `count` bytes at `pos`; false unless all of them arrived.
   bool ReadExactAt(int64_t pos, void* buffer, int64_t count);
+  // ReadExactAt as a record reader takes it; the stream must outlive it.
+  TReadAt ExactReader() {
+    return
+        [this](int64_t pos, uint8_t* data, int64_t size) { return ReadExactAt(pos, data, size); };
+  }
   // Reads up to `count` bytes at `pos`; returns the bytes read (0 when `pos` is out of range).
   int64_t ReadAt(int64_t pos, void* buffer, int64_t count);
   // Copies `count` bytes from the current position of `source` (all that is left when

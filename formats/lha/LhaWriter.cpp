@@ -116,9 +116,7 @@ bool TLha::AcceptsMethod(TCompressMethod method) const {
 }
 
 bool TLha::ReadDirectory(TStream64& archive, TCompList& list) {
-  const TReadAt readAt = [&archive](int64_t at, uint8_t* data, int64_t size) {
-    return archive.ReadExactAt(at, data, size);
-  };
+  const TReadAt readAt = archive.ExactReader();
   int64_t pos = std::max<int64_t>(HeaderOffset(), 0);
   TLhaHeader h;
   for (;;) {
@@ -161,9 +159,7 @@ void TLha::WriteDirectory(TStream64& out, const TCompList&) {
 }
 
 void TLha::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e) {
-  const TReadAt readAt = [&archive](int64_t at, uint8_t* data, int64_t size) {
-    return archive.ReadExactAt(at, data, size);
-  };
+  const TReadAt readAt = archive.ExactReader();
   TLhaHeader h;
   // The header must still be the entry's own.
   if (ReadLhaHeader(readAt, archive.Size(), e.Offset, h) != THeaderRead::Ok ||

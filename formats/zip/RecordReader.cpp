@@ -8,10 +8,7 @@
 namespace qel::zip {
 TRecordRead ReadZipRecord(TStream64& file, int64_t pos, RecordKind kind,
                           const THeaderDecipher& decipher, TRecordBytes& r) {
-  const TReadAt readAt = [&file](int64_t at, uint8_t* data, int64_t size) {
-    return file.ReadExactAt(at, data, size);
-  };
-  return ReadZipRecord(readAt, file.Size(), pos, kind, decipher, r);
+  return ReadZipRecord(file.ExactReader(), file.Size(), pos, kind, decipher, r);
 }
 
 TRecordRead ReadZipRecord(const TReadAt& readAt, int64_t fileSize, int64_t pos, RecordKind kind,
