@@ -6,9 +6,7 @@
 // The archives go to the system's temporary folder (TMPDIR, else /tmp); TMPDIR=/dev/shm
 // leaves the disk out of the figures.
 
-#include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -31,22 +29,9 @@ const std::string& Tree() {
   return path;
 }
 
-// The size of each tool's archive, by benchmark name.
-std::map<std::string, double>& Sizes() {
-  static std::map<std::string, double> sizes;
-  return sizes;
-}
-
 void BM_Create(benchmark::State& state, const std::string& name,
                const std::vector<std::string>& command) {
-  double size = 0;
-  vk::bench::TimeInScratchFolders(state, command, {{"tree", Tree()}},
-                                  [&size](const std::string& folder) {
-                                    std::error_code error;
-                                    size = double(fs::file_size(folder + "/out.zip", error));
-                                  });
-  state.counters["bytes"] = size;
-  Sizes()[name] = size;
+  vk::bench::TimeAndMeasure(state, name, command, {{"tree", Tree()}});
 }
 
 BENCHMARK_CAPTURE(BM_Create, Vorelkit, "BM_Create/Vorelkit",
@@ -66,14 +51,9 @@ BENCHMARK_CAPTURE(BM_Create, Bsdtar, "BM_Create/Bsdtar",
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int status = vk::bench::RunWithRatios(argc, argv,
-                                              {{"BM_Create/Vorelkit", "BM_Create/Zip"},
-                                               {"BM_Create/Vorelkit", "BM_Create/SevenZip"},
-                                               {"BM_Create/Vorelkit", "BM_Create/Bsdtar"}});
-  const double ours = Sizes()["BM_Create/Vorelkit"];
-  for (const char* peer : {"BM_Create/Zip", "BM_Create/SevenZip", "BM_Create/Bsdtar"}) {
-    if (ours > 0 && Sizes()[peer] > 0)
-      std::printf("size ratio BM_Create/Vorelkit / %s: %.4f\n", peer, ours / Sizes()[peer]);
-  }
-  return status;
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {"BM_Create/Vorelkit", "BM_Create/Zip"},
+      {"BM_Create/Vorelkit", "BM_Create/SevenZip"},
+      {"BM_Create/Vorelkit", "BM_Create/Bsdtar"}};
+  return vk::bench::RunWithRatios(argc, argv, pairs, pairs);
 }

@@ -9,9 +9,7 @@
 //
 // The archives go to the system's temporary folder (TMPDIR, else /tmp); TMPDIR=/dev/shm
 // leaves the disk out of the figures.
-#include <cstdio>
 #include <filesystem>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -68,12 +66,6 @@ const std::string& DeflateArchive() {
   return path;
 }
 
-// The size of each tool's Deflate archive, by benchmark name.
-std::map<std::string, double>& Sizes() {
-  static std::map<std::string, double> sizes;
-  return sizes;
-}
-
 void BM_AesAdd(benchmark::State& state, const std::vector<std::string>& command) {
   vk::bench::TimeInScratchFolders(state, command, {{"input", RandomInput()}});
 }
@@ -84,11 +76,7 @@ void BM_AesExtract(benchmark::State& state, const std::vector<std::string>& comm
 
 void BM_DeflateAdd(benchmark::State& state, const std::string& name,
                    const std::vector<std::string>& command) {
-  vk::bench::TimeInScratchFolders(
-      state, command, {{"input", TextInput()}}, [&name](const std::string& folder) {
-        std::error_code error;
-        Sizes()[name] = double(fs::file_size(folder + "/out.zip", error));
-      });
+  vk::bench::TimeAndMeasure(state, name, command, {{"input", TextInput()}});
 }
 
 void BM_DeflateExtract(benchmark::State& state, const std::vector<std::string>& command) {
@@ -126,15 +114,10 @@ BENCHMARK_CAPTURE(BM_DeflateExtract, SevenZip,
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int status =
-      vk::bench::RunWithRatios(argc, argv,
-                               {{"BM_AesAdd/Vorelkit", "BM_AesAdd/SevenZip"},
-                                {"BM_AesExtract/Vorelkit", "BM_AesExtract/SevenZip"},
-                                {"BM_DeflateAdd/Vorelkit", "BM_DeflateAdd/SevenZip"},
-                                {"BM_DeflateExtract/Vorelkit", "BM_DeflateExtract/SevenZip"}});
-  const double ours = Sizes()["BM_DeflateAdd/Vorelkit"];
-  const double peer = Sizes()["BM_DeflateAdd/SevenZip"];
-  if (ours > 0 && peer > 0)
-    std::printf("size ratio BM_DeflateAdd/Vorelkit / BM_DeflateAdd/SevenZip: %.4f\n", ours / peer);
-  return status;
+  return vk::bench::RunWithRatios(argc, argv,
+                                  {{"BM_AesAdd/Vorelkit", "BM_AesAdd/SevenZip"},
+                                   {"BM_AesExtract/Vorelkit", "BM_AesExtract/SevenZip"},
+                                   {"BM_DeflateAdd/Vorelkit", "BM_DeflateAdd/SevenZip"},
+                                   {"BM_DeflateExtract/Vorelkit", "BM_DeflateExtract/SevenZip"}},
+                                  {{"BM_DeflateAdd/Vorelkit", "BM_DeflateAdd/SevenZip"}});
 }

@@ -7,9 +7,7 @@
 // The runs use the system's temporary folder (TMPDIR, else /tmp); TMPDIR=/dev/shm leaves the
 // disk out of the figures.
 
-#include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -39,43 +37,19 @@ const std::string& Tree() {
 // The archive the extractions read, written once by vorelkit-cli in the tree's folder so
 // that its names are relative.
 const std::string& Archive() {
-  static const std::string path = vk::bench::MadeOnce("lha-mixed.lzh", [](const std::string& part) {
-    if (Tree().empty()) return false;
-    const std::string cwd = fs::current_path();
-    fs::current_path(Tree());
-    const bool made =
-        vk::bench::RunQuietly({VK_CLI_PATH, "add", part, "-r", "--method", "lh6", "."}) == 0;
-    fs::current_path(cwd);
-    return made;
-  });
+  static const std::string path =
+      vk::bench::TreeArchiveMadeOnce("lha-mixed.lzh", Tree(), {"-r", "--method", "lh6", "."});
   return path;
 }
 
-std::map<std::string, double>& Sizes() {
-  static std::map<std::string, double> sizes;
-  return sizes;
-}
-
 void BM_Extract(benchmark::State& state, const std::vector<std::string>& command) {
-  if (Archive().empty()) {
-    state.SkipWithError("could not make the archive");
-    return;
-  }
-  vk::bench::TimeInScratchFolders(state, command, {{"lzh", Archive()}});
+  vk::bench::TimeOver(state, command, "lzh", Archive());
 }
 
 void BM_Create(benchmark::State& state, const std::string& name,
                const std::vector<std::string>& command) {
-  double size = 0;
-  const std::string cwd = fs::current_path();
-  fs::current_path(Tree());
-  vk::bench::TimeInScratchFolders(state, command, {}, [&size](const std::string& folder) {
-    std::error_code error;
-    size = double(fs::file_size(folder + "/out.lzh", error));
-  });
-  fs::current_path(cwd);
-  state.counters["bytes"] = size;
-  Sizes()[name] = size;
+  vk::bench::InFolder(Tree(),
+                      [&] { vk::bench::TimeAndMeasure(state, name, command, {}, "out.lzh"); });
 }
 
 BENCHMARK_CAPTURE(BM_Extract, Vorelkit,
@@ -96,12 +70,9 @@ BENCHMARK_CAPTURE(BM_Create, Jlha, "BM_Create/Jlha",
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int status = vk::bench::RunWithRatios(argc, argv,
-                                              {{"BM_Extract/Vorelkit", "BM_Extract/Lhasa"},
-                                               {"BM_Extract/Vorelkit", "BM_Extract/Bsdtar"},
-                                               {"BM_Create/Vorelkit", "BM_Create/Jlha"}});
-  const double ours = Sizes()["BM_Create/Vorelkit"], jlha = Sizes()["BM_Create/Jlha"];
-  if (ours > 0 && jlha > 0)
-    std::printf("size ratio BM_Create/Vorelkit / BM_Create/Jlha: %.4f\n", ours / jlha);
-  return status;
+  return vk::bench::RunWithRatios(argc, argv,
+                                  {{"BM_Extract/Vorelkit", "BM_Extract/Lhasa"},
+                                   {"BM_Extract/Vorelkit", "BM_Extract/Bsdtar"},
+                                   {"BM_Create/Vorelkit", "BM_Create/Jlha"}},
+                                  {{"BM_Create/Vorelkit", "BM_Create/Jlha"}});
 }

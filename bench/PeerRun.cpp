@@ -1,5 +1,7 @@
 #include "bench/PeerRun.h"
 
+#include "bench/RatioReporter.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -106,6 +108,47 @@ void TimeInScratchFolders(benchmark::State& state, const std::vector<std::string
     sync();
     if (!ran) break;
   }
+}
+
+void TimeAndMeasure(benchmark::State& state, const std::string& benchmark,
+                    const std::vector<std::string>& command,
+                    std::vector<std::pair<std::string, std::string>> names,
+                    const std::string& output) {
+  double size = 0;
+  TimeInScratchFolders(state, command, std::move(names), [&](const std::string& folder) {
+    std::error_code error;
+    size = double(std::filesystem::file_size(folder + "/" + output, error));
+  });
+  state.counters["bytes"] = size;
+  RecordSize(benchmark, size);
+}
+
+std::string TreeArchiveMadeOnce(const std::string& name, const std::string& tree,
+                                const std::vector<std::string>& args) {
+  return MadeOnce(name, [&](const std::string& part) {
+    if (tree.empty()) return false;
+    std::vector<std::string> command = {VK_CLI_PATH, "add", part};
+    command.insert(command.end(), args.begin(), args.end());
+    bool made = false;
+    InFolder(tree, [&] { made = RunQuietly(command) == 0; });
+    return made;
+  });
+}
+
+void TimeOver(benchmark::State& state, const std::vector<std::string>& command,
+              const std::string& key, const std::string& input) {
+  if (input.empty()) {
+    state.SkipWithError(("could not make the " + key).c_str());
+    return;
+  }
+  TimeInScratchFolders(state, command, {{key, input}});
+}
+
+void InFolder(const std::string& folder, const std::function<void()>& work) {
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  work();
+  std::filesystem::current_path(before);
 }
 
 }  // namespace vk::bench

@@ -46,4 +46,25 @@ void TimeInScratchFolders(benchmark::State& state, const std::vector<std::string
                           std::vector<std::pair<std::string, std::string>> names,
                           const std::function<void(const std::string& folder)>& look = {});
 
+// TimeInScratchFolders, recording the size of `output` in the folder (RecordSize) under
+// `benchmark`.
+void TimeAndMeasure(benchmark::State& state, const std::string& benchmark,
+                    const std::vector<std::string>& command,
+                    std::vector<std::pair<std::string, std::string>> names,
+                    const std::string& output = "out.zip");
+
+// The archive `name` in the work folder, written once by `vorelkit-cli add ARCHIVE args...`
+// run in `tree` so that its names are relative; "" when it could not be made.
+std::string TreeArchiveMadeOnce(const std::string& name, const std::string& tree,
+                                const std::vector<std::string>& args);
+
+// TimeInScratchFolders with `input` named `key` in the command; ends the benchmark with an
+// error when the input could not be made (is "").
+void TimeOver(benchmark::State& state, const std::vector<std::string>& command,
+              const std::string& key, const std::string& input);
+
+// Runs `work` with `folder` as the current folder (so that archivers store relative names),
+// then returns to the folder it was in.
+void InFolder(const std::string& folder, const std::function<void()>& work);
+
 }  // namespace vk::bench

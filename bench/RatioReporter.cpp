@@ -26,12 +26,27 @@ void RatioReporter::Finalize() {
   }
 }
 
-int RunWithRatios(int argc, char** argv, std::vector<std::pair<std::string, std::string>> pairs) {
+namespace {
+std::map<std::string, double>& Sizes() {
+  static std::map<std::string, double> sizes;
+  return sizes;
+}
+}  // namespace
+
+void RecordSize(const std::string& benchmark, double bytes) { Sizes()[benchmark] = bytes; }
+
+int RunWithRatios(int argc, char** argv, std::vector<std::pair<std::string, std::string>> pairs,
+                  const std::vector<std::pair<std::string, std::string>>& sizePairs) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter(std::move(pairs));
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+  for (const auto& [ours, peer] : sizePairs) {
+    const double a = Sizes()[ours], b = Sizes()[peer];
+    if (a > 0 && b > 0)
+      std::printf("size ratio %s / %s: %.4f\n", ours.c_str(), peer.c_str(), a / b);
+  }
   return 0;
 }
 

@@ -27,7 +27,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> times_;
 };
 
-// Runs every registered benchmark with a RatioReporter over `pairs`.
-int RunWithRatios(int argc, char** argv, std::vector<std::pair<std::string, std::string>> pairs);
+// Records the size of what a benchmark made (an archive), by benchmark name.
+void RecordSize(const std::string& benchmark, double bytes);
+
+// Runs every registered benchmark with a RatioReporter over `pairs`, then prints the ratio
+// of the recorded sizes for each of `sizePairs` whose sizes were both recorded.
+int RunWithRatios(int argc, char** argv, std::vector<std::pair<std::string, std::string>> pairs,
+                  const std::vector<std::pair<std::string, std::string>>& sizePairs = {});
 
 }  // namespace vk::bench

@@ -154,6 +154,7 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
                                                                   {{"store", cmStore},
                                                                    {"deflate", cmDeflate},
                                                                    {"bzip2", cmBz2},
+                                                                   {"ppmd", cmPPMDi},
                                                                    {"lh5", cmFrozen5},
                                                                    {"lh6", cmFrozen6}},
                                                                   std::nullopt, err);
@@ -326,7 +327,8 @@ Command AddCommand() {
            {"--comment", true, "the archive comment"},
            {"--type", true, "zip, jar or lha: write that type whatever ARCHIVE's name says"},
            {"--method", true,
-            "store, deflate (zip, jar; --level chooses too), lh5 or lh6 (lha; default lh6)"},
+            "store, deflate, bzip2, ppmd (zip, jar; --level chooses too), lh5 or lh6 (lha; "
+            "default lh6)"},
            kThreadsOption,
            {"-v", false, "list what was left out"}},
           RunAdd};

@@ -26,6 +26,8 @@ int FuzzRename(const uint8_t* data, size_t size);
 int FuzzLzh(const uint8_t* data, size_t size);
 int FuzzLha(const uint8_t* data, size_t size);
 int FuzzLegacyZip(const uint8_t* data, size_t size);
+int FuzzPpmd(const uint8_t* data, size_t size);
+int FuzzBzip2(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();
 

@@ -6,6 +6,8 @@
 #include <array>
 #include <span>
 
+#include "codecs/bzip2/Bz2Decode.h"
+#include "codecs/bzip2/Bz2Errors.h"
 #include "codecs/legacy/Explode.h"
 #include "codecs/legacy/Unreduce.h"
 #include "codecs/legacy/Unshrink.h"
@@ -39,6 +41,11 @@ constexpr int kResyncBlocks = 4;
 constexpr size_t kCopyBuffer = size_t(1) << 18;
 
 bool IsDirectoryName(const std::string& name) { return !name.empty() && name.back() == '/'; }
+
+// The methods the decode pass has a decoder for.
+bool Decodable(uint16_t method) {
+  return (method <= 9 && method != 7) || method == 12 || method == 98;
+}
 
 // The first local-header signature at or after kResyncStart; -1 when none is found.
 int64_t SearchLocalSignature(TFileStream32& file) {
@@ -428,7 +435,7 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
 
   // An AES entry names its real method in its field, whatever its sizes.
   const uint16_t method = (h.Method == kMethodAes && extra.Aes) ? extra.Aes->Method : h.Method;
-  if (method > 9 || method == 7) {
+  if (!Decodable(method)) {
     DoError(e.Name, std::to_string(method), msg::UnsupportedMethod, "");
     return;
   }
@@ -458,7 +465,7 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
     WriteOutput(data.data(), data.size(), TCrcWidth::crc32);
     return true;
   };
-  // A legacy decoder that stops short fails the entry whatever CRC its output came to.
+  // A decoder that stops short fails the entry whatever CRC its output came to.
   bool intact = true;
   try {
     if (method == 0) {
@@ -469,11 +476,19 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
                               : method == 6 ? Explode(h.Flags, source, sink, unpacked)
                                             : Unreduce(method - 1, source, sink, unpacked);
       intact = r.Status == TDecodeStatus::Ok && r.Decoded == unpacked;
+    } else if (method == 12 || method == 98) {
+      const TDecodeResult r = method == 12 ? Bz2Decode(source, sink, unpacked)
+                                           : PpmdDecode(FPpmd, source, sink, unpacked);
+      intact = r.Status == TDecodeStatus::Ok && r.Decoded == unpacked;
     } else {
       FInflater.Run(method == 9 ? DeflateVariant::Deflate64 : DeflateVariant::Deflate, source,
                     sink);
     }
   } catch (const E_RAISE&) {
+    AbandonOutput();
+    return;
+  } catch (const Ebz2Error& error) {  // libbz2 itself failed, not the data
+    DoError(e.Name, error.what(), msg::UnknownError, "");
     AbandonOutput();
     return;
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "codecs/inflate/InflateMember.h"
+#include "codecs/ppmd/PpmdZip.h"
 #include "engine/extract/UnBase.h"
 #include "engine/streams/ReadAheadWindow.h"
 #include "formats/zip/CentralDir.h"
@@ -94,6 +95,8 @@ class TUnZip : public TUnBase {
   TReadAheadWindow FLocalHeaders{int64_t(1) << 16};
   uint64_t FLocalSerial = 0;
   TMemberInflater FInflater;
+  // The PPMd model: its memory block serves entry after entry of the same size.
+  TPpmdState FPpmd;
 };
 
 class TUnJar : public TUnZip {

@@ -1,11 +1,13 @@
 // Compressing one file into a ZIP archive: a placeholder local header, the cipher's header,
-// the data (deflated, or stored when Deflate would enlarge it), the authentication code, and
-// the local header completed in place.
+// the data (deflated or bzip2-compressed, or stored when that would enlarge it), the
+// authentication code, and the local header completed in place.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
 
+#include "codecs/bzip2/BZCompressStream.h"
+#include "codecs/bzip2/Bz2Errors.h"
 #include "codecs/checksum/Crc.h"
 #include "codecs/deflate/CompressStream.h"
 #include "engine/base/DateTime.h"
@@ -31,6 +33,30 @@ namespace {
 constexpr int64_t kReadBlock = 1 << 17;
 constexpr uint16_t kMethodStore = 0;
 constexpr uint16_t kMethodDeflate = 8;
+constexpr uint16_t kMethodBzip2 = 12;
+constexpr uint16_t kMethodPpmd = 98;
+// APPNOTE's version needed to extract: the base, bzip2 and PPMd.
+constexpr uint16_t kVersionBase = 20;
+constexpr uint16_t kVersionBzip2 = 46;
+constexpr uint16_t kVersionPpmd = 63;
+
+uint16_t VersionNeeded(uint16_t method) {
+  return method == kMethodBzip2  ? kVersionBzip2
+         : method == kMethodPpmd ? kVersionPpmd
+                                 : kVersionBase;
+}
+
+// The bzip2 block size (in 100,000 bytes) for the Deflate level chosen.
+int Bz2BlockSize(TDeflateType type) {
+  switch (type) {
+    case TDeflateType::dtDeflateF:
+      return 2;
+    case TDeflateType::dtDeflateN:
+      return 6;
+    default:
+      return 9;
+  }
+}
 
 // The Deflate option bits 1-2 of the general-purpose flags: normal 00, maximum 01, fast 10.
 uint16_t DeflateFlags(TDeflateType type) {
@@ -101,12 +127,17 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   uint16_t flags = 0;
   if (size > 0 && CompressMethod() != TCompressMethod::cmStore &&
       DeflateType != TDeflateType::dtDeflateS) {
-    if (CompressMethod() != TCompressMethod::cmDeflate) {
+    if (CompressMethod() == TCompressMethod::cmDeflate) {
+      method = kMethodDeflate;
+      flags |= DeflateFlags(DeflateType);
+    } else if (CompressMethod() == TCompressMethod::cmBz2) {
+      method = kMethodBzip2;
+    } else if (CompressMethod() == TCompressMethod::cmPPMDi) {
+      method = kMethodPpmd;
+    } else {
       DoError(e.SourcePath, "", msg::UnsupportedMethod, "");
       return false;
     }
-    method = kMethodDeflate;
-    flags |= DeflateFlags(DeflateType);
   }
   TEntryCipher cipher;
   if (size > 0 && !Password().empty()) {
@@ -132,6 +163,7 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   LocalHeader h;
   h.Flags = flags;
   h.Method = cipher.AesStrength ? kMethodAes : method;
+  h.VersionNeeded = VersionNeeded(method);
   const int64_t time = EntryTimeOf(e);
   h.DosDateTime = UnixToDosDateTime(time);
   const int64_t offset = out.Position();
@@ -230,7 +262,7 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
       }
       data = WriteData(*source, out, method, dataCipher, size);
       if (!data) {
-        // Deflate would enlarge the file: cut back and store it.
+        // Compressing would enlarge the file: cut back and store it.
         method = kMethodStore;
         h.Flags &= uint16_t(~0x0006);
         if (!out.SetSize(cipherStart) || !out.SetPosition(cipherStart))
@@ -253,6 +285,7 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   if (cipher.AesStrength) crc = 0;
   aes.Method = method;
   if (!cipher.AesStrength) h.Method = method;
+  h.VersionNeeded = VersionNeeded(method);
   h.Crc = crc;
   const int64_t end = out.Position();
   const uint64_t packed = uint64_t(end - dataStart);
@@ -267,7 +300,7 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   // back in it.
   const bool oemName = !ascii && name.VersionMadeBy == kMadeByOem;
   rec.Header.VersionMadeBy = oemName ? kMadeByOem : kMadeByUnix;
-  rec.Header.VersionNeeded = wide ? kVersionZip64 : 20;
+  rec.Header.VersionNeeded = std::max(wide ? kVersionZip64 : kVersionBase, VersionNeeded(method));
   rec.Header.Flags = h.Flags;
   rec.Header.Method = h.Method;
   rec.Header.DosDateTime = h.DosDateTime;
@@ -309,10 +342,10 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
     // what it claims.
     if (total != size || !AtEnd(source)) throw ESourceChanged();
   };
-  if (method == 8) {
-    TCompressStream deflate(out, int(DeflateType), cipher, FWorkers.get());
-    pump(deflate);
-    if (!deflate.Finish()) {
+  // The compressed data, or nothing when it came out larger than the file.
+  auto compress = [&](auto& stream) -> std::optional<std::pair<uint64_t, uint32_t>> {
+    pump(stream);
+    if (!stream.Finish()) {
       if (Cancel()) throw ECancelled();
       ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
     }
@@ -321,7 +354,26 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
       ArchiveBytesLeft += size;
       return std::nullopt;
     }
-    return std::make_pair(uint64_t(out.Position() - start), deflate.CRC());
+    return std::make_pair(uint64_t(out.Position() - start), stream.CRC());
+  };
+  if (method == kMethodDeflate) {
+    TCompressStream deflate(out, int(DeflateType), cipher, FWorkers.get());
+    return compress(deflate);
+  }
+  if (method == kMethodPpmd) {
+    // Order 16 and 64 MB, restarting when the memory is full: the word 0x03FF.
+    TPpmdCompressStream ppmd(out, FPpmd, TPpmdParams{}, cipher);
+    if (ppmd.Failed())
+      ReportAndRaise(FileName, msg::UnknownError, "not enough memory for PPMd", "");
+    return compress(ppmd);
+  }
+  if (method == kMethodBzip2) {
+    try {
+      TBZCompressStream bzip2(out, Bz2BlockSize(DeflateType), cipher);
+      return compress(bzip2);
+    } catch (const Ebz2Error& error) {
+      ReportAndRaise(FileName, msg::UnknownError, error.what(), "");
+    }
   }
   TStoreStream store(out, TCrcWidth::crc32, cipher);
   pump(store);

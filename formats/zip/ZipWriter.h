@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "codecs/parallel/Workers.h"
+#include "codecs/ppmd/PpmdZip.h"
 #include "engine/compress/CompBase.h"
 #include "formats/zip/DirectoryWriter.h"
 
@@ -90,6 +91,8 @@ class TZipBase : public TCompBase {
   // The threads that deflate while entries are written: made anew for each update, idle
   // between updates.
   std::unique_ptr<TWorkers> FWorkers;
+  // The PPMd model: its memory block serves entry after entry.
+  TPpmdState FPpmd;
   int64_t FEntriesEnd = 0;  // where the temporary archive's directory starts
   // Comment editing: the directory as read.
   TCompList FEdited;

@@ -15,6 +15,8 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"lzh", FuzzLzh},
       {"lha", FuzzLha},
       {"legacyzip", FuzzLegacyZip},
+      {"ppmd", FuzzPpmd},
+      {"bzip2", FuzzBzip2},
   };
   return kTargets;
 }

@@ -25,8 +25,6 @@ namespace fs = std::filesystem;
 // Samples whose entries cannot be extracted yet, with the reason; their listing is still
 // checked.
 const std::map<std::string, std::string> kKnownFailures = {
-    {"zip/zip2_ppmd.zip", "PPMd (method 98) is not decoded"},
-    {"zip/cc_bzip2-zip.zip", "bzip2 (method 12) is not decoded"},
     {"lha/unlha32_lh2.lzh", "-lh2- is not decoded"},
 };
 

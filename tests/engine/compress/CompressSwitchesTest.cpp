@@ -72,16 +72,6 @@ TEST(CompressSwitches, ReadRenameAndTrash) {
   EXPECT_TRUE(w.codes.empty()) << w.codes.front();
 }
 
-TEST(CompressSwitches, MethodsWithoutTheirCodecAreReportedPerFile) {
-  TestFolder dir;
-  Writer w(dir);
-  WriteFileText(dir / "in/a.txt", std::string(1000, 'a'));
-  ASSERT_TRUE(w.zip.SetCompressMethod(TCompressMethod::cmBz2));
-  EXPECT_EQ(w.zip.Compress(), 0);
-  EXPECT_NE(std::find(w.codes.begin(), w.codes.end(), msg::UnsupportedMethod), w.codes.end());
-  EXPECT_FALSE(fs::exists(dir / "a.zip"));
-}
-
 TEST(CompressSwitches, CommentCommandShowsAndSets) {
   TestFolder dir;
   Writer w(dir);
