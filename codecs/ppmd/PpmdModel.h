@@ -95,9 +95,9 @@ class TPpmdModel {
   // suffix's size, the last coding's success, the flags and a long run of successes.
   uint16_t& BinProbability() {
     const TContext* c = MinContext;
-    return binSumm_[ns2Index_[c->OneState()->Freq - 1]]
-                   [ns2BinIndex_[Suffix(c)->NumStats] + PrevSuccess + c->Flags +
-                    ((runLength_ >> 26) & 0x20)];
+    return binSumm_[ns2Index_[c->OneState()->Freq - 1]][ns2BinIndex_[Suffix(c)->NumStats] +
+                                                        PrevSuccess + c->Flags +
+                                                        ((runLength_ >> 26) & 0x20)];
   }
   // The escape estimate for MinContext after `masked` + 1 symbols were masked.
   TSee* MakeEscFreq(unsigned masked, uint32_t& escFreq);
