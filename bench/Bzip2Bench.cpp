@@ -8,7 +8,6 @@
 // The runs use the system's temporary folder (TMPDIR, else /tmp); TMPDIR=/dev/shm leaves the
 // disk out of the figures.
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,17 +16,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // The tree, made once in the build tree with its links resolved.
 const std::string& Tree() {
-  static const std::string path = vk::bench::MadeOnce("bzip2-headers", [](const std::string& part) {
-    fs::create_directories(part);
-    for (const char* source :
-         {"/usr/include/linux", "/usr/include/c++", "/usr/include/x86_64-linux-gnu"})
-      vk::bench::RunQuietly({"cp", "-rL", source, part});
-    return true;
-  });
+  static const std::string path = vk::bench::CopiedTreeMadeOnce(
+      "bzip2-headers", {"/usr/include/linux", "/usr/include/c++", "/usr/include/x86_64-linux-gnu"});
   return path;
 }
 

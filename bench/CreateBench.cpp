@@ -6,7 +6,6 @@
 // The archives go to the system's temporary folder (TMPDIR, else /tmp); TMPDIR=/dev/shm
 // leaves the disk out of the figures.
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,17 +14,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // A copy of /usr/include with its links resolved, made once and kept in the build tree:
 // the tools disagree on links (followed, stored as links, or left out), files they agree on.
 const std::string& Tree() {
-  static const std::string path =
-      vk::bench::MadeOnce("create-include", [](const std::string& part) {
-        // cp reports dangling links and goes on; what it copied is the tree.
-        vk::bench::RunQuietly({"cp", "-rL", "/usr/include", part});
-        return true;
-      });
+  static const std::string path = vk::bench::CopiedTreeMadeOnce("create-include", {"/usr/include"});
   return path;
 }
 

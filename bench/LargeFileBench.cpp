@@ -9,7 +9,6 @@
 //
 // The archives go to the system's temporary folder (TMPDIR, else /tmp); TMPDIR=/dev/shm
 // leaves the disk out of the figures.
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,8 +18,6 @@
 #include "tests/support/Files.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr size_t kFileSize = 200'000'000;
 constexpr const char* kPassword = "bench-password";

@@ -7,7 +7,6 @@
 // The runs use the system's temporary folder (TMPDIR, else /tmp); TMPDIR=/dev/shm leaves the
 // disk out of the figures.
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,21 +15,14 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // The tree, made once in the build tree with its links resolved.
 const std::string& Tree() {
-  static const std::string path = vk::bench::MadeOnce("lha-mixed", [](const std::string& part) {
-    fs::create_directories(part);
-    for (const char* source :
-         {"/usr/include/linux", "/usr/include/c++", "/usr/include/x86_64-linux-gnu",
-          "/usr/lib/x86_64-linux-gnu/libQt6Core.so.6", "/usr/lib/x86_64-linux-gnu/libQt6Gui.so.6",
-          "/usr/lib/x86_64-linux-gnu/libQt6Widgets.so.6",
-          "/usr/lib/x86_64-linux-gnu/libcrypto.so.3", "/usr/bin/gdb", "/usr/bin/perl",
-          "/usr/bin/python3"})
-      vk::bench::RunQuietly({"cp", "-rL", source, part});
-    return true;
-  });
+  static const std::string path = vk::bench::CopiedTreeMadeOnce(
+      "lha-mixed",
+      {"/usr/include/linux", "/usr/include/c++", "/usr/include/x86_64-linux-gnu",
+       "/usr/lib/x86_64-linux-gnu/libQt6Core.so.6", "/usr/lib/x86_64-linux-gnu/libQt6Gui.so.6",
+       "/usr/lib/x86_64-linux-gnu/libQt6Widgets.so.6", "/usr/lib/x86_64-linux-gnu/libcrypto.so.3",
+       "/usr/bin/gdb", "/usr/bin/perl", "/usr/bin/python3"});
   return path;
 }
 

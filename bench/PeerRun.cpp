@@ -123,6 +123,14 @@ void TimeAndMeasure(benchmark::State& state, const std::string& benchmark,
   RecordSize(benchmark, size);
 }
 
+std::string CopiedTreeMadeOnce(const std::string& name, const std::vector<std::string>& sources) {
+  return MadeOnce(name, [&](const std::string& part) {
+    std::filesystem::create_directories(part);
+    for (const std::string& source : sources) RunQuietly({"cp", "-rL", source, part});
+    return true;
+  });
+}
+
 std::string TreeArchiveMadeOnce(const std::string& name, const std::string& tree,
                                 const std::vector<std::string>& args) {
   return MadeOnce(name, [&](const std::string& part) {

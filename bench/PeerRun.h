@@ -53,6 +53,10 @@ void TimeAndMeasure(benchmark::State& state, const std::string& benchmark,
                     std::vector<std::pair<std::string, std::string>> names,
                     const std::string& output = "out.zip");
 
+// A copy of `sources` (files or folders, links followed) in the work folder's `name`, made
+// once; cp reports dangling links and goes on, and what it copied is the tree.
+std::string CopiedTreeMadeOnce(const std::string& name, const std::vector<std::string>& sources);
+
 // The archive `name` in the work folder, written once by `vorelkit-cli add ARCHIVE args...`
 // run in `tree` so that its names are relative; "" when it could not be made.
 std::string TreeArchiveMadeOnce(const std::string& name, const std::string& tree,

@@ -33,8 +33,7 @@ bool TBZCompressStream::Stopped() {
 void TBZCompressStream::WriteBuffer() {
   const size_t size = kBufferSize - bz_.avail_out;
   auto* data = reinterpret_cast<uint8_t*>(buffer_.get());
-  if (cipher_) cipher_->Encipher(data, size);
-  if (size > 0 && !destination_.WriteFully(data, int64_t(size))) failed_ = true;
+  if (!WriteEnciphered(destination_, cipher_, data, size)) failed_ = true;
   bz_.next_out = buffer_.get();
   bz_.avail_out = kBufferSize;
 }

@@ -74,8 +74,7 @@ void TCompressStream::TakeOldest() {
 }
 
 void TCompressStream::WriteBuffer(size_t size) {
-  if (cipher_) cipher_->Encipher(buffer_.data(), size);
-  if (!destination_.WriteFully(buffer_.data(), int64_t(size))) failed_ = true;
+  if (!WriteEnciphered(destination_, cipher_, buffer_.data(), size)) failed_ = true;
   buffered_ = 0;
 }
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "codecs/io/ByteIo.h"
+
 namespace qel {
 
 class IDataCipher {
@@ -12,5 +14,13 @@ class IDataCipher {
   virtual ~IDataCipher() = default;
   virtual void Encipher(uint8_t* data, size_t size) = 0;
 };
+
+// Enciphers a piece of compressed output in place (when there is a cipher) and writes all
+// of it; false when the destination refused it.
+inline bool WriteEnciphered(IByteSink& destination, IDataCipher* cipher, uint8_t* data,
+                            size_t size) {
+  if (cipher) cipher->Encipher(data, size);
+  return size == 0 || destination.WriteFully(data, int64_t(size));
+}
 
 }  // namespace qel

@@ -6,9 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
-#include "codecs/io/CodecIo.h"
+#include "codecs/io/ByteFeed.h"
 
 namespace qel::ppmd {
 
@@ -61,43 +60,14 @@ class TRangeEncoder {
   uint32_t range_ = 0xFFFFFFFF;
 };
 
-// The decoder's input, read through the source in pieces; zeros once it ran out.
-class TPpmdInput {
- public:
-  static constexpr size_t kPiece = 32768;
-
-  explicit TPpmdInput(const TCodecSource& source) : source_(source), buffer_(new uint8_t[kPiece]) {}
-
-  uint8_t operator()() {
-    if (at_ == end_ && !Refill()) return 0;
-    return *at_++;
-  }
-  // A byte was asked for after the last.
-  bool RanOut() const { return ranOut_; }
-
- private:
-  bool Refill() {
-    const size_t n = ranOut_ ? 0 : source_(buffer_.get(), kPiece);
-    ranOut_ = n == 0;
-    at_ = buffer_.get();
-    end_ = at_ + n;
-    return n != 0;
-  }
-
-  const TCodecSource& source_;
-  std::unique_ptr<uint8_t[]> buffer_;
-  const uint8_t* at_ = nullptr;
-  const uint8_t* end_ = nullptr;
-  bool ranOut_ = false;
-};
-
+// Reads its input through a feed; zeros stand in for bytes past its end (see RanOut).
 class TRangeDecoder {
  public:
-  explicit TRangeDecoder(TPpmdInput& in) : in_(in) {}
+  explicit TRangeDecoder(TByteFeed& in) : in_(in) {}
 
   // False when the first four bytes cannot start a stream.
   bool Init() {
-    for (int i = 0; i < 4; ++i) code_ = (code_ << 8) | in_();
+    for (int i = 0; i < 4; ++i) code_ = (code_ << 8) | NextByte();
     return code_ < 0xFFFFFFFF;
   }
   // Where the code lies in [0, total); total itself or more for a corrupt stream.
@@ -113,14 +83,24 @@ class TRangeDecoder {
     range_ *= size;
     while ((low_ ^ (low_ + range_)) < kRangeTop ||
            (range_ < kRangeBottom && ((range_ = (0 - low_) & (kRangeBottom - 1)), true))) {
-      code_ = (code_ << 8) | in_();
+      code_ = (code_ << 8) | NextByte();
       range_ <<= 8;
       low_ <<= 8;
     }
   }
 
+  // A byte was asked for after the input's last: the stream was cut short.
+  bool RanOut() const { return ranOut_; }
+
  private:
-  TPpmdInput& in_;
+  uint32_t NextByte() {
+    const int b = in_.Next();
+    ranOut_ |= b < 0;
+    return b < 0 ? 0 : uint32_t(b);
+  }
+
+  TByteFeed& in_;
+  bool ranOut_ = false;
   uint32_t low_ = 0;
   uint32_t range_ = 0xFFFFFFFF;
   uint32_t code_ = 0;

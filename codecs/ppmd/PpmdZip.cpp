@@ -23,6 +23,9 @@ std::optional<TPpmdParams> TPpmdParams::FromWord(uint16_t word) {
 
 namespace {
 
+// Decoded data reaches the sink in pieces of this size.
+constexpr size_t kOutPiece = 32768;
+
 // The model for `params`, its memory allocated; null when the memory cannot be had.
 TPpmdModel* PrepareModel(TPpmdState& state, const TPpmdParams& params) {
   if (!state) state = std::make_unique<TPpmdModel>();
@@ -35,32 +38,27 @@ TPpmdModel* PrepareModel(TPpmdState& state, const TPpmdParams& params) {
 
 TDecodeResult PpmdDecode(TPpmdState& state, const TCodecSource& source, const TCodecSink& sink,
                          uint64_t size) {
-  uint8_t word[2];
-  size_t got = 0;
-  while (got < 2) {
-    const size_t n = source(word + got, 2 - got);
-    if (n == 0) return {TDecodeStatus::UnexpectedEnd, 0};
-    got += n;
-  }
+  TByteFeed in(source);
+  const int low = in.Next(), high = in.Next();
+  if (high < 0) return {TDecodeStatus::UnexpectedEnd, 0};
   if (size == 0) return {};
-  const std::optional<TPpmdParams> params = TPpmdParams::FromWord(uint16_t(word[0] | word[1] << 8));
+  const std::optional<TPpmdParams> params = TPpmdParams::FromWord(uint16_t(low | high << 8));
   TPpmdModel* model = params ? PrepareModel(state, *params) : nullptr;
   if (!model) return {TDecodeStatus::Corrupt, 0};
 
-  TPpmdInput in(source);
   TRangeDecoder rc(in);
   if (!rc.Init()) return {TDecodeStatus::Corrupt, 0};
-  std::unique_ptr<uint8_t[]> out(new uint8_t[TPpmdInput::kPiece]);
+  std::unique_ptr<uint8_t[]> out(new uint8_t[kOutPiece]);
   TDecodeResult result;
   while (result.Decoded < size) {
-    const size_t piece = size_t(std::min<uint64_t>(TPpmdInput::kPiece, size - result.Decoded));
+    const size_t piece = size_t(std::min<uint64_t>(kOutPiece, size - result.Decoded));
     size_t n = 0;
     int symbol = 0;
-    while (n < piece && (symbol = DecodeSymbol(*model, rc)) >= 0 && !in.RanOut())
+    while (n < piece && (symbol = DecodeSymbol(*model, rc)) >= 0 && !rc.RanOut())
       out[n++] = uint8_t(symbol);
     if (n && !sink({out.get(), n})) return {TDecodeStatus::Aborted, result.Decoded};
     result.Decoded += n;
-    if (in.RanOut()) return {TDecodeStatus::UnexpectedEnd, result.Decoded};
+    if (rc.RanOut()) return {TDecodeStatus::UnexpectedEnd, result.Decoded};
     // An end mark before the entry's size: the data is shorter than its header says.
     if (symbol < 0) return {TDecodeStatus::Corrupt, result.Decoded};
   }
@@ -106,8 +104,7 @@ bool TPpmdCompressStream::Drain(bool all) {
   uint8_t* const start = out_.get();
   const size_t have = size_t(rc_.Out() - start);
   const size_t take = all ? have : have / kPiece * kPiece;
-  if (cipher_) cipher_->Encipher(start, take);
-  if (take && !destination_.WriteFully(start, int64_t(take))) {
+  if (!WriteEnciphered(destination_, cipher_, start, take)) {
     failed_ = true;
     return false;
   }
