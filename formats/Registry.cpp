@@ -4,14 +4,17 @@
 
 #include "engine/registry/Formats.h"
 #include "formats/lha/LhaFormat.h"
+#include "formats/packed/PackedFormats.h"
 #include "formats/planned/Planned.h"
+#include "formats/tar/TarFormat.h"
 #include "formats/zip/ZipFormat.h"
 
 namespace qel {
 
 std::span<const TFormatDescriptor* const> RegisteredFormats() {
   static const std::vector<const TFormatDescriptor*> kFormats = [] {
-    std::vector<const TFormatDescriptor*> all = {&ZipFormat(), &JarFormat(), &LhaFormat()};
+    std::vector<const TFormatDescriptor*> all = {&ZipFormat(), &JarFormat(), &LhaFormat(),
+                                                 &GZipFormat(), &BZip2Format(), &TarFormat()};
     for (const TFormatDescriptor* f : PlannedFormats()) all.push_back(f);
     return all;
   }();

@@ -28,6 +28,9 @@ int FuzzLha(const uint8_t* data, size_t size);
 int FuzzLegacyZip(const uint8_t* data, size_t size);
 int FuzzPpmd(const uint8_t* data, size_t size);
 int FuzzBzip2(const uint8_t* data, size_t size);
+int FuzzLzw(const uint8_t* data, size_t size);
+int FuzzTar(const uint8_t* data, size_t size);
+int FuzzPacked(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();
 

@@ -399,6 +399,7 @@ void TMainForm::ApplyColumnWidths(TVrListView* list) {
 
 void TMainForm::ApplyListOptions() {
   const app::TAppSettings& s = app::AppSettings();
+  prompts_->SetAutoTar(s.AutoTar);
   for (TVrListView* list : {list_, explorer_->List()}) {
     list->SetViewStyle(s.ViewStyle);
     list->SetGridLines(s.ShowGridLines);

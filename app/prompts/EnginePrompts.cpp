@@ -80,6 +80,9 @@ void TEnginePrompts::AttachReader(qel::TDecompressClass& reader) {
                                std::string& newName, qel::TOverwriteMode& mode) {
     FileExists(sender, fileName, newName, mode);
   };
+  reader.OnNestedTarFile = [this](qel::TZipCommon&, const std::string& fileName, bool& extract) {
+    extract = ExtractNestedTar(fileName);
+  };
 }
 
 void TEnginePrompts::AttachLister(qel::TCustomQuell& lister) { AttachCommon(lister); }
@@ -136,8 +139,8 @@ void TEnginePrompts::WriterActivated(bool secondPass) {
 
 void TEnginePrompts::ForgetPassword() { memory_.LastPassword.clear(); }
 
-bool TEnginePrompts::ExtractNestedTar(const std::string& fileName, bool autoTar) {
-  return autoTar || prompter_.AskNestedTar(fileName);
+bool TEnginePrompts::ExtractNestedTar(const std::string& fileName) {
+  return autoTar_ || prompter_.AskNestedTar(fileName);
 }
 
 void TEnginePrompts::FileExists(qel::TZipCommon& sender, const std::string& fileName,

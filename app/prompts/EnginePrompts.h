@@ -68,9 +68,10 @@ class TEnginePrompts {
   // next attempt ask the user instead of giving the same password again.
   void ForgetPassword();
 
-  // --- Questions without an engine event of their own yet. ---
-  // A TAR inside a GZIP or BZIP2 file: extracted too when `autoTar` is on, else on request.
-  bool ExtractNestedTar(const std::string& fileName, bool autoTar);
+  // A TAR inside a GZIP or BZIP2 file: its members are extracted when AutoTar is on, else
+  // when the user says so (otherwise the TAR itself is).
+  void SetAutoTar(bool on) { autoTar_ = on; }
+  bool ExtractNestedTar(const std::string& fileName);
 
  private:
   void AttachCommon(qel::TZipCommon& component);
@@ -94,6 +95,7 @@ class TEnginePrompts {
 
   IPrompter& prompter_;
   TAnswerMemory memory_;
+  bool autoTar_ = true;
 };
 
 }  // namespace vk::app

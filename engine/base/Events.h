@@ -36,6 +36,10 @@ using TGetZipNextDiskEvent =
 using TLimitedUserEvent = std::function<void(TZipCommon& Sender, const WideString& ProtectedDir,
                                              WideString& UserDir, bool& Cancel)>;
 using TFileNameEvent = std::function<void(TZipCommon& Sender, const WideString& FileName)>;
+// A compressed file holds a TAR: Extract answers whether its members are extracted
+// rather than the TAR itself.
+using TNestedTarEvent =
+    std::function<void(TZipCommon& Sender, const WideString& FileName, bool& Extract)>;
 using TRenameFileEvent =
     std::function<void(TZipCommon& Sender, const WideString& FileName, WideString& NewFileName)>;
 using TFileExistsEvent =

@@ -49,14 +49,20 @@ class TDetector {
       r_.HeaderOffset = 0;
       return ArcTypeOfName(in_.FileName);
     }
-    if (size_ < kMinSize) return atNA;
     head_.resize(size_t(std::min(size_, kHeadSize)));
     head_.resize(size_t(s_.ReadAt(0, head_.data(), int64_t(head_.size()))));
-    if (head_.size() < size_t(kMinSize)) return atNA;
+    // An empty BZIP2 file is the shortest archive there is.
+    if (head_.size() < size_t(kMinSize)) {
+      if (!detect::IsBzip2(head_)) return atNA;
+      r_.HeaderOffset = 0;
+      return atBz2;
+    }
 
     const bool isPe = head_[0] == 'M' && head_[1] == 'Z';
     const bool isElf = head_[0] == 0x7F && head_[1] == 'E' && head_[2] == 'L' && head_[3] == 'F';
     TArcType t = isPe || isElf ? DetectExecutable(isPe) : DetectPlain();
+    // A compressed TAR is listed, read and written as the TAR it holds.
+    if ((t == atGZip || t == atBz2) && detect::HoldsTar(s_)) t = t == atGZip ? atTarGz : atTarBz;
 
     if (IsRecognised(t) && r_.HeaderOffset == -1) r_.HeaderOffset = 0;
     if (t == atZip && HasJarExtension()) t = atJar;
@@ -153,6 +159,12 @@ class TDetector {
 
   // --- Everything that does not start as a program. ---
   TArcType DetectPlain() {
+    // A header whose checksum holds outweighs the two-byte signatures its first name may
+    // start with ("HAPPY.txt", "ZOOM.txt", "PKGBUILD").
+    if (detect::TProbeHit tar = detect::TestTar(s_, size_); tar.Type == atTar) {
+      r_.HeaderOffset = tar.Start;
+      return atTar;
+    }
     // Leading zero bytes (padding, or a Macintosh header in front of an LHA archive).
     size_t zeros = 0;
     if (head_[0] == 0) {
@@ -201,10 +213,6 @@ class TDetector {
   TArcType DetectUnsigned() {
     // Compressed data may hold any signature by chance, so BZIP2 goes before the scan.
     if (detect::IsBzip2(head_)) return atBz2;
-    if (detect::TProbeHit tar = detect::TestTar(s_, size_); tar.Type == atTar) {
-      r_.HeaderOffset = tar.Start;
-      return atTar;
-    }
     if (r_.HeaderOffset < 0) {
       int64_t found = LocateZip();
       if (found > 0 || tail_.DirectoryOnEarlierDisk) {

@@ -104,10 +104,11 @@ std::string MethodName(TArcType type, int method, uint16_t flags, const TMethodC
                                                             "Good",    "Best", "Lzw"};
       return std::string(Pick(k, method));
     }
-    case atBz2: {
-      static constexpr std::array<std::string_view, 2> k = {"Stored", "BZ'd"};
-      return std::string(Pick(k, method));
-    }
+    case atBz2:
+      // The stream header's block-size digit stands for the method.
+      if (method == 0) return "Stored";
+      if (method >= 1 && method <= 9) return "BZ'd";
+      return std::string(kUnsupported);
     case atCab:
     case atCabExe: {
       static constexpr std::array<std::string_view, 4> k = {"Stored", "MsZIP", "Quantum", "Lzx"};

@@ -24,6 +24,10 @@ TProbeHit CheckKnownStubs(TStream64& stream, int64_t size);
 // A TAR header (or a volume label followed by one) at the start. On success Start is
 // where the first member header is (0, or 512 behind a label).
 TProbeHit TestTar(TStream64& stream, int64_t size);
+// The TAR header test on one 512-byte block: its checksum field holds the block's sum.
+bool IsTarHeader(const uint8_t* block);
+// A GZIP, `compress` or BZIP2 file whose data starts with a TAR header.
+bool HoldsTar(TStream64& stream);
 
 // "BZh", a block-size digit, then the block magic (or the end-of-stream magic of an empty
 // stream).

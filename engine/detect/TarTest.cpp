@@ -1,10 +1,31 @@
 #include "engine/detect/Probes.h"
+#include "engine/packed/PackedStream.h"
 #include "engine/streams/Stream.h"
 
 namespace qel::detect {
 
+namespace {
+
+constexpr int64_t kBlock = 512;
+
+}  // namespace
+
+bool IsTarHeader(const uint8_t* h) {
+  // The checksum is the byte sum of the header with its own field counted as spaces.
+  uint32_t sum = 0;
+  for (int i = 0; i < kBlock; ++i) sum += (i >= 148 && i < 156) ? uint32_t(' ') : h[i];
+  uint32_t stored = 0;
+  bool digits = false;
+  for (int i = 148; i < 156 && h[i] != 0; ++i) {
+    if (h[i] >= '0' && h[i] <= '7') {
+      stored = stored * 8 + uint32_t(h[i] - '0');
+      digits = true;
+    }
+  }
+  return digits && sum == stored;
+}
+
 TProbeHit TestTar(TStream64& stream, int64_t size) {
-  constexpr int64_t kBlock = 512;
   if (size <= kBlock) return {};
   uint8_t h[kBlock];
   if (!stream.ReadExactAt(0, h, kBlock)) return {};
@@ -13,14 +34,15 @@ TProbeHit TestTar(TStream64& stream, int64_t size) {
     start = kBlock;
     if (!stream.ReadExactAt(start, h, kBlock)) return {};
   }
-  // The checksum is the byte sum of the header with its own field counted as spaces.
-  uint32_t sum = 0;
-  for (int i = 0; i < kBlock; ++i) sum += (i >= 148 && i < 156) ? uint32_t(' ') : h[i];
-  uint32_t stored = 0;
-  for (int i = 148; i < 156 && h[i] != 0; ++i)
-    if (h[i] >= '0' && h[i] <= '7') stored = stored * 8 + uint32_t(h[i] - '0');
-  if (sum != stored) return {};
+  if (!IsTarHeader(h)) return {};
   return {atTar, start};
+}
+
+bool HoldsTar(TStream64& stream) {
+  int refusal = 0;
+  const std::unique_ptr<TPackedStream> data = OpenPacked(stream, refusal);
+  uint8_t h[kBlock];
+  return data && data->Read(h, kBlock) == kBlock && IsTarHeader(h);
 }
 
 }  // namespace qel::detect

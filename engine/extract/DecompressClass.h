@@ -43,6 +43,8 @@ class TDecompressClass : public TZipCommon {
   bool RestoreFileAttr = true;
   TCpuType CpuType = TCpuType::cptAuto;  // kept for the published set; no decoder uses it
   int ZipCmntBufSize = 32000;
+  // Asked before a compressed TAR is extracted (not for ExtractAsIs, nor when testing).
+  TNestedTarEvent OnNestedTarFile;
 
   // Each runs the reader over the archive and answers the number of entries processed
   // (0 when the archive could not be opened).

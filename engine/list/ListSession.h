@@ -33,6 +33,9 @@ class TListSession {
     return window_.ReadAt(pos, buffer, count);
   }
 
+  // The archive as a stream, for branches that decode it rather than read its headers.
+  TStream64* File() { return file_.get(); }
+
   TCustomQuell& Q;
   int64_t FileSize = 0;
   // Where the first header is and which ZIP structures are known, as detection found them

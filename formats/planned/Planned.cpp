@@ -12,26 +12,15 @@ constexpr TCompressMethod kMethods[] = {M...};
 
 constexpr TConversionRow kBhConversion{1, "BlackHole (.bh)", ".bh", cmDeflate};
 constexpr TConversionRow kCabConversion{4, "Cabinet (.cab)", ".cab", cmQuantum};
-constexpr TConversionRow kTarConversion{7, "TAR (.tar)", ".tar", cmTar};
 
 constexpr TFormatWriter kBhWriter{nullptr, kMethods<cmStore, cmDeflate, cmFuse, cmBz2>, cmDeflate,
                                   ".bh", &kBhConversion};
 constexpr TFormatWriter kCabWriter{nullptr, kMethods<cmStore, cmMsZip, cmLzx, cmQuantum>, cmMsZip,
                                    ".cab", &kCabConversion};
-constexpr TFormatWriter kGZipWriter{nullptr, kMethods<cmDeflate>, cmDeflate, ".gz"};
-constexpr TFormatWriter kBZip2Writer{nullptr, kMethods<cmBz2>, cmBz2, ".bz2"};
-constexpr TFormatWriter kTarWriter{nullptr, kMethods<cmTar>, cmTar, ".tar", &kTarConversion};
-constexpr TFormatWriter kTarGzWriter{nullptr, kMethods<cmTarGz>, cmTarGz, ".tgz"};
-constexpr TFormatWriter kTarBzWriter{nullptr, kMethods<cmTarBz>, cmTarBz, ".tbz"};
 
 constexpr TTypeRow kBhTypes[] = {{atBh, capUpdate | capSfx | capPassword, &kBhWriter}};
 // A cabinet is written whole: nothing is added to or deleted from one.
 constexpr TTypeRow kCabTypes[] = {{atCab, 0, &kCabWriter}};
-constexpr TTypeRow kGZipTypes[] = {{atGZip, capUpdate, &kGZipWriter}};
-constexpr TTypeRow kBZip2Types[] = {{atBz2, capUpdate, &kBZip2Writer}};
-constexpr TTypeRow kTarTypes[] = {{atTar, capUpdate, &kTarWriter},
-                                  {atTarGz, capUpdate, &kTarGzWriter},
-                                  {atTarBz, capUpdate, &kTarBzWriter}};
 constexpr TTypeRow kArjTypes[] = {{atArj, capSfx}};
 constexpr TTypeRow kAceTypes[] = {{atAce, capSfx}};
 constexpr TTypeRow kRarTypes[] = {{atRar, capSfx}};
@@ -39,9 +28,6 @@ constexpr TTypeRow kSevenZipTypes[] = {{at7Zip, capTest | capPassword}};
 
 constexpr TFormatDescriptor kBh{"bh", kBhTypes};
 constexpr TFormatDescriptor kCab{"cab", kCabTypes};
-constexpr TFormatDescriptor kGZip{"gzip", kGZipTypes};
-constexpr TFormatDescriptor kBZip2{"bzip2", kBZip2Types};
-constexpr TFormatDescriptor kTar{"tar", kTarTypes};
 constexpr TFormatDescriptor kArj{"arj", kArjTypes};
 constexpr TFormatDescriptor kAce{"ace", kAceTypes};
 constexpr TFormatDescriptor kRar{"rar", kRarTypes};
@@ -49,8 +35,8 @@ constexpr TFormatDescriptor kRar{"rar", kRarTypes};
 constexpr TFormatDescriptor kSevenZip{"7z", kSevenZipTypes, nullptr, nullptr,
                                       msg::SevenZipLibraryNotFound};
 
-constexpr const TFormatDescriptor* kPlanned[] = {&kBh,  &kCab, &kGZip, &kBZip2,   &kTar,
-                                                 &kArj, &kAce, &kRar,  &kSevenZip};
+constexpr const TFormatDescriptor* kPlanned[] = {&kBh,  &kCab, &kArj,
+                                                 &kAce, &kRar, &kSevenZip};
 
 }  // namespace
 

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/base/Errors.h"
+#include "engine/list/Quell.h"
 #include "platform/Drives.h"
 
 namespace vk::fuzz {
@@ -41,6 +43,26 @@ inline bool WriteInput(int fd, const uint8_t* data, size_t size) {
     done += size_t(n);
   }
   return true;
+}
+
+// Lists the input and tests it with a `TReader`, as a user opening and testing it would.
+template <class TReader>
+int ListAndTest(const uint8_t* data, size_t size, bool showFolders = true) {
+  if (!WriteInput(InputFile(), data, size)) return 0;
+  static FixedDisk disk;
+  qel::TQuell q;
+  q.Drives = &disk;
+  q.ShowEmptyDirs = showFolders;
+  TReader reader;
+  reader.Drives = &disk;
+  try {
+    q.SetArchiveFile(InputPath());
+    q.Activate();
+    reader.SetArchiveFile(InputPath());
+    reader.Test();
+  } catch (const qel::E_RAISE&) {
+  }
+  return 0;
 }
 
 }  // namespace vk::fuzz

@@ -14,9 +14,12 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"rename", FuzzRename},
       {"lzh", FuzzLzh},
       {"lha", FuzzLha},
+      {"tar", FuzzTar},
+      {"packed", FuzzPacked},
       {"legacyzip", FuzzLegacyZip},
       {"ppmd", FuzzPpmd},
       {"bzip2", FuzzBzip2},
+      {"lzw", FuzzLzw},
   };
   return kTargets;
 }

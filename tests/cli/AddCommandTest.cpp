@@ -194,7 +194,8 @@ TEST_F(AddCommand, ExitCodes) {
       // A name says the type written; one of a type not written is not given to a ZIP
       // unless asked for.
       {{"add", "w.lzh", "tree"}, 0},
-      {{"add", "w.tar.gz", "tree"}, 7},
+      {{"add", "w.tar.gz", "tree"}, 0},
+      {{"add", "w.cab", "tree"}, 7},
       {{"add", "z.lzh", "--type", "7z", "tree"}, 7},
       {{"add", "z.lzh", "--type", "zip", "tree"}, 0},
       {{"add", "w.jar", "tree"}, 0},

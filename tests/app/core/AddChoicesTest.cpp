@@ -139,13 +139,13 @@ TEST(AddChoicesTables, UnbuiltWriterRefusesAndMakesNothing) {
   TestFolder dir;
   qel::test::WriteFileText(dir / "a.txt", "data");
   TArchiveComponents c;
-  qel::TCompBase& tar = c.Writer(TComponentKind::Tar);
+  qel::TCompBase& cab = c.Writer(TComponentKind::MakeCab);
   std::vector<int> errors;
-  tar.OnError = [&](qel::TZipCommon&, const std::string&, const std::string&, const std::string&,
+  cab.OnError = [&](qel::TZipCommon&, const std::string&, const std::string&, const std::string&,
                     int code) { errors.push_back(code); };
-  tar.SetArchiveFile(dir / "out.tar");
-  tar.FileSpec = {dir / "a.txt"};
-  EXPECT_EQ(tar.Compress(), 0);
+  cab.SetArchiveFile(dir / "out.cab");
+  cab.FileSpec = {dir / "a.txt"};
+  EXPECT_EQ(cab.Compress(), 0);
   EXPECT_EQ(errors, std::vector<int>{25234});
   EXPECT_EQ(qel::test::PathsBelow(dir.Path()), std::set<std::string>{"a.txt"});
 }

@@ -18,7 +18,8 @@ TEST(CommandRules, AvailabilityByType) {
       {atJar, true, true, true, true, false},     {atJarExe, false, true, true, false, false},
       {atZipMV, false, true, true, false, false},  // no writer updates a split set
       {atCab, false, false, false, false, false},  // no cabinet reader or writer yet
-      {atRar, false, false, false, true, false},  {atTar, false, false, false, false, false}};
+      {atRar, false, false, false, true, false},  {atTar, true, true, true, false, false},
+      {atGZip, true, true, true, false, false}};
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(ArcTypeName(r.type)));
     const TCommandAvailability a = CommandAvailability({true, r.type, false});
@@ -33,7 +34,7 @@ TEST(CommandRules, AvailabilityByType) {
     EXPECT_EQ(a.Enabled.at("acMakeSFXFile"), r.sfx);
     EXPECT_EQ(a.Enabled.at("acComments"), r.comments);
     EXPECT_TRUE(a.Enabled.at("acClose"));
-    EXPECT_EQ(a.Enabled.at("acRename"), r.type == atZip || r.type == atJar);
+    EXPECT_EQ(a.Enabled.at("acRename"), r.type == atZip || r.type == atJar || r.type == atTar);
   }
   // A setup program turns CheckOut into Install.
   const TCommandAvailability setup = CommandAvailability({true, atZip, true});
@@ -49,7 +50,9 @@ TEST(CommandRules, WriterTableHoldsOnlyBuiltWriters) {
   EXPECT_EQ(WriterForType(atZipExe), TComponentKind::Zip);
   EXPECT_EQ(WriterForType(atJar), TComponentKind::Jar);
   EXPECT_EQ(WriterForType(atLzh), TComponentKind::Lha);
-  for (TArcType t : {atTar, atCab, atGZip, atBz2, atTarGz, atBh, atZipMV, at7Zip, atRar})
+  EXPECT_EQ(WriterForType(atTarGz), TComponentKind::TarGZ);
+  EXPECT_EQ(WriterForType(atBz2), TComponentKind::BZip2);
+  for (TArcType t : {atCab, atBh, atZipMV, at7Zip, atRar})
     EXPECT_FALSE(WriterForType(t).has_value()) << std::string(ArcTypeName(t));
 }
 

@@ -321,8 +321,13 @@ TEST_F(EnginePrompts, ClosedBoxesStopOrKeep) {
   single.OnFileExists(single, "out.gz", newName, mode);
   EXPECT_EQ(mode, qel::TOverwriteMode::omSkip);
   EXPECT_TRUE(single.Cancel());
-  EXPECT_FALSE(prompts.ExtractNestedTar("a.tar.gz", false));
-  EXPECT_TRUE(prompts.ExtractNestedTar("a.tar.gz", true));
+  bool members = true;
+  prompts.SetAutoTar(false);
+  reader.OnNestedTarFile(reader, "a.tar.gz", members);
+  EXPECT_FALSE(members);
+  prompts.SetAutoTar(true);
+  reader.OnNestedTarFile(reader, "a.tar.gz", members);
+  EXPECT_TRUE(members);
   EXPECT_EQ(prompter.Asked,
             (std::vector<std::string>{"volume 2 vol.z02", "disk 0", "disk 23", "folder /protected",
                                       "clear /media/disk", "notice 0 /media/disk", "output out.gz",
