@@ -105,6 +105,8 @@ bool TVorel2Arc::Extract(const std::string& folder) {
   reader->CreateStoredDirs = reader->UseStoredDirs = true;
   reader->ConfirmOverwrites = false;
   reader->OverwriteMode = TOverwriteMode::omOverwrite;
+  // A compressed TAR is converted as the TAR it holds, member by member.
+  reader->OnNestedTarFile = [](TZipCommon&, const WideString&, bool& members) { members = true; };
   int failed = 0;
   reader->OnEnd = [&failed](TZipCommon&, const WideString&, bool pass) { failed += !pass; };
   reader->Extract();

@@ -61,10 +61,9 @@ void TPackedWriter::WriteEntries(TStream64*, TStream64& out, TCompList& list) {
   FWorkers = std::make_unique<TWorkers>(WorkerThreads(Threads));
   const bool packed = Pack(*source, out, e);
   FWorkers.reset();
-  if (Cancel()) return;
   if (!packed) {
     e.State = TEntryState::esDrop;
-    ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
+    return;
   }
   ++FStored;
   if (OnEnd) OnEnd(*this, FileName, true);
@@ -75,13 +74,18 @@ bool TPackedWriter::Feed(TFileStream32& source, IByteSink& sink, int64_t size) {
   int64_t total = 0;
   while (const int64_t n = ReadSource(source, piece.get(), kPiece)) {
     if (Cancel()) throw ECancelled();
-    if (sink.Write(piece.get(), n) != n) return false;
+    if (sink.Write(piece.get(), n) != n) WriteFailed();
     total += n;
     ReportProgress(size, total, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
   }
   if (total == size) return true;
   DoError(FileName, "changed while it was read", msg::FileSizeDifferent, "");
   return false;
+}
+
+void TPackedWriter::WriteFailed() {
+  if (Cancel()) throw ECancelled();
+  ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
 }
 
 TGZip::TGZip() : TPackedWriter(".gz") {
@@ -96,7 +100,9 @@ bool TGZip::AcceptsMethod(TCompressMethod method) const {
 bool TGZip::Pack(TFileStream32& source, TStream64& out, const TCompEntry& e) {
   TGzipWriter gzip(out, FileNamePart(e.StoredName), uint32_t(EntryTimeOf(e)), int(DeflateType),
                    FWorkers.get());
-  return Feed(source, gzip, source.Size()) && gzip.Finish();
+  if (!Feed(source, gzip, source.Size())) return false;
+  if (!gzip.Finish()) WriteFailed();
+  return true;
 }
 
 TBZip::TBZip() : TPackedWriter(".bz2") {
@@ -109,7 +115,9 @@ bool TBZip::AcceptsMethod(TCompressMethod method) const { return method == TComp
 bool TBZip::Pack(TFileStream32& source, TStream64& out, const TCompEntry&) {
   try {
     TBZCompressStream bzip2(out, std::clamp(CompressLevel, 1, 9));
-    return Feed(source, bzip2, source.Size()) && bzip2.Finish();
+    if (!Feed(source, bzip2, source.Size())) return false;
+    if (!bzip2.Finish()) WriteFailed();
+    return true;
   } catch (const Ebz2Error& error) {
     ReportAndRaise(FileName, msg::UnknownError, error.what(), "");
   }

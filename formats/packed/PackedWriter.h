@@ -23,10 +23,14 @@ class TPackedWriter : public TCompBase {
   void WriteEntries(TStream64* archive, TStream64& out, TCompList& list) override;
   void WriteDirectory(TStream64&, const TCompList&) override {}
 
-  // Compresses all of `source` to `out`; false when it could not (reported).
+  // Compresses all of `source` to `out`; false, reported, when the file changed while it
+  // was read. A failed write raises.
   virtual bool Pack(TFileStream32& source, TStream64& out, const TCompEntry& e) = 0;
-  // Feeds the source into `sink` through the input routine; false on a short read.
+  // Feeds the source into `sink` through the input routine; false, reported, when it gave
+  // other than `size` bytes.
   bool Feed(TFileStream32& source, IByteSink& sink, int64_t size);
+  // Reports the failed write (or the cancel behind it) and raises.
+  [[noreturn]] void WriteFailed();
 
   std::unique_ptr<TWorkers> FWorkers;
 };

@@ -216,28 +216,28 @@ bool TPackedTar::ReadDirectory(TStream64& archive, TCompList& list) {
 }
 
 void TPackedTar::WriteEntries(TStream64* archive, TStream64& out, TCompList& list) {
-  FWorkers = std::make_unique<TWorkers>(WorkerThreads(Threads));
+  // What a failed run left goes first, before its workers do.
+  FTar.reset();
+  FPacker.reset();
   FPacker = MakePacker(out);
   FTar = std::make_unique<TPackingStream>(*FPacker);
   TTar::WriteEntries(archive, *FTar, list);
 }
 
-void TPackedTar::WriteDirectory(TStream64& out, const TCompList& list) {
-  if (!FTar) {  // nothing was written: an archive of no members
-    FPacker = MakePacker(out);
-    FTar = std::make_unique<TPackingStream>(*FPacker);
-  }
+void TPackedTar::WriteDirectory(TStream64&, const TCompList& list) {
   TTar::WriteDirectory(*FTar, list);
   const bool finished = FinishPacker(*FPacker);
   FTar.reset();
   FPacker.reset();
-  FWorkers.reset();
   if (!finished) ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "", "");
 }
 
 TTarGZ::TTarGZ() : TPackedTar(".tgz", atTarGz, TCompressMethod::cmTarGz) {}
 
+TTarGZ::~TTarGZ() = default;
+
 std::unique_ptr<IByteSink> TTarGZ::MakePacker(TStream64& out) {
+  FWorkers = std::make_unique<TWorkers>(WorkerThreads(Threads));
   // The TAR's own name goes into the header, as `gzip` would store it.
   const std::string name = UnpackedName(TPackedKind::Gzip, "", ArchiveFile());
   const size_t slash = name.rfind('/');
@@ -246,7 +246,11 @@ std::unique_ptr<IByteSink> TTarGZ::MakePacker(TStream64& out) {
       int(DeflateType), FWorkers.get());
 }
 
-bool TTarGZ::FinishPacker(IByteSink& packer) { return static_cast<TGzipWriter&>(packer).Finish(); }
+bool TTarGZ::FinishPacker(IByteSink& packer) {
+  const bool finished = static_cast<TGzipWriter&>(packer).Finish();
+  FWorkers.reset();
+  return finished;
+}
 
 TTarBZ::TTarBZ() : TPackedTar(".tbz", atTarBz, TCompressMethod::cmTarBz) {}
 

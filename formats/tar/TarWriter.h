@@ -60,8 +60,6 @@ class TPackedTar : public TTar {
   // Ends the compressed data; false when it could not be written whole.
   virtual bool FinishPacker(IByteSink& packer) = 0;
 
-  std::unique_ptr<TWorkers> FWorkers;
-
  private:
   std::unique_ptr<IByteSink> FPacker;
   std::unique_ptr<TStream64> FTar;
@@ -70,10 +68,14 @@ class TPackedTar : public TTar {
 class TTarGZ : public TPackedTar {
  public:
   TTarGZ();
+  ~TTarGZ() override;
 
  protected:
   std::unique_ptr<IByteSink> MakePacker(TStream64& out) override;
   bool FinishPacker(IByteSink& packer) override;
+
+ private:
+  std::unique_ptr<TWorkers> FWorkers;  // deflating on every core
 };
 
 class TTarBZ : public TPackedTar {

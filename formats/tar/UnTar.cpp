@@ -1,5 +1,6 @@
 #include "formats/tar/UnTar.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -36,7 +37,12 @@ void TUnTar::ExtractEntries() {
 
 std::optional<bool> TUnTar::MembersWanted() {
   if (OutputMode() == TOutputMode::ExtractAsIs) return false;
-  if (!IsDiskMode()) return true;
+  // Members named one by one (the window's selection, a viewed entry) are what is wanted.
+  const bool everything =
+      FileSpec.empty() || std::any_of(FileSpec.begin(), FileSpec.end(), [](const WideString& spec) {
+        return spec == "*" || spec == "*.*";
+      });
+  if (!IsDiskMode() || !everything) return true;
   if (!OnNestedTarFile) {
     DoError(ArchiveFile(), "OnNestedTarFile", msg::RequiredEventNotAssigned, "");
     return std::nullopt;
@@ -61,8 +67,7 @@ void TUnTar::ExtractMembers() {
   TTarMember m;
   TTarStep step;
   while (!Cancel() && (step = walker.Next(m)) == TTarStep::Member) {
-    ArchiveBytesLeft = FArchiveTotal - source.Consumed(walker.Position());
-    ExtractMember(m, walker);
+    ExtractMember(m, walker, source);
   }
   if (Cancel()) return;
   if (step == TTarStep::Bad) DoError(ArchiveFile(), "", msg::BadFileHeader, "");
@@ -76,7 +81,8 @@ void TUnTar::ExtractMembers() {
             "");
 }
 
-void TUnTar::ExtractMember(const TTarMember& m, TTarWalker& walker) {
+void TUnTar::ExtractMember(const TTarMember& m, TTarWalker& walker, const TTarSource& source) {
+  ArchiveBytesLeft = FArchiveTotal - source.Consumed(walker.Position());
   const WideString name = MemberName(m);
   if (!MatchesSpec(name)) return;
   if (m.Kind == TTarKind::HardLink || m.Kind == TTarKind::SymLink || m.Kind == TTarKind::Other) {
@@ -101,6 +107,7 @@ void TUnTar::ExtractMember(const TTarMember& m, TTarWalker& walker) {
   const std::unique_ptr<uint8_t[]> piece(new uint8_t[kPiece]);
   int64_t copied = 0;
   while (const int64_t n = walker.ReadData(piece.get(), kPiece)) {
+    ArchiveBytesLeft = FArchiveTotal - source.Consumed(walker.Position());
     WriteOutput(piece.get(), size_t(n), TCrcWidth::crc32);
     copied += n;
   }

@@ -11,6 +11,8 @@
 
 namespace qel {
 
+struct TTarSource;
+
 namespace tar {
 struct TTarMember;
 class TTarWalker;
@@ -25,7 +27,7 @@ class TUnTar : public TUnPacked {
   // when that could not be asked.
   std::optional<bool> MembersWanted();
   void ExtractMembers();
-  void ExtractMember(const tar::TTarMember& m, tar::TTarWalker& walker);
+  void ExtractMember(const tar::TTarMember& m, tar::TTarWalker& walker, const TTarSource& source);
 };
 
 }  // namespace qel
