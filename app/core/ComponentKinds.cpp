@@ -138,7 +138,8 @@ const std::vector<TTypeEntry>& NewArchiveTypes() {
       {"BGA", TComponentKind::Bga},        {"BZip2", TComponentKind::BZip2},
       {"CAB", TComponentKind::MakeCab},    {"GZIP", TComponentKind::GZip},
       {"JAR", TComponentKind::Jar},        {"LZH", TComponentKind::Lha},
-      {"TAR", TComponentKind::Tar},        {"ZIP", TComponentKind::Zip},
+      {"TAR", TComponentKind::Tar},        {"TAR-BZIP2", TComponentKind::TarBZ},
+      {"TAR-GZIP", TComponentKind::TarGZ}, {"ZIP", TComponentKind::Zip},
       {"YZ1", TComponentKind::Yz1}};
   return kList;
 }
@@ -154,6 +155,15 @@ TTypeEntry EntryOf(TComponentKind kind) {
 }  // namespace
 
 TTypeEntry NewArchiveType(const QString& fileName) {
+  // A compressed TAR by either of its spellings, before ".gz" or ".bz2" alone is looked at.
+  static const std::pair<const char*, TComponentKind> kTarNames[] = {
+      {".tar.gz", TComponentKind::TarGZ},
+      {".tgz", TComponentKind::TarGZ},
+      {".tar.bz2", TComponentKind::TarBZ},
+      {".tbz", TComponentKind::TarBZ},
+      {".tbz2", TComponentKind::TarBZ}};
+  for (const auto& [suffix, kind] : kTarNames)
+    if (fileName.endsWith(QLatin1String(suffix), Qt::CaseInsensitive)) return EntryOf(kind);
   static const std::pair<const char*, TComponentKind> kByExtension[] = {
       {".zip", TComponentKind::Zip},   {".bh", TComponentKind::BlakHole},
       {".bz2", TComponentKind::BZip2}, {".cab", TComponentKind::MakeCab},

@@ -21,6 +21,7 @@ inline constexpr int CorruptInput = 25146;
 inline constexpr int ErrorCreatingDir = 25150;
 inline constexpr int CrcCheckFailed = 25151;
 inline constexpr int SameInputOutput = 25191;
+inline constexpr int UnknownFlags = 25210;
 inline constexpr int ErrorOpeningFile = 25215;
 inline constexpr int ErrorReadingFile = 25216;
 inline constexpr int ErrorCreatingFile = 25217;

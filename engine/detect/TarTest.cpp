@@ -11,9 +11,15 @@ constexpr int64_t kBlock = 512;
 }  // namespace
 
 bool IsTarHeader(const uint8_t* h) {
-  // The checksum is the byte sum of the header with its own field counted as spaces.
+  // The checksum is the byte sum of the header with its own field counted as spaces, the
+  // bytes unsigned (or signed, as some old writers summed them).
   uint32_t sum = 0;
-  for (int i = 0; i < kBlock; ++i) sum += (i >= 148 && i < 156) ? uint32_t(' ') : h[i];
+  int32_t signedSum = 0;
+  for (int i = 0; i < kBlock; ++i) {
+    const uint8_t b = (i >= 148 && i < 156) ? uint8_t(' ') : h[i];
+    sum += b;
+    signedSum += int8_t(b);
+  }
   uint32_t stored = 0;
   bool digits = false;
   for (int i = 148; i < 156 && h[i] != 0; ++i) {
@@ -22,7 +28,7 @@ bool IsTarHeader(const uint8_t* h) {
       digits = true;
     }
   }
-  return digits && sum == stored;
+  return digits && (sum == stored || uint32_t(signedSum) == stored);
 }
 
 TProbeHit TestTar(TStream64& stream, int64_t size) {
@@ -41,8 +47,11 @@ TProbeHit TestTar(TStream64& stream, int64_t size) {
 bool HoldsTar(TStream64& stream) {
   int refusal = 0;
   const std::unique_ptr<TPackedStream> data = OpenPacked(stream, refusal);
-  uint8_t h[kBlock];
-  return data && data->Read(h, kBlock) == kBlock && IsTarHeader(h);
+  // A volume label may come first, as in a plain TAR.
+  uint8_t h[2 * kBlock];
+  if (!data || data->Read(h, kBlock) != kBlock) return false;
+  if (h[156] == 'V' && data->Read(h + kBlock, kBlock) != kBlock) return false;
+  return IsTarHeader(h[156] == 'V' ? h + kBlock : h);
 }
 
 }  // namespace qel::detect

@@ -8,21 +8,24 @@ namespace qel::gzip {
 namespace {
 
 constexpr int64_t kFixed = 10;
+constexpr size_t kLongPiece = size_t(1) << 16;
 
 // Finds the NUL ending a field at `pos`: the position after it, or -1 when the file ends
 // first. `keep` receives the field's first bytes.
 int64_t FieldEnd(const TReadAt& readAt, int64_t size, int64_t pos, std::string* keep) {
-  uint8_t piece[256];
+  // Names are short; a field that runs on (hostile or damaged) is read in large pieces.
+  std::vector<uint8_t> piece(256);
   while (pos < size) {
-    const int64_t n = std::min<int64_t>(sizeof piece, size - pos);
-    if (!readAt(pos, piece, n)) return -1;
-    const uint8_t* nul = static_cast<const uint8_t*>(std::memchr(piece, 0, size_t(n)));
-    const int64_t used = nul ? nul - piece : n;
+    const int64_t n = std::min<int64_t>(int64_t(piece.size()), size - pos);
+    if (!readAt(pos, piece.data(), n)) return -1;
+    const auto* nul = static_cast<const uint8_t*>(std::memchr(piece.data(), 0, size_t(n)));
+    const int64_t used = nul ? nul - piece.data() : n;
     if (keep && keep->size() < kMaxShownName)
-      keep->append(reinterpret_cast<const char*>(piece),
+      keep->append(reinterpret_cast<const char*>(piece.data()),
                    size_t(std::min<int64_t>(used, int64_t(kMaxShownName - keep->size()))));
     if (nul) return pos + used + 1;
     pos += n;
+    piece.resize(kLongPiece);
   }
   return -1;
 }

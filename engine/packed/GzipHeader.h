@@ -23,6 +23,7 @@ enum TGzipFlag : uint8_t {
   kName = 0x08,
   kComment = 0x10,
   kEncrypted = 0x20,
+  kReserved = 0xC0,
 };
 
 // The longest name kept from FNAME; the field itself may be longer and is skipped whole.

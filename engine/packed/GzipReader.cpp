@@ -17,6 +17,7 @@ int Refusal(const gzip::TGzipHeader& h) {
   if (h.Method != gzip::kDeflated) return msg::UnsupportedMethod;
   if (h.Flags & gzip::kMultiPart) return msg::MultiPartGzip;
   if (h.Flags & gzip::kEncrypted) return msg::PasswordProtected;
+  if (h.Flags & gzip::kReserved) return msg::UnknownFlags;
   return 0;
 }
 

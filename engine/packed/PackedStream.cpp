@@ -14,11 +14,9 @@ namespace qel {
 int64_t TPackedStream::Read(void* buffer, int64_t count) {
   auto* out = static_cast<uint8_t*>(buffer);
   int64_t done = 0;
-  while (done < count && state_ == TPackedState::Reading) {
-    const int64_t n = Decode(out + done, count - done);
-    if (n <= 0) break;
-    done += n;
-  }
+  // A step that gives nothing while the data goes on has moved on to the next member.
+  while (done < count && state_ == TPackedState::Reading)
+    done += std::max<int64_t>(Decode(out + done, count - done), 0);
   position_ += done;
   return done;
 }
@@ -27,7 +25,7 @@ int64_t TPackedStream::Seek(int64_t offset, TSeekOrigin origin) {
   const int64_t target = origin == TSeekOrigin::soBeginning ? offset : position_ + offset;
   if (origin == TSeekOrigin::soEnd || target < position_) return position_;
   uint8_t scratch[16384];
-  while (position_ < target) {
+  while (position_ < target && !(Cancelled && Cancelled())) {
     if (Read(scratch, std::min<int64_t>(target - position_, sizeof scratch)) == 0) break;
   }
   return position_;

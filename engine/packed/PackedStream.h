@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "codecs/io/ByteIo.h"
@@ -32,6 +33,8 @@ class TPackedStream : public ISeekableSource {
   int64_t Size() final { return -1; }
 
   TPackedState State() const { return state_; }
+  // Asked while a seek decodes ahead: true stops it where it is.
+  std::function<bool()> Cancelled;
   // Compressed bytes used so far, for the progress.
   virtual int64_t Consumed() const = 0;
 

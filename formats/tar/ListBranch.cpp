@@ -15,7 +15,7 @@ using namespace tar;
 void ListTar(TListSession& s) {
   TTarSource source;
   int refusal = 0;
-  if (!OpenTarSource(*s.File(), source, refusal)) {
+  if (!OpenTarSource(*s.File(), source, refusal, [&s] { return s.Cancelled(); })) {
     s.Q.DoError(s.Q.ArchiveFile(), "", refusal ? refusal : msg::BadFileHeader, "");
     return;
   }

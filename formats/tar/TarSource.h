@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "engine/packed/PackedStream.h"
@@ -20,7 +21,13 @@ struct TTarSource {
 };
 
 // Opens the TAR in `file` (which must outlive the source); false, with the message number
-// in `refusal`, when the compressed data cannot be decoded.
-bool OpenTarSource(TStream64& file, TTarSource& source, int& refusal);
+// in `refusal`, when the compressed data cannot be decoded. `cancelled` stops a long seek.
+bool OpenTarSource(TStream64& file, TTarSource& source, int& refusal,
+                   std::function<bool()> cancelled);
+
+// Once the TAR was walked: the message number of what the compression's own check found
+// to the end of its data (the padding behind the end blocks included), 0 when it held or
+// the TAR is not compressed.
+int PackedFault(TTarSource& source);
 
 }  // namespace qel

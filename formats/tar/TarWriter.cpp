@@ -31,6 +31,18 @@ constexpr int64_t kRecord = 20 * kBlock;  // archives end on a whole record
 
 int64_t Padding(int64_t size) { return (kBlock - size % kBlock) % kBlock; }
 
+// Whether the blocks before a member's data (as the walk read them) hold pax records.
+bool HasPaxRecords(const std::vector<uint8_t>& headers) {
+  for (size_t at = 0; at + kBlock <= headers.size();) {
+    const char type = char(headers[at + 156]);
+    if (type == 'x') return true;
+    if (type != 'L' && type != 'K' && type != 'g') return false;
+    const int64_t size = ReadNumber(&headers[at + 124], 12).value_or(0);
+    at += size_t(kBlock + size + Padding(size));
+  }
+  return false;
+}
+
 // Keeps a copy of what the walk reads while it reads headers, so that a kept member's
 // headers go into the new archive as they stood.
 class TRecordingInput : public ISeekableSource {
@@ -85,7 +97,7 @@ bool TTar::AcceptsMethod(TCompressMethod method) const { return method == FOwnMe
 bool TTar::ReadDirectory(TStream64& archive, TCompList& list) {
   TTarSource source;
   int refusal = 0;
-  if (!OpenTarSource(archive, source, refusal)) {
+  if (!OpenTarSource(archive, source, refusal, [this] { return Cancel(); })) {
     DoError(ArchiveFile(), "", refusal ? refusal : msg::BadFileHeader, "");
     return false;
   }
@@ -115,12 +127,16 @@ bool TTar::ReadDirectory(TStream64& archive, TCompList& list) {
 void TTar::WriteEntries(TStream64* archive, TStream64& out, TCompList& list) {
   TTarSource source;
   int refusal = 0;
-  if (archive && !OpenTarSource(*archive, source, refusal))
+  if (archive && !OpenTarSource(*archive, source, refusal, [this] { return Cancel(); }))
     ReportAndRaise(ArchiveFile(), refusal ? refusal : msg::BadFileHeader, "", "");
   WriteInOrder(
       list, archive != nullptr,
       [&](size_t at, int index) { return AddFile(out, list[at], index, list); },
       [&](const TCompEntry& e) { CopyMember(source, out, e); });
+  // Damage only a compressed TAR's own check finds must not pass into the new archive
+  // under a new check.
+  if (const int fault = PackedFault(source); fault != 0 && !Cancel())
+    ReportAndRaise(ArchiveFile(), fault, "the archive is left as it was; repair it first", "");
 }
 
 void TTar::WriteDirectory(TStream64& out, const TCompList&) {
@@ -145,6 +161,11 @@ void TTar::CopyMember(TTarSource& source, TStream64& out, const TCompEntry& e) {
                    "the archive is left as it was; repair it first", "");
   input.recording_ = false;
   if (e.State == TEntryState::esRename) {
+    // New headers say only the name, size, time and link: what else a member's pax
+    // records or sparse map say would be lost.
+    if (m.TypeFlag == 'S' || HasPaxRecords(input.recorded_))
+      ReportAndRaise(e.StoredName, msg::UnsupportedArchiveType,
+                     "its pax records or sparse map cannot be kept under a new name", "");
     const std::vector<uint8_t> headers = RenamedHeaders(m, e.StoredName);
     WriteOut(out, headers.data(), headers.size());
   } else {
@@ -197,6 +218,7 @@ bool TTar::AddFile(TStream64& out, TCompEntry& e, int index, const TCompList& li
   if (copied < f.Size) {
     DoError(e.SourcePath, "changed while it was read", msg::FileSizeDifferent, "");
     WriteZeros(out, f.Size - copied);
+    e.SourcePath.clear();  // a move keeps what was not stored whole
   }
   WriteZeros(out, Padding(f.Size));
   if (OnEnd) OnEnd(*this, FileName, copied == f.Size);

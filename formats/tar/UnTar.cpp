@@ -58,7 +58,7 @@ void TUnTar::ExtractMembers() {
   TFileStream32& file = *ArchiveStream();
   TTarSource source;
   int refusal = 0;
-  if (!OpenTarSource(file, source, refusal)) {
+  if (!OpenTarSource(file, source, refusal, [this] { return Cancel(); })) {
     DoError(ArchiveFile(), "", refusal ? refusal : msg::BadFileHeader, "");
     return;
   }
@@ -71,14 +71,8 @@ void TUnTar::ExtractMembers() {
   }
   if (Cancel()) return;
   if (step == TTarStep::Bad) DoError(ArchiveFile(), "", msg::BadFileHeader, "");
-  if (!source.Packed) return;
-  // The compression's own check covers the padding behind the end blocks as well.
-  source.Input->Seek(INT64_MAX / 2, TSeekOrigin::soCurrent);
-  if (source.Packed->State() != TPackedState::Intact)
-    DoError(ArchiveFile(), "",
-            source.Packed->State() == TPackedState::Truncated ? msg::UnexpectedEndOfFile
-                                                              : msg::CrcCheckFailed,
-            "");
+  if (const int fault = PackedFault(source); fault != 0 && !Cancel())
+    DoError(ArchiveFile(), "", fault, "");
 }
 
 void TUnTar::ExtractMember(const TTarMember& m, TTarWalker& walker, const TTarSource& source) {

@@ -101,9 +101,10 @@ TEST(AddChoicesTables, MethodListsAndWhatTheWritersAccept) {
 
 TEST(AddChoicesTables, TypeEntriesByNameAndType) {
   const std::pair<const char*, TComponentKind> byName[] = {
-      {"x.tgz", TComponentKind::Zip}, {"x.7z", TComponentKind::SevenZip},
-      {"x.LZH", TComponentKind::Lha}, {"x.gza", TComponentKind::Bga},
-      {"x.zoo", TComponentKind::Zip}, {"/a.b/x", TComponentKind::Zip}};
+      {"x.tgz", TComponentKind::TarGZ}, {"x.Tar.Bz2", TComponentKind::TarBZ},
+      {"x.gz", TComponentKind::GZip},   {"x.7z", TComponentKind::SevenZip},
+      {"x.LZH", TComponentKind::Lha},   {"x.gza", TComponentKind::Bga},
+      {"x.zoo", TComponentKind::Zip},   {"/a.b/x", TComponentKind::Zip}};
   for (const auto& [name, kind] : byName) EXPECT_EQ(NewArchiveType(name).Kind, kind) << name;
   EXPECT_STREQ(NewArchiveType("x.7z").Caption, "7-ZIP");
   EXPECT_EQ(OpenArchiveType(qel::atZipExe)->Kind, TComponentKind::Zip);

@@ -113,10 +113,10 @@ TEST_F(AddDialogTest, TheNewArchivesNameProposesTheTypeAndItsSettings) {
     QStringList methods, enabled;
   } cases[] = {
       {"x.tgz",
-       "ZIP|Deflate|None",
-       TComponentKind::Zip,
-       {"Store", "Deflate", "Bzip2"},
-       {"cbEncryption", "cbCompression", "cbAction"}},
+       "TAR-GZIP|TarGz|None",
+       TComponentKind::TarGZ,
+       {"TarGz"},
+       {"cbAction"}},
       {"x.7z",
        "7-ZIP|LZMA|AES - 256 bit",
        TComponentKind::SevenZip,
@@ -132,7 +132,7 @@ TEST_F(AddDialogTest, TheNewArchivesNameProposesTheTypeAndItsSettings) {
     SCOPED_TRACE(c.name);
     components_.CurrentWrapper = nullptr;
     Open(c.name);
-    EXPECT_EQ(Items(Find("cbArcType")).size(), 11);
+    EXPECT_EQ(Items(Find("cbArcType")).size(), 13);
     EXPECT_EQ(components_.CurrentKind(), c.kind);
     EXPECT_EQ(Items(Find("cbMethod")), c.methods);
     EXPECT_EQ(Shown(), c.shown);

@@ -53,6 +53,8 @@ TEST_F(Packed, WhatPeersWriteReadsBack) {
       {"pigz -c data.txt > pigz.gz", "pigz.gz", "data.txt", text},
       {"gzip -c data.txt > a.gz && gzip -c b.txt > b.gz && cat a.gz b.gz > two.gz", "two.gz",
        "data.txt", text + "second part\n"},
+      // An empty first member: the data goes on in the next one.
+      {": | gzip -c > e.gz && gzip -c b.txt >> e.gz", "e.gz", "e", "second part\n"},
       {"bzip2 -1 -c data.txt > one.bz2", "one.bz2", "one", text},
       {"pbzip2 -1 -b1 -c data.txt > par.bz2", "par.bz2", "par", text},
       {"bzip2 -c data.txt > a.bz2 && bzip2 -c b.txt > b.bz2 && cat a.bz2 b.bz2 > cat.tbz2",

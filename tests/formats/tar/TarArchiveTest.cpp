@@ -105,7 +105,9 @@ TEST_F(Tar, WhatItWritesPeersRead) {
 TEST_F(Tar, UpdatesKeepWhatTheyDoNotTouch) {
   for (const char* tool : {"tar", "gzip"}) VK_REQUIRE_TOOL(tool);
   MakeTree(dir_.Path(), {{"in/a.txt", "a\n"}, {"in/" + std::string(150, 'l'), "long\n"}});
-  Sh("ln -s a.txt in/link && tar -czf u.tar.gz in && echo new > new.txt");
+  // Two GZIP members that part in the middle of the TAR.
+  Sh("ln -s a.txt in/link && tar -cf u.tar in && (head -c 1024 u.tar | gzip; tail -c +1025 u.tar "
+     "| gzip) > u.tar.gz && echo new > new.txt");
   ASSERT_EQ(Cli({"add", "u.tar.gz", "new.txt"}).status, 0);
   ASSERT_EQ(Cli({"delete", "u.tar.gz", "in/a.txt"}).status, 0);
   const std::string listed = RunTool({"tar", "-tvzf", "u.tar.gz"}, dir_.Path()).out;
@@ -119,6 +121,11 @@ TEST_F(Tar, UpdatesKeepWhatTheyDoNotTouch) {
   Sh("mkdir x && tar -xzf u.tar.gz -C x");
   EXPECT_EQ(ReadFileText(dir_ / "x/in/" + std::string(120, 'r')), "new\n");
   EXPECT_EQ(ReadFileText(dir_ / "x/short"), "long\n");
+  // Damage only the GZIP check finds (its CRC) is not carried into a new archive.
+  Sh("printf 'X' | dd of=u.tar.gz bs=1 seek=$(($(stat -c %s u.tar.gz) - 6)) "
+     "conv=notrunc status=none && cp u.tar.gz damaged");
+  EXPECT_NE(Cli({"add", "u.tar.gz", "new.txt"}).status, 0);
+  EXPECT_TRUE(ReadFileText(dir_ / "u.tar.gz") == ReadFileText(dir_ / "damaged"));
 }
 
 TEST_F(Tar, CompressedTarComesOutWholeWhenAsked) {
