@@ -161,4 +161,30 @@ std::vector<uint8_t> RenamedHeaders(const TTarMember& m, std::string_view newNam
   return out;
 }
 
+std::vector<uint8_t> PaxHeadersWithout(const uint8_t* header, std::string_view records,
+                                       std::initializer_list<std::string_view> dropped) {
+  std::string kept;
+  while (!records.empty()) {
+    // "LEN key=value\n", LEN counting the whole record, as the walk checked it.
+    const size_t space = records.find(' ');
+    size_t length = 0;
+    for (size_t i = 0; i < space && i < records.size(); ++i)
+      length = length * 10 + size_t(records[i] - '0');
+    if (space == std::string_view::npos || length == 0 || length > records.size()) break;
+    const std::string_view record = records.substr(0, length);
+    const std::string_view key = record.substr(space + 1, record.find('=') - space - 1);
+    if (std::find(dropped.begin(), dropped.end(), key) == dropped.end()) kept += record;
+    records.remove_prefix(length);
+  }
+  if (kept.empty()) return {};
+  TBlock b;
+  std::memcpy(b.data(), header, kBlock);
+  PutNumber(&b[kSize], kBigSize, int64_t(kept.size()));
+  SetChecksum(b);
+  std::vector<uint8_t> v(b.begin(), b.end());
+  v.insert(v.end(), kept.begin(), kept.end());
+  v.resize(v.size() + size_t((kBlock - int64_t(kept.size()) % kBlock) % kBlock));
+  return v;
+}
+
 }  // namespace qel::tar

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,5 +51,11 @@ std::vector<uint8_t> MemberHeaders(const TTarFields& f);
 // the member has them (pax or base-256 values kept: sizes >= 8 GiB in base-256), a GNU 'K'
 // block first when the link name is longer than 100 bytes, checksum recomputed.
 std::vector<uint8_t> RenamedHeaders(const TTarMember& m, std::string_view newName);
+
+// A pax extended header block (`header`) and its records again, less those of the `dropped`
+// keys (the name and link a renamed member's own headers now carry), padded to whole
+// blocks; empty when no record is left.
+std::vector<uint8_t> PaxHeadersWithout(const uint8_t* header, std::string_view records,
+                                       std::initializer_list<std::string_view> dropped);
 
 }  // namespace qel::tar

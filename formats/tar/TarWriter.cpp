@@ -31,16 +31,28 @@ constexpr int64_t kRecord = 20 * kBlock;  // archives end on a whole record
 
 int64_t Padding(int64_t size) { return (kBlock - size % kBlock) % kBlock; }
 
-// Whether the blocks before a member's data (as the walk read them) hold pax records.
-bool HasPaxRecords(const std::vector<uint8_t>& headers) {
+// The headers of a kept member under a new name: its pax records kept but for its name
+// and link, which the new own header (with GNU long-name blocks where needed) carries.
+// `headers` are the blocks before the member's data as the walk read them.
+std::vector<uint8_t> RenamedMemberHeaders(const std::vector<uint8_t>& headers, const TTarMember& m,
+                                          const std::string& newName) {
+  std::vector<uint8_t> v;
   for (size_t at = 0; at + kBlock <= headers.size();) {
     const char type = char(headers[at + 156]);
-    if (type == 'x') return true;
-    if (type != 'L' && type != 'K' && type != 'g') return false;
+    if (type != 'L' && type != 'K' && type != 'x') break;
     const int64_t size = ReadNumber(&headers[at + 124], 12).value_or(0);
-    at += size_t(kBlock + size + Padding(size));
+    const size_t data = at + size_t(kBlock);
+    if (type == 'x' && data + size_t(size) <= headers.size()) {
+      const std::string_view records(reinterpret_cast<const char*>(&headers[data]), size_t(size));
+      const std::vector<uint8_t> pax =
+          PaxHeadersWithout(&headers[at], records, {"path", "linkpath"});
+      v.insert(v.end(), pax.begin(), pax.end());
+    }
+    at = data + size_t(size + Padding(size));
   }
-  return false;
+  const std::vector<uint8_t> own = RenamedHeaders(m, newName);
+  v.insert(v.end(), own.begin(), own.end());
+  return v;
 }
 
 // Keeps a copy of what the walk reads while it reads headers, so that a kept member's
@@ -161,12 +173,11 @@ void TTar::CopyMember(TTarSource& source, TStream64& out, const TCompEntry& e) {
                    "the archive is left as it was; repair it first", "");
   input.recording_ = false;
   if (e.State == TEntryState::esRename) {
-    // New headers say only the name, size, time and link: what else a member's pax
-    // records or sparse map say would be lost.
-    if (m.TypeFlag == 'S' || HasPaxRecords(input.recorded_))
+    // A GNU sparse map is not written again: such a member keeps its name.
+    if (m.TypeFlag == 'S')
       ReportAndRaise(e.StoredName, msg::UnsupportedArchiveType,
-                     "its pax records or sparse map cannot be kept under a new name", "");
-    const std::vector<uint8_t> headers = RenamedHeaders(m, e.StoredName);
+                     "its sparse map cannot be kept under a new name", "");
+    const std::vector<uint8_t> headers = RenamedMemberHeaders(input.recorded_, m, e.StoredName);
     WriteOut(out, headers.data(), headers.size());
   } else {
     WriteOut(out, input.recorded_.data(), input.recorded_.size());

@@ -128,6 +128,18 @@ TEST_F(Tar, UpdatesKeepWhatTheyDoNotTouch) {
   EXPECT_TRUE(ReadFileText(dir_ / "u.tar.gz") == ReadFileText(dir_ / "damaged"));
 }
 
+TEST_F(Tar, RenamingKeepsPaxRecords) {
+  VK_REQUIRE_TOOL("tar");
+  MakeTree(dir_.Path(), {{"s\xC3\xBC\xC3\x9F.txt", "pax\n"}});
+  // GNU tar's pax archives carry the time to the nanosecond in a record of its own.
+  Sh("touch -d @1600000000.5 s*.txt && tar --format=posix -cf p.tar s*.txt");
+  ASSERT_EQ(Cli({"rename", "p.tar", "s\xC3\xBC\xC3\x9F.txt", "renamed.txt"}).status, 0);
+  Sh("mkdir x && tar -xf p.tar -C x && stat -c %y x/renamed.txt > when");
+  EXPECT_EQ(ReadFileText(dir_ / "x/renamed.txt"), "pax\n");
+  EXPECT_NE(ReadFileText(dir_ / "when").find(":40.5"), std::string::npos)
+      << ReadFileText(dir_ / "when");
+}
+
 TEST_F(Tar, CompressedTarComesOutWholeWhenAsked) {
   VK_REQUIRE_TOOL("tar");
   MakeTree(dir_.Path(), {{"in/a.txt", "a\n"}});
