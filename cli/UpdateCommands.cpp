@@ -295,50 +295,49 @@ Command CommentCommand() {
 }
 
 Command AddCommand() {
-  return {
-      "add",
-      "add files to an archive, creating it when missing",
-      "vorelkit-cli add ARCHIVE [-r] [-x MASK]... [--level store|fast|normal|max] "
-      "[-p PASSWORD [--encryption zipcrypto|aes128|aes192|aes256]] "
-      "[--update|--freshen|--move] [--paths relative|none|absolute] [--comment TEXT] "
-      "[--type TYPE] [--method METHOD] [--threads N] [-v] PATH...",
-      "Stores the files named (a folder stands for the files in it, and with -r for\n"
-      "everything below it) in ARCHIVE: a ZIP, or the type its extension names (JAR,\n"
-      "LHA/LZH, TAR, .tar.gz/.tgz, .tar.bz2/.tbz) or --type chooses. A .gz or .bz2\n"
-      "holds one file, which adding replaces. Names are stored relative to the current folder;\n"
-      "a file outside it keeps the part of its path after the\n"
-      "\"..\" that leads out. An entry of the same name is replaced; with --update only\n"
-      "by a newer file; --freshen only replaces entries and adds nothing; --move\n"
-      "deletes the files once the archive holds them, and the folders it emptied\n"
-      "(never the current folder, nor the folder of a mask such as logs/*.log).\n"
-      "Symbolic links, special files and hidden folders are left out, and said so\n"
-      "with a count (-v lists them). An existing ARCHIVE keeps the type it holds; a\n"
-      "name of a type not written (w.7z) is refused unless --type names one.\n\n"
-      "Exit status: 0 when everything was stored, 1 when a file could not be stored, a\n"
-      "name matched no file or there was nothing to do, 2 when the archive cannot be\n"
-      "used or is read-only and was not written, 7 for a usage error, 255 when\n"
-      "cancelled (Ctrl+C). A file that changes while it is read is left out; the\n"
-      "others are stored. The archive is replaced only at the end, and \"N files\n"
-      "stored\" is printed only once it was.",
-      {{"-r", false, "recurse into folders"},
-       {"-x", true, "leave out files matching this mask (may be repeated)"},
-       {"--level", true, "store, fast, normal or max (default: normal)"},
-       {"-p", true, "encrypt with this password"},
-       {"--encryption", true, "zipcrypto, aes128, aes192 or aes256 (default: aes256)"},
-       {"--update", false, "replace entries only by newer files"},
-       {"--freshen", false, "only replace entries that have a newer file"},
-       {"--move", false, "delete the files once stored"},
-       {"--paths", true, "relative, none or absolute (default: relative)"},
-       {"--comment", true, "the archive comment"},
-       {"--type", true,
-        "zip, jar, lha, tar, tgz, tbz, gz or bz2: write that type whatever ARCHIVE's "
-        "name says"},
-       {"--method", true,
-        "store, deflate, bzip2, ppmd (zip, jar; --level chooses too), lh5 or lh6 (lha; "
-        "default lh6)"},
-       kThreadsOption,
-       {"-v", false, "list what was left out"}},
-      RunAdd};
+  return {"add",
+          "add files to an archive, creating it when missing",
+          "vorelkit-cli add ARCHIVE [-r] [-x MASK]... [--level store|fast|normal|max] "
+          "[-p PASSWORD [--encryption zipcrypto|aes128|aes192|aes256]] "
+          "[--update|--freshen|--move] [--paths relative|none|absolute] [--comment TEXT] "
+          "[--type TYPE] [--method METHOD] [--threads N] [-v] PATH...",
+          "Stores the files named (a folder stands for the files in it, and with -r for\n"
+          "everything below it) in ARCHIVE: a ZIP, or the type its extension names (JAR,\n"
+          "LHA/LZH, TAR, .tar.gz/.tgz, .tar.bz2/.tbz) or --type chooses. A .gz or .bz2\n"
+          "holds one file, which adding replaces. Names are stored relative to the\n"
+          "current folder; a file outside it keeps the part of its path after the\n"
+          "\"..\" that leads out. An entry of the same name is replaced; with --update only\n"
+          "by a newer file; --freshen only replaces entries and adds nothing; --move\n"
+          "deletes the files once the archive holds them, and the folders it emptied\n"
+          "(never the current folder, nor the folder of a mask such as logs/*.log).\n"
+          "Symbolic links, special files and hidden folders are left out, and said so\n"
+          "with a count (-v lists them). An existing ARCHIVE keeps the type it holds; a\n"
+          "name of a type not written (w.7z) is refused unless --type names one.\n\n"
+          "Exit status: 0 when everything was stored, 1 when a file could not be stored, a\n"
+          "name matched no file or there was nothing to do, 2 when the archive cannot be\n"
+          "used or is read-only and was not written, 7 for a usage error, 255 when\n"
+          "cancelled (Ctrl+C). A file that changes while it is read is left out; the\n"
+          "others are stored. The archive is replaced only at the end, and \"N files\n"
+          "stored\" is printed only once it was.",
+          {{"-r", false, "recurse into folders"},
+           {"-x", true, "leave out files matching this mask (may be repeated)"},
+           {"--level", true, "store, fast, normal or max (default: normal)"},
+           {"-p", true, "encrypt with this password"},
+           {"--encryption", true, "zipcrypto, aes128, aes192 or aes256 (default: aes256)"},
+           {"--update", false, "replace entries only by newer files"},
+           {"--freshen", false, "only replace entries that have a newer file"},
+           {"--move", false, "delete the files once stored"},
+           {"--paths", true, "relative, none or absolute (default: relative)"},
+           {"--comment", true, "the archive comment"},
+           {"--type", true,
+            "zip, jar, lha, tar, tgz, tbz, gz or bz2: write that type whatever ARCHIVE's "
+            "name says"},
+           {"--method", true,
+            "store, deflate, bzip2, ppmd (zip, jar; --level chooses too), lh5 or lh6 (lha; "
+            "default lh6)"},
+           kThreadsOption,
+           {"-v", false, "list what was left out"}},
+          RunAdd};
 }
 
 Command DeleteCommand() {

@@ -8,6 +8,7 @@
 
 #include "engine/base/FileSystem.h"
 #include "engine/compress/StoredNames.h"
+#include "engine/filters/Masks.h"
 
 namespace qel {
 
@@ -26,7 +27,7 @@ TMovedFolders::TMovedFolders(const TStrings& fileSpec) {
     if (folder.front() != '/') folder = WithTrailingSlash(cwd.string()) + folder;
     FNamed.push_back(folder);
     const WideString mask = line.substr(line.rfind('/') + 1);
-    if (mask != "*" && mask != "*.*" && !mask.empty()) keep(folder);
+    if (!TakesEveryName(mask) && !mask.empty()) keep(folder);
   }
   for (fs::path p = cwd; !ec && !p.empty(); p = p.parent_path()) {
     keep(p);

@@ -1,13 +1,8 @@
 #include "engine/extract/UnPacked.h"
 
-#include <sys/stat.h>
-
 #include "codecs/bzip2/Bz2Errors.h"
 #include "engine/base/Messages.h"
-#include "engine/packed/GzipHeader.h"
-#include "engine/packed/PackedNames.h"
 #include "engine/streams/FileStream32.h"
-#include "engine/text/EntryNames.h"
 
 namespace qel {
 
@@ -22,26 +17,9 @@ void TUnPacked::ExtractEntries() {
   if (MatchesSpec(entry.Name)) ExtractWhole(entry);
 }
 
-TUnPacked::TPackedEntry TUnPacked::DescribeEntry() {
-  TFileStream32& file = *ArchiveStream();
+TPackedEntry TUnPacked::DescribeEntry() {
   TPackedEntry e;
-  uint8_t head[4] = {};
-  e.Kind = PackedKindOf(head, file.ReadAt(0, head, sizeof head));
-  struct stat st {};
-  e.UnixTime = ::stat(ArchiveFile().c_str(), &st) == 0 ? int64_t(st.st_mtime) : 0;
-  std::string stored;
-  if (e.Kind == TPackedKind::Gzip) {
-    gzip::TGzipHeader h;
-    if (gzip::ReadGzipHeader(file.ExactReader(), file.Size(), 0, h)) {
-      stored = text::DecodeEntryName(h.Name, text::TNameCodePage::Ansi);
-      if (h.MTime != 0) e.UnixTime = h.MTime;
-    }
-    // The last member's length, which is the whole data's for the usual single member.
-    uint8_t size[4];
-    if (file.Size() >= 18 && file.ReadExactAt(file.Size() - 4, size, 4))
-      e.UnpackedSize = GetU32(size);
-  }
-  e.Name = UnpackedName(e.Kind, stored, ArchiveFile());
+  DescribePacked(*ArchiveStream(), ArchiveFile(), e);
   return e;
 }
 
@@ -57,7 +35,7 @@ void TUnPacked::ExtractWhole(const TPackedEntry& packed) {
   TUnEntry entry;
   entry.StoredName = packed.Name;
   entry.PackedSize = file.Size();
-  entry.UnpackedSize = packed.UnpackedSize;
+  entry.UnpackedSize = packed.HasTrailer ? packed.Length : 0;
   entry.UnixTime = packed.UnixTime;
   entry.DosDateTime = UnixToDosDateTime(packed.UnixTime);
   FArchiveTotal = ArchiveBytesLeft = file.Size();

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/extract/UnBase.h"
-#include "engine/packed/PackedStream.h"
+#include "engine/packed/PackedEntry.h"
 
 namespace qel {
 
@@ -17,14 +17,7 @@ class TUnPacked : public TUnBase {
  protected:
   void ExtractEntries() override;
 
-  // What the file says of its entry: its name and time (the file's own where it stores
-  // none) and the size the data ends at, when the file keeps it.
-  struct TPackedEntry {
-    TPackedKind Kind = TPackedKind::None;
-    std::string Name;
-    int64_t UnixTime = 0;
-    int64_t UnpackedSize = 0;
-  };
+  // What the archive file says of its entry.
   TPackedEntry DescribeEntry();
 
   // The decoded data of the whole file as one entry.

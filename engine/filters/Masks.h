@@ -14,6 +14,8 @@ namespace qel {
 // "*" matches any run of characters, "?" any one character; everything else, brackets
 // included, matches itself, ignoring case.
 bool MatchMask(std::string_view name, std::string_view mask);
+// "*" or "*.*": a mask that takes every name.
+inline bool TakesEveryName(std::string_view mask) { return mask == "*" || mask == "*.*"; }
 
 // Whether two names are the same but for case (and "\" for "/"), as masks compare them.
 bool EqualIgnoringCase(std::string_view a, std::string_view b);

@@ -6,6 +6,7 @@
 #include "codecs/bzip2/Bz2Errors.h"
 #include "codecs/parallel/Workers.h"
 #include "engine/base/Messages.h"
+#include "engine/compress/StoredNames.h"
 #include "engine/packed/GzipWriter.h"
 #include "engine/packed/PackedNames.h"
 #include "engine/streams/FileStream32.h"
@@ -15,11 +16,6 @@ namespace qel {
 namespace {
 
 constexpr int64_t kPiece = int64_t(1) << 18;
-
-std::string FileNamePart(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 
@@ -98,7 +94,7 @@ bool TGZip::AcceptsMethod(TCompressMethod method) const {
 }
 
 bool TGZip::Pack(TFileStream32& source, TStream64& out, const TCompEntry& e) {
-  TGzipWriter gzip(out, FileNamePart(e.StoredName), uint32_t(EntryTimeOf(e)), int(DeflateType),
+  TGzipWriter gzip(out, NamePart(e.StoredName), uint32_t(EntryTimeOf(e)), int(DeflateType),
                    FWorkers.get());
   if (!Feed(source, gzip, source.Size())) return false;
   if (!gzip.Finish()) WriteFailed();

@@ -16,7 +16,7 @@ void ListTar(TListSession& s) {
   TTarSource source;
   int refusal = 0;
   if (!OpenTarSource(*s.File(), source, refusal, [&s] { return s.Cancelled(); })) {
-    s.Q.DoError(s.Q.ArchiveFile(), "", refusal ? refusal : msg::BadFileHeader, "");
+    s.Q.DoError(s.Q.ArchiveFile(), "", refusal, "");
     return;
   }
   TTarWalker walker(*source.Input, source.Size);

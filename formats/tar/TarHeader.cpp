@@ -71,7 +71,7 @@ void AppendLongName(std::vector<uint8_t>& out, char type, std::string_view name)
   Append(out, b);
   out.insert(out.end(), name.begin(), name.end());
   out.push_back(0);
-  out.resize(out.size() + size_t((kBlock - int64_t(out.size()) % kBlock) % kBlock), 0);
+  out.resize(out.size() + size_t(Padding(int64_t(out.size()))), 0);
 }
 
 }  // namespace
@@ -183,7 +183,7 @@ std::vector<uint8_t> PaxHeadersWithout(const uint8_t* header, std::string_view r
   SetChecksum(b);
   std::vector<uint8_t> v(b.begin(), b.end());
   v.insert(v.end(), kept.begin(), kept.end());
-  v.resize(v.size() + size_t((kBlock - int64_t(kept.size()) % kBlock) % kBlock));
+  v.resize(v.size() + size_t(Padding(int64_t(kept.size()))));
   return v;
 }
 

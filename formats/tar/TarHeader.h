@@ -17,6 +17,8 @@ namespace qel::tar {
 struct TTarMember;
 
 inline constexpr int64_t kBlock = 512;
+// The zeros that fill the last block of `size` bytes of data.
+constexpr int64_t Padding(int64_t size) { return (kBlock - size % kBlock) % kBlock; }
 inline constexpr size_t kMaxLongName = 64 * 1024;  // a longer GNU long name or pax record set is
                                                    // a bad header
 

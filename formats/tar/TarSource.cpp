@@ -8,13 +8,14 @@ namespace qel {
 bool OpenTarSource(TStream64& file, TTarSource& source, int& refusal,
                    std::function<bool()> cancelled) {
   source = TTarSource();
-  refusal = 0;
+  refusal = msg::BadFileHeader;
   uint8_t head[4] = {};
   if (PackedKindOf(head, file.ReadAt(0, head, sizeof head)) != TPackedKind::None) {
     source.Packed = OpenPacked(file, refusal);
     source.Input = source.Packed.get();
-    if (source.Packed) source.Packed->Cancelled = std::move(cancelled);
-    return source.Packed != nullptr;
+    if (!source.Packed) return false;
+    source.Packed->Cancelled = std::move(cancelled);
+    return true;
   }
   if (!file.SetPosition(0)) return false;
   source.Input = &file;

@@ -21,7 +21,8 @@ struct TTarSource {
 };
 
 // Opens the TAR in `file` (which must outlive the source); false, with the message number
-// in `refusal`, when the compressed data cannot be decoded. `cancelled` stops a long seek.
+// in `refusal`, when it cannot be read (its compression refused, say). `cancelled` stops a
+// long seek.
 bool OpenTarSource(TStream64& file, TTarSource& source, int& refusal,
                    std::function<bool()> cancelled);
 

@@ -10,8 +10,6 @@
 namespace qel::tar {
 namespace {
 
-constexpr int64_t Padding(int64_t size) { return (kBlock - size % kBlock) % kBlock; }
-
 // A NUL-ended text field (or the whole field when it has no NUL).
 std::string FieldText(const uint8_t* field, size_t size) {
   const auto* text = reinterpret_cast<const char*>(field);

@@ -29,8 +29,6 @@ namespace {
 constexpr int64_t kPiece = int64_t(1) << 18;
 constexpr int64_t kRecord = 20 * kBlock;  // archives end on a whole record
 
-int64_t Padding(int64_t size) { return (kBlock - size % kBlock) % kBlock; }
-
 // The headers of a kept member under a new name: its pax records kept but for its name
 // and link, which the new own header (with GNU long-name blocks where needed) carries.
 // `headers` are the blocks before the member's data as the walk read them.
@@ -110,7 +108,7 @@ bool TTar::ReadDirectory(TStream64& archive, TCompList& list) {
   TTarSource source;
   int refusal = 0;
   if (!OpenTarSource(archive, source, refusal, [this] { return Cancel(); })) {
-    DoError(ArchiveFile(), "", refusal ? refusal : msg::BadFileHeader, "");
+    DoError(ArchiveFile(), "", refusal, "");
     return false;
   }
   TTarWalker walker(*source.Input, source.Size);
@@ -140,7 +138,7 @@ void TTar::WriteEntries(TStream64* archive, TStream64& out, TCompList& list) {
   TTarSource source;
   int refusal = 0;
   if (archive && !OpenTarSource(*archive, source, refusal, [this] { return Cancel(); }))
-    ReportAndRaise(ArchiveFile(), refusal ? refusal : msg::BadFileHeader, "", "");
+    ReportAndRaise(ArchiveFile(), refusal, "", "");
   WriteInOrder(
       list, archive != nullptr,
       [&](size_t at, int index) { return AddFile(out, list[at], index, list); },
@@ -272,11 +270,9 @@ TTarGZ::~TTarGZ() = default;
 std::unique_ptr<IByteSink> TTarGZ::MakePacker(TStream64& out) {
   FWorkers = std::make_unique<TWorkers>(WorkerThreads(Threads));
   // The TAR's own name goes into the header, as `gzip` would store it.
-  const std::string name = UnpackedName(TPackedKind::Gzip, "", ArchiveFile());
-  const size_t slash = name.rfind('/');
-  return std::make_unique<TGzipWriter>(
-      out, slash == std::string::npos ? name : name.substr(slash + 1), uint32_t(std::time(nullptr)),
-      int(DeflateType), FWorkers.get());
+  return std::make_unique<TGzipWriter>(out, UnpackedName(TPackedKind::Gzip, "", ArchiveFile()),
+                                       uint32_t(std::time(nullptr)), int(DeflateType),
+                                       FWorkers.get());
 }
 
 bool TTarGZ::FinishPacker(IByteSink& packer) {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "engine/base/Messages.h"
+#include "engine/filters/Masks.h"
 #include "engine/streams/FileStream32.h"
 #include "formats/tar/TarNames.h"
 #include "formats/tar/TarSource.h"
@@ -39,9 +40,8 @@ std::optional<bool> TUnTar::MembersWanted() {
   if (OutputMode() == TOutputMode::ExtractAsIs) return false;
   // Members named one by one (the window's selection, a viewed entry) are what is wanted.
   const bool everything =
-      FileSpec.empty() || std::any_of(FileSpec.begin(), FileSpec.end(), [](const WideString& spec) {
-        return spec == "*" || spec == "*.*";
-      });
+      FileSpec.empty() || std::any_of(FileSpec.begin(), FileSpec.end(),
+                                      [](const WideString& mask) { return TakesEveryName(mask); });
   if (!IsDiskMode() || !everything) return true;
   if (!OnNestedTarFile) {
     DoError(ArchiveFile(), "OnNestedTarFile", msg::RequiredEventNotAssigned, "");
@@ -59,7 +59,7 @@ void TUnTar::ExtractMembers() {
   TTarSource source;
   int refusal = 0;
   if (!OpenTarSource(file, source, refusal, [this] { return Cancel(); })) {
-    DoError(ArchiveFile(), "", refusal ? refusal : msg::BadFileHeader, "");
+    DoError(ArchiveFile(), "", refusal, "");
     return;
   }
   FArchiveTotal = ArchiveBytesLeft = file.Size();
