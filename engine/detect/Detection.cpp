@@ -51,6 +51,10 @@ class TDetector {
     }
     head_.resize(size_t(std::min(size_, kHeadSize)));
     head_.resize(size_t(s_.ReadAt(0, head_.data(), int64_t(head_.size()))));
+    if (IsEmptyTar()) {
+      r_.HeaderOffset = 0;
+      return atTar;
+    }
     // An empty BZIP2 file is the shortest archive there is.
     if (head_.size() < size_t(kMinSize)) {
       if (!detect::IsBzip2(head_)) return atNA;
@@ -281,6 +285,13 @@ class TDetector {
     uint8_t mark = 1;
     return size_ == 1 && (named == atLha || named == atLzh) && s_.ReadAt(0, &mark, 1) == 1 &&
            mark == 0;
+  }
+
+  // `tar -cf x.tar` of nothing writes only end blocks: zeros, which no signature tells
+  // apart, so the name decides.
+  bool IsEmptyTar() const {
+    return size_ >= 2 * 512 && size_ % 512 == 0 && ArcTypeOfName(in_.FileName) == atTar &&
+           std::all_of(head_.begin(), head_.end(), [](uint8_t b) { return b == 0; });
   }
 
   bool HasJarExtension() const {

@@ -174,6 +174,10 @@ TEST_F(Tar, HeadersOutweighShortSignatures) {
   Sh("echo text > t.txt && gzip t.txt && tar -cf in.tar t.txt.gz && gzip in.tar");
   EXPECT_EQ(DetectedArcType(dir_ / "t.txt.gz"), atGZip);
   EXPECT_EQ(DetectedArcType(dir_ / "in.tar.gz"), atTarGz);
+  // A TAR of nothing is its end blocks alone; its name says what it is.
+  Sh("tar -cf empty.tar -T /dev/null && cp empty.tar empty.bin");
+  EXPECT_EQ(DetectedArcType(dir_ / "empty.tar"), atTar);
+  EXPECT_EQ(DetectedArcType(dir_ / "empty.bin"), atNA);
 }
 
 TEST_F(Tar, HostileNamesAndSizesStayInside) {
