@@ -113,16 +113,21 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   return kExitUsage;
 }
 
-std::optional<int> ThreadsOption(const ParsedArgs& args, std::ostream& err) {
-  if (!args.Has("--threads")) return 0;
-  const std::string& text = args.options.at("--threads");
+std::optional<int> NumberOption(const ParsedArgs& args, const std::string& name, int low, int high,
+                                int fallback, std::ostream& err) {
+  if (!args.Has(name)) return fallback;
+  const std::string& text = args.options.at(name);
   int n = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
-  if (error != std::errc() || end != text.data() + text.size() || n < 1 || n > kMaxThreads) {
-    err << "vorelkit-cli: --threads takes a number from 1 to " << kMaxThreads << "\n";
+  if (error != std::errc() || end != text.data() + text.size() || n < low || n > high) {
+    err << "vorelkit-cli: " << name << " takes a number from " << low << " to " << high << "\n";
     return std::nullopt;
   }
   return n;
+}
+
+std::optional<int> ThreadsOption(const ParsedArgs& args, std::ostream& err) {
+  return NumberOption(args, "--threads", 1, kMaxThreads, 0, err);
 }
 
 std::optional<qel::TEncryptionMethod> EncryptionOption(const ParsedArgs& args,

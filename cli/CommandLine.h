@@ -41,6 +41,10 @@ std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
 // --threads N: the threads that compress or decode, 0 (one per core) when not given; nothing,
 // with the reason written to `err`, when N is not a number from 1 to kMaxThreads.
 inline constexpr int kMaxThreads = 64;
+// A whole number from `low` to `high` given as option `name`; `fallback` when it is absent,
+// none (told on `err`) when it is not such a number.
+std::optional<int> NumberOption(const ParsedArgs& args, const std::string& name, int low, int high,
+                                int fallback, std::ostream& err);
 std::optional<int> ThreadsOption(const ParsedArgs& args, std::ostream& err);
 inline const OptionSpec kThreadsOption{"--threads", true,
                                        "threads that compress or decode (default: one per core)"};

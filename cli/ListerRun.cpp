@@ -21,6 +21,8 @@ ListerRun::ListerRun(const ParsedArgs& args, std::ostream& err)
       prompts_(prompter_) {
   report_.Attach(Quell);
   prompts_.AttachLister(Quell);
+  // Without a terminal nobody can say where a missing volume is: it is reported by name.
+  if (!app::StdinIsTerminal()) Quell.OnNextVolume = nullptr;
   Quell.ShowEmptyDirs = true;
 }
 

@@ -20,6 +20,7 @@
 #include "engine/detect/ArchiveExts.h"
 #include "engine/registry/Formats.h"
 #include "engine/text/Utf8.h"
+#include "formats/cab/CabInterface.h"
 #include "formats/zip/ZipWriter.h"
 
 namespace vk::cli {
@@ -91,7 +92,7 @@ class WriterRun {
 std::string WrittenFamilies() {
   std::vector<std::string> names;
   for (const qel::TFormatDescriptor* f : qel::RegisteredFormats())
-    if (qel::UpdaterFor(f->Types.front().Type)) names.push_back(f->Name);
+    if (qel::CreatorFor(f->Types.front().Type)) names.push_back(f->Name);
   std::string text;
   for (size_t i = 0; i < names.size(); ++i)
     text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
@@ -109,7 +110,7 @@ std::unique_ptr<qel::TCompBase> ArchiveWriter(const ParsedArgs& args, const std:
     const std::string& named = args.options.at("--type");
     const qel::TFormatDescriptor* f = qel::FormatNamed(named);
     const qel::TFormatWriter* w =
-        qel::UpdaterFor(f ? f->Types.front().Type : qel::ArcTypeOfName("x." + named));
+        qel::CreatorFor(f ? f->Types.front().Type : qel::ArcTypeOfName("x." + named));
     if (w) return w->Make();
     err << "vorelkit-cli: --type takes " << WrittenFamilies() << "\n";
     return nullptr;
@@ -121,7 +122,7 @@ std::unique_ptr<qel::TCompBase> ArchiveWriter(const ParsedArgs& args, const std:
     if (const qel::TFormatWriter* w = qel::UpdaterFor(qel::DetectedArcType(archive)))
       return w->Make();
   const qel::TArcType type = qel::ArcTypeOfName(archive);
-  if (const qel::TFormatWriter* w = qel::UpdaterFor(type == qel::atNA ? qel::atZip : type))
+  if (const qel::TFormatWriter* w = qel::CreatorFor(type == qel::atNA ? qel::atZip : type))
     return w->Make();
   // The type as the name spells it: "LZH", "TAR.GZ".
   const fs::path name = fs::path(archive).filename();
@@ -159,9 +160,13 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
                                                                    {"bzip2", cmBz2},
                                                                    {"ppmd", cmPPMDi},
                                                                    {"lh5", cmFrozen5},
-                                                                   {"lh6", cmFrozen6}},
+                                                                   {"lh6", cmFrozen6},
+                                                                   {"mszip", cmMsZip},
+                                                                   {"lzx", cmLzx},
+                                                                   {"quantum", cmQuantum}},
                                                                   std::nullopt, err);
-  if (!level || !encryption || !paths || !threads || !method) return kExitUsage;
+  const std::optional<int> lzxWindow = NumberOption(args, "--lzx-window", 15, 21, 21, err);
+  if (!level || !encryption || !paths || !threads || !method || !lzxWindow) return kExitUsage;
   if (args.Has("--update") + args.Has("--freshen") + args.Has("--move") > 1) {
     err << "vorelkit-cli: --update, --freshen and --move exclude each other\n";
     return kExitUsage;
@@ -186,6 +191,12 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     }
   } else if (*level == dtDeflateS) {
     zip.SetCompressMethod(qel::TCompressMethod::cmStore);
+  }
+  if (auto* cab = dynamic_cast<qel::TCabInterface*>(&zip)) {
+    cab->SetLzxLevel(*lzxWindow);
+  } else if (args.Has("--lzx-window")) {
+    err << "vorelkit-cli: --lzx-window is for cabinets\n";
+    return kExitUsage;
   }
   if (args.Has("-p") && !qel::Can(zip.ArcType(), qel::capPassword)) {
     err << "vorelkit-cli: " << qel::FormatOf(zip.ArcType())->Name << " archives take no password\n";
@@ -300,11 +311,12 @@ Command AddCommand() {
           "vorelkit-cli add ARCHIVE [-r] [-x MASK]... [--level store|fast|normal|max] "
           "[-p PASSWORD [--encryption zipcrypto|aes128|aes192|aes256]] "
           "[--update|--freshen|--move] [--paths relative|none|absolute] [--comment TEXT] "
-          "[--type TYPE] [--method METHOD] [--threads N] [-v] PATH...",
+          "[--type TYPE] [--method METHOD] [--lzx-window 15-21] [--threads N] [-v] PATH...",
           "Stores the files named (a folder stands for the files in it, and with -r for\n"
           "everything below it) in ARCHIVE: a ZIP, or the type its extension names (JAR,\n"
-          "LHA/LZH, TAR, .tar.gz/.tgz, .tar.bz2/.tbz) or --type chooses. A .gz or .bz2\n"
-          "holds one file, which adding replaces. Names are stored relative to the\n"
+          "LHA/LZH, TAR, .tar.gz/.tgz, .tar.bz2/.tbz, CAB) or --type chooses. A .gz or .bz2\n"
+          "holds one file, which adding replaces; a cabinet is only ever made new. Names are "
+          "stored relative to the\n"
           "current folder; a file outside it keeps the part of its path after the\n"
           "\"..\" that leads out. An entry of the same name is replaced; with --update only\n"
           "by a newer file; --freshen only replaces entries and adds nothing; --move\n"
@@ -330,11 +342,12 @@ Command AddCommand() {
            {"--paths", true, "relative, none or absolute (default: relative)"},
            {"--comment", true, "the archive comment"},
            {"--type", true,
-            "zip, jar, lha, tar, tgz, tbz, gz or bz2: write that type whatever ARCHIVE's "
+            "zip, jar, lha, tar, tgz, tbz, gz, bz2 or cab: write that type whatever ARCHIVE's "
             "name says"},
            {"--method", true,
             "store, deflate, bzip2, ppmd (zip, jar; --level chooses too), lh5 or lh6 (lha; "
-            "default lh6)"},
+            "default lh6), mszip, lzx or quantum (cab; default mszip)"},
+           {"--lzx-window", true, "the LZX window of a cabinet, 15 to 21 bits (default: 21)"},
            kThreadsOption,
            {"-v", false, "list what was left out"}},
           RunAdd};

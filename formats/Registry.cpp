@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/registry/Formats.h"
+#include "formats/cab/CabFormat.h"
 #include "formats/lha/LhaFormat.h"
 #include "formats/packed/PackedFormats.h"
 #include "formats/planned/Planned.h"
@@ -13,8 +14,9 @@ namespace qel {
 
 std::span<const TFormatDescriptor* const> RegisteredFormats() {
   static const std::vector<const TFormatDescriptor*> kFormats = [] {
-    std::vector<const TFormatDescriptor*> all = {&ZipFormat(), &JarFormat(), &LhaFormat(),
-                                                 &GZipFormat(), &BZip2Format(), &TarFormat()};
+    std::vector<const TFormatDescriptor*> all = {&ZipFormat(),  &JarFormat(),   &LhaFormat(),
+                                                 &GZipFormat(), &BZip2Format(), &TarFormat(),
+                                                 &CabFormat()};
     for (const TFormatDescriptor* f : PlannedFormats()) all.push_back(f);
     return all;
   }();

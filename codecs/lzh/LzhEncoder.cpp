@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "codecs/lzh/LzhCode.h"
+#include "codecs/lzh/MatchLength.h"
 
 namespace qel {
 namespace {
@@ -24,25 +25,6 @@ constexpr uint32_t kBlockLimit = 32768 - 24;
 constexpr size_t kOutputPiece = 32768;
 
 int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
-
-// How many bytes from `a` and `b` agree, up to `limit`; eight compared at a time. Both
-// have `limit` bytes in hand.
-int MatchLength(const uint8_t* a, const uint8_t* b, int limit) {
-  int n = 0;
-  for (; n + 8 <= limit; n += 8) {
-    uint64_t x, y;
-    std::memcpy(&x, a + n, 8);
-    std::memcpy(&y, b + n, 8);
-    if (x != y) {
-      const uint64_t d = x ^ y;
-      return n + ((std::endian::native == std::endian::little ? __builtin_ctzll(d)
-                                                              : __builtin_clzll(d)) >>
-                  3);
-    }
-  }
-  while (n < limit && a[n] == b[n]) ++n;
-  return n;
-}
 
 // The entries that code a run of literal/length code lengths: 0 one zero length, 1 three to
 // 18 zeros (4 more bits), 2 twenty or more (9 more bits), k + 2 the length k. `put` gets

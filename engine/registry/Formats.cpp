@@ -53,6 +53,11 @@ const TFormatWriter* UpdaterFor(TArcType type) {
   return row->Writer;
 }
 
+const TFormatWriter* CreatorFor(TArcType type) {
+  const TFormatWriter* w = WriterOf(type);
+  return w && w->Make ? w : nullptr;
+}
+
 const TFormatWriter* WriterOf(TArcType type) {
   const TTypeRow* row = TypeRowOf(type);
   return row ? row->Writer : nullptr;

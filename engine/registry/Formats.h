@@ -26,6 +26,8 @@ TMakeReader ReaderFor(TArcType type);
 // The writer that adds to and deletes from archives of `type`, when it is built; null when
 // the type takes no updates or its writer is not built yet.
 const TFormatWriter* UpdaterFor(TArcType type);
+// The built writer that makes new archives of `type`, whether or not it updates them.
+const TFormatWriter* CreatorFor(TArcType type);
 // The writer that makes new archives of `type` (built or not); null when none is known.
 const TFormatWriter* WriterOf(TArcType type);
 // The converter's targets: every writer with a conversion row, built or not, in the rows'

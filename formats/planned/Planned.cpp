@@ -11,23 +11,17 @@ template <TCompressMethod... M>
 constexpr TCompressMethod kMethods[] = {M...};
 
 constexpr TConversionRow kBhConversion{1, "BlackHole (.bh)", ".bh", cmDeflate};
-constexpr TConversionRow kCabConversion{4, "Cabinet (.cab)", ".cab", cmQuantum};
 
 constexpr TFormatWriter kBhWriter{nullptr, kMethods<cmStore, cmDeflate, cmFuse, cmBz2>, cmDeflate,
                                   ".bh", &kBhConversion};
-constexpr TFormatWriter kCabWriter{nullptr, kMethods<cmStore, cmMsZip, cmLzx, cmQuantum>, cmMsZip,
-                                   ".cab", &kCabConversion};
 
 constexpr TTypeRow kBhTypes[] = {{atBh, capUpdate | capSfx | capPassword, &kBhWriter}};
-// A cabinet is written whole: nothing is added to or deleted from one.
-constexpr TTypeRow kCabTypes[] = {{atCab, 0, &kCabWriter}};
 constexpr TTypeRow kArjTypes[] = {{atArj, capSfx}};
 constexpr TTypeRow kAceTypes[] = {{atAce, capSfx}};
 constexpr TTypeRow kRarTypes[] = {{atRar, capSfx}};
 constexpr TTypeRow kSevenZipTypes[] = {{at7Zip, capTest | capPassword}};
 
 constexpr TFormatDescriptor kBh{"bh", kBhTypes};
-constexpr TFormatDescriptor kCab{"cab", kCabTypes};
 constexpr TFormatDescriptor kArj{"arj", kArjTypes};
 constexpr TFormatDescriptor kAce{"ace", kAceTypes};
 constexpr TFormatDescriptor kRar{"rar", kRarTypes};
@@ -35,8 +29,7 @@ constexpr TFormatDescriptor kRar{"rar", kRarTypes};
 constexpr TFormatDescriptor kSevenZip{"7z", kSevenZipTypes, nullptr, nullptr,
                                       msg::SevenZipLibraryNotFound};
 
-constexpr const TFormatDescriptor* kPlanned[] = {&kBh,  &kCab, &kArj,
-                                                 &kAce, &kRar, &kSevenZip};
+constexpr const TFormatDescriptor* kPlanned[] = {&kBh, &kArj, &kAce, &kRar, &kSevenZip};
 
 }  // namespace
 

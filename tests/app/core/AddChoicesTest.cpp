@@ -140,13 +140,13 @@ TEST(AddChoicesTables, UnbuiltWriterRefusesAndMakesNothing) {
   TestFolder dir;
   qel::test::WriteFileText(dir / "a.txt", "data");
   TArchiveComponents c;
-  qel::TCompBase& cab = c.Writer(TComponentKind::MakeCab);
+  qel::TCompBase& bh = c.Writer(TComponentKind::BlakHole);
   std::vector<int> errors;
-  cab.OnError = [&](qel::TZipCommon&, const std::string&, const std::string&, const std::string&,
-                    int code) { errors.push_back(code); };
-  cab.SetArchiveFile(dir / "out.cab");
-  cab.FileSpec = {dir / "a.txt"};
-  EXPECT_EQ(cab.Compress(), 0);
+  bh.OnError = [&](qel::TZipCommon&, const std::string&, const std::string&, const std::string&,
+                   int code) { errors.push_back(code); };
+  bh.SetArchiveFile(dir / "out.bh");
+  bh.FileSpec = {dir / "a.txt"};
+  EXPECT_EQ(bh.Compress(), 0);
   EXPECT_EQ(errors, std::vector<int>{25234});
   EXPECT_EQ(qel::test::PathsBelow(dir.Path()), std::set<std::string>{"a.txt"});
 }

@@ -17,7 +17,7 @@ TEST(CommandRules, AvailabilityByType) {
       {atZip, true, true, true, true, true},      {atZipExe, true, true, true, false, false},
       {atJar, true, true, true, true, false},     {atJarExe, false, true, true, false, false},
       {atZipMV, false, true, true, false, false},  // no writer updates a split set
-      {atCab, false, false, false, false, false},  // no cabinet reader or writer yet
+      {atCab, false, true, true, false, false},    // a cabinet is only ever made whole
       {atRar, false, false, false, true, false},  {atTar, true, true, true, false, false},
       {atGZip, true, true, true, false, false}};
   for (const Row& r : rows) {

@@ -276,7 +276,7 @@ TEST_F(AddDialogTest, TypesThatCannotBeWrittenYetAreRefused) {
   const struct {
     const char* name;
     const char* format;
-  } cases[] = {{"x.cab", "CAB"}, {"x.7z", "7-Zip"}};
+  } cases[] = {{"x.bh", "BH"}, {"x.7z", "7-Zip"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     components_.CurrentWrapper = nullptr;

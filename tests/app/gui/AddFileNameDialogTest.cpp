@@ -189,7 +189,7 @@ TEST_F(AddFileNameDialogTest, AddRefusesAMissingNameAndUnwritableTypesAndStaysOp
     QString message;
   } cases[] = {{"", 9, app::Message(440)},
                {"/d/folder/", 9, app::Message(440)},
-               {"/d/x.zip", 4, app::FormatMessage(app::Message(215), {"CAB"})},
+               {"/d/x.zip", 2, app::FormatMessage(app::Message(215), {"BGA"})},
                {"/d/x.zip", 0, app::FormatMessage(app::Message(215), {"7-Zip"})}};
   for (const auto& c : cases) {
     TControls::Choose(ui.type, c.entry);

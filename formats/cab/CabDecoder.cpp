@@ -1,0 +1,219 @@
+#include "formats/cab/CabDecoder.h"
+
+#include <mspack.h>
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+#include "engine/streams/FileStream32.h"
+
+namespace qel::cab {
+
+namespace {
+
+bool gPresent = true;
+
+// The name the decoder is told to write a file to: the file routines below take it for
+// the caller's sink, so no file of the library's choosing is ever made.
+constexpr char kSinkName[] = "\x01sink";
+
+// libmspack's error numbers in the operation codes of the decoding layer.
+int OperationOf(int error) {
+  switch (error) {
+    case MSPACK_ERR_OPEN:
+      return 1;  // cabinet not found
+    case MSPACK_ERR_SIGNATURE:
+      return 2;  // not a cabinet
+    case MSPACK_ERR_NOMEMORY:
+      return 5;
+    case MSPACK_ERR_WRITE:
+      return kTargetFile;
+    case MSPACK_ERR_READ:
+    case MSPACK_ERR_SEEK:
+    case MSPACK_ERR_DATAFORMAT:
+    case MSPACK_ERR_CHECKSUM:
+    case MSPACK_ERR_DECRUNCH:
+      return kCorruptCabinet;  // a cabinet cut short reads as a corrupt one
+    default:
+      return 7;
+  }
+}
+
+}  // namespace
+
+bool DecoderPresent() { return gPresent; }
+void SetDecoderPresentForTesting(bool present) { gPresent = present; }
+
+std::string CabinetErrorText(const TCabFailure& f) {
+  return "Cabinet error " + std::to_string(f.Operation) + " (type " + std::to_string(f.Type) + ")";
+}
+
+struct TCabDecoder::THandle {
+  std::unique_ptr<TFileStream32> File;  // none for the sink
+  int64_t Base = 0;
+  TCabDecoder* Sink = nullptr;
+};
+
+// The routines lent to the library. Each handle knows its decoder, so no state is shared
+// between decoders.
+struct TCabDecoder::TSystem : mspack_system {
+  TCabDecoder* Owner = nullptr;
+  std::exception_ptr Pending;  // raised by the sink; carried across the library's C frames
+
+  static THandle* H(mspack_file* f) { return reinterpret_cast<THandle*>(f); }
+
+  static mspack_file* Open(mspack_system* self, const char* name, int mode) {
+    TSystem& s = *static_cast<TSystem*>(self);
+    TCabDecoder& d = *s.Owner;
+    auto h = std::make_unique<THandle>();
+    if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(name, kSinkName) == 0) {
+      try {
+        if (!d.open_ || !d.open_()) return nullptr;
+      } catch (...) {
+        s.Pending = std::current_exception();
+        return nullptr;
+      }
+      h->Sink = &d;
+      return reinterpret_cast<mspack_file*>(h.release());
+    }
+    // The library only reads cabinets; it is never let to write anywhere.
+    if (mode != MSPACK_SYS_OPEN_READ) return nullptr;
+    h->File = TFileStream32::Open(name, fmOpenRead);
+    if (!h->File) return nullptr;
+    const auto base = d.bases_.find(name);
+    h->Base = base == d.bases_.end() ? 0 : base->second;
+    if (h->Base && !h->File->SetPosition(h->Base)) return nullptr;
+    return reinterpret_cast<mspack_file*>(h.release());
+  }
+  static void Close(mspack_file* f) { delete H(f); }
+  static int Read(mspack_file* f, void* buffer, int bytes) {
+    THandle* h = H(f);
+    if (!h || !h->File || bytes < 0) return -1;
+    return int(h->File->Read(buffer, bytes));
+  }
+  static int Write(mspack_file* f, void* buffer, int bytes) {
+    THandle* h = H(f);
+    if (!h->Sink || bytes < 0) return -1;
+    TSystem& s = *h->Sink->system_;
+    try {
+      if (!(*h->Sink->sink_)({static_cast<const uint8_t*>(buffer), size_t(bytes)})) return -1;
+    } catch (...) {
+      s.Pending = std::current_exception();
+      return -1;
+    }
+    return bytes;
+  }
+  static int Seek(mspack_file* f, off_t offset, int mode) {
+    THandle* h = H(f);
+    if (!h->File) return -1;
+    int64_t at = offset;
+    if (mode == MSPACK_SYS_SEEK_START) at += h->Base;
+    if (mode == MSPACK_SYS_SEEK_CUR) at += h->File->Position();
+    if (mode == MSPACK_SYS_SEEK_END) at += h->File->Size();
+    return at >= h->Base && h->File->SetPosition(at) ? 0 : -1;
+  }
+  static off_t Tell(mspack_file* f) {
+    THandle* h = H(f);
+    return h->File ? off_t(h->File->Position() - h->Base) : 0;
+  }
+  // The library's warnings are its own; what matters reaches the caller as a result.
+  static void Message(mspack_file*, const char*, ...) {}
+  static void* Alloc(mspack_system*, size_t bytes) { return std::malloc(bytes); }
+  static void Free(void* p) { std::free(p); }
+  static void Copy(void* from, void* to, size_t bytes) { std::memmove(to, from, bytes); }
+};
+
+TCabDecoder::TCabDecoder() : system_(std::make_unique<TSystem>()) {
+  TSystem& s = *system_;
+  s.open = &TSystem::Open;
+  s.close = &TSystem::Close;
+  s.read = &TSystem::Read;
+  s.write = &TSystem::Write;
+  s.seek = &TSystem::Seek;
+  s.tell = &TSystem::Tell;
+  s.message = &TSystem::Message;
+  s.alloc = &TSystem::Alloc;
+  s.free = &TSystem::Free;
+  s.copy = &TSystem::Copy;
+  s.null_ptr = nullptr;
+  s.Owner = this;
+  decoder_ = mspack_create_cab_decompressor(&s);
+  if (decoder_) {
+    // Larger reads of the cabinet; damaged data is an error, never patched over.
+    decoder_->set_param(decoder_, MSCABD_PARAM_DECOMPBUF, 1 << 16);
+    decoder_->set_param(decoder_, MSCABD_PARAM_FIXMSZIP, 0);
+    decoder_->set_param(decoder_, MSCABD_PARAM_SALVAGE, 0);
+  }
+}
+
+TCabDecoder::~TCabDecoder() {
+  if (!decoder_) return;
+  // Closing one cabinet of a joined set closes them all.
+  if (!cabinets_.empty()) decoder_->close(decoder_, cabinets_.front());
+  mspack_destroy_cab_decompressor(decoder_);
+}
+
+bool TCabDecoder::Fail(int error) {
+  failure_ = {OperationOf(error), error};
+  return false;
+}
+
+const char* TCabDecoder::Keep(const std::string& path, int64_t base) {
+  return bases_.emplace(path, base).first->first.c_str();
+}
+
+bool TCabDecoder::Open(const std::string& path, int64_t base) {
+  if (!decoder_) return Fail(MSPACK_ERR_NOMEMORY);
+  first_ = decoder_->open(decoder_, Keep(path, base));
+  if (!first_) return Fail(decoder_->last_error(decoder_));
+  cabinets_.push_back(first_);
+  return true;
+}
+
+bool TCabDecoder::Append(const std::string& path) {
+  mscabd_cabinet* next = decoder_->open(decoder_, Keep(path, 0));
+  if (!next) return Fail(decoder_->last_error(decoder_));
+  cabinets_.push_back(next);
+  const int error = decoder_->append(decoder_, cabinets_[cabinets_.size() - 2], next);
+  if (error != MSPACK_ERR_OK) {
+    cabinets_.pop_back();
+    decoder_->close(decoder_, next);
+    return Fail(error);
+  }
+  return true;
+}
+
+std::vector<TCabEntry> TCabDecoder::Entries() const {
+  std::vector<TCabEntry> entries;
+  for (const mscabd_file* f = first_ ? first_->files : nullptr; f; f = f->next) {
+    TCabEntry e;
+    e.Name = f->filename;
+    e.Size = f->length;
+    e.Attributes = uint16_t(f->attribs);
+    const unsigned year = f->date_y >= 1980 ? unsigned(f->date_y - 1980) : 0;
+    e.DosDateTime = (uint32_t(year) << 25) | (uint32_t(f->date_m) << 21) |
+                    (uint32_t(f->date_d) << 16) | (uint32_t(f->time_h) << 11) |
+                    (uint32_t(f->time_m) << 5) | uint32_t(f->time_s >> 1);
+    e.File = f;
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+bool TCabDecoder::Extract(const TCabEntry& entry, const std::function<bool()>& open,
+                          const TCodecSink& sink) {
+  bool refused = false;
+  open_ = [&] { return open() || !(refused = true); };
+  sink_ = &sink;
+  int error = decoder_->extract(decoder_, const_cast<mscabd_file*>(entry.File), kSinkName);
+  open_ = nullptr;
+  sink_ = nullptr;
+  if (system_->Pending) std::rethrow_exception(std::exchange(system_->Pending, nullptr));
+  // A refused output is the target's failure, whatever the library calls it.
+  if (refused) error = MSPACK_ERR_WRITE;
+  return error == MSPACK_ERR_OK || Fail(error);
+}
+
+}  // namespace qel::cab

@@ -1,0 +1,46 @@
+#include "formats/cab/ListBranch.h"
+
+#include <algorithm>
+
+#include "engine/base/DateTime.h"
+#include "engine/detect/MethodName.h"
+#include "engine/list/ListSession.h"
+#include "formats/cab/CabSet.h"
+
+namespace qel {
+
+using namespace cab;
+
+void ListCab(TListSession& s) {
+  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
+    return s.ReadAt(at, data, size);
+  };
+  TCabinetPart first{s.Q.ArchiveFile(), std::max<int64_t>(s.StartOffset, 0), {}};
+  if (!ReadCabHeader(readAt, s.FileSize, first.Base, first.Header)) {
+    s.BadHeader();
+    return;
+  }
+  TCabSet set(s.Q, std::move(first));
+  do {
+    const TCabHeader& h = set.Current().Header;
+    for (const TCabFileRecord& f : h.Files) {
+      if (s.Cancelled()) return;
+      // Its data began in the cabinet before, which lists it (or, opened on its own, this
+      // cabinet cannot give it).
+      if (f.FromPrevious()) continue;
+      TEntryRecord e;
+      e.FileName = EntryName(f.Name, f.Attributes);
+      e.Date = DosDateTimeToDateTime((uint32_t(f.Date) << 16) | f.Time);
+      e.UnpackedSize = f.Size;
+      e.ExternalAttr = f.Attributes & 0x3F;
+      e.Method = h.CompressionOf(f);
+      TMethodContext ctx;
+      ctx.IsDirectory = f.Attributes & kAttrFolder;
+      e.MethodName = MethodName(s.Q.ArcType(), e.Method, 0, ctx);
+      e.VolumeName = set.Current().Path;
+      s.Report(e, f.Position, 0, false);
+    }
+  } while ((set.Current().Header.Flags & kHasNext) && !s.Cancelled() && set.Next());
+}
+
+}  // namespace qel
