@@ -9,6 +9,7 @@
 #include "app/prompts/TerminalPrompter.h"
 #include "cli/EngineReport.h"
 #include "cli/TerminalProgress.h"
+#include "cli/ToolRun.h"
 #include "engine/base/ArchiveDetection.h"
 #include "engine/base/Messages.h"
 #include "engine/extract/DecompressClass.h"
@@ -41,6 +42,12 @@ int NoArchive(const char* command, std::ostream& err) {
   return kExitUsage;
 }
 
+// A volume missing, or not of the set, or a set opened on another volume than its first.
+bool SetFault(int code) {
+  using namespace qel::msg;
+  return code == FileNotFound || code == CabinetNotInSet || code == CabinetNeedsFirstDisk;
+}
+
 // Which entries failed, and why: the last error reported for each, noted before `report`
 // prints it.
 void NoteFailures(qel::TZipCommon& component, EngineReport& report, const std::string& archive,
@@ -50,7 +57,8 @@ void NoteFailures(qel::TZipCommon& component, EngineReport& report, const std::s
   component.OnError = [&failures, &archive, &prompts, reportError](
                           qel::TZipCommon& sender, const std::string& file, const std::string& ext,
                           const std::string& volume, int code) {
-    if (!file.empty() && file != archive) failures[file] = code;
+    // A set that cannot be read whole fails the archive, whichever of its cabinets it names.
+    if (!file.empty() && (file != archive || SetFault(code))) failures[file] = code;
     // A password that failed is not offered again: the next attempt asks.
     prompts.ForgetPassword();
     reportError(sender, file, ext, volume, code);
@@ -103,18 +111,12 @@ bool NothingMatched(const ParsedArgs& args, int selected, std::ostream& err) {
   return true;
 }
 
-// Without a terminal nobody can say where a missing volume is: the reader reports it by
-// name instead of asking.
-void NoVolumeQuestions(qel::TZipCommon& component, const TTerminalOptions& options) {
-  if (!options.Interactive) component.OnNextVolume = nullptr;
-}
-
 // A missing volume leaves the rest of the set unread: fatal, not a failed entry.
 int ExitCode(const qel::TZipCommon& component, bool failed,
              const std::map<std::string, int>& failures) {
   if (component.Cancel()) return kExitCancelled;
   for (const auto& [file, code] : failures)
-    if (code == qel::msg::FileNotFound) return kExitFatal;
+    if (SetFault(code)) return kExitFatal;
   return failed ? kExitWarning : kExitOk;
 }
 
@@ -142,7 +144,7 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
   std::map<std::string, int> failures;
   NoteFailures(reader, report, archive, failures, prompts);
   prompts.AttachReader(reader);
-  NoVolumeQuestions(reader, options);
+  NoVolumeQuestions(reader, options.Interactive);
   if (std::optional<int> status = OpenArchive(reader, archive, report, err)) return *status;
 
   TakeMasksAndPassword(reader, args);
@@ -171,7 +173,9 @@ int RunExtract(const ParsedArgs& args, std::ostream&, std::ostream& err) {
   const bool unmatched =
       failures.empty() && !reader.Cancel() && NothingMatched(args, selected, err);
   // Entries that never reached their verdict (unsupported, wrong password) failed too.
-  return ExitCode(reader, failed > 0 || !failures.empty() || unmatched, failures);
+  // Damage found in the archive itself fails the extraction too.
+  return ExitCode(reader, failed > 0 || !failures.empty() || unmatched || report.Errors() > 0,
+                  failures);
 }
 
 int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
@@ -189,7 +193,7 @@ int RunTest(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   std::map<std::string, int> failures;
   NoteFailures(check, report, archive, failures, prompts);
   prompts.AttachTester(check);
-  NoVolumeQuestions(check, options);
+  NoVolumeQuestions(check, options.Interactive);
   if (std::optional<int> status = OpenArchive(check, archive, report, err)) return *status;
 
   TakeMasksAndPassword(check, args);

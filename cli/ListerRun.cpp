@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "cli/ToolRun.h"
+
 namespace vk::cli {
 namespace {
 
@@ -21,8 +23,7 @@ ListerRun::ListerRun(const ParsedArgs& args, std::ostream& err)
       prompts_(prompter_) {
   report_.Attach(Quell);
   prompts_.AttachLister(Quell);
-  // Without a terminal nobody can say where a missing volume is: it is reported by name.
-  if (!app::StdinIsTerminal()) Quell.OnNextVolume = nullptr;
+  NoVolumeQuestions(Quell, app::StdinIsTerminal());
   Quell.ShowEmptyDirs = true;
 }
 

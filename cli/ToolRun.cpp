@@ -16,6 +16,11 @@ ToolRun::ToolRun(qel::TZipCommon& tool, bool overwrite, std::ostream& err)
       progress_(tool) {
   report_.Attach(tool);
   prompts_.AttachSingleFileWriter(tool);
+  NoVolumeQuestions(tool, app::StdinIsTerminal());
+}
+
+void NoVolumeQuestions(qel::TZipCommon& component, bool interactive) {
+  if (!interactive) component.OnNextVolume = nullptr;
 }
 
 std::string OutputOption(const ParsedArgs& args, const std::string& proposed) {

@@ -18,6 +18,10 @@ namespace vk::cli {
 inline const OptionSpec kOverwriteFlag{"--overwrite", false,
                                        "replace an existing output without asking"};
 
+// Without a terminal nobody can say where a missing volume is: the component reports it by
+// name instead of asking.
+void NoVolumeQuestions(qel::TZipCommon& component, bool interactive);
+
 // The output -o names: a folder (one that exists, or a name ending in "/") takes the file
 // name of `proposed`; without -o, `proposed` itself.
 std::string OutputOption(const ParsedArgs& args, const std::string& proposed);

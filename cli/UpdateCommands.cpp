@@ -118,9 +118,15 @@ std::unique_ptr<qel::TCompBase> ArchiveWriter(const ParsedArgs& args, const std:
   // An archive that exists is updated by the writer of what it holds (a self-extractor's
   // name says nothing of its archive).
   std::error_code ec;
-  if (fs::is_regular_file(archive, ec))
-    if (const qel::TFormatWriter* w = qel::UpdaterFor(qel::DetectedArcType(archive)))
-      return w->Make();
+  if (fs::is_regular_file(archive, ec)) {
+    const qel::TArcType held = qel::DetectedArcType(archive);
+    if (const qel::TFormatWriter* w = qel::UpdaterFor(held)) return w->Make();
+    if (qel::CreatorFor(held)) {
+      err << "vorelkit-cli: '" << archive << "' is a " << qel::FormatOf(held)->Name
+          << " archive, which is only ever made whole: nothing is added to or deleted from one\n";
+      return nullptr;
+    }
+  }
   const qel::TArcType type = qel::ArcTypeOfName(archive);
   if (const qel::TFormatWriter* w = qel::CreatorFor(type == qel::atNA ? qel::atZip : type))
     return w->Make();
@@ -192,12 +198,11 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   } else if (*level == dtDeflateS) {
     zip.SetCompressMethod(qel::TCompressMethod::cmStore);
   }
-  if (auto* cab = dynamic_cast<qel::TCabInterface*>(&zip)) {
-    cab->SetLzxLevel(*lzxWindow);
-  } else if (args.Has("--lzx-window")) {
-    err << "vorelkit-cli: --lzx-window is for cabinets\n";
+  if (args.Has("--lzx-window") && zip.CompressMethod() != qel::TCompressMethod::cmLzx) {
+    err << "vorelkit-cli: --lzx-window is for cabinets written with --method lzx\n";
     return kExitUsage;
   }
+  if (auto* cab = dynamic_cast<qel::TCabInterface*>(&zip)) cab->SetLzxLevel(*lzxWindow);
   if (args.Has("-p") && !qel::Can(zip.ArcType(), qel::capPassword)) {
     err << "vorelkit-cli: " << qel::FormatOf(zip.ArcType())->Name << " archives take no password\n";
     return kExitUsage;
@@ -315,13 +320,13 @@ Command AddCommand() {
           "Stores the files named (a folder stands for the files in it, and with -r for\n"
           "everything below it) in ARCHIVE: a ZIP, or the type its extension names (JAR,\n"
           "LHA/LZH, TAR, .tar.gz/.tgz, .tar.bz2/.tbz, CAB) or --type chooses. A .gz or .bz2\n"
-          "holds one file, which adding replaces; a cabinet is only ever made new. Names are "
-          "stored relative to the\n"
-          "current folder; a file outside it keeps the part of its path after the\n"
-          "\"..\" that leads out. An entry of the same name is replaced; with --update only\n"
-          "by a newer file; --freshen only replaces entries and adds nothing; --move\n"
-          "deletes the files once the archive holds them, and the folders it emptied\n"
-          "(never the current folder, nor the folder of a mask such as logs/*.log).\n"
+          "holds one file, which adding replaces; a cabinet is only ever made whole.\n"
+          "Names are stored relative to the current folder; a file outside it keeps the\n"
+          "part of its path after the \"..\" that leads out. An entry of the same name is\n"
+          "replaced; with --update only by a newer file; --freshen only replaces entries\n"
+          "and adds nothing; --move deletes the files once the archive holds them, and\n"
+          "the folders it emptied (never the current folder, nor the folder of a mask\n"
+          "such as logs/*.log).\n"
           "Symbolic links, special files and hidden folders are left out, and said so\n"
           "with a count (-v lists them). An existing ARCHIVE keeps the type it holds; a\n"
           "name of a type not written (w.7z) is refused unless --type names one.\n\n"

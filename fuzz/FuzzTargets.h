@@ -31,6 +31,7 @@ int FuzzBzip2(const uint8_t* data, size_t size);
 int FuzzLzw(const uint8_t* data, size_t size);
 int FuzzTar(const uint8_t* data, size_t size);
 int FuzzPacked(const uint8_t* data, size_t size);
+int FuzzCab(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();
 

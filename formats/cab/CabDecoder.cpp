@@ -64,28 +64,16 @@ struct TCabDecoder::TSystem : mspack_system {
 
   static THandle* H(mspack_file* f) { return reinterpret_cast<THandle*>(f); }
 
+  // Nothing may be raised through the library's frames: what is raised here waits in
+  // Pending until the library has returned.
   static mspack_file* Open(mspack_system* self, const char* name, int mode) {
     TSystem& s = *static_cast<TSystem*>(self);
-    TCabDecoder& d = *s.Owner;
-    auto h = std::make_unique<THandle>();
-    if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(name, kSinkName) == 0) {
-      try {
-        if (!d.open_ || !d.open_()) return nullptr;
-      } catch (...) {
-        s.Pending = std::current_exception();
-        return nullptr;
-      }
-      h->Sink = &d;
-      return reinterpret_cast<mspack_file*>(h.release());
+    try {
+      return reinterpret_cast<mspack_file*>(s.Owner->OpenHandle(name, mode).release());
+    } catch (...) {
+      s.Pending = std::current_exception();
+      return nullptr;
     }
-    // The library only reads cabinets; it is never let to write anywhere.
-    if (mode != MSPACK_SYS_OPEN_READ) return nullptr;
-    h->File = TFileStream32::Open(name, fmOpenRead);
-    if (!h->File) return nullptr;
-    const auto base = d.bases_.find(name);
-    h->Base = base == d.bases_.end() ? 0 : base->second;
-    if (h->Base && !h->File->SetPosition(h->Base)) return nullptr;
-    return reinterpret_cast<mspack_file*>(h.release());
   }
   static void Close(mspack_file* f) { delete H(f); }
   static int Read(mspack_file* f, void* buffer, int bytes) {
@@ -125,6 +113,23 @@ struct TCabDecoder::TSystem : mspack_system {
   static void Copy(void* from, void* to, size_t bytes) { std::memmove(to, from, bytes); }
 };
 
+std::unique_ptr<TCabDecoder::THandle> TCabDecoder::OpenHandle(const char* name, int mode) {
+  auto h = std::make_unique<THandle>();
+  if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(name, kSinkName) == 0) {
+    if (!open_ || !open_()) return nullptr;
+    h->Sink = this;
+    return h;
+  }
+  // The library only reads cabinets; it is never let to write anywhere.
+  if (mode != MSPACK_SYS_OPEN_READ) return nullptr;
+  h->File = TFileStream32::Open(name, fmOpenRead);
+  if (!h->File) return nullptr;
+  const auto base = bases_.find(name);
+  h->Base = base == bases_.end() ? 0 : base->second;
+  if (h->Base && !h->File->SetPosition(h->Base)) return nullptr;
+  return h;
+}
+
 TCabDecoder::TCabDecoder() : system_(std::make_unique<TSystem>()) {
   TSystem& s = *system_;
   s.open = &TSystem::Open;
@@ -141,8 +146,9 @@ TCabDecoder::TCabDecoder() : system_(std::make_unique<TSystem>()) {
   s.Owner = this;
   decoder_ = mspack_create_cab_decompressor(&s);
   if (decoder_) {
-    // Larger reads of the cabinet; damaged data is an error, never patched over.
-    decoder_->set_param(decoder_, MSCABD_PARAM_DECOMPBUF, 1 << 16);
+    // Damaged data is an error, never patched over. The input buffer stays the library's
+    // own small one: a larger one reads ahead, and a cabinet cut short would then fail files
+    // whose blocks are all there.
     decoder_->set_param(decoder_, MSCABD_PARAM_FIXMSZIP, 0);
     decoder_->set_param(decoder_, MSCABD_PARAM_SALVAGE, 0);
   }
@@ -173,6 +179,7 @@ bool TCabDecoder::Open(const std::string& path, int64_t base) {
 }
 
 bool TCabDecoder::Append(const std::string& path) {
+  if (!decoder_ || !first_) return Fail(MSPACK_ERR_ARGS);
   mscabd_cabinet* next = decoder_->open(decoder_, Keep(path, 0));
   if (!next) return Fail(decoder_->last_error(decoder_));
   cabinets_.push_back(next);
@@ -186,32 +193,31 @@ bool TCabDecoder::Append(const std::string& path) {
 }
 
 std::vector<TCabEntry> TCabDecoder::Entries() const {
+  std::map<const mscabd_folder*, int> folders;
+  for (const mscabd_folder* f = first_ ? first_->folders : nullptr; f; f = f->next)
+    folders.emplace(f, int(folders.size()));
   std::vector<TCabEntry> entries;
   for (const mscabd_file* f = first_ ? first_->files : nullptr; f; f = f->next) {
-    TCabEntry e;
-    e.Name = f->filename;
-    e.Size = f->length;
-    e.Attributes = uint16_t(f->attribs);
-    const unsigned year = f->date_y >= 1980 ? unsigned(f->date_y - 1980) : 0;
-    e.DosDateTime = (uint32_t(year) << 25) | (uint32_t(f->date_m) << 21) |
-                    (uint32_t(f->date_d) << 16) | (uint32_t(f->time_h) << 11) |
-                    (uint32_t(f->time_m) << 5) | uint32_t(f->time_s >> 1);
-    e.File = f;
-    entries.push_back(std::move(e));
+    const auto folder = folders.find(f->folder);
+    entries.push_back({f->filename, f->length, f->offset,
+                       folder == folders.end() ? int(folders.size()) : folder->second, f});
   }
   return entries;
 }
 
 bool TCabDecoder::Extract(const TCabEntry& entry, const std::function<bool()>& open,
                           const TCodecSink& sink) {
+  // A refused output is the target's failure, whatever the library makes of it.
   bool refused = false;
-  open_ = [&] { return open() || !(refused = true); };
+  open_ = [&] {
+    refused = !open();
+    return !refused;
+  };
   sink_ = &sink;
   int error = decoder_->extract(decoder_, const_cast<mscabd_file*>(entry.File), kSinkName);
   open_ = nullptr;
   sink_ = nullptr;
   if (system_->Pending) std::rethrow_exception(std::exchange(system_->Pending, nullptr));
-  // A refused output is the target's failure, whatever the library calls it.
   if (refused) error = MSPACK_ERR_WRITE;
   return error == MSPACK_ERR_OK || Fail(error);
 }

@@ -25,22 +25,23 @@ bool DecoderPresent();
 void SetDecoderPresentForTesting(bool present);
 
 // The failure of an operation, as the decoding layer names it: the operation code (4 is a
-// corrupt cabinet, 11 the user's abort) and the library's own error number as its type.
+// corrupt cabinet, 8 the target) and the library's own error number as its type.
 struct TCabFailure {
   int Operation = 0;
   int Type = 0;
 };
 inline constexpr int kCorruptCabinet = 4;
 inline constexpr int kTargetFile = 8;
-inline constexpr int kUserAbort = 11;
 // "Cabinet error %d (type %d)".
 std::string CabinetErrorText(const TCabFailure& f);
 
+// A file as the decoder knows it. Its pointer is good until the decoder joins another
+// cabinet or goes.
 struct TCabEntry {
   std::string Name;  // as stored
   uint32_t Size = 0;
-  uint16_t Attributes = 0;
-  uint32_t DosDateTime = 0;
+  uint32_t Offset = 0;  // in its folder's data
+  int Folder = 0;       // the folder's place among the joined cabinets' folders
   const mscabd_file* File = nullptr;
 };
 
@@ -57,7 +58,8 @@ class TCabDecoder {
   // the one before.
   bool Append(const std::string& path);
   // The files of the cabinets joined so far, in the order of their records; a file
-  // continued from one cabinet into the next is there once.
+  // continued from one cabinet into the next is there once. The library drops a later
+  // cabinet's other files of a folder continued into it: the caller tells those.
   std::vector<TCabEntry> Entries() const;
   // Decodes one file into `sink`; `open` is asked first, only once the library is about to
   // deliver data (false refuses the file). False with Failure() set when it failed.
@@ -69,6 +71,8 @@ class TCabDecoder {
 
  private:
   bool Fail(int error);
+  // A file the library asked for: a cabinet to read, or the sink.
+  std::unique_ptr<THandle> OpenHandle(const char* name, int mode);
   // The library keeps the name it opened a cabinet by, not a copy: the names live here.
   const char* Keep(const std::string& path, int64_t base);
 

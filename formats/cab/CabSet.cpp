@@ -4,6 +4,7 @@
 
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
+#include "engine/text/Utf8.h"
 
 namespace qel::cab {
 
@@ -15,6 +16,24 @@ std::string Identity(const WideString& path) {
   std::error_code ec;
   const fs::path canonical = fs::weakly_canonical(path, ec);
   return ec ? path : canonical.string();
+}
+
+// `name` in the folder of `cabinet`. Sets made elsewhere record names in any case: where no
+// file has the name as it stands, the one file that has it in another case is taken.
+WideString Beside(const WideString& cabinet, const std::string& name) {
+  const fs::path folder = fs::path(cabinet).parent_path();
+  const fs::path exact = folder / name;
+  std::error_code ec;
+  if (fs::exists(exact, ec)) return exact.string();
+  const std::string wanted = text::AsciiLower(name);
+  fs::path found;
+  for (const fs::directory_entry& e :
+       fs::directory_iterator(folder.empty() ? fs::path(".") : folder, ec)) {
+    if (text::AsciiLower(e.path().filename().string()) != wanted) continue;
+    if (!found.empty()) return exact.string();  // two candidates: neither is surely it
+    found = folder / e.path().filename();
+  }
+  return found.empty() ? exact.string() : found.string();
 }
 
 }  // namespace
@@ -40,7 +59,7 @@ bool TCabSet::Next() {
     owner_.DoError(current_.Path, h.NextName, msg::InvalidFileName, "");
     return false;
   }
-  WideString path = (fs::path(current_.Path).parent_path() / file).string();
+  WideString path = Beside(current_.Path, file);
   if (!owner_.RequestNextVolume(path, int(h.Index) + 1)) return false;
   TCabinetPart next{path, 0, {}};
   if (!ReadCabinetAt(path, 0, next.Header)) {

@@ -43,7 +43,8 @@ bool TCabinetWriter::BeginFile(const TCabFile& file, uint16_t compressionWord) {
   const bool fits = !folders_.empty() && folders_.back().Word == compressionWord &&
                     folderBytes_ + file.Size <= kMaxFolderBytes;
   if (!fits) {
-    if (folders_.size() >= kMaxRecords) return false;
+    // Folder numbers from 0xFFFD on mean continued data, not a folder.
+    if (folders_.size() >= kFromPrevious) return false;
     if (!EndFolder()) return false;
     StartFolder(compressionWord);
   }

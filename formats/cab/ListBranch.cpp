@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/base/DateTime.h"
+#include "engine/base/Messages.h"
 #include "engine/detect/MethodName.h"
 #include "engine/list/ListSession.h"
 #include "formats/cab/CabSet.h"
@@ -20,13 +21,15 @@ void ListCab(TListSession& s) {
     s.BadHeader();
     return;
   }
+  // Files whose data began in a cabinet before this one are that cabinet's to list.
+  if (std::any_of(first.Header.Files.begin(), first.Header.Files.end(),
+                  [](const TCabFileRecord& f) { return f.FromPrevious(); }))
+    s.Q.DoError(first.Path, "", msg::CabinetNeedsFirstDisk, "");
   TCabSet set(s.Q, std::move(first));
   do {
     const TCabHeader& h = set.Current().Header;
     for (const TCabFileRecord& f : h.Files) {
       if (s.Cancelled()) return;
-      // Its data began in the cabinet before, which lists it (or, opened on its own, this
-      // cabinet cannot give it).
       if (f.FromPrevious()) continue;
       TEntryRecord e;
       e.FileName = EntryName(f.Name, f.Attributes);

@@ -8,7 +8,6 @@
 #include "engine/base/DateTime.h"
 #include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
-#include "engine/streams/MemoryStream32.h"
 #include "engine/streams/TempStreams.h"
 #include "formats/cab/CabDecoder.h"
 #include "formats/cab/CabinetWriter.h"
@@ -66,22 +65,32 @@ void TMakeCab::WriteEntries(TStream64* archive, TStream64&, TCompList& list) {
   if (!FSpool)
     ReportAndRaise(TempDir(), errno == ENOSPC ? msg::DiskFull : msg::ErrorCreatingFile, "", "");
   FWriter = std::make_unique<TCabinetWriter>(*FSpool, DeflateLevel(int(DeflateType)));
-  WriteInOrder(
-      list, false, [&](size_t at, int index) { return AddFile(list[at], index, list); },
-      [](const TCompEntry&) {});
+  try {
+    WriteInOrder(
+        list, false, [&](size_t at, int index) { return AddFile(list[at], index, list); },
+        [](const TCompEntry&) {});
+  } catch (...) {
+    // The scratch file may be large: it goes with the operation.
+    Release();
+    throw;
+  }
 }
 
 void TMakeCab::WriteDirectory(TStream64& out, const TCompList&) {
-  // An empty cabinet still gets its header.
-  if (!FWriter) {
-    FSpool = std::make_unique<TMemoryStream32>();
-    FWriter = std::make_unique<TCabinetWriter>(*FSpool, 6);
-  }
-  const bool written = FWriter->Finish(out);
+  const bool written = FWriter && FWriter->Finish(out);
+  const int error = errno;
+  Release();
+  if (!written) WriteFailed(error);
+}
+
+void TMakeCab::Release() {
   FWriter.reset();
   FSpool.reset();
-  if (!written)
-    ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "more than a cabinet holds (4 GiB)", "");
+}
+
+void TMakeCab::WriteFailed(int error) {
+  if (error == ENOSPC) ReportAndRaise(ArchiveFile(), msg::DiskFull, "", "");
+  ReportAndRaise(ArchiveFile(), msg::ErrorWritingFile, "a cabinet holds at most 4 GiB", "");
 }
 
 bool TMakeCab::AddFile(TCompEntry& e, int index, const TCompList& list) {
@@ -100,25 +109,34 @@ bool TMakeCab::AddFile(TCompEntry& e, int index, const TCompList& list) {
   file.Date = uint16_t(dos >> 16);
   file.Time = uint16_t(dos);
   file.Attributes = uint16_t(e.Attr) & kKeptAttributes;
-  if (size > int64_t(UINT32_MAX) || !FWriter->BeginFile(file, CompressionWord())) {
-    DoError(e.SourcePath, "larger than a cabinet holds", msg::SkippedFile, "");
+  const char* refusal = file.Name.size() > kMaxNameBytes ? "its name is longer than a cabinet holds"
+                        : file.Size > kMaxFolderBytes    ? "larger than a cabinet holds"
+                                                         : nullptr;
+  if (refusal || !FWriter->BeginFile(file, CompressionWord())) {
+    DoError(e.SourcePath, refusal ? refusal : "the cabinet holds no more files", msg::SkippedFile,
+            "");
     return false;
   }
   FileBytesLeft = size;
   const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kReadPiece]);
-  while (source) {
+  int64_t left = size;
+  while (source && left > 0) {
     if (Cancel()) throw ECancelled();
-    const int64_t got = ReadSource(*source, buffer.get(), kReadPiece);
+    const int64_t got = ReadSource(*source, buffer.get(), std::min(left, kReadPiece));
     if (got <= 0) break;
-    if (!FWriter->Write({buffer.get(), size_t(got)}))
-      ReportAndRaise(TempDir(), errno == ENOSPC ? msg::DiskFull : msg::ErrorWritingFile, "", "");
+    left -= got;
+    if (!FWriter->Write({buffer.get(), size_t(got)})) WriteFailed(errno);
     ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
   }
-  // The record holds what was read: a file that changed meanwhile is told, and still whole
-  // as it was read.
-  if (FWriter->EndFile() != uint64_t(size))
+  FWriter->EndFile();
+  // The record holds what was read, so the cabinet stays whole; but a file that shrank or
+  // grew meanwhile is not stored as it is, and a move keeps it.
+  const bool changed = left != 0 || (source && ReadSource(*source, buffer.get(), 1) > 0);
+  if (changed) {
     DoError(e.SourcePath, "changed while it was read", msg::FileSizeDifferent, "");
-  if (OnEnd) OnEnd(*this, FileName, true);
+    e.SourcePath.clear();
+  }
+  if (OnEnd) OnEnd(*this, FileName, !changed);
   return true;
 }
 

@@ -26,6 +26,10 @@ class TMakeCab : public TCabInterface {
 
  private:
   bool AddFile(TCompEntry& e, int index, const TCompList& list);
+  void Release();
+  // Reports why the cabinet could not be written (`error` is the errno of the failure) and
+  // raises.
+  [[noreturn]] void WriteFailed(int error);
 
   std::unique_ptr<TStream64> FSpool;
   std::unique_ptr<cab::TCabinetWriter> FWriter;

@@ -16,6 +16,7 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"lha", FuzzLha},
       {"tar", FuzzTar},
       {"packed", FuzzPacked},
+      {"cab", FuzzCab},
       {"legacyzip", FuzzLegacyZip},
       {"ppmd", FuzzPpmd},
       {"bzip2", FuzzBzip2},

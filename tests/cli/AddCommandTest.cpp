@@ -198,7 +198,7 @@ TEST_F(AddCommand, ExitCodes) {
       {{"add", "w.bh", "tree"}, 7},
       // A cabinet is made whole, never added to.
       {{"add", "w.cab", "tree"}, 0},
-      {{"add", "w.cab", "tree"}, 1},
+      {{"add", "w.cab", "tree"}, 7},
       {{"add", "z.lzh", "--type", "7z", "tree"}, 7},
       {{"add", "z.lzh", "--type", "zip", "tree"}, 0},
       {{"add", "w.jar", "tree"}, 0},
