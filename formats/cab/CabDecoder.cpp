@@ -2,10 +2,12 @@
 
 #include <mspack.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <vector>
 
 #include "engine/streams/FileStream32.h"
 
@@ -18,6 +20,7 @@ bool gPresent = true;
 // The name the decoder is told to write a file to: the file routines below take it for
 // the caller's sink, so no file of the library's choosing is ever made.
 constexpr char kSinkName[] = "\x01sink";
+constexpr size_t kReadBuffer = size_t(1) << 16;
 
 // libmspack's error numbers in the operation codes of the decoding layer.
 int OperationOf(int error) {
@@ -50,10 +53,46 @@ std::string CabinetErrorText(const TCabFailure& f) {
   return "Cabinet error " + std::to_string(f.Operation) + " (type " + std::to_string(f.Type) + ")";
 }
 
+// A cabinet the library reads, or the sink. The library reads each data block's header of
+// eight bytes on its own and seeks between them: reads go through a buffer of our own, so
+// that they cost no system call each, and seeks within it none either.
 struct TCabDecoder::THandle {
   std::unique_ptr<TFileStream32> File;  // none for the sink
   int64_t Base = 0;
   TCabDecoder* Sink = nullptr;
+  std::vector<uint8_t> Buffer;
+  int64_t BufferAt = 0;  // the file offset of Buffer's first byte
+  size_t Filled = 0, Next = 0;
+
+  int64_t Position() const { return BufferAt + int64_t(Next); }
+  int Read(uint8_t* out, int bytes) {
+    int done = 0;
+    while (done < bytes) {
+      if (Next == Filled) {
+        BufferAt += int64_t(Filled);
+        Next = Filled = 0;
+        if (Buffer.empty()) Buffer.resize(kReadBuffer);
+        const int64_t got = File->Read(Buffer.data(), int64_t(Buffer.size()));
+        if (got <= 0) break;
+        Filled = size_t(got);
+      }
+      const size_t n = std::min(Filled - Next, size_t(bytes - done));
+      std::memcpy(out + done, Buffer.data() + Next, n);
+      Next += n;
+      done += int(n);
+    }
+    return done;
+  }
+  bool Seek(int64_t at) {
+    if (at >= BufferAt && at <= BufferAt + int64_t(Filled)) {
+      Next = size_t(at - BufferAt);
+      return true;
+    }
+    if (!File->SetPosition(at)) return false;
+    BufferAt = at;
+    Next = Filled = 0;
+    return true;
+  }
 };
 
 // The routines lent to the library. Each handle knows its decoder, so no state is shared
@@ -79,7 +118,7 @@ struct TCabDecoder::TSystem : mspack_system {
   static int Read(mspack_file* f, void* buffer, int bytes) {
     THandle* h = H(f);
     if (!h || !h->File || bytes < 0) return -1;
-    return int(h->File->Read(buffer, bytes));
+    return h->Read(static_cast<uint8_t*>(buffer), bytes);
   }
   static int Write(mspack_file* f, void* buffer, int bytes) {
     THandle* h = H(f);
@@ -95,16 +134,16 @@ struct TCabDecoder::TSystem : mspack_system {
   }
   static int Seek(mspack_file* f, off_t offset, int mode) {
     THandle* h = H(f);
-    if (!h->File) return -1;
+    if (!h || !h->File) return -1;
     int64_t at = offset;
     if (mode == MSPACK_SYS_SEEK_START) at += h->Base;
-    if (mode == MSPACK_SYS_SEEK_CUR) at += h->File->Position();
+    if (mode == MSPACK_SYS_SEEK_CUR) at += h->Position();
     if (mode == MSPACK_SYS_SEEK_END) at += h->File->Size();
-    return at >= h->Base && h->File->SetPosition(at) ? 0 : -1;
+    return at >= h->Base && h->Seek(at) ? 0 : -1;
   }
   static off_t Tell(mspack_file* f) {
     THandle* h = H(f);
-    return h->File ? off_t(h->File->Position() - h->Base) : 0;
+    return h && h->File ? off_t(h->Position() - h->Base) : 0;
   }
   // The library's warnings are its own; what matters reaches the caller as a result.
   static void Message(mspack_file*, const char*, ...) {}
@@ -126,7 +165,7 @@ std::unique_ptr<TCabDecoder::THandle> TCabDecoder::OpenHandle(const char* name, 
   if (!h->File) return nullptr;
   const auto base = bases_.find(name);
   h->Base = base == bases_.end() ? 0 : base->second;
-  if (h->Base && !h->File->SetPosition(h->Base)) return nullptr;
+  if (!h->Seek(h->Base)) return nullptr;
   return h;
 }
 
