@@ -51,6 +51,9 @@ struct TCabFileRecord {
   uint16_t Attributes = 0;
 
   bool FromPrevious() const { return Folder == kFromPrevious || Folder == kPreviousAndNext; }
+  uint32_t DosDateTime() const { return (uint32_t(Date) << 16) | Time; }
+  // The DOS attribute bits; the name and execute marks above them are the format's own.
+  uint32_t DosAttributes() const { return Attributes & 0x3F; }
 };
 
 struct TCabHeader {

@@ -33,9 +33,9 @@ void ListCab(TListSession& s) {
       if (f.FromPrevious()) continue;
       TEntryRecord e;
       e.FileName = EntryName(f.Name, f.Attributes);
-      e.Date = DosDateTimeToDateTime((uint32_t(f.Date) << 16) | f.Time);
+      e.Date = DosDateTimeToDateTime(f.DosDateTime());
       e.UnpackedSize = f.Size;
-      e.ExternalAttr = f.Attributes & 0x3F;
+      e.ExternalAttr = f.DosAttributes();
       e.Method = h.CompressionOf(f);
       TMethodContext ctx;
       ctx.IsDirectory = f.Attributes & kAttrFolder;

@@ -12,14 +12,6 @@ namespace qel {
 
 using namespace cab;
 
-namespace {
-
-// The DOS bits that mean something on extraction; the name and execute marks are the
-// format's own.
-constexpr uint32_t kDosAttributes = 0x3F;
-
-}  // namespace
-
 TUnCab::TUnCab() = default;
 TUnCab::~TUnCab() = default;
 
@@ -94,7 +86,7 @@ void TUnCab::ExtractEntries() {
         job.LackWhy = "the cabinet decoder does not give it";
       }
       total += r.Size;
-      NoteEntryDate((uint32_t(r.Date) << 16) | r.Time);
+      NoteEntryDate(r.DosDateTime());
       jobs.push_back(std::move(job));
     }
   }
@@ -119,8 +111,8 @@ void TUnCab::Decode(TCabDecoder& decoder, const TJob& job) {
   TUnEntry entry;
   entry.StoredName = job.Name;
   entry.PackedSize = entry.UnpackedSize = r.Size;
-  entry.DosDateTime = (uint32_t(r.Date) << 16) | r.Time;
-  entry.ExternalAttr = r.Attributes & kDosAttributes;
+  entry.DosDateTime = r.DosDateTime();
+  entry.ExternalAttr = r.DosAttributes();
   if (!BuildOutputName(entry)) return;
   const WideString& shown = IsDiskMode() ? OutputName() : job.Name;
   // Never begun, so the error alone tells that it failed.
