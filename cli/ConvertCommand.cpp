@@ -90,7 +90,8 @@ Command ConvertCommand() {
           "vorelkit-cli convert ARCHIVE... --to TYPE [-o DIR] [--test] [--overwrite] "
           "[-p PASSWORD [--encryption zipcrypto|aes256...]] [--threads N]",
           "Extracts each ARCHIVE into a private temporary folder and packs it again as TYPE:\n"
-          "zip or jar (the other types are known and refused until this version writes them).\n"
+          "a type it writes, such as zip, jar, lha, tar, tgz or cab (the others are known and\n"
+          "refused until this version writes them).\n"
           "The new archive takes the archive's name with TYPE's extension (data.tar.gz gives\n"
           "data.zip), beside it or in DIR (made when missing). An archive that is already\n"
           "of TYPE is left as it is. Entries protected by a password are asked for (or given\n"

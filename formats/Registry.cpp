@@ -3,20 +3,24 @@
 #include <vector>
 
 #include "engine/registry/Formats.h"
+#include "formats/arc/ArcFormat.h"
+#include "formats/arj/ArjFormat.h"
 #include "formats/cab/CabFormat.h"
+#include "formats/ha/HaFormat.h"
 #include "formats/lha/LhaFormat.h"
 #include "formats/packed/PackedFormats.h"
 #include "formats/planned/Planned.h"
 #include "formats/tar/TarFormat.h"
 #include "formats/zip/ZipFormat.h"
+#include "formats/zoo/ZooFormat.h"
 
 namespace qel {
 
 std::span<const TFormatDescriptor* const> RegisteredFormats() {
   static const std::vector<const TFormatDescriptor*> kFormats = [] {
-    std::vector<const TFormatDescriptor*> all = {&ZipFormat(),  &JarFormat(),   &LhaFormat(),
-                                                 &GZipFormat(), &BZip2Format(), &TarFormat(),
-                                                 &CabFormat()};
+    std::vector<const TFormatDescriptor*> all = {
+        &ZipFormat(), &JarFormat(), &LhaFormat(), &GZipFormat(), &BZip2Format(), &TarFormat(),
+        &CabFormat(), &ArjFormat(), &ArcFormat(), &ZooFormat(),  &HaFormat()};
     for (const TFormatDescriptor* f : PlannedFormats()) all.push_back(f);
     return all;
   }();

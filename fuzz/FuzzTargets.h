@@ -26,12 +26,17 @@ int FuzzRename(const uint8_t* data, size_t size);
 int FuzzLzh(const uint8_t* data, size_t size);
 int FuzzLha(const uint8_t* data, size_t size);
 int FuzzLegacyZip(const uint8_t* data, size_t size);
+int FuzzLegacyArc(const uint8_t* data, size_t size);
 int FuzzPpmd(const uint8_t* data, size_t size);
 int FuzzBzip2(const uint8_t* data, size_t size);
 int FuzzLzw(const uint8_t* data, size_t size);
 int FuzzTar(const uint8_t* data, size_t size);
 int FuzzPacked(const uint8_t* data, size_t size);
 int FuzzCab(const uint8_t* data, size_t size);
+int FuzzArj(const uint8_t* data, size_t size);
+int FuzzArc(const uint8_t* data, size_t size);
+int FuzzZoo(const uint8_t* data, size_t size);
+int FuzzHa(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();
 

@@ -38,6 +38,13 @@ TLzwDecompressStream::TLzwDecompressStream(const TCodecSource& source)
   for (uint32_t c = 0; c < 256; ++c) lengths_[c] = 1;
 }
 
+TLzwDecompressStream::TLzwDecompressStream(const TCodecSource& source, TLzwRawFormat raw)
+    : TLzwDecompressStream(source) {
+  raw_ = true;
+  maxBits_ = std::clamp(raw.maxBits, kFirstWidth, kLastWidth);
+  blockMode_ = raw.blockMode;
+}
+
 void TLzwDecompressStream::Fail(TLzwError error) {
   error_ = error;
   ended_ = true;
@@ -78,23 +85,30 @@ bool TLzwDecompressStream::ReadHeader() {
     return false;
   }
   blockMode_ = (flags & kBlockModeFlag) != 0;
+  Start(24);
+  return true;
+}
+
+void TLzwDecompressStream::Start(uint64_t firstBit) {
   tableEnd_ = uint32_t(1) << maxBits_;
   // Even at a largest width of 9 the first widening comes after code 511, as the compressor
   // has it: such files go on in 10-bit codes.
-  state_ = {.bitPos = 24,
-            .widthStart = 24,
+  state_ = {.bitPos = firstBit,
+            .widthStart = firstBit,
             .width = kFirstWidth,
             .maxCode = (uint32_t(1) << kFirstWidth) - 1,
             .next = blockMode_ ? kClear + 1 : kClear,
             .oldCode = -1,
             .finChar = 0};
-  return true;
 }
 
 int64_t TLzwDecompressStream::Read(void* buffer, int64_t count) {
   if (!started_) {
     started_ = true;
-    ReadHeader();
+    if (raw_)
+      Start(0);
+    else
+      ReadHeader();
   }
   if (count <= 0) return 0;
   auto* out = static_cast<uint8_t*>(buffer);

@@ -1,7 +1,8 @@
 // The Unix `compress` (.Z) stream, decoded on demand: an LZW code of 9 up to 16 bits read
 // least-significant bit first, in groups of eight codes whose rest is skipped whenever the
 // code widens or (block mode) a clear code resets the table. The file has no length or check
-// value, so a file cut short simply ends.
+// value, so a file cut short simply ends. Archive formats embed the same coding without the
+// file's header (TLzwRawFormat).
 #pragma once
 
 #include <cstddef>
@@ -20,16 +21,24 @@ enum class TLzwError {
   CorruptInput,       // a first code that is no byte, or a code above the next free one
 };
 
+// What the header of a .Z file would say, for codes that start at the source's first byte.
+struct TLzwRawFormat {
+  uint32_t maxBits = 16;  // 9 to 16
+  bool blockMode = true;
+};
+
 class TLzwDecompressStream {
  public:
   // `source` yields the file's bytes from its start and must outlive the stream.
   explicit TLzwDecompressStream(const TCodecSource& source);
+  // `source` yields codes from its first byte on, coded as `raw` says.
+  TLzwDecompressStream(const TCodecSource& source, TLzwRawFormat raw);
   TLzwDecompressStream(const TLzwDecompressStream&) = delete;
   TLzwDecompressStream& operator=(const TLzwDecompressStream&) = delete;
 
   // Decodes into `buffer` until `count` bytes were produced or the data ended; answers how
-  // many. The first call reads the header, even for a count of 0. Damage ends the data after
-  // what came before it was delivered, with Error() set.
+  // many. The first call reads the header (if any), even for a count of 0. Damage ends the data
+  // after what came before it was delivered, with Error() set.
   int64_t Read(void* buffer, int64_t count);
 
   // No more data: it ended cleanly or failed.
@@ -51,6 +60,7 @@ class TLzwDecompressStream {
   };
 
   bool ReadHeader();
+  void Start(uint64_t firstBit);
   // Has the `width` bits from `bitPos` on in the input buffer; false when the input ends first.
   bool Fill(uint64_t bitPos, uint32_t width);
   int64_t Decode(uint8_t* out, int64_t count);
@@ -76,6 +86,7 @@ class TLzwDecompressStream {
   bool blockMode_ = false;
   uint32_t tableEnd_ = 0;  // 2^maxbits: no code is added at or past it
   uint32_t maxBits_ = 0;
+  bool raw_ = false;  // no header: maxBits_ and blockMode_ are given
   bool started_ = false;
   bool ended_ = false;
   TLzwError error_ = TLzwError::None;

@@ -33,7 +33,14 @@ TClassification Classify(const uint8_t b[4], ClassifyMode mode) {
   if (b[2] == '-' && b[3] == 'l') return Type(atLha, atLhaExe, mode);
   if (b[0] == 0x1A) {
     switch (b[1]) {
+      // Whatever method the first record has: ARC stores a small first file packed (3),
+      // and the oldest archives open with method 1 or a crunched record.
+      case 0x01:
       case 0x02:
+      case 0x03:
+      case 0x05:
+      case 0x06:
+      case 0x07:
       case 0x1E:
         return Type(atArc, atUnsupported, mode);
       case 0x04:

@@ -80,15 +80,17 @@ std::string MethodName(TArcType type, int method, uint16_t flags, const TMethodC
       return std::string(BhName(method, flags));
     case atArj:
     case atArjExe: {
-      static constexpr std::array<std::string_view, 4> k = {"Stored", "Most", "2nd Most",
-                                                            "2nd Fast"};
+      static constexpr std::array<std::string_view, 5> k = {"Stored", "Most", "2nd Most",
+                                                            "2nd Fast", "Fastest"};
       return std::string(ctx.IsDirectory ? kDir : Pick(k, method));
     }
     case atArc:
     case atArcExe: {
+      // Methods 5 to 8 are the crunching variants (8 the dynamic one), 9 squashing; 10
+      // and 11 are PAK's own.
       static constexpr std::array<std::string_view, 11> k = {
-          "Stored",   "Stored", "Packed", "Squeezed", "Crunched", "Crunched",
-          "Squashed", "Pack10", "Pack11", "Pack12",   "Stored"};
+          "Stored",   "Stored",   "Packed",   "Squeezed", "Crunched", "Crunched",
+          "Crunched", "Crunched", "Squashed", "Crushed",  "Distill"};
       return std::string(ctx.IsDirectory ? kDir : Pick(k, method - 1));
     }
     case atPak:

@@ -7,15 +7,19 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "codecs/io/CodecIo.h"
+#include "engine/base/Bytes.h"
 #include "engine/base/DateTime.h"
 #include "engine/extract/DecompressClass.h"
 #include "engine/extract/SafeFiles.h"
 #include "engine/streams/CrcAccumulator.h"
+#include "engine/streams/ReadAheadWindow.h"
 
 struct stat;
 
@@ -85,8 +89,28 @@ class TUnBase : public TDecompressClass {
   bool VerifyCRC(TCrcWidth width, uint32_t stored);
   // Readers that collect their entries first note each date, for daMaxFileDate.
   void NoteEntryDate(uint32_t dosDateTime) { FNewestDate = std::max(FNewestDate, dosDateTime); }
+  // Reads the volume being read at any position, through a window read ahead: header walks
+  // read many small records one after another. Valid until the volume changes.
+  TReadAt HeaderReadAt();
+  // A codec's view of the entry's data: `decode` reads the stored bytes from the source
+  // (deciphered where the entry has a cipher) and hands what it decodes to the sink.
+  using TEntryDecoder = std::function<TDecodeResult(const TCodecSource&, const TCodecSink&)>;
+  // Opens the output of the entry prepared last and decodes its data from `dataStart`
+  // through `decode`, which writes with CRCs of `width`; then the verdict: the data must
+  // come out whole and match `crc`. Data that cannot be reached is reported and the entry
+  // passed over.
+  void DecodeEntry(int64_t dataStart, TCrcWidth width, uint32_t crc, const TEntryDecoder& decode);
+  // The entry PrepareEntry counted is passed over after all (its data cannot be read): it
+  // is uncounted again and its end told as failed.
+  void PassOver(const WideString& name);
   // Drops the entry's output after a failure; the operation goes on.
   void AbandonOutput();
+  // The entry's data is read again from its start (another password to try): the running
+  // CRC and the counts start over. The output is opened anew.
+  void RestartEntryData();
+  // The entry's data goes on in another piece (a file split over volumes): reads may take
+  // `packed` more bytes, and the running CRC goes on over the bytes to come.
+  void ContinueEntryData(int64_t packed) { FPackedLeft = packed; }
   void ReleaseOutput() override;
   // Folders get their dates and permissions last: every file written into one changes its
   // date, and a folder without write permission would take no more files.
@@ -129,6 +153,7 @@ class TUnBase : public TDecompressClass {
   std::vector<TFolderFacts> FFolderFacts;
   uint32_t FCrc = 0;
   int64_t FPackedLeft = 0;
+  std::unique_ptr<TReadAheadWindow> FHeaderWindow;
   unsigned FUmask;
 };
 

@@ -15,6 +15,7 @@
 #include "engine/extract/UnBase.h"
 #include "engine/streams/DataDecipher.h"
 #include "engine/streams/FileStream32.h"
+#include "engine/streams/ReadAheadWindow.h"
 
 namespace qel {
 namespace fs = std::filesystem;
@@ -107,6 +108,56 @@ void TUnBase::FinishFile() {
 }
 
 void TUnBase::AbandonOutput() { FOutput.reset(); }
+
+TReadAt TUnBase::HeaderReadAt() {
+  if (!FHeaderWindow) FHeaderWindow = std::make_unique<TReadAheadWindow>();
+  TFileStream32* volume = ArchiveStream();
+  FHeaderWindow->Use(volume, volume ? volume->Size() : 0);
+  return [window = FHeaderWindow.get()](int64_t at, uint8_t* data, int64_t size) {
+    return window->ReadAt(at, data, size);
+  };
+}
+
+void TUnBase::DecodeEntry(int64_t dataStart, TCrcWidth width, uint32_t crc,
+                          const TEntryDecoder& decode) {
+  const WideString& name = IsDiskMode() ? FOutName : FEntry.StoredName;
+  if (!ArchiveStream()->SetPosition(dataStart)) {
+    DoError(FEntry.StoredName, "", msg::ErrorReadingFile, "");
+    PassOver(name);
+    return;
+  }
+  if (!OpenOutput()) return;
+  const TCodecSource source = [this](uint8_t* buffer, size_t size) {
+    return ReadInput(buffer, size, true);
+  };
+  const TCodecSink sink = [this, width](std::span<const uint8_t> data) {
+    WriteOutput(data.data(), data.size(), width);
+    return true;
+  };
+  TDecodeResult result;
+  try {
+    result = decode(source, sink);
+  } catch (const E_RAISE&) {
+    AbandonOutput();
+    return;
+  }
+  FinishFile();
+  const bool whole =
+      result.Status == TDecodeStatus::Ok && result.Decoded == uint64_t(FEntry.UnpackedSize);
+  VerifyCRC(width, whole ? crc : DataCrc() ^ 1);
+}
+
+void TUnBase::PassOver(const WideString& name) {
+  --FCount;
+  if (OnEnd) OnEnd(*this, name, false);
+}
+
+void TUnBase::RestartEntryData() {
+  FOutput.reset();
+  FCrc = 0;
+  FileBytesLeft = FEntry.UnpackedSize;
+  FPackedLeft = FEntry.PackedSize;
+}
 
 void TUnBase::ReleaseOutput() {
   FOutput.reset();

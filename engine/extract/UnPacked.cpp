@@ -49,8 +49,7 @@ void TUnPacked::ExtractWhole(const TPackedEntry& packed) {
   if (!PrepareEntry(false)) return;
   std::unique_ptr<TPackedStream> data = OpenData();
   if (!data) {
-    --FCount;
-    if (OnEnd) OnEnd(*this, entry.StoredName, false);
+    PassOver(entry.StoredName);
     return;
   }
   if (!OpenOutput()) return;

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "engine/base/Bytes.h"
+#include "engine/base/HeaderRead.h"
 
 namespace qel::lha {
 
@@ -59,8 +60,6 @@ struct TLhaHeader {
   // The Unix mode says a symbolic link (stored as "name|target").
   bool IsLink() const { return UnixMode && (*UnixMode & 0xF000) == 0xA000; }
 };
-
-enum class THeaderRead { Ok, End, Bad };
 
 // Reads the header at `pos` of a file of `fileSize` bytes: Ok, End (the end mark, or the end
 // of the file), or Bad when the header is damaged or its data would pass the end of the file.

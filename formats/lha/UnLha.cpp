@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "codecs/checksum/Crc.h"
+#include "codecs/io/StoredCopy.h"
 #include "codecs/lzh/LarcDecoder.h"
 #include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
 #include "engine/streams/FileStream32.h"
-#include "engine/streams/ReadAheadWindow.h"
 #include "formats/lha/MacBinary.h"
 
 namespace qel {
@@ -18,7 +18,6 @@ using namespace lha;
 
 namespace {
 
-constexpr size_t kCopyPiece = size_t(1) << 16;
 constexpr TLzhParams kStaticParams[] = {kLh4, kLh5, kLh6, kLh7};
 
 // The DOS date-time the entry is reported with: its Unix time's where it has one.
@@ -31,30 +30,14 @@ uint32_t DosTimeOf(const TLhaHeader& h) {
 TUnLha::TUnLha() = default;
 TUnLha::~TUnLha() = default;
 
-void TUnLha::ExtractEntries() {
-  FEntries.clear();
-  Timer.Pause();
-  Collect();
-  Timer.Resume();
-  for (const TLhaHeader& h : FEntries) {
-    if (Cancel()) break;
-    Decode(h);
-  }
-  FEntries.clear();
-}
-
-void TUnLha::Collect() {
-  TFileStream32& file = *ArchiveStream();
-  TReadAheadWindow window;
-  window.Use(&file, file.Size());
-  const TReadAt readAt = [&window](int64_t at, uint8_t* data, int64_t size) {
-    return window.ReadAt(at, data, size);
-  };
+int64_t TUnLha::Collect(std::vector<TLhaHeader>& entries) {
+  const TReadAt readAt = HeaderReadAt();
+  const int64_t fileSize = ArchiveStream()->Size();
   int64_t packedTotal = 0;
   int64_t pos = std::max<int64_t>(HeaderOffset(), 0);
   TLhaHeader h;
   while (!Cancel()) {
-    const THeaderRead r = ReadLhaHeader(readAt, file.Size(), pos, h);
+    const THeaderRead r = ReadLhaHeader(readAt, fileSize, pos, h);
     if (r == THeaderRead::End) break;
     if (r == THeaderRead::Bad) {
       DoError(ArchiveFile(), "", msg::BadFileHeader, "");
@@ -65,14 +48,9 @@ void TUnLha::Collect() {
     if (h.IsLink() || !MatchesSpec(EntryName(h))) continue;
     NoteEntryDate(DosTimeOf(h));
     packedTotal += int64_t(h.Packed);
-    FEntries.push_back(h);
+    entries.push_back(h);
   }
-  FArchiveTotal = ArchiveBytesLeft = packedTotal;
-}
-
-void TUnLha::Fail(const WideString& name) {
-  --FCount;
-  if (OnEnd) OnEnd(*this, name, false);
+  return packedTotal;
 }
 
 void TUnLha::Decode(const TLhaHeader& h) {
@@ -94,12 +72,12 @@ void TUnLha::Decode(const TLhaHeader& h) {
   const WideString& name = IsDiskMode() ? OutputName() : stored;
   if (method == TLhaMethod::Unsupported) {
     DoError(stored, std::string(h.Method, 5), msg::UnsupportedMethod, "");
-    Fail(name);
+    PassOver(name);
     return;
   }
   if (!ArchiveStream()->SetPosition(h.DataStart)) {
     DoError(stored, "", msg::ErrorReadingFile, "");
-    Fail(name);
+    PassOver(name);
     return;
   }
   if (!OpenOutput()) return;
@@ -157,14 +135,9 @@ bool TUnLha::DecodeData(const TLhaHeader& h, TLhaMethod method) {
   };
   TDecodeResult result;
   switch (method) {
-    case TLhaMethod::Stored: {
-      const std::unique_ptr<uint8_t[]> buffer(new uint8_t[kCopyPiece]);
-      while (const size_t n = source(buffer.get(), kCopyPiece)) {
-        sink({buffer.get(), n});
-        result.Decoded += n;
-      }
+    case TLhaMethod::Stored:
+      result = CopyStored(source, sink);
       break;
-    }
     case TLhaMethod::Lzs:
     case TLhaMethod::Lz5:
       result = DecodeLarc(method == TLhaMethod::Lz5 ? TLarcMethod::Lz5 : TLarcMethod::Lzs, source,

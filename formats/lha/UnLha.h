@@ -9,28 +9,24 @@
 
 #include "codecs/lzh/Lh1Decoder.h"
 #include "codecs/lzh/LzhDecoder.h"
-#include "engine/extract/UnBase.h"
+#include "engine/extract/UnCollected.h"
 #include "formats/lha/LhaHeader.h"
 
 namespace qel {
 
-class TUnLha : public TUnBase {
+class TUnLha : public TUnCollected<lha::TLhaHeader> {
  public:
   TUnLha();
   ~TUnLha() override;
 
  protected:
-  void ExtractEntries() override;
+  int64_t Collect(std::vector<lha::TLhaHeader>& entries) override;
+  void Decode(const lha::TLhaHeader& h) override;
 
  private:
-  void Collect();
-  void Decode(const lha::TLhaHeader& h);
   // Decodes the entry's data from the archive's position; false when the data is damaged.
   bool DecodeData(const lha::TLhaHeader& h, lha::TLhaMethod method);
-  // The entry is passed over: counted as not processed, its end told.
-  void Fail(const WideString& name);
 
-  std::vector<lha::TLhaHeader> FEntries;
   // Made when first needed and kept for the archive's other entries.
   std::unique_ptr<TLzhDecoder> FStatic[4];  // -lh4- to -lh7-
   std::unique_ptr<TLh1Decoder> FLh1;

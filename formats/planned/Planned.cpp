@@ -16,20 +16,18 @@ constexpr TFormatWriter kBhWriter{nullptr, kMethods<cmStore, cmDeflate, cmFuse, 
                                   ".bh", &kBhConversion};
 
 constexpr TTypeRow kBhTypes[] = {{atBh, capUpdate | capSfx | capPassword, &kBhWriter}};
-constexpr TTypeRow kArjTypes[] = {{atArj, capSfx}};
 constexpr TTypeRow kAceTypes[] = {{atAce, capSfx}};
 constexpr TTypeRow kRarTypes[] = {{atRar, capSfx}};
 constexpr TTypeRow kSevenZipTypes[] = {{at7Zip, capTest | capPassword}};
 
 constexpr TFormatDescriptor kBh{"bh", kBhTypes};
-constexpr TFormatDescriptor kArj{"arj", kArjTypes};
 constexpr TFormatDescriptor kAce{"ace", kAceTypes};
 constexpr TFormatDescriptor kRar{"rar", kRarTypes};
 // 7z archives are listed and tested through an outside library.
 constexpr TFormatDescriptor kSevenZip{"7z", kSevenZipTypes, nullptr, nullptr,
                                       msg::SevenZipLibraryNotFound};
 
-constexpr const TFormatDescriptor* kPlanned[] = {&kBh, &kArj, &kAce, &kRar, &kSevenZip};
+constexpr const TFormatDescriptor* kPlanned[] = {&kBh, &kAce, &kRar, &kSevenZip};
 
 }  // namespace
 

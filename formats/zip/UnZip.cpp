@@ -332,11 +332,6 @@ void TUnZip::CollectLocal() {
   }
 }
 
-void TUnZip::Fail(const WideString& name) {
-  --FCount;  // passed over, not processed
-  if (OnEnd) OnEnd(*this, name, false);
-}
-
 void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
   TFileStream32& file = *ArchiveStream();
   TRecordBytes r;
@@ -380,7 +375,7 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
   // its end is a damaged size, and reading towards it would only read to the end.
   if (!IsSplit() && !IsSpanned() && packed > uint64_t(file.Size() - dataStart)) {
     DoError(e.Name, "", msg::BadFileHeader, "");
-    Fail(name);
+    PassOver(name);
     return;
   }
 
@@ -394,19 +389,19 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
   }
   if (cipher == TEncryptionMethod::emUnsupported) {
     DoError(e.Name, "", msg::UnsupportedEncryption, "");
-    Fail(name);
+    PassOver(name);
     return;
   }
   if (packed < front + back) {  // too short to hold its own cipher framing
     DoError(e.Name, "", msg::BadFileHeader, "");
-    Fail(name);
+    PassOver(name);
     return;
   }
   if (cipher != TEncryptionMethod::emNone) {
     std::vector<uint8_t> head(front);
     if (ReadInput(head.data(), head.size(), false) != head.size()) {
       DoError(e.Name, "", msg::ErrorReadingFile, "");
-      Fail(name);
+      PassOver(name);
       return;
     }
     std::function<bool(std::string_view)> fits;
@@ -428,7 +423,7 @@ void TUnZip::Decode(const TCollected& e, const TDecoded* decoded) {
       };
     }
     if (!ObtainPassword(*this, e.Name, fits)) {
-      Fail(name);
+      PassOver(name);
       return;
     }
   }

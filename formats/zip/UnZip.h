@@ -66,7 +66,6 @@ class TUnZip : public TUnBase {
   // Whether the entry may be decoded ahead: small, unenciphered, stored or deflated, of a
   // single-file archive.
   bool DecodesAhead(const TCollected& e) const;
-  void Fail(const WideString& name);
   bool IsSplit() const { return ArcType() == atZipMV; }
   bool IsSpanned() const { return ArcType() == atZipDS; }
   bool InsertLastDisk();

@@ -1,0 +1,10 @@
+// ZOO archives: read only, with one reader and one lister branch.
+#pragma once
+
+#include "engine/registry/FormatDescriptor.h"
+
+namespace qel {
+
+const TFormatDescriptor& ZooFormat();
+
+}  // namespace qel

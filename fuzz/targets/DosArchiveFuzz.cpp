@@ -1,0 +1,18 @@
+// The readers of the DOS-era formats over arbitrary bytes: each lister's walk (ARJ with the
+// volumes its main header announces, which are never there; ARC and PAK records with their
+// subdirectories; the ZOO chain; HA headers), then the reader's test of every entry.
+#include "formats/arc/UnArc.h"
+#include "formats/arj/UnArj.h"
+#include "formats/ha/UnHa.h"
+#include "formats/zoo/UnZoo.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/targets/FuzzInput.h"
+
+namespace vk::fuzz {
+
+int FuzzArj(const uint8_t* data, size_t size) { return ListAndTest<qel::TUnARJ>(data, size); }
+int FuzzArc(const uint8_t* data, size_t size) { return ListAndTest<qel::TUnArc>(data, size); }
+int FuzzZoo(const uint8_t* data, size_t size) { return ListAndTest<qel::TUnZoo>(data, size); }
+int FuzzHa(const uint8_t* data, size_t size) { return ListAndTest<qel::TUnHa>(data, size); }
+
+}  // namespace vk::fuzz
