@@ -7,6 +7,8 @@ TClassification Type(TArcType plain, TArcType exe, ClassifyMode mode) {
   return {mode == ClassifyMode::Plain ? plain : exe};
 }
 
+bool Printable(uint8_t c) { return c > 0x20 && c < 0x7F; }
+
 bool Is(const uint8_t* b, const char (&s)[5]) {
   return b[0] == uint8_t(s[0]) && b[1] == uint8_t(s[1]) && b[2] == uint8_t(s[2]) &&
          b[3] == uint8_t(s[3]);
@@ -33,16 +35,21 @@ TClassification Classify(const uint8_t b[4], ClassifyMode mode) {
   if (b[2] == '-' && b[3] == 'l') return Type(atLha, atLhaExe, mode);
   if (b[0] == 0x1A) {
     switch (b[1]) {
-      // Whatever method the first record has: ARC stores a small first file packed (3),
-      // and the oldest archives open with method 1 or a crunched record.
-      case 0x01:
       case 0x02:
+      case 0x1E:
+        return Type(atArc, atUnsupported, mode);
+      // ARC stores a small first file packed (3), and old archives open with a stored (1)
+      // or crunched record. The name must start with a printable character, which keeps
+      // out other files that begin with these bytes; after 1A 01 (terminfo's magic, whose
+      // next two bytes are a small count) so must its second character.
+      case 0x01:
       case 0x03:
       case 0x05:
       case 0x06:
       case 0x07:
-      case 0x1E:
-        return Type(atArc, atUnsupported, mode);
+        if (Printable(b[2]) && (b[1] != 0x01 || Printable(b[3])))
+          return Type(atArc, atUnsupported, mode);
+        break;
       case 0x04:
       case 0x08:
       case 0x09:

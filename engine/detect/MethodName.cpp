@@ -95,10 +95,10 @@ std::string MethodName(TArcType type, int method, uint16_t flags, const TMethodC
     }
     case atPak:
     case atPakExe: {
-      static constexpr std::array<std::string_view, 10> k = {
-          "Stored",   "RLE",     "Squeezed", "FixedLen", "FixedLen",
-          "FixedLen", "Varible", "Varible",  "Crushed",  "Distill"};
-      return std::string(Pick(k, method - 2));
+      static constexpr std::array<std::string_view, 11> k = {
+          "Stored",   "Stored",  "RLE",     "Squeezed", "FixedLen", "FixedLen",
+          "FixedLen", "Varible", "Varible", "Crushed",  "Distill"};
+      return std::string(Pick(k, method - 1));
     }
     case atAce:
     case atAceExe: {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/base/Bytes.h"
 #include "engine/list/Quell.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/streams/ReadAheadWindow.h"
@@ -31,6 +32,11 @@ class TListSession {
   // follow one another, so reads go through a window of the file read ahead in one call.
   bool ReadAt(int64_t pos, void* buffer, int64_t count) {
     return window_.ReadAt(pos, buffer, count);
+  }
+
+  // ReadAt as the record readers take it.
+  TReadAt Reader() {
+    return [this](int64_t at, uint8_t* data, int64_t size) { return ReadAt(at, data, size); };
   }
 
   // The archive as a stream, for branches that decode it rather than read its headers.

@@ -11,9 +11,9 @@ constexpr uint8_t kMarker = 0x1A;
 constexpr int64_t kRecord = 29;
 constexpr int64_t kOldRecord = 25;  // method 1: no unpacked size
 constexpr size_t kNameField = 13;
-// Past this a path names nothing a system can make; a deeper nest is damage, and would cost
-// time in proportion to its depth for every record inside it.
-constexpr size_t kLongestPath = 4096;
+// No system that made ARC archives had longer paths; a deeper nest is damage, and every
+// record inside it would carry the whole prefix.
+constexpr size_t kLongestPath = 260;
 
 }  // namespace
 
@@ -46,13 +46,14 @@ THeaderRead ReadArcRecord(const TReadAt& readAt, int64_t fileSize, int64_t pos, 
 
 TFolderStep TArcFolders::Apply(const TArcRecord& r) {
   if (r.Method == kOpenFolder) {
+    opened_.push_back(prefix_.size());
     prefix_ = NameOf(r) + "/";
     return prefix_.size() > kLongestPath ? TFolderStep::TooDeep : TFolderStep::Applied;
   }
   if (r.Method != kCloseFolder) return TFolderStep::None;
-  if (!prefix_.empty()) {
-    const size_t cut = prefix_.rfind('/', prefix_.size() - 2);
-    prefix_.erase(cut == std::string::npos ? 0 : cut + 1);
+  if (!opened_.empty()) {
+    prefix_.resize(opened_.back());
+    opened_.pop_back();
   }
   return TFolderStep::Applied;
 }

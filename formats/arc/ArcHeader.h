@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/base/Bytes.h"
 #include "engine/base/HeaderRead.h"
@@ -35,7 +36,7 @@ THeaderRead ReadArcRecord(const TReadAt& readAt, int64_t fileSize, int64_t pos, 
 enum class TFolderStep {
   None,     // the record is an entry
   Applied,  // it opened or closed a subdirectory
-  TooDeep,  // it opened one whose path would pass any path a system can make: damage
+  TooDeep,  // it opened one whose path would pass the longest path DOS and Windows know
 };
 
 // The subdirectories the records open and close, as a prefix for the names inside them.
@@ -46,7 +47,8 @@ class TArcFolders {
   std::string NameOf(const TArcRecord& r) const;
 
  private:
-  std::string prefix_;  // ends with "/" unless empty
+  std::string prefix_;          // ends with "/" unless empty
+  std::vector<size_t> opened_;  // the prefix's length before each open subdirectory
 };
 
 }  // namespace qel::arc

@@ -11,9 +11,7 @@ namespace qel {
 using namespace arc;
 
 void ListArc(TListSession& s) {
-  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
-    return s.ReadAt(at, data, size);
-  };
+  const TReadAt readAt = s.Reader();
   TArcFolders folders;
   int64_t pos = std::max<int64_t>(s.StartOffset, 0);
   TArcRecord r;

@@ -1,6 +1,8 @@
 #include "formats/arj/ArjHeader.h"
 
-#include <cctype>
+#include <algorithm>
+#include <charconv>
+#include <optional>
 #include <vector>
 
 #include "codecs/checksum/Crc.h"
@@ -30,7 +32,8 @@ int64_t TArjHeader::UnixTime() const { return FromUnix() ? int64_t(Stamp) : -1; 
 THeaderRead ReadArjHeader(const TReadAt& readAt, int64_t fileSize, int64_t pos, bool main,
                           TArjHeader& h) {
   uint8_t lead[4];
-  if (!readAt(pos, lead, 4)) return main ? THeaderRead::Bad : THeaderRead::End;
+  // Only the end header ends an archive: a file that runs out first was cut short.
+  if (!readAt(pos, lead, 4)) return THeaderRead::Bad;
   if (lead[0] != kId0 || lead[1] != kId1) return THeaderRead::Bad;
   const uint16_t size = GetU16(lead + 2);
   if (size == 0) return main ? THeaderRead::Bad : THeaderRead::End;
@@ -87,28 +90,35 @@ std::string EntryName(const TArjHeader& h) {
   return name;
 }
 
-std::string NextArjVolume(const std::string& path) {
+std::string NextArjVolume(const std::string& path, bool selfExtractor) {
   const size_t slash = path.rfind('/');
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  const std::string ext = path.substr(dot + 1);
-  const auto digits = [](const std::string& s) {
-    for (char c : s)
-      if (!std::isdigit(static_cast<unsigned char>(c))) return false;
-    return !s.empty();
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+  const std::string ext = path.substr(std::min(dot + 1, path.size()));
+  const auto number = [](std::string_view digits) -> std::optional<unsigned> {
+    unsigned n = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+      return std::nullopt;
+    return n;
   };
   std::string next;
-  if (ext.size() >= 3 && digits(ext)) {
-    next = std::to_string(std::stoul(ext) + 1);
-  } else if (ext.size() == 3 && digits(ext.substr(1))) {
-    const unsigned n = unsigned(std::stoul(ext.substr(1))) + 1;
-    next = n > 99 ? std::to_string(n) : ext.substr(0, 1) + (n < 10 ? "0" : "") + std::to_string(n);
-  } else if (!ext.empty()) {
-    next = ext.substr(0, 1) + "01";
+  if (ext.empty()) {
+    next = selfExtractor ? "e01" : "a01";
+  } else if (std::all_of(ext.begin(), ext.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const std::optional<unsigned> n = number(ext);
+    if (!n) return {};
+    next = std::to_string(*n + 1);
+  } else if (const std::optional<unsigned> n =
+                 ext.size() == 3 ? number(ext.substr(1)) : std::nullopt) {
+    next = *n >= 99 ? std::to_string(*n + 1)
+                    : ext.substr(0, 1) + (*n < 9 ? "0" : "") + std::to_string(*n + 1);
   } else {
-    return {};
+    next = ext.substr(0, 1) + "01";
   }
-  return path.substr(0, dot + 1) + next;
+  // ARJ counts volumes to 999.
+  if (next.size() > 3) return {};
+  return path.substr(0, dot) + "." + next;
 }
 
 }  // namespace qel::arj

@@ -22,7 +22,14 @@ inline constexpr uint8_t kGarbled = 0x01;    // the data is garbled with a passw
 inline constexpr uint8_t kVolume = 0x04;     // goes on in the next volume
 inline constexpr uint8_t kContinued = 0x08;  // a piece of a file begun in the volume before
 
-enum TArjFileType : uint8_t { ftBinary, ftText, ftComment, ftDirectory, ftVolumeLabel };
+enum TArjFileType : uint8_t {
+  ftBinary,
+  ftText,
+  ftComment,  // the main header's
+  ftDirectory,
+  ftVolumeLabel,
+  ftChapterLabel,  // marks where a chapter of a backup archive begins
+};
 
 struct TArjHeader {
   int64_t Position = 0;   // where the header starts
@@ -57,7 +64,8 @@ THeaderRead ReadArjHeader(const TReadAt& readAt, int64_t fileSize, int64_t pos, 
 std::string EntryName(const TArjHeader& h);
 
 // The name of the volume after `path`: ".arj" is followed by ".a01" to ".a99", then ".100"
-// and on; "" when the name has no extension to count on from.
-std::string NextArjVolume(const std::string& path);
+// and on; a self-extractor (".exe", or no extension on Unix) by ".e01" and on. "" when the
+// number would pass what ARJ counts to.
+std::string NextArjVolume(const std::string& path, bool selfExtractor);
 
 }  // namespace qel::arj

@@ -48,9 +48,7 @@ TPending EntryOf(const TArjHeader& h, TArcType type, const WideString& volume) {
 }  // namespace
 
 void ListArj(TListSession& s) {
-  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
-    return s.ReadAt(at, data, size);
-  };
+  const TReadAt readAt = s.Reader();
   std::optional<TPending> pending;
   const auto report = [&] {
     TEntryRecord& e = pending->Entry;
@@ -78,7 +76,7 @@ void ListArj(TListSession& s) {
         return;
       }
       pos = h.Next;
-      if (h.FileType == ftVolumeLabel) continue;
+      if (h.FileType == ftVolumeLabel || h.FileType == ftChapterLabel) continue;
       if ((h.Flags & kContinued) && pending && pending->Stored == h.Name) {
         TEntryRecord& e = pending->Entry;
         e.PackedSize += h.Packed;
@@ -91,7 +89,7 @@ void ListArj(TListSession& s) {
       if (!(h.Flags & kVolume)) report();
     }
     if (!continues) break;
-    WideString next = NextArjVolume(volume);
+    WideString next = NextArjVolume(volume, s.Q.ArcType() == atArjExe);
     if (!s.Q.RequestNextVolume(next, index)) break;
     std::unique_ptr<TFileStream32> file = TFileStream32::Open(next, fmOpenRead);
     if (!file) {

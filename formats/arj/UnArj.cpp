@@ -6,6 +6,7 @@
 #include "codecs/io/StoredCopy.h"
 #include "codecs/legacy/ArjFastest.h"
 #include "engine/base/Messages.h"
+#include "engine/extract/EntryPassword.h"
 #include "engine/streams/FileStream32.h"
 
 namespace qel {
@@ -17,14 +18,13 @@ namespace {
 // What ARJ versions up to 3 can extract; a later one needs what this reader lacks.
 constexpr uint8_t kNewestMinVersion = 3;
 constexpr uint8_t kFastest = 4;  // the one method that is no LZH
-constexpr int kMostAttempts = 10;
 
 }  // namespace
 
 TUnARJ::TUnARJ() = default;
 TUnARJ::~TUnARJ() = default;
 
-WideString TUnARJ::NextVolumeName() { return NextArjVolume(VolumeName()); }
+WideString TUnARJ::NextVolumeName() { return NextArjVolume(VolumeName(), ArcType() == atArjExe); }
 
 void TUnARJ::ExtractEntries() {
   FVolume = 0;
@@ -74,8 +74,8 @@ bool TUnARJ::Collect(std::vector<TArjHeader>& entries, bool& continues) {
       break;
     }
     pos = h.Next;
-    // A volume label names the disk, not a file.
-    if (h.FileType == ftVolumeLabel) continue;
+    // Labels name the disk or a chapter of a backup, not files.
+    if (h.FileType == ftVolumeLabel || h.FileType == ftChapterLabel) continue;
     const std::string name = EntryName(h);
     if (!MatchesSpec(name)) continue;
     if (h.MinVersion > kNewestMinVersion) {
@@ -86,7 +86,7 @@ bool TUnARJ::Collect(std::vector<TArjHeader>& entries, bool& continues) {
       DoError(name, std::to_string(h.Method), msg::UnsupportedMethod, "");
       continue;
     }
-    if (h.FileType == ftComment || h.FileType > ftVolumeLabel) {
+    if (h.FileType == ftComment || h.FileType > ftChapterLabel) {
       DoError(name, std::to_string(h.FileType), msg::UnknownFileType, "");
       continue;
     }
@@ -118,38 +118,39 @@ void TUnARJ::Begin(const TArjHeader& h) {
   const bool folder = h.FileType == ftDirectory;
   if (!BuildOutputName(entry) || !PrepareEntry(folder) || folder) return;
   const WideString& name = IsDiskMode() ? OutputName() : stored;
+  if (!ArchiveStream()->SetPosition(h.DataStart)) {
+    DoError(stored, "", msg::ErrorReadingFile, "");
+    PassOver(name);
+    return;
+  }
   TOpenEntry open{h.Name, name, h.Unpacked, h.Crc, true, {}};
-  size_t tried = 0;
-  for (;;) {
-    if (garbled) {
-      std::optional<std::string> password = NextPassword(name, tried);
-      if (!password) {
+  const auto decode = [&](const std::string& password) {
+    if (!ArchiveStream()->SetPosition(h.DataStart) || !OpenOutput())
+      throw E_RAISE(msg::ErrorOpeningFile, name);
+    open.Password = password;
+    open.Intact = DecodePiece(h, password);
+  };
+  try {
+    if (!garbled) {
+      decode({});
+    } else {
+      // Garbling has no check value: a password fits when the first piece decodes to its
+      // CRC. One that does not costs a decoding, and the output is made anew.
+      const auto fits = [&](std::string_view password) {
+        if (password.empty()) return false;
+        decode(std::string(password));
+        if (open.Intact && DataCrc() == h.Crc) return true;
+        RestartEntryData();
+        return false;
+      };
+      if (!ObtainPassword(*this, name, fits)) {
         PassOver(name);
         return;
       }
-      open.Password = *password;
     }
-    if (!ArchiveStream()->SetPosition(h.DataStart)) {
-      DoError(stored, "", msg::ErrorReadingFile, "");
-      PassOver(name);
-      return;
-    }
-    if (!OpenOutput()) return;
-    try {
-      open.Intact = DecodePiece(h, open.Password);
-    } catch (const E_RAISE&) {
-      AbandonOutput();
-      return;
-    }
-    // Garbling has no check value: a wrong password shows in the CRC alone. A file that
-    // goes on in the next volume is judged as a whole, with the password it began with.
-    if (!garbled || (h.Flags & kVolume)) break;
-    if (open.Intact && DataCrc() == h.Crc) {
-      SetPassword(open.Password);
-      break;
-    }
-    DoError(name, "", msg::InvalidPassword, "");
-    RestartEntryData();
+  } catch (const E_RAISE&) {
+    AbandonOutput();
+    return;
   }
   FSkipping.clear();
   FOpen = std::move(open);
@@ -174,6 +175,7 @@ void TUnARJ::Continue(const TArjHeader& h) {
       open.Intact = DecodePiece(h, open.Password) && open.Intact;
     } catch (const E_RAISE&) {
       AbandonOutput();
+      FSkipping = open.Name;
       FOpen.reset();
       return;
     }
@@ -191,44 +193,16 @@ void TUnARJ::Close() {
 
 void TUnARJ::Abandon() {
   AbandonOutput();
-  DoError(FOpen->Shown, "", msg::UnexpectedEndOfFile, VolumeName());
+  if (!Cancel()) DoError(FOpen->Shown, "", msg::UnexpectedEndOfFile, VolumeName());
   if (OnEnd) OnEnd(*this, FOpen->Shown, false);
   FOpen.reset();
 }
 
-std::optional<std::string> TUnARJ::NextPassword(const WideString& name, size_t& tried) {
-  std::vector<std::string> known;
-  if (!Password().empty()) known.push_back(Password());
-  known.insert(known.end(), Passwords.begin(), Passwords.end());
-  if (tried < known.size()) return known[tried++];
-  if (!OnGetPassword) {
-    if (known.empty()) DoError(name, "OnGetPassword", msg::RequiredEventNotAssigned, "");
-    return std::nullopt;
-  }
-  if (tried - known.size() >= size_t(std::min(PasswordAttempts, kMostAttempts)) || Cancel())
-    return std::nullopt;
-  ++tried;
-  AnsiString password;
-  TSeedKeyRecord headerKeys = SeedHeaderKeys, dataKeys = SeedDataKeys;
-  bool tryAgain = true;
-  Timer.Pause();  // the time spent answering is not the operation's
-  OnGetPassword(*this, name, password, headerKeys, dataKeys, tryAgain);
-  Timer.Resume();
-  if (!tryAgain) {
-    DoError(name, "no password given", msg::SkippedFile, "");
-    return std::nullopt;
-  }
-  return password;
-}
-
 bool TUnARJ::DecodePiece(const TArjHeader& h, const std::string& password) {
   if (h.Flags & kGarbled) FGarble.Start(password, h.GarbleModifier);
-  // Stored data shorter than its packed size ends where the file does.
-  uint64_t left = h.Method == 0 ? std::min(h.Packed, h.Unpacked) : h.Packed;
-  const TCodecSource source = [&](uint8_t* buffer, size_t size) {
-    const size_t got = ReadInput(buffer, size_t(std::min<uint64_t>(size, left)), true);
-    left -= got;
-    return got;
+  // Reads end where the piece does (ContinueEntryData).
+  const TCodecSource source = [this](uint8_t* buffer, size_t size) {
+    return ReadInput(buffer, size, true);
   };
   const TCodecSink sink = [this](std::span<const uint8_t> data) {
     WriteOutput(data.data(), data.size(), TCrcWidth::crc32);

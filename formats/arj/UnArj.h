@@ -47,9 +47,6 @@ class TUnARJ : public TUnBase {
   void Close();
   // Ends the entry whose next piece never came.
   void Abandon();
-  // The password to try next on a garbled entry: the one held, those listed, then what the
-  // application gives, as often as the attempts allow; none when they are used up.
-  std::optional<std::string> NextPassword(const WideString& name, size_t& tried);
   // Decodes one piece from its data start; false when it is damaged.
   bool DecodePiece(const arj::TArjHeader& h, const std::string& password);
 

@@ -13,9 +13,7 @@ namespace qel {
 using namespace cab;
 
 void ListCab(TListSession& s) {
-  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
-    return s.ReadAt(at, data, size);
-  };
+  const TReadAt readAt = s.Reader();
   TCabinetPart first{s.Q.ArchiveFile(), std::max<int64_t>(s.StartOffset, 0), {}};
   if (!ReadCabHeader(readAt, s.FileSize, first.Base, first.Header)) {
     s.BadHeader();

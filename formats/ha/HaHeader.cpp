@@ -21,13 +21,13 @@ bool ReadText(const TReadAt& readAt, int64_t fileSize, int64_t& pos, std::string
 
 }  // namespace
 
-bool IsHaArchive(const TReadAt& readAt, int64_t base) {
+std::optional<uint16_t> HaEntryCount(const TReadAt& readAt, int64_t base) {
   uint8_t b[kArchiveHeader];
-  return readAt(base, b, kArchiveHeader) && b[0] == 'H' && b[1] == 'A';
+  if (!readAt(base, b, kArchiveHeader) || b[0] != 'H' || b[1] != 'A') return std::nullopt;
+  return GetU16(b + 2);
 }
 
 THeaderRead ReadHaEntry(const TReadAt& readAt, int64_t fileSize, int64_t pos, THaEntry& e) {
-  if (pos >= fileSize) return THeaderRead::End;
   uint8_t b[kFixed];
   if (!readAt(pos, b, kFixed)) return THeaderRead::Bad;
   e = THaEntry{};

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/base/Bytes.h"
@@ -29,10 +30,10 @@ struct THaEntry {
   std::string Name;
 };
 
-// Whether the archive header at `base` is one.
-bool IsHaArchive(const TReadAt& readAt, int64_t base);
+// The number of entries the archive header at `base` announces; none when it is no header.
+std::optional<uint16_t> HaEntryCount(const TReadAt& readAt, int64_t base);
 
-// Reads the entry at `pos`: Ok, End at the end of the file, or Bad.
+// Reads the entry at `pos`: Ok, or Bad (damaged, or cut short).
 THeaderRead ReadHaEntry(const TReadAt& readAt, int64_t fileSize, int64_t pos, THaEntry& e);
 
 // The entry's name as the program keeps it: UTF-8, "/"-separated, a folder's ending in "/".

@@ -11,19 +11,18 @@ namespace qel {
 using namespace ha;
 
 void ListHa(TListSession& s) {
-  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
-    return s.ReadAt(at, data, size);
-  };
+  const TReadAt readAt = s.Reader();
   const int64_t base = std::max<int64_t>(s.StartOffset, 0);
-  if (!IsHaArchive(readAt, base)) {
+  const std::optional<uint16_t> count = HaEntryCount(readAt, base);
+  if (!count) {
     s.BadHeader();
     return;
   }
   THaEntry h;
-  for (int64_t pos = base + kArchiveHeader; !s.Cancelled(); pos = h.Next) {
+  int64_t pos = base + kArchiveHeader;
+  for (uint16_t i = 0; i < *count && !s.Cancelled(); ++i, pos = h.Next) {
     const THeaderRead r = ReadHaEntry(readAt, s.FileSize, pos, h);
-    if (r == THeaderRead::End) return;
-    if (r == THeaderRead::Bad) {
+    if (r != THeaderRead::Ok) {
       s.BadHeader();
       return;
     }

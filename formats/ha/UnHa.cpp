@@ -15,16 +15,17 @@ int64_t TUnHa::Collect(std::vector<THaEntry>& entries) {
   const TReadAt readAt = HeaderReadAt();
   const int64_t fileSize = ArchiveStream()->Size();
   const int64_t base = std::max<int64_t>(HeaderOffset(), 0);
-  if (!IsHaArchive(readAt, base)) {
+  const std::optional<uint16_t> count = HaEntryCount(readAt, base);
+  if (!count) {
     DoError(ArchiveFile(), "", msg::BadFileHeader, "");
     return 0;
   }
   int64_t packedTotal = 0;
   THaEntry e;
-  for (int64_t pos = base + kArchiveHeader; !Cancel(); pos = e.Next) {
+  int64_t pos = base + kArchiveHeader;
+  for (uint16_t i = 0; i < *count && !Cancel(); ++i, pos = e.Next) {
     const THeaderRead r = ReadHaEntry(readAt, fileSize, pos, e);
-    if (r == THeaderRead::End) break;
-    if (r == THeaderRead::Bad) {
+    if (r != THeaderRead::Ok) {
       DoError(ArchiveFile(), "", msg::BadFileHeader, "");
       break;
     }

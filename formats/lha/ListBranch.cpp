@@ -11,9 +11,7 @@ namespace qel {
 using namespace lha;
 
 void ListLha(TListSession& s) {
-  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
-    return s.ReadAt(at, data, size);
-  };
+  const TReadAt readAt = s.Reader();
   const TArcType type = s.Q.ArcType();
   int64_t pos = std::max<int64_t>(s.StartOffset, 0);
   TLhaHeader h;

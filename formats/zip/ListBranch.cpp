@@ -36,9 +36,7 @@ constexpr uint32_t kAttrDirectory = 0x10;
 
 // Reads the record of `kind` at `pos` of the session's file.
 TRecordRead ReadRecord(TListSession& s, int64_t pos, RecordKind kind, TRecordBytes& r) {
-  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
-    return s.ReadAt(at, data, size);
-  };
+  const TReadAt readAt = s.Reader();
   return ReadZipRecord(readAt, s.FileSize, pos, kind, ComponentHeaderDecipher(s.Q), r);
 }
 

@@ -11,9 +11,7 @@ namespace qel {
 using namespace zoo;
 
 void ListZoo(TListSession& s) {
-  const TReadAt readAt = [&s](int64_t at, uint8_t* data, int64_t size) {
-    return s.ReadAt(at, data, size);
-  };
+  const TReadAt readAt = s.Reader();
   std::optional<int64_t> pos =
       ReadZooArchiveHeader(readAt, s.FileSize, std::max<int64_t>(s.StartOffset, 0));
   if (!pos) {

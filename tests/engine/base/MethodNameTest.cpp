@@ -53,7 +53,8 @@ TEST(MethodNameOther, FormatTables) {
   EXPECT_EQ(MethodName(atLha, '8', 0), "Unsupported");
   EXPECT_EQ(MethodName(atLha, 100, 0), "<Dir>");
   EXPECT_EQ(MethodName(atPak, 8, 0), "Varible");
-  EXPECT_EQ(MethodName(atPak, 1, 0), "Unsupported");
+  EXPECT_EQ(MethodName(atPak, 1, 0), "Stored");  // ARC's oldest records, which PAK reads too
+  EXPECT_EQ(MethodName(atPak, 12, 0), "Unsupported");
   EXPECT_EQ(MethodName(at7Zip, 10, 0), "PKImplding");
   EXPECT_EQ(MethodName(atBz2, 1, 0), "BZ'd");
   EXPECT_EQ(MethodName(atArc, 1, 0), "Stored");

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/base/Messages.h"
-#include "formats/zip/EntryPassword.h"
+#include "engine/extract/EntryPassword.h"
 #include "tests/engine/base/TestComponent.h"
 #include "tests/support/Files.h"
 #include "tests/support/TestFolder.h"
@@ -175,7 +175,7 @@ TEST(ZipCommonOperation, TimeSpentInPromptsIsNotCounted) {
     password = "secret";
   };
   c.RunOperation(
-      [&] { zip::ObtainPassword(c, "e", [](std::string_view p) { return p == "secret"; }); });
+      [&] { ObtainPassword(c, "e", [](std::string_view p) { return p == "secret"; }); });
   EXPECT_NEAR(frame.elapsed, 0.0f, 1e-5);
 }
 

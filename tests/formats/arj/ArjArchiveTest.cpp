@@ -13,6 +13,7 @@
 
 #include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
+#include "formats/arj/ArjHeader.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/PeerTools.h"
 
@@ -86,6 +87,24 @@ size_t FirstFileHeader(const Bytes& arj) {
   size_t at = 4 + GetU16(&arj[2]) + 4;
   while (const uint16_t ext = GetU16(&arj[at])) at += 2 + ext + 4;
   return at + 2;
+}
+
+TEST(ArjVolumeNames, CountOnFromTheExtension) {
+  const struct {
+    const char* path;
+    bool selfExtractor;
+    const char* next;
+  } cases[] = {{"dir.x/set.arj", false, "dir.x/set.a01"},
+               {"set.A09", false, "set.A10"},
+               {"set.a99", false, "set.100"},
+               {"set.100", false, "set.101"},
+               {"set.999", false, ""},
+               {"set.exe", true, "set.e01"},
+               {"dir.x/sfx", true, "dir.x/sfx.e01"},
+               {"set", false, "set.a01"},
+               {"set.99999999999999999999", false, ""}};
+  for (const auto& c : cases)
+    EXPECT_EQ(arj::NextArjVolume(c.path, c.selfExtractor), c.next) << c.path;
 }
 
 TEST_F(Arj, EveryMethodExtractsWholeWithTheTimesArjStored) {

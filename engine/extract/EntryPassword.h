@@ -7,7 +7,7 @@
 
 #include "engine/base/ZipCommon.h"
 
-namespace qel::zip {
+namespace qel {
 
 // `fits` checks one candidate (and keeps the keys it made). A candidate from the list or
 // the application that fits becomes `Password`; one from the application also goes to the
@@ -15,4 +15,4 @@ namespace qel::zip {
 bool ObtainPassword(TZipCommon& z, const WideString& entryName,
                     const std::function<bool(std::string_view)>& fits);
 
-}  // namespace qel::zip
+}  // namespace qel

@@ -1,8 +1,8 @@
-#include "formats/zip/EntryPassword.h"
+#include "engine/extract/EntryPassword.h"
 
 #include "engine/base/Messages.h"
 
-namespace qel::zip {
+namespace qel {
 
 bool ObtainPassword(TZipCommon& z, const WideString& entryName,
                     const std::function<bool(std::string_view)>& fits) {
@@ -43,4 +43,4 @@ bool ObtainPassword(TZipCommon& z, const WideString& entryName,
   return false;
 }
 
-}  // namespace qel::zip
+}  // namespace qel
