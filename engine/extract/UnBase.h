@@ -95,6 +95,9 @@ class TUnBase : public TDecompressClass {
   // A codec's view of the entry's data: `decode` reads the stored bytes from the source
   // (deciphered where the entry has a cipher) and hands what it decodes to the sink.
   using TEntryDecoder = std::function<TDecodeResult(const TCodecSource&, const TCodecSink&)>;
+  // Runs `decode` over the entry's data from where the archive stands (ReadInput, deciphering)
+  // into its output (WriteOutput with CRCs of `width`).
+  TDecodeResult DecodeWith(TCrcWidth width, const TEntryDecoder& decode);
   // Opens the output of the entry prepared last and decodes its data from `dataStart`
   // through `decode`, which writes with CRCs of `width`; then the verdict: the data must
   // come out whole and match `crc`. Data that cannot be reached is reported and the entry
@@ -153,7 +156,7 @@ class TUnBase : public TDecompressClass {
   std::vector<TFolderFacts> FFolderFacts;
   uint32_t FCrc = 0;
   int64_t FPackedLeft = 0;
-  std::unique_ptr<TReadAheadWindow> FHeaderWindow;
+  TReadAheadWindow FHeaderWindow;
   unsigned FUmask;
 };
 

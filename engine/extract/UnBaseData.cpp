@@ -15,7 +15,6 @@
 #include "engine/extract/UnBase.h"
 #include "engine/streams/DataDecipher.h"
 #include "engine/streams/FileStream32.h"
-#include "engine/streams/ReadAheadWindow.h"
 
 namespace qel {
 namespace fs = std::filesystem;
@@ -110,23 +109,14 @@ void TUnBase::FinishFile() {
 void TUnBase::AbandonOutput() { FOutput.reset(); }
 
 TReadAt TUnBase::HeaderReadAt() {
-  if (!FHeaderWindow) FHeaderWindow = std::make_unique<TReadAheadWindow>();
   TFileStream32* volume = ArchiveStream();
-  FHeaderWindow->Use(volume, volume ? volume->Size() : 0);
-  return [window = FHeaderWindow.get()](int64_t at, uint8_t* data, int64_t size) {
-    return window->ReadAt(at, data, size);
+  FHeaderWindow.Use(volume, volume ? volume->Size() : 0);
+  return [this](int64_t at, uint8_t* data, int64_t size) {
+    return FHeaderWindow.ReadAt(at, data, size);
   };
 }
 
-void TUnBase::DecodeEntry(int64_t dataStart, TCrcWidth width, uint32_t crc,
-                          const TEntryDecoder& decode) {
-  const WideString& name = IsDiskMode() ? FOutName : FEntry.StoredName;
-  if (!ArchiveStream()->SetPosition(dataStart)) {
-    DoError(FEntry.StoredName, "", msg::ErrorReadingFile, "");
-    PassOver(name);
-    return;
-  }
-  if (!OpenOutput()) return;
+TDecodeResult TUnBase::DecodeWith(TCrcWidth width, const TEntryDecoder& decode) {
   const TCodecSource source = [this](uint8_t* buffer, size_t size) {
     return ReadInput(buffer, size, true);
   };
@@ -134,9 +124,20 @@ void TUnBase::DecodeEntry(int64_t dataStart, TCrcWidth width, uint32_t crc,
     WriteOutput(data.data(), data.size(), width);
     return true;
   };
+  return decode(source, sink);
+}
+
+void TUnBase::DecodeEntry(int64_t dataStart, TCrcWidth width, uint32_t crc,
+                          const TEntryDecoder& decode) {
+  if (!ArchiveStream()->SetPosition(dataStart)) {
+    DoError(FEntry.StoredName, "", msg::ErrorReadingFile, "");
+    PassOver(FOutName);
+    return;
+  }
+  if (!OpenOutput()) return;
   TDecodeResult result;
   try {
-    result = decode(source, sink);
+    result = DecodeWith(width, decode);
   } catch (const E_RAISE&) {
     AbandonOutput();
     return;

@@ -69,7 +69,7 @@ void TUnArc::Decode(const TArcEntry& e) {
   if (!BuildOutputName(entry) || !PrepareEntry(false)) return;
   if (!ArcMethodDecoded(r.Method)) {
     DoError(e.Name, std::to_string(r.Method), msg::UnsupportedMethod, "");
-    PassOver(IsDiskMode() ? OutputName() : e.Name);
+    PassOver(OutputName());
     return;
   }
   DecodeEntry(r.DataStart, TCrcWidth::crc16, r.Crc,

@@ -201,23 +201,14 @@ void TUnARJ::Abandon() {
 bool TUnARJ::DecodePiece(const TArjHeader& h, const std::string& password) {
   if (h.Flags & kGarbled) FGarble.Start(password, h.GarbleModifier);
   // Reads end where the piece does (ContinueEntryData).
-  const TCodecSource source = [this](uint8_t* buffer, size_t size) {
-    return ReadInput(buffer, size, true);
-  };
-  const TCodecSink sink = [this](std::span<const uint8_t> data) {
-    WriteOutput(data.data(), data.size(), TCrcWidth::crc32);
-    return true;
-  };
-  TDecodeResult result;
-  if (h.Method == 0) {
-    result = CopyStored(source, sink);
-  } else if (h.Method == kFastest) {
-    result = ArjFastest(source, sink, h.Unpacked);
-  } else {
-    // Methods 1 to 3 differ only in how hard the packer looked for matches.
-    if (!FLzh) FLzh = std::make_unique<TLzhDecoder>(kLh7);
-    result = FLzh->Decode(source, sink, h.Unpacked);
-  }
+  const TDecodeResult result =
+      DecodeWith(TCrcWidth::crc32, [&](const TCodecSource& source, const TCodecSink& sink) {
+        if (h.Method == 0) return CopyStored(source, sink);
+        if (h.Method == kFastest) return ArjFastest(source, sink, h.Unpacked);
+        // Methods 1 to 3 differ only in how hard the packer looked for matches.
+        if (!FLzh) FLzh = std::make_unique<TLzhDecoder>(kLh7);
+        return FLzh->Decode(source, sink, h.Unpacked);
+      });
   return result.Status == TDecodeStatus::Ok && result.Decoded == h.Unpacked;
 }
 

@@ -49,7 +49,7 @@ void TUnHa::Decode(const THaEntry& e) {
   if (!BuildOutputName(entry) || !PrepareEntry(folder) || folder) return;
   if (e.Method != kStored) {
     DoError(stored, MethodName(ArcType(), e.Method, 0), msg::UnsupportedMethod, "");
-    PassOver(IsDiskMode() ? OutputName() : stored);
+    PassOver(OutputName());
     return;
   }
   DecodeEntry(e.DataStart, TCrcWidth::crc32, e.Crc, &CopyStored);

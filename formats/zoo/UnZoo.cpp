@@ -60,7 +60,7 @@ void TUnZoo::Decode(const TZooEntry& e) {
   if (!BuildOutputName(entry) || !PrepareEntry(false)) return;
   if (e.Method > zmLzh) {
     DoError(stored, std::to_string(e.Method), msg::UnsupportedMethod, "");
-    PassOver(IsDiskMode() ? OutputName() : stored);
+    PassOver(OutputName());
     return;
   }
   DecodeEntry(e.DataStart, TCrcWidth::crc16, e.Crc,
