@@ -90,7 +90,7 @@ Command ConvertCommand() {
           "vorelkit-cli convert ARCHIVE... --to TYPE [-o DIR] [--test] [--overwrite] "
           "[-p PASSWORD [--encryption zipcrypto|aes256...]] [--threads N]",
           "Extracts each ARCHIVE into a private temporary folder and packs it again as TYPE:\n"
-          "a type it writes, such as zip, jar, lha, tar, tgz or cab (the others are known and\n"
+          "a type it writes, such as zip, jar, lha, tar, tgz, cab or bh (the others are known and\n"
           "refused until this version writes them).\n"
           "The new archive takes the archive's name with TYPE's extension (data.tar.gz gives\n"
           "data.zip), beside it or in DIR (made when missing). An archive that is already\n"

@@ -92,7 +92,7 @@ class WriterRun {
 std::string WrittenFamilies() {
   std::vector<std::string> names;
   for (const qel::TFormatDescriptor* f : qel::RegisteredFormats())
-    if (qel::CreatorFor(f->Types.front().Type)) names.push_back(f->Name);
+    if (qel::WriterOf(f->Types.front().Type)) names.push_back(f->Name);
   std::string text;
   for (size_t i = 0; i < names.size(); ++i)
     text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
@@ -110,7 +110,7 @@ std::unique_ptr<qel::TCompBase> ArchiveWriter(const ParsedArgs& args, const std:
     const std::string& named = args.options.at("--type");
     const qel::TFormatDescriptor* f = qel::FormatNamed(named);
     const qel::TFormatWriter* w =
-        qel::CreatorFor(f ? f->Types.front().Type : qel::ArcTypeOfName("x." + named));
+        qel::WriterOf(f ? f->Types.front().Type : qel::ArcTypeOfName("x." + named));
     if (w) return w->Make();
     err << "vorelkit-cli: --type takes " << WrittenFamilies() << "\n";
     return nullptr;
@@ -121,14 +121,14 @@ std::unique_ptr<qel::TCompBase> ArchiveWriter(const ParsedArgs& args, const std:
   if (fs::is_regular_file(archive, ec)) {
     const qel::TArcType held = qel::DetectedArcType(archive);
     if (const qel::TFormatWriter* w = qel::UpdaterFor(held)) return w->Make();
-    if (qel::CreatorFor(held)) {
+    if (qel::WriterOf(held)) {
       err << "vorelkit-cli: '" << archive << "' is a " << qel::FormatOf(held)->Name
           << " archive, which is only ever made whole: nothing is added to or deleted from one\n";
       return nullptr;
     }
   }
   const qel::TArcType type = qel::ArcTypeOfName(archive);
-  if (const qel::TFormatWriter* w = qel::CreatorFor(type == qel::atNA ? qel::atZip : type))
+  if (const qel::TFormatWriter* w = qel::WriterOf(type == qel::atNA ? qel::atZip : type))
     return w->Make();
   // The type as the name spells it: "LZH", "TAR.GZ".
   const fs::path name = fs::path(archive).filename();
@@ -169,7 +169,8 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
                                                                    {"lh6", cmFrozen6},
                                                                    {"mszip", cmMsZip},
                                                                    {"lzx", cmLzx},
-                                                                   {"quantum", cmQuantum}},
+                                                                   {"quantum", cmQuantum},
+                                                                   {"fuse", cmFuse}},
                                                                   std::nullopt, err);
   const std::optional<int> lzxWindow = NumberOption(args, "--lzx-window", 15, 21, 21, err);
   if (!level || !encryption || !paths || !threads || !method || !lzxWindow) return kExitUsage;
@@ -319,7 +320,7 @@ Command AddCommand() {
           "[--type TYPE] [--method METHOD] [--lzx-window 15-21] [--threads N] [-v] PATH...",
           "Stores the files named (a folder stands for the files in it, and with -r for\n"
           "everything below it) in ARCHIVE: a ZIP, or the type its extension names (JAR,\n"
-          "LHA/LZH, TAR, .tar.gz/.tgz, .tar.bz2/.tbz, CAB) or --type chooses. A .gz or .bz2\n"
+          "LHA/LZH, TAR, .tar.gz/.tgz, .tar.bz2/.tbz, CAB, BH) or --type chooses. A .gz or .bz2\n"
           "holds one file, which adding replaces; a cabinet is only ever made whole.\n"
           "Names are stored relative to the current folder; a file outside it keeps the\n"
           "part of its path after the \"..\" that leads out. An entry of the same name is\n"
@@ -347,11 +348,12 @@ Command AddCommand() {
            {"--paths", true, "relative, none or absolute (default: relative)"},
            {"--comment", true, "the archive comment"},
            {"--type", true,
-            "zip, jar, lha, tar, tgz, tbz, gz, bz2 or cab: write that type whatever ARCHIVE's "
+            "zip, jar, lha, tar, tgz, tbz, gz, bz2, cab or bh: write that type whatever ARCHIVE's "
             "name says"},
            {"--method", true,
             "store, deflate, bzip2, ppmd (zip, jar; --level chooses too), lh5 or lh6 (lha; "
-            "default lh6), mszip, lzx or quantum (cab; default mszip)"},
+            "default lh6), mszip, lzx or quantum (cab; default mszip), fuse (bh, as are store, "
+            "deflate and bzip2; default deflate)"},
            {"--lzx-window", true, "the LZX window of a cabinet, 15 to 21 bits (default: 21)"},
            kThreadsOption,
            {"-v", false, "list what was left out"}},

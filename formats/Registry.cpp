@@ -5,6 +5,7 @@
 #include "engine/registry/Formats.h"
 #include "formats/arc/ArcFormat.h"
 #include "formats/arj/ArjFormat.h"
+#include "formats/bh/BhFormat.h"
 #include "formats/cab/CabFormat.h"
 #include "formats/ha/HaFormat.h"
 #include "formats/lha/LhaFormat.h"
@@ -20,7 +21,7 @@ std::span<const TFormatDescriptor* const> RegisteredFormats() {
   static const std::vector<const TFormatDescriptor*> kFormats = [] {
     std::vector<const TFormatDescriptor*> all = {
         &ZipFormat(), &JarFormat(), &LhaFormat(), &GZipFormat(), &BZip2Format(), &TarFormat(),
-        &CabFormat(), &ArjFormat(), &ArcFormat(), &ZooFormat(),  &HaFormat()};
+        &CabFormat(), &ArjFormat(), &ArcFormat(), &ZooFormat(),  &HaFormat(),    &BhFormat()};
     for (const TFormatDescriptor* f : PlannedFormats()) all.push_back(f);
     return all;
   }();

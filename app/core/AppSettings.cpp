@@ -107,7 +107,8 @@ void VisitKeys(Settings& s, const Io& io) {
   for (int i = 0; i < kToolbarButtonCount; ++i)
     io.Bool("Buttons", kToolbarButtonKeys[i], s.Buttons[i], true);
 
-  io.Int("frmConvert", "LastConvertOutputType", s.LastConvertOutputType, 0, 0, 10);
+  // Any conversion row's order: the dialog falls back to the first row for one it lacks.
+  io.Int("frmConvert", "LastConvertOutputType", s.LastConvertOutputType, 0, 0, 0xFF);
 }
 
 QString WithSlash(const QString& folder) { return folder.endsWith('/') ? folder : folder + '/'; }

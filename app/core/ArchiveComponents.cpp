@@ -2,7 +2,6 @@
 
 #include <QFile>
 
-#include "app/core/UnbuiltWriter.h"
 #include "engine/registry/Formats.h"
 #include "formats/zip/ZipWriter.h"
 
@@ -14,9 +13,8 @@ constexpr int kFirstWrapper = int(TComponentKind::SevenZip);
 
 std::unique_ptr<qel::TCompBase> MakeWriter(TComponentKind kind) {
   using qel::TqelFileAttribute;
-  const qel::TFormatWriter* writer = qel::WriterOf(WriterArcType(kind));
-  if (!writer || !writer->Make) return std::make_unique<TUnbuiltWriter>(kind);
-  std::unique_ptr<qel::TCompBase> w = writer->Make();
+  // Every kind before the wrappers names a registered writer.
+  std::unique_ptr<qel::TCompBase> w = qel::WriterOf(WriterArcType(kind))->Make();
   // Room on a spanned set's first disk for a program to go with it.
   if (kind == TComponentKind::Zip) static_cast<qel::TZipBase&>(*w).LeaveSpaceOnFirstDisk = 50000;
   w->Attributes = {TqelFileAttribute::fsZeroAttr, TqelFileAttribute::fsReadOnly,

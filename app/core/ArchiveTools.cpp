@@ -34,7 +34,7 @@ std::vector<TConvertTarget> ConvertTargets() {
   std::vector<TConvertTarget> targets;
   for (const qel::TFormatWriter* w : qel::ConversionTargets())
     targets.push_back({w->Conversion->Order, QString::fromUtf8(w->Conversion->Caption),
-                       QString::fromUtf8(w->Conversion->Extension), w->Make != nullptr});
+                       QString::fromUtf8(w->Conversion->Extension)});
   return targets;
 }
 

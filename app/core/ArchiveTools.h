@@ -29,7 +29,6 @@ struct TConvertTarget {
   int Order;  // the setting's value
   QString Caption;
   QString Extension;
-  bool Writable;  // its writer is built
 };
 std::vector<TConvertTarget> ConvertTargets();
 // The name `input` converted to `extension` gets.

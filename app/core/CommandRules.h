@@ -19,7 +19,7 @@ struct TArchiveState {
 };
 
 // The writer that adds to and deletes from an archive of `type`; none when the type takes
-// no updates or its writer is not built yet (message 210).
+// no updates (message 210).
 std::optional<TComponentKind> WriterForType(qel::TArcType type);
 
 struct TCommandAvailability {

@@ -57,7 +57,7 @@ const TComponentType& ComponentType(TComponentKind kind) {
       const qel::TFormatWriter* writer = FormatWriterOf(row.Kind);
       types[size_t(row.Kind)] = {row.Kind, row.Component, row.Format,
                                  writer ? writer->Extension : row.WrapperExtension,
-                                 writer && writer->Make};
+                                 writer != nullptr};
     }
     return types;
   }();

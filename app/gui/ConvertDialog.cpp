@@ -39,13 +39,10 @@ TfrmConvert::TfrmConvert(const QString& input, const QStringList& list,
   integrity_->setChecked(true);
   Rows()->addRow(integrity_);
 
-  // The type chosen last; before any choice (or for a type no longer offered) the first that
-  // can be written.
-  int remembered = -1;
+  // The type chosen last; before any choice (or for a type no longer offered) the first.
+  int remembered = 0;
   for (size_t i = 0; i < targets_.size(); ++i)
     if (targets_[i].Order == app::AppSettings().LastConvertOutputType) remembered = int(i);
-  for (size_t i = 0; i < targets_.size() && remembered < 0; ++i)
-    if (targets_[i].Writable) remembered = int(i);
   type_->setCurrentIndex(remembered);
   connect(type_, &QComboBox::currentIndexChanged, this, [this] {
     integrity_->setEnabled(app::TestsConverted(Target().Order));

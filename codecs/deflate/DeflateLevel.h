@@ -1,6 +1,8 @@
-// The zlib level behind each of the writers' Deflate types, shared by every writer that
-// deflates.
+// The zlib level behind each of the writers' Deflate types, and what else the type decides
+// (the flag bits that record it, the bzip2 block size), shared by every writer.
 #pragma once
+
+#include <cstdint>
 
 namespace qel {
 
@@ -19,6 +21,26 @@ constexpr int DeflateLevel(int typeIndex) {
       return 9;
     default:
       return -1;  // zlib's default level (6)
+  }
+}
+
+// The option bits 1-2 of the general-purpose flags that ZIP and BH entries record for the
+// type: normal 00, maximum 01, fast 10.
+constexpr uint16_t DeflateOptionFlags(int typeIndex) {
+  if (typeIndex == kDeflateMaximum) return 0x0002;
+  if (typeIndex == kDeflateFast) return 0x0004;
+  return 0;
+}
+
+// The bzip2 block size (in 100,000 bytes) the writers use for the type.
+constexpr int Bz2BlockSize(int typeIndex) {
+  switch (typeIndex) {
+    case kDeflateFast:
+      return 2;
+    case kDeflateNormal:
+      return 6;
+    default:
+      return 9;
   }
 }
 

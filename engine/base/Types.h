@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/crypto/ZipCrypto.h"
 #include "codecs/deflate/DeflateLevel.h"
 
 namespace qel {
@@ -18,13 +19,6 @@ using TStrings = std::vector<std::string>;
 // the fraction: the form the engine's callers sort and show dates in.
 using TDateTime = double;
 
-// The ZipCrypto key triple.
-struct TSeedKeyRecord {
-  uint32_t Key0 = 0;
-  uint32_t Key1 = 0;
-  uint32_t Key2 = 0;
-  bool operator==(const TSeedKeyRecord&) const = default;
-};
 // The published form of a key triple (SeedDataKeys, SeedHeaderKeys): the record itself,
 // since every record and entry reads its seed afresh, so assigning one takes effect at once.
 using TSeedKeys = TSeedKeyRecord;

@@ -8,6 +8,8 @@
 #include <ctime>
 #include <filesystem>
 
+#include "codecs/checksum/Crc.h"
+#include "codecs/io/ByteIo.h"
 #include "engine/base/DateTime.h"
 #include "engine/base/FileSystem.h"
 #include "engine/base/Messages.h"
@@ -518,6 +520,84 @@ bool TCompBase::OpenSource(const TCompEntry& e, std::unique_ptr<TFileStream32>& 
   source = TFileStream32::Open(e.SourcePath, fmOpenRead);
   if (!source) DoError(e.SourcePath, "", msg::ErrorOpeningFile, "");
   return source != nullptr;
+}
+
+namespace {
+
+constexpr int64_t kSourcePiece = 1 << 17;
+
+// Whether reading `source` has reached its end (one byte more is read to tell).
+bool AtEnd(TStream64& source) {
+  uint8_t probe;
+  return source.Read(&probe, 1) <= 0;
+}
+
+}  // namespace
+
+bool TCompBase::ReadHeaderRun(TStream64& archive, TCompList& list, const TReadKept& read) {
+  const TReadAt readAt = archive.ExactReader();
+  for (int64_t pos = std::max<int64_t>(HeaderOffset(), 0); !Cancel();) {
+    TCompEntry e;
+    int64_t dataStart = 0, next = 0;
+    const THeaderRead r = read(pos, e, dataStart, next);
+    if (r == THeaderRead::End) return true;
+    e.State = TEntryState::esKeep;
+    e.Offset = pos;
+    if (r == THeaderRead::Ok) e.Header.resize(size_t(dataStart - pos));
+    if (r == THeaderRead::Bad || !readAt(pos, e.Header.data(), int64_t(e.Header.size()))) {
+      DoError(ArchiveFile(), "", msg::BadFileHeader, "");
+      return false;
+    }
+    list.push_back(std::move(e));
+    pos = next;
+  }
+  return false;
+}
+
+void TCompBase::CopyKeptBytes(TStream64& archive, TStream64& out, int64_t count,
+                              const WideString& name) {
+  constexpr int64_t kCopyBlock = int64_t(16) << 20;
+  for (int64_t left = count; left > 0;) {
+    if (Cancel()) throw ECancelled();
+    const int64_t n = std::min(left, kCopyBlock);
+    if (out.CopyFrom(archive, n) != n) ReportAndRaise(name, msg::ErrorWritingFile, "", "");
+    left -= n;
+  }
+}
+
+std::optional<uint32_t> TCompBase::SourceCrc(TStream64& source, int64_t size) {
+  if (!source.SetPosition(0)) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+  std::vector<uint8_t> buffer(size_t(std::clamp<int64_t>(size, 1, kSourcePiece)));
+  uint32_t crc = 0;
+  int64_t total = 0;
+  while (total < size) {
+    const int64_t n =
+        source.Read(buffer.data(), std::min<int64_t>(int64_t(buffer.size()), size - total));
+    if (n < 0) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+    if (n == 0) break;
+    if (Cancel()) throw ECancelled();
+    crc = Crc32(crc, buffer.data(), size_t(n));
+    total += n;
+  }
+  if (total != size || !AtEnd(source)) return std::nullopt;
+  return crc;
+}
+
+bool TCompBase::PumpSource(TStream64& source, IByteSink& sink, int64_t size) {
+  if (!source.SetPosition(0)) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+  FileBytesLeft = size;
+  std::vector<uint8_t> buffer(size_t(std::clamp<int64_t>(size, 1, kSourcePiece)));
+  int64_t total = 0;
+  while (total < size) {
+    const int64_t n =
+        ReadSource(source, buffer.data(), std::min<int64_t>(int64_t(buffer.size()), size - total));
+    if (n == 0) break;
+    if (Cancel()) throw ECancelled();
+    if (!sink.WriteFully(buffer.data(), n)) ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
+    total += n;
+    ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
+  }
+  return total == size && AtEnd(source);
 }
 
 }  // namespace qel

@@ -8,16 +8,19 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "engine/base/HeaderRead.h"
 #include "engine/compress/CompEntry.h"
 #include "engine/compress/CompressClass.h"
 #include "engine/compress/StoredNames.h"
 
 namespace qel {
 
+class IByteSink;
 struct TFileObject;
 class TFileStream32;
 class TTempFileStream;
@@ -49,6 +52,14 @@ class TCompBase : public TCompressClass {
   // The directory and end records after the entries; an archive of no entries too.
   virtual void WriteDirectory(TStream64& out, const TCompList& list) = 0;
 
+  // Reads the directory of an archive that is a run of headers, each in front of its data,
+  // from the first entry on. `read` reads the header at `pos`: on Ok it fills in the entry's
+  // name, folder mark, size, time and attributes, and says where its data and the next
+  // header start. Every entry is kept with its header's bytes; false, reported, when a
+  // header is damaged.
+  using TReadKept =
+      std::function<THeaderRead(int64_t pos, TCompEntry& e, int64_t& dataStart, int64_t& next)>;
+  bool ReadHeaderRun(TStream64& archive, TCompList& list, const TReadKept& read);
   // The stored name of a file found while gathering.
   WideString StoredNameOf(const WideString& path) const;
   // Lets OnRenameFile give a new entry another name, one no other entry has; false when
@@ -61,6 +72,9 @@ class TCompBase : public TCompressClass {
   // Whatever stands in front of the first entry (a self-extractor's program, a script, any
   // data) goes in front of the new archive as it was.
   void CopyPrefix(TStream64& archive, TStream64& out, const TCompList& list);
+  // Copies `count` bytes of a kept entry from where `archive` stands, in blocks, with the
+  // cancel; a failed copy reports 25136 under `name` and raises.
+  void CopyKeptBytes(TStream64& archive, TStream64& out, int64_t count, const WideString& name);
   // The writers' walk over the list: each file to add through `compress` (the entry's index
   // in the list and its count among the files; answers whether the file was stored), each
   // kept or renamed entry through `copy` (only when there is an existing archive). A
@@ -74,6 +88,14 @@ class TCompBase : public TCompressClass {
   // Opens the file of `e` for reading (nothing for a folder); false, reported, when it
   // cannot be opened.
   bool OpenSource(const TCompEntry& e, std::unique_ptr<TFileStream32>& source);
+  // The CRC-32 of the file being stored, read from its start in a pass of its own (a
+  // cipher's header carries it in front of the data); none when the file no longer holds
+  // `size` bytes.
+  std::optional<uint32_t> SourceCrc(TStream64& source, int64_t size);
+  // Reads the file being stored from its start into `sink` (a compressing stream), with the
+  // progress and the cancel; false when it did not hold exactly `size` bytes: it changed
+  // while it was read, and what was written does not stand for it.
+  bool PumpSource(TStream64& source, IByteSink& sink, int64_t size);
   // Replaces the archive with `temp`; false, reported, when that failed or was declined
   // (the archive is then as it was).
   bool Commit(TTempFileStream& temp);

@@ -166,11 +166,6 @@ bool TVorel2Arc::Convert() {
   RunOperation([&] {
     const TFormatWriter* target = Target(OutputType);
     if (!target) ReportAndRaise(NewArchiveFile, msg::UnsupportedArchiveType, "", "");
-    if (!target->Make)
-      ReportAndRaise(
-          NewArchiveFile, msg::UnsupportedArchiveType,
-          std::string(target->Conversion->Caption) + " archives cannot be written by this version",
-          "");
     if (ArchiveFile().empty() || !ReaderFor(ArcType()))
       ReportAndRaise(ArchiveFile(), msg::UnsupportedArchiveType, "", "");
     if (NewArchiveFile.empty()) ReportAndRaise(ArchiveFile(), msg::NothingToDo, "", "");

@@ -48,8 +48,10 @@ std::string_view BhName(int method, uint16_t flags) {
   static constexpr std::array<std::string_view, 4> kBZip2 = {"BZip2-N", "BZip2-X", "BZip2-F",
                                                              "BZip2-S"};
   if (method >= 0 && method <= 3) return kLow[size_t(method)];
-  if (method != 8 && method != 12) return kUnsupported;
-  if (flags < 7) return kBZip2[size_t((flags >> 1) & 3)];
+  // The level bits 1-2 name a BZIP2 entry's block size. A Deflate entry carries the same
+  // bits for its level, and is named Deflate whatever they are.
+  if (method == 12) return kBZip2[size_t((flags >> 1) & 3)];
+  if (method != 8) return kUnsupported;
   switch (flags) {
     case 7:
       return "DFLT-64N";

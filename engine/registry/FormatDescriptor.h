@@ -45,7 +45,7 @@ struct TConversionRow {
 
 // What writes archives of a type.
 struct TFormatWriter {
-  TMakeWriter Make;  // null while the writer is not built: offered, and refused when chosen
+  TMakeWriter Make;  // always set: a family without a writer gives its types none
   std::span<const TCompressMethod> Methods;  // in value order
   TCompressMethod InitialMethod;
   const char* Extension;                       // the writer's own: ".zip"

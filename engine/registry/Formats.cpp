@@ -49,13 +49,7 @@ TMakeReader ReaderFor(TArcType type) {
 
 const TFormatWriter* UpdaterFor(TArcType type) {
   const TTypeRow* row = TypeRowOf(type);
-  if (!row || !(row->Can & capUpdate) || !row->Writer || !row->Writer->Make) return nullptr;
-  return row->Writer;
-}
-
-const TFormatWriter* CreatorFor(TArcType type) {
-  const TFormatWriter* w = WriterOf(type);
-  return w && w->Make ? w : nullptr;
+  return row && (row->Can & capUpdate) ? row->Writer : nullptr;
 }
 
 const TFormatWriter* WriterOf(TArcType type) {

@@ -23,15 +23,14 @@ bool Can(TArcType type, uint32_t caps);
 // The factory of the reader of `type`; null when the engine reads no such archive. Two
 // types of one family give the same factory.
 TMakeReader ReaderFor(TArcType type);
-// The writer that adds to and deletes from archives of `type`, when it is built; null when
-// the type takes no updates or its writer is not built yet.
+// The writer that adds to and deletes from archives of `type`; null when the type takes no
+// updates.
 const TFormatWriter* UpdaterFor(TArcType type);
-// The built writer that makes new archives of `type`, whether or not it updates them.
-const TFormatWriter* CreatorFor(TArcType type);
-// The writer that makes new archives of `type` (built or not); null when none is known.
+// The writer that makes new archives of `type`, whether or not it updates them; null when
+// the type has none.
 const TFormatWriter* WriterOf(TArcType type);
-// The converter's targets: every writer with a conversion row, built or not, in the rows'
-// order. A format joins the converter by giving its writer a row.
+// The converter's targets: every writer with a conversion row, in the rows' order. A format
+// joins the converter by giving its writer a row.
 std::vector<const TFormatWriter*> ConversionTargets();
 
 }  // namespace qel

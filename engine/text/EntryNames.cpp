@@ -18,6 +18,13 @@ std::string DecodeStoredText(std::string_view stored) {
   return DecodeCodePage(CodePages().Ansi, stored).value_or(SanitizeUtf8(stored));
 }
 
+std::optional<std::string> EncodeOemName(std::string_view name) {
+  const int oem = CodePages().Oem;
+  std::optional<std::string> bytes = EncodeCodePage(oem, name);
+  if (!bytes || DecodeCodePage(oem, *bytes) != name || LooksLikeUtf8(*bytes)) return std::nullopt;
+  return bytes;
+}
+
 std::string DecodeEntryName(std::string_view stored, TNameCodePage page) {
   std::string name;
   const bool ascii =

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,10 @@ std::string DecodeStoredText(std::string_view stored);
 // Decodes a stored name: UTF-8 when it looks like UTF-8, otherwise from the code page named
 // (falling back to UTF-8 when that gives nothing), then every "\" becomes "/".
 std::string DecodeEntryName(std::string_view stored, TNameCodePage page);
+
+// A name in the OEM code page, for writing: none when the code page cannot give the name
+// back exactly, or when its bytes would read back as UTF-8 (CP437 "├ñ" is the UTF-8 of "ä").
+std::optional<std::string> EncodeOemName(std::string_view name);
 
 // Every "\" in a decoded name becomes "/".
 void UseForwardSlashes(std::string& name);

@@ -26,7 +26,6 @@ constexpr int64_t kReadPiece = int64_t(1) << 16;
 // A level-0 header's size byte counts 22 bytes and the name.
 constexpr size_t kMaxLevel0Name = 255 - 22;
 constexpr uint8_t kAttrDirectory = 0x10;
-constexpr int64_t kCopyBlock = int64_t(16) << 20;
 
 // The level-0 header: its size and checksum, then the fields; the checksum is the low byte
 // of the sum of every byte after it.
@@ -117,32 +116,19 @@ bool TLha::AcceptsMethod(TCompressMethod method) const {
 
 bool TLha::ReadDirectory(TStream64& archive, TCompList& list) {
   const TReadAt readAt = archive.ExactReader();
-  int64_t pos = std::max<int64_t>(HeaderOffset(), 0);
-  TLhaHeader h;
-  for (;;) {
-    const THeaderRead r = ReadLhaHeader(readAt, archive.Size(), pos, h);
-    if (r == THeaderRead::End) return true;
-    if (r == THeaderRead::Bad) {
-      DoError(ArchiveFile(), "", msg::BadFileHeader, "");
-      return false;
-    }
-    TCompEntry e;
-    e.State = TEntryState::esKeep;
-    e.StoredName = EntryName(h);
-    e.IsFolder = h.Kind() == TLhaMethod::Folder && !h.IsLink();
-    e.Size = int64_t(h.Unpacked);
-    e.Time = h.UnixTime >= 0 ? h.UnixTime : DosDateTimeToUnix(h.DosTime);
-    e.Attr = h.Attr;
-    e.Offset = h.Position;
-    e.Header.resize(size_t(h.DataStart - h.Position));
-    if (!readAt(h.Position, e.Header.data(), int64_t(e.Header.size()))) {
-      DoError(ArchiveFile(), "", msg::BadFileHeader, "");
-      return false;
-    }
-    list.push_back(std::move(e));
-    pos = h.Next;
-    if (Cancel()) return false;
-  }
+  return ReadHeaderRun(archive, list,
+                       [&](int64_t pos, TCompEntry& e, int64_t& dataStart, int64_t& next) {
+                         TLhaHeader h;
+                         const THeaderRead r = ReadLhaHeader(readAt, archive.Size(), pos, h);
+                         e.StoredName = EntryName(h);
+                         e.IsFolder = h.Kind() == TLhaMethod::Folder && !h.IsLink();
+                         e.Size = int64_t(h.Unpacked);
+                         e.Time = h.UnixTime >= 0 ? h.UnixTime : DosDateTimeToUnix(h.DosTime);
+                         e.Attr = h.Attr;
+                         dataStart = h.DataStart;
+                         next = h.Next;
+                         return r;
+                       });
 }
 
 void TLha::WriteEntries(TStream64* archive, TStream64& out, TCompList& list) {
@@ -174,12 +160,7 @@ void TLha::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e) {
     from = h.DataStart;
   }
   if (!archive.SetPosition(from)) ReportAndRaise(e.StoredName, msg::ErrorReadingFile, "", "");
-  for (int64_t left = h.Next - from; left > 0;) {
-    if (Cancel()) throw ECancelled();
-    const int64_t n = std::min(left, kCopyBlock);
-    if (out.CopyFrom(archive, n) != n) ReportAndRaise(e.StoredName, msg::ErrorWritingFile, "", "");
-    left -= n;
-  }
+  CopyKeptBytes(archive, out, h.Next - from, e.StoredName);
 }
 
 bool TLha::CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list) {

@@ -1,7 +1,6 @@
 // The families the add dialogs offer and the command rules name before their code is
-// written: their types, what each will allow, and their writers' methods and extensions,
-// with no reader, writer or lister branch yet. A family leaves this list for a folder of
-// its own when its code lands.
+// written: their types and what each will allow, with no reader, writer or lister branch
+// yet. A family leaves this list for a folder of its own when its code lands.
 #pragma once
 
 #include <span>

@@ -18,4 +18,8 @@ TEncryptionMethod GetEncryptionMethod(uint16_t flags, const TZipExtra& extra) {
   return TEncryptionMethod(first + aes.Strength - 1);
 }
 
+uint8_t ZipCryptoCheckByte(uint16_t flags, uint32_t crc, uint32_t dosDateTime) {
+  return (flags & kFlagDataDescriptor) ? uint8_t(dosDateTime >> 8) : uint8_t(crc >> 24);
+}
+
 }  // namespace qel::zip

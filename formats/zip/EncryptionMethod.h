@@ -20,4 +20,9 @@ inline constexpr uint16_t kMethodAes = 99;
 // strength (an unknown strength reads as emAes1_128).
 TEncryptionMethod GetEncryptionMethod(uint16_t flags, const TZipExtra& extra);
 
+// The byte a ZipCrypto header's last byte deciphers to under the right password: the high
+// byte of the DOS time when the entry has a data descriptor (flag bit 3; its CRC was not
+// known when the header was written), else the top byte of the CRC.
+uint8_t ZipCryptoCheckByte(uint16_t flags, uint32_t crc, uint32_t dosDateTime);
+
 }  // namespace qel::zip

@@ -5,7 +5,7 @@
 
 #include "engine/streams/DataDecipher.h"
 #include "formats/zip/ZipAes.h"
-#include "formats/zip/ZipCrypto.h"
+#include "codecs/crypto/ZipCrypto.h"
 
 namespace qel::zip {
 

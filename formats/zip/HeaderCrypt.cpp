@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "codecs/crypto/ZipCrypto.h"
 #include "engine/base/Bytes.h"
 #include "engine/base/ZipCommon.h"
-#include "formats/zip/ZipCrypto.h"
 
 namespace qel::zip {
 namespace {

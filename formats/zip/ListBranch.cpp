@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/crypto/ZipCrypto.h"
 #include "engine/base/Bytes.h"
 #include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
@@ -22,7 +23,6 @@
 #include "formats/zip/RecordReader.h"
 #include "formats/zip/Records.h"
 #include "formats/zip/SpreadCentralDir.h"
-#include "formats/zip/ZipCrypto.h"
 #include "formats/zip/ZipDiskRequest.h"
 #include "formats/zip/ZipTail.h"
 

@@ -26,14 +26,7 @@ std::string DecodeLocalName(std::string_view stored, const TZipExtra& extra) {
 }
 
 TEncodedName EncodeName(std::string_view name) {
-  const int oem = text::CodePages().Oem;
-  // The OEM bytes must give the name back through the code page, and must not themselves
-  // look like UTF-8 (CP437 "├ñ" is the UTF-8 of "ä"), or reading would take them as UTF-8.
-  if (auto bytes = text::EncodeCodePage(oem, name)) {
-    if (text::DecodeCodePage(oem, *bytes) == name && !text::LooksLikeUtf8(*bytes)) {
-      return {std::move(*bytes), kMadeByOem};
-    }
-  }
+  if (auto bytes = text::EncodeOemName(name)) return {std::move(*bytes), kMadeByOem};
   return {std::string(name), kMadeByUtf8};
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "codecs/crypto/ZipCrypto.h"
 #include "engine/base/Bytes.h"
 #include "formats/zip/DataDescriptor.h"
 #include "formats/zip/DirectoryWriter.h"
@@ -12,7 +13,6 @@
 #include "formats/zip/ExtraFields.h"
 #include "formats/zip/NameCodec.h"
 #include "formats/zip/ZipAes.h"
-#include "formats/zip/ZipCrypto.h"
 
 namespace qel::zip {
 

@@ -9,6 +9,7 @@
 #include "codecs/bzip2/BZCompressStream.h"
 #include "codecs/bzip2/Bz2Errors.h"
 #include "codecs/checksum/Crc.h"
+#include "codecs/crypto/ZipCrypto.h"
 #include "codecs/deflate/CompressStream.h"
 #include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
@@ -21,7 +22,6 @@
 #include "formats/zip/HeaderCrypt.h"
 #include "formats/zip/NameCodec.h"
 #include "formats/zip/ZipAes.h"
-#include "formats/zip/ZipCrypto.h"
 #include "formats/zip/ZipWriter.h"
 
 namespace qel {
@@ -30,7 +30,6 @@ using namespace zip;
 
 namespace {
 
-constexpr int64_t kReadBlock = 1 << 17;
 constexpr uint16_t kMethodStore = 0;
 constexpr uint16_t kMethodDeflate = 8;
 constexpr uint16_t kMethodBzip2 = 12;
@@ -44,25 +43,6 @@ uint16_t VersionNeeded(uint16_t method) {
   return method == kMethodBzip2  ? kVersionBzip2
          : method == kMethodPpmd ? kVersionPpmd
                                  : kVersionBase;
-}
-
-// The bzip2 block size (in 100,000 bytes) for the Deflate level chosen.
-int Bz2BlockSize(TDeflateType type) {
-  switch (type) {
-    case TDeflateType::dtDeflateF:
-      return 2;
-    case TDeflateType::dtDeflateN:
-      return 6;
-    default:
-      return 9;
-  }
-}
-
-// The Deflate option bits 1-2 of the general-purpose flags: normal 00, maximum 01, fast 10.
-uint16_t DeflateFlags(TDeflateType type) {
-  if (type == TDeflateType::dtDeflateX) return 0x0002;
-  if (type == TDeflateType::dtDeflateF) return 0x0004;
-  return 0;
 }
 
 // The AES key strength (1-3) the method asks for; 0 for none.
@@ -87,12 +67,6 @@ uint8_t AesStrength(TEncryptionMethod m) {
 uint32_t UnixModeOf(const WideString& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0xFFFF : 0;
-}
-
-// Whether reading `source` has reached its end (one byte more is read to tell).
-bool AtEnd(TStream64& source) {
-  uint8_t probe;
-  return source.Read(&probe, 1) <= 0;
 }
 
 // The file being stored changed its size while it was read: it has no one content to store.
@@ -129,7 +103,7 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
       DeflateType != TDeflateType::dtDeflateS) {
     if (CompressMethod() == TCompressMethod::cmDeflate) {
       method = kMethodDeflate;
-      flags |= DeflateFlags(DeflateType);
+      flags |= DeflateOptionFlags(int(DeflateType));
     } else if (CompressMethod() == TCompressMethod::cmBz2) {
       method = kMethodBzip2;
     } else if (CompressMethod() == TCompressMethod::cmPPMDi) {
@@ -208,17 +182,9 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   // ZipCrypto's header carries the CRC, so the file is read once for it first.
   uint32_t crc = 0;
   if (cipher.CryptoKeys && source) {
-    std::vector<uint8_t> buffer(size_t(std::min<int64_t>(size, kReadBlock)));
-    int64_t total = 0;
-    while (total < size) {
-      const int64_t n =
-          source->Read(buffer.data(), std::min<int64_t>(int64_t(buffer.size()), size - total));
-      if (n < 0) ReportAndRaise(e.SourcePath, msg::ErrorReadingFile, "", "");
-      if (n == 0) break;
-      crc = Crc32(crc, buffer.data(), size_t(n));
-      total += n;
-    }
-    if (total != size || !AtEnd(*source)) return leaveOut();
+    const std::optional<uint32_t> sourceCrc = SourceCrc(*source, size);
+    if (!sourceCrc) return leaveOut();
+    crc = *sourceCrc;
     std::optional<TZipCryptoHeader> head = MakeZipCryptoHeader(*cipher.CryptoKeys, crc);
     if (!head) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
     WriteOut(out, head->data(), head->size());
@@ -322,25 +288,11 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
                                                                  uint16_t method,
                                                                  IDataCipher* cipher,
                                                                  int64_t size) {
-  if (!source.SetPosition(0)) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
-  FileBytesLeft = size;
   const int64_t start = out.Position();
-  std::vector<uint8_t> buffer(size_t(std::min<int64_t>(std::max<int64_t>(size, 1), kReadBlock)));
+  // The header was written for `size` bytes: a file that shrank or grew meanwhile is not
+  // what it claims.
   auto pump = [&](IByteSink& sink) {
-    int64_t total = 0;
-    while (total < size) {
-      const int64_t n = ReadSource(source, buffer.data(),
-                                   std::min<int64_t>(int64_t(buffer.size()), size - total));
-      if (n == 0) break;
-      if (Cancel()) throw ECancelled();
-      if (sink.Write(buffer.data(), n) != n)
-        ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
-      total += n;
-      ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
-    }
-    // The header was written for `size` bytes: a file that shrank or grew meanwhile is not
-    // what it claims.
-    if (total != size || !AtEnd(source)) throw ESourceChanged();
+    if (!PumpSource(source, sink, size)) throw ESourceChanged();
   };
   // The compressed data, or nothing when it came out larger than the file.
   auto compress = [&](auto& stream) -> std::optional<std::pair<uint64_t, uint32_t>> {
@@ -369,7 +321,7 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
   }
   if (method == kMethodBzip2) {
     try {
-      TBZCompressStream bzip2(out, Bz2BlockSize(DeflateType), cipher);
+      TBZCompressStream bzip2(out, Bz2BlockSize(int(DeflateType)), cipher);
       return compress(bzip2);
     } catch (const Ebz2Error& error) {
       ReportAndRaise(FileName, msg::UnknownError, error.what(), "");

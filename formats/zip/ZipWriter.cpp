@@ -29,7 +29,6 @@ namespace {
 constexpr uint32_t kAttrDirectory = 0x10;
 // Kept entries are copied in pieces this large (by the kernel, between files), so that a
 // cancel is heard within one.
-constexpr int64_t kCopyBlock = int64_t(16) << 20;
 
 }  // namespace
 
@@ -178,12 +177,7 @@ void TZipBase::CopyKept(TStream64& archive, TStream64& out, const TCompEntry& e)
     from += local.Size;
   }
   if (!archive.SetPosition(from)) KeptEntryDamaged(e, msg::ErrorReadingFile);
-  for (int64_t left = end - from; left > 0;) {
-    if (Cancel()) throw ECancelled();
-    const int64_t n = std::min(left, kCopyBlock);
-    if (out.CopyFrom(archive, n) != n) ReportAndRaise(e.StoredName, msg::ErrorWritingFile, "", "");
-    left -= n;
-  }
+  CopyKeptBytes(archive, out, end - from, e.StoredName);
   rec.Header.DiskStart = 0;
   rec.Offset = uint64_t(at);
   FCentral.push_back(std::move(rec));

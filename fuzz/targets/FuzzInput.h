@@ -47,7 +47,8 @@ inline bool WriteInput(int fd, const uint8_t* data, size_t size) {
 
 // Lists the input and tests it with a `TReader`, as a user opening and testing it would.
 template <class TReader>
-int ListAndTest(const uint8_t* data, size_t size, bool showFolders = true) {
+int ListAndTest(const uint8_t* data, size_t size, bool showFolders = true,
+                const std::string& password = {}) {
   if (!WriteInput(InputFile(), data, size)) return 0;
   static FixedDisk disk;
   qel::TQuell q;
@@ -55,6 +56,7 @@ int ListAndTest(const uint8_t* data, size_t size, bool showFolders = true) {
   q.ShowEmptyDirs = showFolders;
   TReader reader;
   reader.Drives = &disk;
+  reader.SetPassword(password);
   try {
     q.SetArchiveFile(InputPath());
     q.Activate();

@@ -21,6 +21,7 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"arc", FuzzArc},
       {"zoo", FuzzZoo},
       {"ha", FuzzHa},
+      {"bh", FuzzBh},
       {"legacyzip", FuzzLegacyZip},
       {"legacyarc", FuzzLegacyArc},
       {"ppmd", FuzzPpmd},

@@ -195,7 +195,8 @@ TEST_F(AddCommand, ExitCodes) {
       // unless asked for.
       {{"add", "w.lzh", "tree"}, 0},
       {{"add", "w.tar.gz", "tree"}, 0},
-      {{"add", "w.bh", "tree"}, 7},
+      {{"add", "w.arj", "tree"}, 7},
+      {{"add", "w.bh", "tree"}, 0},
       // A cabinet is made whole, never added to.
       {{"add", "w.cab", "tree"}, 0},
       {{"add", "w.cab", "tree"}, 7},

@@ -135,22 +135,6 @@ TEST(AddChoicesTables, TypeEntriesByNameAndType) {
   EXPECT_EQ(DefaultMethodEntry(TComponentKind::Tar, s), 0);
 }
 
-// A format the engine cannot write yet is refused with a clear error, and nothing is made.
-TEST(AddChoicesTables, UnbuiltWriterRefusesAndMakesNothing) {
-  TestFolder dir;
-  qel::test::WriteFileText(dir / "a.txt", "data");
-  TArchiveComponents c;
-  qel::TCompBase& bh = c.Writer(TComponentKind::BlakHole);
-  std::vector<int> errors;
-  bh.OnError = [&](qel::TZipCommon&, const std::string&, const std::string&, const std::string&,
-                   int code) { errors.push_back(code); };
-  bh.SetArchiveFile(dir / "out.bh");
-  bh.FileSpec = {dir / "a.txt"};
-  EXPECT_EQ(bh.Compress(), 0);
-  EXPECT_EQ(errors, std::vector<int>{25234});
-  EXPECT_EQ(qel::test::PathsBelow(dir.Path()), std::set<std::string>{"a.txt"});
-}
-
 TEST(AddChoicesSettings, TypeSettingsPerComponent) {
   TArchiveComponents c;
   c.Select(TComponentKind::Zip);

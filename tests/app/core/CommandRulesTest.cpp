@@ -52,7 +52,8 @@ TEST(CommandRules, WriterTableHoldsOnlyBuiltWriters) {
   EXPECT_EQ(WriterForType(atLzh), TComponentKind::Lha);
   EXPECT_EQ(WriterForType(atTarGz), TComponentKind::TarGZ);
   EXPECT_EQ(WriterForType(atBz2), TComponentKind::BZip2);
-  for (TArcType t : {atCab, atBh, atZipMV, at7Zip, atRar})
+  EXPECT_EQ(WriterForType(atBh), TComponentKind::BlakHole);
+  for (TArcType t : {atCab, atZipMV, at7Zip, atRar})
     EXPECT_FALSE(WriterForType(t).has_value()) << std::string(ArcTypeName(t));
 }
 

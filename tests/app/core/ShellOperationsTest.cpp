@@ -262,7 +262,7 @@ TEST_F(ShellOperationsTest, DefaultTypesNotBuiltAreRefusedByName) {
   const struct {
     int arcType;
     const char* format;
-  } rows[] = {{0, "7-Zip"}, {1, "BH"}, {7, "YZ1"}};
+  } rows[] = {{0, "7-Zip"}, {2, "BGA"}, {7, "YZ1"}};
   for (const auto& row : rows) {
     ui_.Messages.clear();
     Settings().DefArcType = row.arcType;

@@ -12,7 +12,7 @@
 #include "codecs/deflate/DeflateStream.h"
 #include "codecs/parallel/Workers.h"
 #include "formats/zip/ZipAes.h"
-#include "formats/zip/ZipCrypto.h"
+#include "codecs/crypto/ZipCrypto.h"
 #include "tests/codecs/inflate/InflateHelpers.h"
 
 namespace qel {
@@ -126,8 +126,8 @@ TEST(CodecsDeflate, EncipheredOutputDeciphersAndInflates) {
   };
   const Case cases[] = {
       {"zipcrypto",
-       [&] { return std::make_unique<zip::TZipCryptoEncipher>(zip::TZipCryptoKeys(seed, "pw")); },
-       [&](Bytes& b) { zip::TZipCryptoKeys(seed, "pw").Decrypt(b.data(), b.size()); }},
+       [&] { return std::make_unique<TZipCryptoEncipher>(TZipCryptoKeys(seed, "pw")); },
+       [&](Bytes& b) { TZipCryptoKeys(seed, "pw").Decrypt(b.data(), b.size()); }},
       {"aes", [&] { return std::make_unique<zip::TZipAesEncipher>(aes); },
        [&](Bytes& b) { zip::TZipAesDecipher(aes).Decipher(b.data(), b.size()); }},
   };

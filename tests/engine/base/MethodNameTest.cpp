@@ -62,9 +62,10 @@ TEST(MethodNameOther, FormatTables) {
   EXPECT_EQ(MethodName(atAce, 6, 0), "Unsupported");
   EXPECT_EQ(MethodName(atRar, '5', 0), "Best");
   EXPECT_EQ(MethodName(atRar, '5', 0, {.IsDirectory = true}), "<Dir>");
-  EXPECT_EQ(MethodName(atBh, 8, 2), "BZip2-X");
-  EXPECT_EQ(MethodName(atBh, 12, 13), "DFLT-64S");
-  EXPECT_EQ(MethodName(atBh, 12, 8), "Deflate");
+  EXPECT_EQ(MethodName(atBh, 12, 2), "BZip2-X");
+  EXPECT_EQ(MethodName(atBh, 8, 2), "Deflate");  // the level bits name no BZIP2 here
+  EXPECT_EQ(MethodName(atBh, 8, 13), "DFLT-64S");
+  EXPECT_EQ(MethodName(atBh, 3, 1), "Fused3");
   EXPECT_EQ(MethodName(atGZip, 5, 0, {.GZipMagic = 0xA0}), "LzhMAGIC");
   EXPECT_EQ(MethodName(atNA, 0, 0), "Unsupported");
 }

@@ -48,7 +48,7 @@ TEST(FormatRegistry, LookUpsByType) {
   } rows[] = {
       {atZip, "zip", true, true, true},     {atZipMV, "zip", true, false, true},
       {atJarExe, "jar", true, false, true}, {at7Zip, "7z", false, false, true},
-      {atCab, "cab", true, false, true},    {atBh, "bh", false, false, false},
+      {atCab, "cab", true, false, true},    {atBh, "bh", true, true, true},
       {atNA, nullptr, false, false, false},
   };
   for (const Row& r : rows) {

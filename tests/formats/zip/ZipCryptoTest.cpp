@@ -1,5 +1,5 @@
 // The ZipCrypto cipher against itself and against entries that Info-ZIP and 7-Zip made.
-#include "formats/zip/ZipCrypto.h"
+#include "codecs/crypto/ZipCrypto.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,8 @@
-#include "formats/zip/ZipCrypto.h"
+#include "codecs/crypto/ZipCrypto.h"
 
 #include "codecs/crypto/Random.h"
-#include "formats/zip/EncryptionMethod.h"
 
-namespace qel::zip {
+namespace qel {
 
 TZipCryptoKeys::TZipCryptoKeys(const TSeedKeyRecord& seed, std::string_view password)
     : keys_(seed) {
@@ -29,10 +28,6 @@ std::optional<TZipCryptoHeader> MakeZipCryptoHeader(TZipCryptoKeys& keys, uint32
   return header;
 }
 
-uint8_t ZipCryptoCheckByte(uint16_t flags, uint32_t crc, uint32_t dosDateTime) {
-  return (flags & kFlagDataDescriptor) ? uint8_t(dosDateTime >> 8) : uint8_t(crc >> 24);
-}
-
 std::optional<TZipCryptoKeys> CheckZipCryptoPassword(const TSeedKeyRecord& seed,
                                                      std::string_view password,
                                                      std::span<const uint8_t> header,
@@ -45,4 +40,4 @@ std::optional<TZipCryptoKeys> CheckZipCryptoPassword(const TSeedKeyRecord& seed,
   return keys;
 }
 
-}  // namespace qel::zip
+}  // namespace qel

@@ -11,9 +11,16 @@
 
 #include "codecs/checksum/Crc.h"
 #include "codecs/io/DataCipher.h"
-#include "engine/base/Types.h"
 
-namespace qel::zip {
+namespace qel {
+
+// The key triple: the state the cipher starts from (its seed) and runs in.
+struct TSeedKeyRecord {
+  uint32_t Key0 = 0;
+  uint32_t Key1 = 0;
+  uint32_t Key2 = 0;
+  bool operator==(const TSeedKeyRecord&) const = default;
+};
 
 inline constexpr size_t kZipCryptoHeaderSize = 12;
 using TZipCryptoHeader = std::array<uint8_t, kZipCryptoHeaderSize>;
@@ -59,11 +66,6 @@ class TZipCryptoKeys {
 // CRC-32. Empty when no random bytes could be had.
 std::optional<TZipCryptoHeader> MakeZipCryptoHeader(TZipCryptoKeys& keys, uint32_t crc);
 
-// The byte the header's last byte deciphers to under the right password: the high byte of
-// the DOS time when the entry has a data descriptor (flag bit 3; its CRC was not known
-// when the header was written), else the top byte of the CRC.
-uint8_t ZipCryptoCheckByte(uint16_t flags, uint32_t crc, uint32_t dosDateTime);
-
 // Keys `password` and deciphers the header: the keys, ready for the entry's data, when its
 // last byte is `checkByte`. One byte is all the format offers, so about one wrong password
 // in 256 passes; the entry's CRC check catches it later.
@@ -82,4 +84,4 @@ class TZipCryptoEncipher : public IDataCipher {
   TZipCryptoKeys keys_;
 };
 
-}  // namespace qel::zip
+}  // namespace qel
