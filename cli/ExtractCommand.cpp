@@ -97,7 +97,10 @@ std::unique_ptr<qel::TDecompressClass> ReaderOf(const std::string& archive) {
 // on the terminal).
 void TakeMasksAndPassword(qel::TZipCommon& component, const ParsedArgs& args) {
   component.FileSpec.assign(args.positional.begin() + 1, args.positional.end());
-  if (args.Has("-p")) component.SetPassword(args.options.at("-p"));
+  if (!args.Has("-p")) return;
+  component.SetPassword(args.options.at("-p"));
+  // An empty password held is taken for none; -p "" asks for it to be tried.
+  if (args.options.at("-p").empty()) component.Passwords.push_back("");
 }
 
 // Masks given that selected no entry: nothing was done, which is worth a line (and for

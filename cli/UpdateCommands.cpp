@@ -208,6 +208,12 @@ int RunAdd(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
     err << "vorelkit-cli: " << qel::FormatOf(zip.ArcType())->Name << " archives take no password\n";
     return kExitUsage;
   }
+  if (args.Has("--encryption") && *encryption != qel::TEncryptionMethod::emZip_V2 &&
+      !qel::Can(zip.ArcType(), qel::capZipCipher)) {
+    err << "vorelkit-cli: " << qel::FormatOf(zip.ArcType())->Name
+        << " archives are enciphered with zipcrypto only\n";
+    return kExitUsage;
+  }
   if (args.Has("-p")) {
     zip.SetPassword(args.options.at("-p"));
     zip.EncryptionMethod = *encryption;

@@ -565,15 +565,16 @@ void TCompBase::CopyKeptBytes(TStream64& archive, TStream64& out, int64_t count,
   }
 }
 
-std::optional<uint32_t> TCompBase::SourceCrc(TStream64& source, int64_t size) {
-  if (!source.SetPosition(0)) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+std::optional<uint32_t> TCompBase::SourceCrc(TStream64& source, int64_t size,
+                                             const WideString& path) {
+  if (!source.SetPosition(0)) ReportAndRaise(path, msg::ErrorReadingFile, "", "");
   std::vector<uint8_t> buffer(size_t(std::clamp<int64_t>(size, 1, kSourcePiece)));
   uint32_t crc = 0;
   int64_t total = 0;
   while (total < size) {
     const int64_t n =
         source.Read(buffer.data(), std::min<int64_t>(int64_t(buffer.size()), size - total));
-    if (n < 0) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
+    if (n < 0) ReportAndRaise(path, msg::ErrorReadingFile, "", "");
     if (n == 0) break;
     if (Cancel()) throw ECancelled();
     crc = Crc32(crc, buffer.data(), size_t(n));
@@ -583,7 +584,25 @@ std::optional<uint32_t> TCompBase::SourceCrc(TStream64& source, int64_t size) {
   return crc;
 }
 
-bool TCompBase::PumpSource(TStream64& source, IByteSink& sink, int64_t size) {
+TCodecSource TCompBase::EncoderSource(TStream64& source, int64_t size,
+                                      const std::function<void(const uint8_t*, size_t)>& seen) {
+  return [this, &source, size, seen](uint8_t* buffer, size_t n) {
+    if (Cancel()) throw ECancelled();
+    const int64_t got = ReadSource(source, buffer, int64_t(std::min<size_t>(n, kSourcePiece)));
+    seen(buffer, size_t(got));
+    ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
+    return size_t(got);
+  };
+}
+
+bool TCompBase::LeaveOutChanged(TStream64& out, int64_t offset, const WideString& path) {
+  DoError(path, "changed while it was read", msg::FileSizeDifferent, "");
+  if (!out.SetSize(offset) || !out.SetPosition(offset))
+    ReportAndRaise(path, msg::ErrorWritingFile, "", "");
+  return false;
+}
+
+bool TCompBase::PumpSource(TStream64& source, IByteSink& sink, int64_t size, uint32_t* crc) {
   if (!source.SetPosition(0)) ReportAndRaise(FileName, msg::ErrorReadingFile, "", "");
   FileBytesLeft = size;
   std::vector<uint8_t> buffer(size_t(std::clamp<int64_t>(size, 1, kSourcePiece)));
@@ -593,6 +612,7 @@ bool TCompBase::PumpSource(TStream64& source, IByteSink& sink, int64_t size) {
         ReadSource(source, buffer.data(), std::min<int64_t>(int64_t(buffer.size()), size - total));
     if (n == 0) break;
     if (Cancel()) throw ECancelled();
+    if (crc) *crc = Crc32(*crc, buffer.data(), size_t(n));
     if (!sink.WriteFully(buffer.data(), n)) ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
     total += n;
     ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);

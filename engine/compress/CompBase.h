@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "codecs/io/CodecIo.h"
 #include "engine/base/HeaderRead.h"
 #include "engine/compress/CompEntry.h"
 #include "engine/compress/CompressClass.h"
@@ -88,14 +89,23 @@ class TCompBase : public TCompressClass {
   // Opens the file of `e` for reading (nothing for a folder); false, reported, when it
   // cannot be opened.
   bool OpenSource(const TCompEntry& e, std::unique_ptr<TFileStream32>& source);
-  // The CRC-32 of the file being stored, read from its start in a pass of its own (a
-  // cipher's header carries it in front of the data); none when the file no longer holds
+  // The CRC-32 of the file at `path` being stored, read from its start in a pass of its own
+  // (a cipher's header carries it in front of the data); none when the file no longer holds
   // `size` bytes.
-  std::optional<uint32_t> SourceCrc(TStream64& source, int64_t size);
+  std::optional<uint32_t> SourceCrc(TStream64& source, int64_t size, const WideString& path);
   // Reads the file being stored from its start into `sink` (a compressing stream), with the
-  // progress and the cancel; false when it did not hold exactly `size` bytes: it changed
-  // while it was read, and what was written does not stand for it.
-  bool PumpSource(TStream64& source, IByteSink& sink, int64_t size);
+  // progress and the cancel, and its CRC-32 into `crc` when asked; false when it did not
+  // hold exactly `size` bytes: it changed while it was read, and what was written does not
+  // stand for it.
+  bool PumpSource(TStream64& source, IByteSink& sink, int64_t size, uint32_t* crc = nullptr);
+  // The file being stored as an encoder's source, read from where it stands in pieces, with
+  // the progress and the cancel; each piece goes past `seen` (for its check sum) first.
+  TCodecSource EncoderSource(TStream64& source, int64_t size,
+                             const std::function<void(const uint8_t*, size_t)>& seen);
+  // The file at `path` changed while it was read (a log being written): it is reported and
+  // left out, and the new archive is cut back to `offset`, where its entry began. Answers
+  // false, the file not stored.
+  bool LeaveOutChanged(TStream64& out, int64_t offset, const WideString& path);
   // Replaces the archive with `temp`; false, reported, when that failed or was declined
   // (the archive is then as it was).
   bool Commit(TTempFileStream& temp);

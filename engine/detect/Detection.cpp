@@ -45,7 +45,7 @@ class TDetector {
   TArcType Run() {
     r_ = TDetectResult();
     size_ = r_.ArchiveSize = std::max<int64_t>(s_.Size(), 0);
-    if (IsEmptyLha()) {
+    if (IsEmptyByName()) {
       r_.HeaderOffset = 0;
       return ArcTypeOfName(in_.FileName);
     }
@@ -278,10 +278,11 @@ class TDetector {
 
   bool IsSingleDisk() const { return tail_.SingleDisk; }
 
-  // An LHA archive of no entries is its end mark alone, one zero byte: only its name tells
-  // what it is.
-  bool IsEmptyLha() {
+  // An archive of no entries has no signature to find, only its name tells what it is: an
+  // LHA archive's is its end mark alone, one zero byte; a BH archive's is no bytes at all.
+  bool IsEmptyByName() {
     const TArcType named = ArcTypeOfName(in_.FileName);
+    if (size_ == 0) return named == atBh;
     uint8_t mark = 1;
     return size_ == 1 && (named == atLha || named == atLzh) && s_.ReadAt(0, &mark, 1) == 1 &&
            mark == 0;

@@ -5,13 +5,11 @@
 namespace qel {
 
 bool ObtainPassword(TZipCommon& z, const WideString& entryName,
-                    const std::function<bool(std::string_view)>& candidateFits) {
-  // An empty password is no password. Tried as one, it would pass a one-byte check now and
-  // then, and the entry would fail its CRC instead of asking for the password.
-  const auto fits = [&](std::string_view password) {
-    return !password.empty() && candidateFits(password);
-  };
-  if (fits(z.Password())) return true;
+                    const std::function<bool(std::string_view)>& fits) {
+  // No password held is no empty password: tried as one, it would pass a one-byte check
+  // now and then, and the entry would fail its CRC instead of asking for the password. An
+  // empty one from the list or the application was given on purpose.
+  if (!z.Password().empty() && fits(z.Password())) return true;
   for (const std::string& candidate : z.Passwords) {
     if (fits(candidate)) {
       z.SetPassword(candidate);

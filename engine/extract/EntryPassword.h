@@ -9,7 +9,7 @@
 
 namespace qel {
 
-// `fits` checks one candidate (and keeps the keys it made); an empty one is never tried. A candidate from the list or
+// `fits` checks one candidate (and keeps the keys it made); an empty `Password` is none. A candidate from the list or
 // the application that fits becomes `Password`; one from the application also goes to the
 // front of `Passwords`. False, reported, when nothing fits.
 bool ObtainPassword(TZipCommon& z, const WideString& entryName,

@@ -137,6 +137,7 @@ void TUnARJ::Begin(const TArjHeader& h) {
       // Garbling has no check value: a password fits when the first piece decodes to its
       // CRC. One that does not costs a decoding, and the output is made anew.
       const auto fits = [&](std::string_view password) {
+        if (password.empty()) return false;
         decode(std::string(password));
         if (open.Intact && DataCrc() == h.Crc) return true;
         RestartEntryData();

@@ -20,11 +20,15 @@ uint32_t TBhHeader::DataSize() const {
 }
 
 THeaderRead ReadBhHeader(const TReadAt& readAt, int64_t fileSize, int64_t pos, TBhHeader& h) {
+  // The entries run to the end of the file, or to a header of length 0. Anything else where
+  // a header belongs is damage: taken for the end, it would hide the entries behind it, and
+  // an update would drop them.
+  if (pos == fileSize) return THeaderRead::End;
   uint8_t b[kFixedHeader];
-  if (pos + 6 > fileSize || !readAt(pos, b, 6) || std::memcmp(b, kSignature, 4) != 0 ||
-      GetU16(b + 4) == 0)
-    return THeaderRead::End;
-  if (!readAt(pos, b, kFixedHeader)) return THeaderRead::Bad;
+  if (pos + 6 > fileSize || !readAt(pos, b, 6) || std::memcmp(b, kSignature, 4) != 0)
+    return THeaderRead::Bad;
+  if (GetU16(b + 4) == 0) return THeaderRead::End;
+  if (!readAt(pos, b, kFixedHeader) || b[6] != kFixedHeader) return THeaderRead::Bad;
   h = TBhHeader{};
   h.Position = pos;
   h.Major = b[7];
@@ -38,6 +42,7 @@ THeaderRead ReadBhHeader(const TReadAt& readAt, int64_t fileSize, int64_t pos, T
   h.Attr = GetU16(b + 27);
   const uint16_t nameLength = GetU16(b + 33);
   const uint16_t extraLength = GetU16(b + 35);
+  if (GetU16(b + 4) != kFixedHeader + nameLength + extraLength) return THeaderRead::Bad;
   h.DataStart = pos + kFixedHeader + nameLength + extraLength;
   h.Next = h.DataStart + h.Packed;
   if (h.Next > fileSize) return THeaderRead::Bad;

@@ -2,7 +2,7 @@
 // the fixed part's length 37, the writer's version, flags, method, DOS time and date,
 // compressed and uncompressed sizes, CRC-32, DOS attributes, four zero bytes, the name's and
 // the extra area's lengths), then the name, the extra area and the data. The archive ends
-// where the signature does not follow or a header's length is 0.
+// with the file, or at a header whose length is 0.
 //
 // An encrypted entry (flag bit 0) opens its data with the 12-byte ZipCrypto header, which
 // the compressed size counts. The other flag bits are ZIP's: bits 1-2 record the level.
@@ -55,8 +55,9 @@ struct TBhHeader {
   uint32_t DataSize() const;
 };
 
-// Reads the entry at `pos`: Ok, End (no signature there, or a header length of 0) or Bad
-// (a header cut short, or data past the end of the file).
+// Reads the entry at `pos`: Ok, End (the end of the file, or a header length of 0) or Bad
+// (no header there, a header cut short or at odds with its own lengths, or data past the
+// end of the file).
 THeaderRead ReadBhHeader(const TReadAt& readAt, int64_t fileSize, int64_t pos, TBhHeader& h);
 
 // The header's bytes with its name, for writing; the extra area is left empty.

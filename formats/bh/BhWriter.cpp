@@ -21,7 +21,6 @@ using namespace bh;
 
 namespace {
 
-constexpr int64_t kReadPiece = int64_t(1) << 16;
 constexpr uint8_t kAttrDirectory = 0x10;
 
 // The file being stored changed its size while it was read: it has no one content to store.
@@ -109,15 +108,10 @@ bool TBlakHole::CompressFile(TStream64& out, TCompEntry& e, int index, const TCo
   std::unique_ptr<TFileStream32> source;
   if (!OpenSource(e, source)) return false;
   const int64_t size = source ? source->Size() : 0;
-  if (size > int64_t(UINT32_MAX)) {
-    DoError(e.SourcePath, "4 GiB or more, more than a BH entry holds", msg::SkippedFile, "");
-    return false;
-  }
-  FileBytesLeft = size;
-
-  // Folders and empty files are stored, never enciphered.
+  // Folders and empty files are stored, never enciphered; so is everything at the
+  // super-fast type, as in ZIP.
   uint8_t method = bmStored;
-  if (size > 0 && !StoredAsIs(e.SourcePath)) {
+  if (size > 0 && !StoredAsIs(e.SourcePath) && DeflateType != TDeflateType::dtDeflateS) {
     switch (CompressMethod()) {
       case TCompressMethod::cmFuse:
         method = bmFuse;
@@ -126,8 +120,7 @@ bool TBlakHole::CompressFile(TStream64& out, TCompEntry& e, int index, const TCo
         method = bmBzip2;
         break;
       case TCompressMethod::cmDeflate:
-        // The super-fast type deflates nothing: its data is stored outright.
-        if (DeflateType != TDeflateType::dtDeflateS) method = bmDeflate;
+        method = bmDeflate;
         break;
       default:
         break;
@@ -135,28 +128,27 @@ bool TBlakHole::CompressFile(TStream64& out, TCompEntry& e, int index, const TCo
   }
   std::optional<TZipCryptoKeys> keys;
   if (size > 0 && !Password().empty()) keys.emplace(SeedDataKeys, Password());
+  // The sizes are 32 bits, and the compressed one counts the cipher's header.
+  if (size + (keys ? int64_t(kZipCryptoHeaderSize) : 0) > int64_t(UINT32_MAX)) {
+    DoError(e.SourcePath, "4 GiB or more, more than a BH entry holds", msg::SkippedFile, "");
+    return false;
+  }
+  FileBytesLeft = size;
   h.DosTime = UnixToDosDateTime(EntryTimeOf(e));
   h.Attr = uint16_t(e.IsFolder ? kAttrDirectory : e.Attr);
   h.Unpacked = uint32_t(size);
   const int64_t offset = out.Position();
   std::vector<uint8_t> header = BhHeaderBytes(h);
   WriteOut(out, header.data(), header.size());
-  // A file that grows or shrinks while it is read (a log being written) is left out and
-  // the archive is cut back to before it.
-  const auto leaveOut = [&] {
-    DoError(e.SourcePath, "changed while it was read", msg::FileSizeDifferent, "");
-    if (!out.SetSize(offset) || !out.SetPosition(offset))
-      ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
-    return false;
-  };
-
+  // A file that grows or shrinks while it is read (a log being written) is left out, and
+  // so is one whose content changed between the CRC pass and the data pass.
   TWritten data{bmStored, 0};
   if (source) {
     try {
       // The cipher's header carries the CRC, so the file is read once for it first.
       if (keys) {
-        const std::optional<uint32_t> crc = SourceCrc(*source, size);
-        if (!crc) return leaveOut();
+        const std::optional<uint32_t> crc = SourceCrc(*source, size, e.SourcePath);
+        if (!crc) return LeaveOutChanged(out, offset, e.SourcePath);
         const std::optional<TZipCryptoHeader> head = MakeZipCryptoHeader(*keys, *crc);
         if (!head) ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
         WriteOut(out, head->data(), head->size());
@@ -164,11 +156,12 @@ bool TBlakHole::CompressFile(TStream64& out, TCompEntry& e, int index, const TCo
       }
       data = WriteData(*source, out, method, keys, size);
     } catch (const ESourceChanged&) {
-      return leaveOut();
+      return LeaveOutChanged(out, offset, e.SourcePath);
     }
+    if (keys && data.Crc != h.Crc) return LeaveOutChanged(out, offset, e.SourcePath);
   }
   h.Method = data.Method;
-  if (!keys) h.Crc = data.Crc;
+  h.Crc = data.Crc;
   h.Flags = keys ? kFlagEncrypted : 0;
   if (h.Method == bmDeflate || h.Method == bmBzip2) h.Flags |= DeflateOptionFlags(int(DeflateType));
   const int64_t end = out.Position();
@@ -191,13 +184,14 @@ TBlakHole::TWritten TBlakHole::WriteData(TStream64& source, TStream64& out, uint
   };
   // The CRC when the stream came out smaller than the file.
   const auto finish = [&](auto& stream) -> std::optional<uint32_t> {
-    if (!PumpSource(source, stream, size)) throw ESourceChanged();
+    uint32_t crc = 0;
+    if (!PumpSource(source, stream, size, &crc)) throw ESourceChanged();
     if (!stream.Finish()) {
       if (Cancel()) throw ECancelled();
       ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");
     }
     if (out.Position() - start >= size) return std::nullopt;
-    return stream.CRC();
+    return crc;
   };
   if (method != bmStored) {
     std::unique_ptr<IDataCipher> pass = cipher();
@@ -216,7 +210,7 @@ TBlakHole::TWritten TBlakHole::WriteData(TStream64& source, TStream64& out, uint
         ReportAndRaise(FileName, msg::UnknownError, error.what(), "");
       }
     }
-    if (crc) return {method, keys ? 0 : *crc};
+    if (crc) return {method, *crc};
     // Not smaller than the file: cut back and store it. The progress goes back for the
     // second pass.
     ArchiveBytesLeft += size - FileBytesLeft;
@@ -225,8 +219,9 @@ TBlakHole::TWritten TBlakHole::WriteData(TStream64& source, TStream64& out, uint
   }
   const std::unique_ptr<IDataCipher> pass = cipher();
   TStoreStream store(out, TCrcWidth::crc32, pass.get());
-  if (!PumpSource(source, store, size)) throw ESourceChanged();
-  return {bmStored, store.CRC()};
+  uint32_t crc = 0;
+  if (!PumpSource(source, store, size, &crc)) throw ESourceChanged();
+  return {bmStored, crc};
 }
 
 std::optional<uint32_t> TBlakHole::Fuse(TStream64& source, IByteSink& sink, int64_t size) {
@@ -234,14 +229,10 @@ std::optional<uint32_t> TBlakHole::Fuse(TStream64& source, IByteSink& sink, int6
   FileBytesLeft = size;
   uint32_t crc = 0;
   int64_t total = 0;
-  const TCodecSource read = [&](uint8_t* buffer, size_t n) {
-    if (Cancel()) throw ECancelled();
-    const int64_t got = ReadSource(source, buffer, int64_t(std::min<size_t>(n, kReadPiece)));
-    crc = Crc32(crc, buffer, size_t(got));
-    total += got;
-    ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
-    return size_t(got);
-  };
+  const TCodecSource read = EncoderSource(source, size, [&](const uint8_t* data, size_t n) {
+    crc = Crc32(crc, data, n);
+    total += int64_t(n);
+  });
   const TCodecSink write = [&](std::span<const uint8_t> data) {
     if (!sink.WriteFully(data.data(), int64_t(data.size())))
       ReportAndRaise(FileName, msg::ErrorWritingFile, "", "");

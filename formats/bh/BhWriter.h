@@ -30,7 +30,7 @@ class TBlakHole : public TCompBase {
  private:
   struct TWritten {
     uint8_t Method;
-    uint32_t Crc;  // of the data as read; 0 when enciphered (its CRC was taken before)
+    uint32_t Crc;  // of the data as read
   };
 
   bool CompressFile(TStream64& out, TCompEntry& e, int index, const TCompList& list);

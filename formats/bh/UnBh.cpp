@@ -99,9 +99,8 @@ bool TUnBh::Unlock(const TBhHeader& h, const WideString& name) {
     DoError(name, "", msg::BadFileHeader, "");
     return false;
   }
-  // The header's last byte deciphers to the CRC's top byte; with a data descriptor (flag bit
-  // 3, as in ZIP) to the time's high byte.
-  const uint8_t check = (h.Flags & 0x08) ? uint8_t(h.DosTime >> 8) : uint8_t(h.Crc >> 24);
+  // The header's last byte deciphers to the CRC's top byte (BH has no data descriptors).
+  const uint8_t check = uint8_t(h.Crc >> 24);
   const auto fits = [&](std::string_view password) {
     const std::optional<TZipCryptoKeys> keys =
         CheckZipCryptoPassword(SeedDataKeys, password, head, check);
@@ -129,8 +128,7 @@ TDecodeResult TUnBh::DecodeData(const TBhHeader& h, const TCodecSource& source,
       try {
         return Bz2Decode(source, sink, h.Unpacked);
       } catch (const Ebz2Error& error) {  // libbz2 itself failed, not the data
-        DoError(EntryName(h), error.what(), msg::UnknownError, "");
-        return {TDecodeStatus::Aborted, 0};
+        ReportAndRaise(EntryName(h), msg::UnknownError, error.what(), "");
       }
     default: {
       const TInflateResult r = FInflater.Run(DeflateVariant::Deflate, source, sink);

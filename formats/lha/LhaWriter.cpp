@@ -199,13 +199,7 @@ bool TLha::CompressFile(TStream64& out, TCompEntry& e, int index, const TCompLis
   uint16_t crc = 0;
   if (source) {
     const std::optional<std::pair<char, uint16_t>> data = WriteData(*source, out, method, size);
-    if (!data) {
-      // A file that grows or shrinks while it is read (a log being written) is left out.
-      DoError(e.SourcePath, "changed while it was read", msg::FileSizeDifferent, "");
-      if (!out.SetSize(offset) || !out.SetPosition(offset))
-        ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
-      return false;
-    }
+    if (!data) return LeaveOutChanged(out, offset, e.SourcePath);
     std::tie(method, crc) = *data;
   }
   const int64_t end = out.Position();
@@ -223,14 +217,10 @@ std::optional<std::pair<char, uint16_t>> TLha::WriteData(TStream64& source, TStr
   const int64_t dataStart = out.Position();
   uint16_t crc = 0;
   int64_t total = 0;
-  const TCodecSource read = [&](uint8_t* buffer, size_t n) {
-    if (Cancel()) throw ECancelled();
-    const int64_t got = ReadSource(source, buffer, int64_t(std::min<size_t>(n, kReadPiece)));
-    crc = Crc16(crc, buffer, size_t(got));
-    total += got;
-    ReportProgress(size, size - FileBytesLeft, FArchiveTotal, FArchiveTotal - ArchiveBytesLeft);
-    return size_t(got);
-  };
+  const TCodecSource read = EncoderSource(source, size, [&](const uint8_t* data, size_t n) {
+    crc = Crc16(crc, data, n);
+    total += int64_t(n);
+  });
   const TCodecSink write = [&](std::span<const uint8_t> data) {
     WriteOut(out, data.data(), data.size());
     return true;

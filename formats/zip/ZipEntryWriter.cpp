@@ -172,17 +172,12 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
   const int64_t dataStart = out.Position();
   // A file that grows or shrinks while it is read (a log being written) is left out and
   // the archive is cut back to before it; the other files are stored.
-  const auto leaveOut = [&] {
-    DoError(e.SourcePath, "changed while it was read", msg::FileSizeDifferent, "");
-    if (!out.SetSize(offset) || !out.SetPosition(offset))
-      ReportAndRaise(e.SourcePath, msg::ErrorWritingFile, "", "");
-    return false;
-  };
+  const auto leaveOut = [&] { return LeaveOutChanged(out, offset, e.SourcePath); };
 
   // ZipCrypto's header carries the CRC, so the file is read once for it first.
   uint32_t crc = 0;
   if (cipher.CryptoKeys && source) {
-    const std::optional<uint32_t> sourceCrc = SourceCrc(*source, size);
+    const std::optional<uint32_t> sourceCrc = SourceCrc(*source, size, e.SourcePath);
     if (!sourceCrc) return leaveOut();
     crc = *sourceCrc;
     std::optional<TZipCryptoHeader> head = MakeZipCryptoHeader(*cipher.CryptoKeys, crc);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/CliFolder.h"
 #include "tests/support/PeerTools.h"
 
 namespace qel::test {
@@ -17,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class AddCommand : public testing::Test {
+class AddCommand : public CliFolderTest {
  protected:
   void SetUp() override {
     fs::create_directories(dir_ / "tree/sub");
@@ -25,10 +26,6 @@ class AddCommand : public testing::Test {
     WriteFileText(dir_ / "tree/b.log", "b\n");
     WriteFileText(dir_ / "tree/sub/c.txt", "c\n");
     WriteFileText(dir_ / "tree/sub/d.tmp", "d\n");
-  }
-  ToolRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), VK_CLI_PATH);
-    return RunTool(args, dir_.Path());
   }
   // The stored names, sorted.
   std::vector<std::string> Names(const std::string& archive) {
@@ -40,8 +37,6 @@ class AddCommand : public testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-
-  TestFolder dir_;
 };
 
 TEST_F(AddCommand, StoredNamesFollowThePathsChoice) {

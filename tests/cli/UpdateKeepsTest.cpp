@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/CliFolder.h"
 #include "tests/support/PeerTools.h"
 #include "tests/support/ZipDamage.h"
 
@@ -17,19 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class UpdateKeeps : public testing::Test {
+class UpdateKeeps : public CliFolderTest {
  protected:
   void SetUp() override {
     WriteFileText(dir_ / "a.txt", std::string(3000, 'a'));
     WriteFileText(dir_ / "b.txt", "b\n");
     WriteFileText(dir_ / "new.txt", "new\n");
   }
-  ToolRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), VK_CLI_PATH);
-    return RunTool(args, dir_.Path());
-  }
-
-  TestFolder dir_;
 };
 
 // One entry whose local header no longer holds together: adding, deleting or replacing must

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "codecs/checksum/Crc.h"
+#include "tests/support/CliFolder.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/PeerTools.h"
 #include "tests/support/ZipImage.h"
@@ -19,15 +20,7 @@
 namespace qel::test {
 namespace {
 
-class Arc : public ::testing::Test {
- protected:
-  // A program of its own, so that damage that made it hang or crash fails the test alone.
-  ToolRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), VK_CLI_PATH);
-    return RunTool(args, dir_.Path(), std::chrono::seconds(30));
-  }
-  TestFolder dir_;
-};
+class Arc : public CliFolderTest {};
 
 // Inputs on which arc picks each of its methods.
 std::string Input(int kind) {

@@ -14,6 +14,7 @@
 #include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
 #include "formats/arj/ArjHeader.h"
+#include "tests/support/CliFolder.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/PeerTools.h"
 
@@ -23,34 +24,14 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::seconds;
 
-class Arj : public ::testing::Test {
+class Arj : public CliFolderTest {
  protected:
-  // A program of its own, so that damage that made it hang or crash fails the test alone.
-  ToolRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), VK_CLI_PATH);
-    return RunTool(args, dir_.Path(), seconds(30));
-  }
   // arj in the scratch folder, every question answered yes.
   void Pack(std::vector<std::string> args) {
     args.insert(args.begin(), {"arj", "a", "-y"});
     ASSERT_TRUE(RunToolOk(args, dir_.Path()));
   }
-  TestFolder dir_;
 };
-
-std::string Random(size_t n) {
-  std::mt19937 gen(11);
-  std::string s(n, '\0');
-  for (char& c : s) c = char(gen());
-  return s;
-}
-
-std::string Text(size_t n) {
-  std::string text;
-  for (int i = 0; text.size() < n; ++i) text += "row " + std::to_string(i * 7919 % 100003) + "\n";
-  text.resize(n);
-  return text;
-}
 
 int64_t MTime(const std::string& path) {
   const auto sys = std::chrono::file_clock::to_sys(fs::last_write_time(path));
@@ -110,11 +91,11 @@ TEST(ArjVolumeNames, CountOnFromTheExtension) {
 TEST_F(Arj, EveryMethodExtractsWholeWithTheTimesArjStored) {
   VK_REQUIRE_TOOL("arj");
   const std::string sub = "sub/s\xC3\xBC\xC3\x9F.txt";  // names as Unix keeps them: UTF-8
-  const Tree tree = {{"t.txt", Text(60000)},
-                     {"r.bin", Random(20000)},
+  const Tree tree = {{"t.txt", TextData(60000)},
+                     {"r.bin", RandomData(20000)},
                      {"e.txt", ""},
                      {"sub/", ""},
-                     {sub, Text(700)}};
+                     {sub, TextData(700)}};
   MakeTree(dir_.Path(), tree);
   fs::permissions(dir_ / "r.bin", fs::perms(0750));
   // arj on Unix stores Unix times and modes: odd seconds, which DOS times would round.
@@ -156,7 +137,7 @@ TEST_F(Arj, EveryMethodExtractsWholeWithTheTimesArjStored) {
 
 TEST_F(Arj, GarbledFilesOpenWithTheirPasswordOnly) {
   VK_REQUIRE_TOOL("arj");
-  const Tree tree = {{"t.txt", Text(30000)}, {"sub/", ""}, {"sub/s.txt", Random(3000)}};
+  const Tree tree = {{"t.txt", TextData(30000)}, {"sub/", ""}, {"sub/s.txt", RandomData(3000)}};
   MakeTree(dir_.Path(), tree);
   for (const char* method : {"-m0", "-m1", "-m4"}) {
     SCOPED_TRACE(method);
@@ -179,7 +160,8 @@ TEST_F(Arj, GarbledFilesOpenWithTheirPasswordOnly) {
 
 TEST_F(Arj, FilesSplitOverVolumesAreWholeOrNotThere) {
   VK_REQUIRE_TOOL("arj");
-  const Tree tree = {{"t.txt", Text(5000)}, {"big.bin", Random(60000)}, {"big.txt", Text(300000)}};
+  const Tree tree = {
+      {"t.txt", TextData(5000)}, {"big.bin", RandomData(60000)}, {"big.txt", TextData(300000)}};
   MakeTree(dir_.Path(), tree);
   // Every piece is packed, and garbled, on its own.
   const struct {
@@ -227,7 +209,7 @@ TEST_F(Arj, FilesSplitOverVolumesAreWholeOrNotThere) {
 
 TEST_F(Arj, DamageEndsWithAClearError) {
   VK_REQUIRE_TOOL("arj");
-  const Tree tree = {{"a.txt", Text(20000)}, {"b.bin", Random(20000)}};
+  const Tree tree = {{"a.txt", TextData(20000)}, {"b.bin", RandomData(20000)}};
   MakeTree(dir_.Path(), tree);
   Pack({"-m1", "good.arj", "a.txt", "b.bin"});
   const Bytes good = ReadFileBytes(dir_ / "good.arj");
@@ -273,7 +255,8 @@ TEST_F(Arj, DamageEndsWithAClearError) {
 TEST_F(Arj, ConvertsToAZipThatUnzipAccepts) {
   VK_REQUIRE_TOOL("arj");
   VK_REQUIRE_TOOL("unzip");
-  MakeTree(dir_.Path(), {{"t.txt", Text(40000)}, {"r.bin", Random(9000)}, {"sub/s.txt", "s"}});
+  MakeTree(dir_.Path(),
+           {{"t.txt", TextData(40000)}, {"r.bin", RandomData(9000)}, {"sub/s.txt", "s"}});
   Pack({"-m2", "c.arj", "t.txt", "r.bin", "sub/s.txt"});
   const ToolRun convert = Run({"convert", "c.arj", "--to", "zip"});
   ASSERT_EQ(convert.status, 0) << convert.err;

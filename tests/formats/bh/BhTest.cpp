@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -16,6 +17,7 @@
 #include "engine/base/SeedKeys.h"
 #include "formats/bh/BhHeader.h"
 #include "tests/formats/zip/OneEntryZip.h"
+#include "tests/support/CliFolder.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/PeerTools.h"
 #include "tests/support/TestFolder.h"
@@ -26,27 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Bh : public ::testing::Test {
- protected:
-  ToolRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), VK_CLI_PATH);
-    return RunTool(args, dir_.Path());
-  }
-  TestFolder dir_;
-};
-
-std::string Random(size_t n) {
-  std::mt19937 gen(11);
-  std::string s(n, '\0');
-  for (char& c : s) c = char(gen());
-  return s;
-}
-
-std::string Text() {
-  std::string text;
-  for (int i = 0; i < 3000; ++i) text += "line " + std::to_string(i * 37 % 991) + " of a list\n";
-  return text;
-}
+class Bh : public CliFolderTest {};
 
 // One entry as the archive holds it, read here field by field.
 struct Entry {
@@ -116,11 +98,11 @@ TEST_F(Bh, WhatItWritesPeersReadEntryByEntry) {
   VK_REQUIRE_TOOL("7z");
   VK_REQUIRE_TOOL("lha");
   const Tree tree = {{"in/", ""},
-                     {"in/text.txt", Text()},
-                     {"in/random.bin", Random(70000)},
+                     {"in/text.txt", TextData(60000)},
+                     {"in/random.bin", RandomData(70000)},
                      {"in/empty.txt", ""},
                      {"in/sub/", ""},
-                     {"in/sub/s\xC3\xBC\xC3\x9F \xE2\x82\xAC.txt", Text().substr(0, 5000)},
+                     {"in/sub/s\xC3\xBC\xC3\x9F \xE2\x82\xAC.txt", TextData(5000)},
                      {"in/hollow/", ""}};
   MakeTree(dir_.Path(), tree);
   const struct {
@@ -181,7 +163,7 @@ Bytes EntryBytes(bh::TBhHeader h, const Bytes& data) {
 // data enciphered with the keys after the header, or with keys started afresh (`restart`).
 // `method` 0 leaves the data plain when `plainStored`.
 Bytes Encrypted(uint8_t major, uint8_t method, bool restart, const std::string& name,
-                const std::string& text, uint16_t filler = 0) {
+                const std::string& text, uint16_t filler = 0, const std::string& password = "pw") {
   const Bytes plain(text.begin(), text.end());
   bh::TBhHeader h;
   h.Major = major;
@@ -191,7 +173,7 @@ Bytes Encrypted(uint8_t major, uint8_t method, bool restart, const std::string& 
   h.Unpacked = uint32_t(plain.size());
   h.Crc = Crc32(0, plain.data(), plain.size());
   h.DosTime = 0x5A214C00;
-  TZipCryptoKeys keys(kDefaultDataKeys, "pw");
+  TZipCryptoKeys keys(kDefaultDataKeys, password);
   Bytes data(12);
   PutU16(data.data(), filler);
   data[10] = uint8_t(h.Crc >> 16);
@@ -200,7 +182,7 @@ Bytes Encrypted(uint8_t major, uint8_t method, bool restart, const std::string& 
   Bytes body = method == 0 ? plain : ZlibDeflate(plain, 6);
   // Old writers left stored data plain.
   if (!(method == 0 && major < 3)) {
-    if (restart) keys = TZipCryptoKeys(kDefaultDataKeys, "pw");
+    if (restart) keys = TZipCryptoKeys(kDefaultDataKeys, password);
     keys.Encrypt(body.data(), body.size());
   }
   data.insert(data.end(), body.begin(), body.end());
@@ -208,7 +190,7 @@ Bytes Encrypted(uint8_t major, uint8_t method, bool restart, const std::string& 
 }
 
 TEST_F(Bh, OlderWritersKeyTheirDataAfreshAndLeaveStoredDataPlain) {
-  const std::string text = Text();
+  const std::string text = TextData(60000);
   const struct {
     uint8_t major, method;
     bool restart, passes;
@@ -228,9 +210,9 @@ TEST_F(Bh, OlderWritersKeyTheirDataAfreshAndLeaveStoredDataPlain) {
 }
 
 // One header in 256 passes the check under the empty password as well; that is no reason to
-// decipher with it rather than ask.
+// decipher with it rather than ask, unless the empty password is asked for.
 TEST_F(Bh, AnEmptyPasswordIsNeverTried) {
-  const std::string text = Text();
+  const std::string text = TextData(60000);
   const uint8_t check = uint8_t(Crc32(0, text.data(), text.size()) >> 24);
   Bytes archive;
   for (uint16_t filler = 0; archive.empty(); ++filler) {
@@ -242,6 +224,10 @@ TEST_F(Bh, AnEmptyPasswordIsNeverTried) {
   const ToolRun run = Run({"test", "e.bh"});
   EXPECT_NE(run.err.find("no password given"), std::string::npos) << run.err;
   EXPECT_EQ(Run({"test", "e.bh", "-p", "pw"}).status, 0);
+  // An archive that was enciphered with the empty password opens when that is asked for.
+  WriteFileBytes(dir_ / "e.bh", Encrypted(218, 8, false, "t.txt", text, 0, ""));
+  EXPECT_NE(Run({"test", "e.bh"}).status, 0);
+  EXPECT_EQ(Run({"test", "e.bh", "-p", ""}).status, 0);
 }
 
 TEST_F(Bh, HostileArchivesEndCleanlyInsideTheTarget) {
@@ -253,8 +239,13 @@ TEST_F(Bh, HostileArchivesEndCleanlyInsideTheTarget) {
     return EntryBytes(h, Bytes(text.begin(), text.end()));
   };
   Bytes good = stored("ok.txt", "fine");
-  Bytes pastEnd = stored("long.txt", "0123456789");
-  PutU32(&pastEnd[15], 1000);
+  // `good` followed by `next` with `change` made to it.
+  const auto followed = [&](std::string_view text, const std::function<void(Bytes&)>& change) {
+    Bytes next = stored("next.txt", std::string(text)), a = good;
+    change(next);
+    a.insert(a.end(), next.begin(), next.end());
+    return a;
+  };
   const struct {
     const char* what;
     Bytes archive;
@@ -264,14 +255,13 @@ TEST_F(Bh, HostileArchivesEndCleanlyInsideTheTarget) {
       {"dot-dot", stored("..\\..\\evil.txt", "x"), 0, "evil.txt"},
       {"absolute", stored("\\abs.txt", "y"), 0, "abs.txt"},
       {"folder with data", stored("dir\\", "z"), 0, "dir"},
-      {"past the end",
-       [&] {
-         Bytes a = good;
-         a.insert(a.end(), pastEnd.begin(), pastEnd.end());
-         return a;
-       }(),
-       1, "ok.txt"},
+      {"past the end", followed("0123", [](Bytes& b) { PutU32(&b[15], 1000); }), 1, "ok.txt"},
+      {"no signature", followed("0123", [](Bytes& b) { b[0] = 'X'; }), 1, "ok.txt"},
+      {"header length", followed("0123", [](Bytes& b) { PutU16(&b[4], 0x1234); }), 1, "ok.txt"},
+      {"fixed length", followed("0123", [](Bytes& b) { b[6] = 99; }), 1, "ok.txt"},
+      {"trailing bytes", followed("", [](Bytes& b) { b.resize(3); }), 1, "ok.txt"},
       {"cut header", Bytes(good.begin(), good.begin() + 20), 1, nullptr},
+      {"not BH at all", Bytes(3000, 'x'), 1, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -283,28 +273,46 @@ TEST_F(Bh, HostileArchivesEndCleanlyInsideTheTarget) {
     std::set<std::string> expected = {"h.bh", "target"};
     if (c.file) expected.insert("target/" + std::string(c.file));
     EXPECT_EQ(PathsBelow(root), expected);
+    // What cannot be read is never dropped by an update.
+    if (c.status != 0) {
+      WriteFileText(root + "/new.txt", "new");
+      EXPECT_NE(RunTool({VK_CLI_PATH, "add", "h.bh", "new.txt"}, root).status, 0);
+      EXPECT_EQ(ReadFileBytes(root + "/h.bh"), c.archive);
+    }
   }
 }
 
 TEST_F(Bh, RenamesConvertsAndRefusesWhatItCannotHold) {
   VK_REQUIRE_TOOL("unzip");
-  MakeTree(dir_.Path(), {{"d/a.txt", Text()}, {"d/b.txt", "b"}});
+  MakeTree(dir_.Path(), {{"d/a.txt", TextData(60000)}, {"d/b.txt", "b"}});
   ASSERT_EQ(Run({"add", "r.bh", "-r", "--method", "fuse", "d"}).status, 0);
   ASSERT_EQ(Run({"rename", "r.bh", "d/a.txt", "e/renamed.txt"}).status, 0);
   ASSERT_EQ(Run({"convert", "r.bh", "--to", "zip", "--test"}).status, 0);
   EXPECT_TRUE(RunToolOk({"unzip", "-tq", "r.zip"}, dir_.Path()));
   ASSERT_EQ(Run({"extract", "r.bh", "-o", "out"}).status, 0);
   EXPECT_EQ(ReadTree(dir_ / "out"),
-            (Tree{{"d/", ""}, {"d/b.txt", "b"}, {"e/", ""}, {"e/renamed.txt", Text()}}));
+            (Tree{{"d/", ""}, {"d/b.txt", "b"}, {"e/", ""}, {"e/renamed.txt", TextData(60000)}}));
   fs::remove(dir_ / "r.bh");
   ASSERT_EQ(Run({"convert", "r.zip", "--to", "bh", "--test"}).status, 0);
   EXPECT_EQ(Run({"test", "r.bh"}).status, 0);
+  // An archive of no entries is no bytes at all, and still a BH archive by its name.
+  ASSERT_EQ(Run({"delete", "r.bh", "*"}).status, 0);
+  const ToolRun empty = Run({"list", "r.bh"});
+  EXPECT_EQ(empty.status, 0) << empty.err;
+  EXPECT_NE(empty.out.find("0 entries"), std::string::npos) << empty.out;
 
-  // 4 GiB does not fit the 32-bit sizes: the file is refused, not stored with a wrong size.
-  fs::resize_file((WriteFileText(dir_ / "huge", ""), dir_ / "huge"), uint64_t(4) << 30);
-  const ToolRun huge = Run({"add", "h.bh", "huge"});
-  EXPECT_EQ(huge.status, 1);
-  EXPECT_NE(huge.err.find("4 GiB"), std::string::npos) << huge.err;
+  // The 32-bit sizes hold neither 4 GiB nor, with the cipher's header, a little less: the
+  // file is refused, not stored with a wrong size.
+  for (const auto& [size, password] :
+       {std::pair{uint64_t(4) << 30, ""}, std::pair{(uint64_t(4) << 30) - 8, "pw"}}) {
+    WriteFileText(dir_ / "huge", "");
+    fs::resize_file(dir_ / "huge", size);
+    const ToolRun huge = Run({"add", "h.bh", "huge", "-p", password});
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_NE(huge.err.find("4 GiB"), std::string::npos) << huge.err;
+  }
+  // BH knows one cipher: asking for another is refused, not ignored.
+  EXPECT_EQ(Run({"add", "e.bh", "d", "-p", "pw", "--encryption", "aes256"}).status, 7);
 }
 
 }  // namespace

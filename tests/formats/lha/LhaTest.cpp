@@ -9,6 +9,7 @@
 
 #include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
+#include "tests/support/CliFolder.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/PeerTools.h"
 #include "tests/support/SampleArchives.h"
@@ -18,27 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Lha : public ::testing::Test {
- protected:
-  ToolRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), VK_CLI_PATH);
-    return RunTool(args, dir_.Path());
-  }
-  TestFolder dir_;
-};
-
-std::string Random(size_t n) {
-  std::mt19937 gen(7);
-  std::string s(n, '\0');
-  for (char& c : s) c = char(gen());
-  return s;
-}
-
-std::string Text() {
-  std::string text;
-  for (int i = 0; i < 4000; ++i) text += "entry " + std::to_string(i * 31 % 977) + " of a list\n";
-  return text;
-}
+class Lha : public CliFolderTest {};
 
 // The method ids of an archive's entries as lhasa lists them, in sorted order.
 std::multiset<std::string> Methods(const std::string& listing) {
@@ -55,8 +36,8 @@ TEST_F(Lha, WhatItWritesPeersReadByteForByte) {
   // lhasa turns names beyond ASCII into Latin-1 guesses: those are read back by bsdtar and
   // by the program itself.
   const Tree tree = {{"in/", ""},
-                     {"in/text.txt", Text()},
-                     {"in/random.bin", Random(70000)},
+                     {"in/text.txt", TextData(80000)},
+                     {"in/random.bin", RandomData(70000)},
                      {"in/empty.txt", ""},
                      {"in/one", "x"},
                      {"in/sub/", ""},
@@ -97,7 +78,7 @@ TEST_F(Lha, WhatItWritesPeersReadByteForByte) {
 TEST_F(Lha, RenamedEntriesGetHeadersPeersRead) {
   VK_REQUIRE_TOOL("lha");
   VK_REQUIRE_TOOL("bsdtar");
-  MakeTree(dir_.Path(), {{"a/x.txt", Text()}, {"a/y.txt", "y"}, {"a/e/", ""}});
+  MakeTree(dir_.Path(), {{"a/x.txt", TextData(80000)}, {"a/y.txt", "y"}, {"a/e/", ""}});
   ASSERT_EQ(Run({"add", "r.lha", "-r", "a"}).status, 0);
   ASSERT_EQ(Run({"rename", "r.lha", "a/x.txt", "b/renamed.txt"}).status, 0);
   ASSERT_EQ(Run({"rename", "r.lha", "a/e", "a/f"}).status, 0);
@@ -106,14 +87,16 @@ TEST_F(Lha, RenamedEntriesGetHeadersPeersRead) {
   EXPECT_EQ(bsd.out, "b/renamed.txt\na/y.txt\na/f/\n") << bsd.err;
   const std::string out = dir_ / "out";
   ASSERT_TRUE(RunToolOk({"lha", "xqw=" + out, "r.lha"}, dir_.Path()));
-  EXPECT_EQ(
-      ReadTree(out),
-      (Tree{{"b/", ""}, {"b/renamed.txt", Text()}, {"a/", ""}, {"a/y.txt", "y"}, {"a/f/", ""}}));
+  EXPECT_EQ(ReadTree(out), (Tree{{"b/", ""},
+                                 {"b/renamed.txt", TextData(80000)},
+                                 {"a/", ""},
+                                 {"a/y.txt", "y"},
+                                 {"a/f/", ""}}));
 }
 
 TEST_F(Lha, ConvertsToAndFromZip) {
   VK_REQUIRE_TOOL("lha");
-  const Tree tree = {{"c/", ""}, {"c/t.txt", Text()}, {"c/r.bin", Random(5000)}};
+  const Tree tree = {{"c/", ""}, {"c/t.txt", TextData(80000)}, {"c/r.bin", RandomData(5000)}};
   MakeTree(dir_.Path(), tree);
   ASSERT_EQ(Run({"add", "c.zip", "-r", "c"}).status, 0);
   ASSERT_EQ(Run({"convert", "c.zip", "--to", "lzh"}).status, 0);
@@ -124,7 +107,7 @@ TEST_F(Lha, ConvertsToAndFromZip) {
 }
 
 TEST_F(Lha, SelfExtractorsAreReadAndUpdatedBehindTheirProgram) {
-  MakeTree(dir_.Path(), {{"a.txt", Text()}, {"b.txt", "b"}});
+  MakeTree(dir_.Path(), {{"a.txt", TextData(80000)}, {"b.txt", "b"}});
   ASSERT_EQ(Run({"add", "a.lzh", "a.txt"}).status, 0);
   std::string program = "MZ" + std::string(62, '\0') + "This program cannot be run in DOS mode";
   program.resize(3000, '\0');
@@ -148,7 +131,8 @@ TEST_F(Lha, AnArchiveOfNoEntriesIsStillOne) {
 }
 
 TEST_F(Lha, OneBadEntryFailsAlone) {
-  MakeTree(dir_.Path(), {{"a.txt", Text()}, {"b.txt", Text()}, {"c.txt", Text()}});
+  MakeTree(dir_.Path(),
+           {{"a.txt", TextData(80000)}, {"b.txt", TextData(80000)}, {"c.txt", TextData(80000)}});
   ASSERT_EQ(Run({"add", "d.lzh", "a.txt", "b.txt", "c.txt"}).status, 0);
   // Level-0 headers: the first at 0, its method id at 2; the second behind its data.
   Bytes bytes = ReadFileBytes(dir_ / "d.lzh");
@@ -161,7 +145,7 @@ TEST_F(Lha, OneBadEntryFailsAlone) {
   EXPECT_NE(run.err.find("Unsupported compression method"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("File fails CRC check"), std::string::npos) << run.err;
   EXPECT_EQ(PathsBelow(dir_ / "out"), std::set<std::string>{"c.txt"});
-  EXPECT_EQ(ReadFileText(dir_ / "out/c.txt"), Text());
+  EXPECT_EQ(ReadFileText(dir_ / "out/c.txt"), TextData(80000));
 }
 
 TEST_F(Lha, NamesAHeaderCannotHoldAreRefused) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codecs/checksum/Crc.h"
+#include "tests/support/CliFolder.h"
 #include "tests/support/CliRun.h"
 #include "tests/support/PeerTools.h"
 #include "tests/support/ZipImage.h"
@@ -72,15 +73,7 @@ Bytes ZooOf(const std::vector<TZooFile>& files, std::vector<uint32_t>& entries) 
   return b;
 }
 
-class Zoo : public ::testing::Test {
- protected:
-  // A program of its own, so that a chain that made it hang or crash fails the test alone.
-  ToolRun Run(std::vector<std::string> args) {
-    args.insert(args.begin(), VK_CLI_PATH);
-    return RunTool(args, dir_.Path(), std::chrono::seconds(20));
-  }
-  TestFolder dir_;
-};
+class Zoo : public CliFolderTest {};
 
 TEST_F(Zoo, TheChainWithoutDeletedVersionsOrThePlaceholder) {
   const struct {
