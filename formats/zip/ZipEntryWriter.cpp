@@ -242,6 +242,8 @@ bool TZipBase::CompressFile(TStream64& out, TCompEntry& e, int index, const TCom
     WriteOut(out, code.data(), code.size());
   }
   // An AES entry's CRC is left 0 (its authentication code checks it); ZipCrypto's came first.
+  // A file whose content changed after the CRC pass is not what its header claims.
+  if (cipher.CryptoKeys && data && data->second != crc) return leaveOut();
   if (!cipher.Enciphered() && data) crc = data->second;
   if (cipher.AesStrength) crc = 0;
   aes.Method = method;
@@ -285,9 +287,11 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
                                                                  int64_t size) {
   const int64_t start = out.Position();
   // The header was written for `size` bytes: a file that shrank or grew meanwhile is not
-  // what it claims.
+  // what it claims. An enciphered entry's CRC is taken here, where the streams take none,
+  // for the writer to hold against the one its cipher's header carries.
+  uint32_t read = 0;
   auto pump = [&](IByteSink& sink) {
-    if (!PumpSource(source, sink, size)) throw ESourceChanged();
+    if (!PumpSource(source, sink, size, cipher ? &read : nullptr)) throw ESourceChanged();
   };
   // The compressed data, or nothing when it came out larger than the file.
   auto compress = [&](auto& stream) -> std::optional<std::pair<uint64_t, uint32_t>> {
@@ -301,7 +305,7 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
       ArchiveBytesLeft += size;
       return std::nullopt;
     }
-    return std::make_pair(uint64_t(out.Position() - start), stream.CRC());
+    return std::make_pair(uint64_t(out.Position() - start), cipher ? read : stream.CRC());
   };
   if (method == kMethodDeflate) {
     TCompressStream deflate(out, int(DeflateType), cipher, FWorkers.get());
@@ -324,7 +328,7 @@ std::optional<std::pair<uint64_t, uint32_t>> TZipBase::WriteData(TStream64& sour
   }
   TStoreStream store(out, TCrcWidth::crc32, cipher);
   pump(store);
-  return std::make_pair(uint64_t(out.Position() - start), store.CRC());
+  return std::make_pair(uint64_t(out.Position() - start), cipher ? read : store.CRC());
 }
 
 }  // namespace qel

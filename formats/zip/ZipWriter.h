@@ -73,9 +73,9 @@ class TZipBase : public TCompBase {
                     const TDeflated* deflated);
   // New entries are deflated without a cipher: they may be deflated ahead.
   bool DeflatesPlainly() const;
-  // Writes the entry's data from `source` at the output's position with `method` (0 or 8);
-  // answers the bytes written and the CRC (unenciphered entries), or nothing when a
-  // Deflate result came out larger than the file (the output is then as it was).
+  // Writes the entry's data from `source` at the output's position with `method`; answers
+  // the bytes written and the CRC of the data read, or nothing when the compressed result
+  // came out larger than the file (the output is then as it was).
   std::optional<std::pair<uint64_t, uint32_t>> WriteData(TStream64& source, TStream64& out,
                                                          uint16_t method, IDataCipher* cipher,
                                                          int64_t size);
