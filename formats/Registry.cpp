@@ -12,6 +12,7 @@
 #include "formats/packed/PackedFormats.h"
 #include "formats/planned/Planned.h"
 #include "formats/tar/TarFormat.h"
+#include "formats/uue/UuFormat.h"
 #include "formats/zip/ZipFormat.h"
 #include "formats/zoo/ZooFormat.h"
 
@@ -20,8 +21,9 @@ namespace qel {
 std::span<const TFormatDescriptor* const> RegisteredFormats() {
   static const std::vector<const TFormatDescriptor*> kFormats = [] {
     std::vector<const TFormatDescriptor*> all = {
-        &ZipFormat(), &JarFormat(), &LhaFormat(), &GZipFormat(), &BZip2Format(), &TarFormat(),
-        &CabFormat(), &ArjFormat(), &ArcFormat(), &ZooFormat(),  &HaFormat(),    &BhFormat()};
+        &ZipFormat(), &JarFormat(), &LhaFormat(), &GZipFormat(), &BZip2Format(),
+        &TarFormat(), &CabFormat(), &ArjFormat(), &ArcFormat(),  &ZooFormat(),
+        &HaFormat(),  &BhFormat(),  &UuFormat()};
     for (const TFormatDescriptor* f : PlannedFormats()) all.push_back(f);
     return all;
   }();

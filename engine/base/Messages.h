@@ -11,6 +11,7 @@ namespace qel {
 namespace msg {
 inline constexpr int FileIsDirectory = 25110;
 inline constexpr int BadFileHeader = 25114;
+inline constexpr int NoBeginLine = 25123;
 inline constexpr int BadLocalOffset = 25115;
 inline constexpr int IncorrectNumberOfBits = 25134;
 inline constexpr int InvalidDecodeTree = 25152;
@@ -34,6 +35,7 @@ inline constexpr int NothingToDo = 25278;
 inline constexpr int SizeTooSmall = 25298;
 inline constexpr int NothingToUpdate = 25728;  // the same text, for a missing archive
 inline constexpr int UnsupportedArchiveType = 25234;
+inline constexpr int LineBeforeBegin = 25231;
 inline constexpr int InvalidFileName = 25235;
 inline constexpr int MaximumVolumes = 25245;
 inline constexpr int InvalidDirectory = 25158;

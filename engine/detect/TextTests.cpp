@@ -32,6 +32,8 @@ TArcType TestText(std::span<const uint8_t> head) {
   constexpr size_t kMimeRoom = 34;  // the header and at least its line break
   for (size_t at = 0; at < head.size();) {
     if (head.size() - at >= kMimeRoom && StartsWithNoCase(head, at, kMime)) return atB64;
+    // The begin line uuencode -m writes for Base64 without MIME headers.
+    if (StartsWithNoCase(head, at, "begin-base64 ")) return atB64;
     if (StartsWithNoCase(head, at, "begin 6") || StartsWithNoCase(head, at, "begin 7"))
       return atUUE;
     auto lf = std::find(head.begin() + std::ptrdiff_t(at), head.end(), uint8_t('\n'));

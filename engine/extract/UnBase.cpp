@@ -63,6 +63,18 @@ bool TUnBase::BuildOutputName(const TUnEntry& entry) {
   return true;
 }
 
+bool TUnBase::BuildWholeFileOutputName(const TUnEntry& entry) {
+  FArchiveTotal = ArchiveBytesLeft = entry.PackedSize;
+  NoteEntryDate(entry.DosDateTime);
+  if (!BuildOutputName(entry)) return false;
+  // A compressed file whose name has no extension to drop, or a text that names itself.
+  if (IsDiskMode() && IsArchiveFile(OutputName())) {
+    DoError(OutputName(), "", msg::SameInputOutput, "");
+    return false;
+  }
+  return true;
+}
+
 int TUnBase::OpenFolderFor(const WideString& folder) {
   int fd = -1;
   if (FUserChosen) {

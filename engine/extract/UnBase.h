@@ -73,6 +73,10 @@ class TUnBase : public TDecompressClass {
   // Makes `entry` the current one and builds its output name below the target folder.
   // False (25235 reported) when the stored name names no file: the reader skips the data.
   bool BuildOutputName(const TUnEntry& entry);
+  // The same for the one entry of a file that is all one entry (a compressed file, an
+  // encoded text), which takes the whole file for the job's total. Its name may be the
+  // file's own, which is refused (25191) rather than overwritten.
+  bool BuildWholeFileOutputName(const TUnEntry& entry);
   // Asks the application and decides whether to process the entry (directories always
   // are); a processed entry is counted and its data state reset.
   bool PrepareEntry(bool isDirectory);

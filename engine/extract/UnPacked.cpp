@@ -38,14 +38,7 @@ void TUnPacked::ExtractWhole(const TPackedEntry& packed) {
   entry.UnpackedSize = packed.HasTrailer ? packed.Length : 0;
   entry.UnixTime = packed.UnixTime;
   entry.DosDateTime = UnixToDosDateTime(packed.UnixTime);
-  FArchiveTotal = ArchiveBytesLeft = file.Size();
-  NoteEntryDate(entry.DosDateTime);
-  if (!BuildOutputName(entry)) return;
-  // A file whose name carries no compression's extension would come out under its own.
-  if (IsDiskMode() && IsArchiveFile(OutputName())) {
-    DoError(OutputName(), "", msg::SameInputOutput, "");
-    return;
-  }
+  if (!BuildWholeFileOutputName(entry)) return;
   if (!PrepareEntry(false)) return;
   std::unique_ptr<TPackedStream> data = OpenData();
   if (!data) {

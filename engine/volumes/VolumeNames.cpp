@@ -1,9 +1,12 @@
 #include "engine/volumes/VolumeNames.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "engine/detect/SpanDecision.h"
 
@@ -37,6 +40,38 @@ std::string DiskLabel(int disk) {
   char digits[16];
   std::snprintf(digits, sizeof digits, "%03d", disk);
   return std::string(detect::kSpannedLabel) + ' ' + digits;
+}
+
+std::string NextNumberedVolume(const std::string& path, char bare) {
+  const size_t slash = path.rfind('/');
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+  const std::string ext = path.substr(std::min(dot + 1, path.size()));
+  const auto number = [](std::string_view digits) -> std::optional<unsigned> {
+    unsigned n = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+      return std::nullopt;
+    return n;
+  };
+  std::string next;
+  if (ext.empty()) {
+    next = std::string(1, bare) + "01";
+  } else if (std::all_of(ext.begin(), ext.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const std::optional<unsigned> n = number(ext);
+    if (!n) return {};
+    next = std::to_string(*n + 1);
+    next.insert(0, ext.size() - std::min(ext.size(), next.size()), '0');  // .001 -> .002
+  } else if (const std::optional<unsigned> n =
+                 ext.size() == 3 ? number(ext.substr(1)) : std::nullopt) {
+    next = *n >= 99 ? std::to_string(*n + 1)
+                    : ext.substr(0, 1) + (*n < 9 ? "0" : "") + std::to_string(*n + 1);
+  } else {
+    next = ext.substr(0, 1) + "01";
+  }
+  // The numbers go to 999.
+  if (next.size() > 3) return {};
+  return path.substr(0, dot) + "." + next;
 }
 
 }  // namespace qel

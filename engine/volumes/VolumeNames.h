@@ -13,6 +13,11 @@ namespace qel {
 // number in at least two digits: ".z01" ... ".z99", ".z100".
 std::string VolumeFileName(const std::string& setName, int volume, int lastVolume, bool isLast);
 
+// The next volume of a set whose later volumes number their extensions, as ARJ's and the
+// text encodings' do: x.arj, x.a01 ... x.a99, x.100 ... x.999 (a number keeps its width:
+// x.001, x.002); a name without an extension goes on with `bare` and 01. Empty past 999.
+std::string NextNumberedVolume(const std::string& path, char bare);
+
 // The disk number a spanned set's disk label carries: "PKBACK# " (in any case) followed only
 // by digits gives that number, anything else 0.
 int LabelDiskNumber(std::string_view label);

@@ -1,8 +1,6 @@
 #include "formats/arj/ArjHeader.h"
 
 #include <algorithm>
-#include <charconv>
-#include <optional>
 #include <vector>
 
 #include "codecs/checksum/Crc.h"
@@ -88,37 +86,6 @@ std::string EntryName(const TArjHeader& h) {
       text::DecodeEntryName(h.Name, ansi ? text::TNameCodePage::Ansi : text::TNameCodePage::Oem);
   if (h.FileType == ftDirectory && !name.empty() && name.back() != '/') name += '/';
   return name;
-}
-
-std::string NextArjVolume(const std::string& path, bool selfExtractor) {
-  const size_t slash = path.rfind('/');
-  size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
-  const std::string ext = path.substr(std::min(dot + 1, path.size()));
-  const auto number = [](std::string_view digits) -> std::optional<unsigned> {
-    unsigned n = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
-      return std::nullopt;
-    return n;
-  };
-  std::string next;
-  if (ext.empty()) {
-    next = selfExtractor ? "e01" : "a01";
-  } else if (std::all_of(ext.begin(), ext.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    const std::optional<unsigned> n = number(ext);
-    if (!n) return {};
-    next = std::to_string(*n + 1);
-  } else if (const std::optional<unsigned> n =
-                 ext.size() == 3 ? number(ext.substr(1)) : std::nullopt) {
-    next = *n >= 99 ? std::to_string(*n + 1)
-                    : ext.substr(0, 1) + (*n < 9 ? "0" : "") + std::to_string(*n + 1);
-  } else {
-    next = ext.substr(0, 1) + "01";
-  }
-  // ARJ counts volumes to 999.
-  if (next.size() > 3) return {};
-  return path.substr(0, dot) + "." + next;
 }
 
 }  // namespace qel::arj

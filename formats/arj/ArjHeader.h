@@ -63,9 +63,4 @@ THeaderRead ReadArjHeader(const TReadAt& readAt, int64_t fileSize, int64_t pos, 
 // The entry's name as the program keeps it: UTF-8, "/"-separated, a folder's ending in "/".
 std::string EntryName(const TArjHeader& h);
 
-// The name of the volume after `path`: ".arj" is followed by ".a01" to ".a99", then ".100"
-// and on; a self-extractor (".exe", or no extension on Unix) by ".e01" and on. "" when the
-// number would pass what ARJ counts to.
-std::string NextArjVolume(const std::string& path, bool selfExtractor);
-
 }  // namespace qel::arj

@@ -9,6 +9,7 @@
 #include "engine/list/EntryText.h"
 #include "engine/list/ListSession.h"
 #include "engine/streams/FileStream32.h"
+#include "engine/volumes/VolumeNames.h"
 #include "formats/arj/ArjHeader.h"
 
 namespace qel {
@@ -89,7 +90,7 @@ void ListArj(TListSession& s) {
       if (!(h.Flags & kVolume)) report();
     }
     if (!continues) break;
-    WideString next = NextArjVolume(volume, s.Q.ArcType() == atArjExe);
+    WideString next = NextNumberedVolume(volume, s.Q.ArcType() == atArjExe ? 'e' : 'a');
     if (!s.Q.RequestNextVolume(next, index)) break;
     std::unique_ptr<TFileStream32> file = TFileStream32::Open(next, fmOpenRead);
     if (!file) {

@@ -8,6 +8,7 @@
 #include "engine/base/Messages.h"
 #include "engine/extract/EntryPassword.h"
 #include "engine/streams/FileStream32.h"
+#include "engine/volumes/VolumeNames.h"
 
 namespace qel {
 
@@ -24,7 +25,9 @@ constexpr uint8_t kFastest = 4;  // the one method that is no LZH
 TUnARJ::TUnARJ() = default;
 TUnARJ::~TUnARJ() = default;
 
-WideString TUnARJ::NextVolumeName() { return NextArjVolume(VolumeName(), ArcType() == atArjExe); }
+WideString TUnARJ::NextVolumeName() {
+  return NextNumberedVolume(VolumeName(), ArcType() == atArjExe ? 'e' : 'a');
+}
 
 void TUnARJ::ExtractEntries() {
   FVolume = 0;

@@ -22,6 +22,7 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"zoo", FuzzZoo},
       {"ha", FuzzHa},
       {"bh", FuzzBh},
+      {"uue", FuzzUue},
       {"legacyzip", FuzzLegacyZip},
       {"legacyarc", FuzzLegacyArc},
       {"ppmd", FuzzPpmd},

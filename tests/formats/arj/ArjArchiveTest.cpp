@@ -13,6 +13,7 @@
 
 #include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
+#include "engine/volumes/VolumeNames.h"
 #include "formats/arj/ArjHeader.h"
 #include "tests/support/CliFolder.h"
 #include "tests/support/CliRun.h"
@@ -85,7 +86,7 @@ TEST(ArjVolumeNames, CountOnFromTheExtension) {
                {"set", false, "set.a01"},
                {"set.99999999999999999999", false, ""}};
   for (const auto& c : cases)
-    EXPECT_EQ(arj::NextArjVolume(c.path, c.selfExtractor), c.next) << c.path;
+    EXPECT_EQ(NextNumberedVolume(c.path, c.selfExtractor ? 'e' : 'a'), c.next) << c.path;
 }
 
 TEST_F(Arj, EveryMethodExtractsWholeWithTheTimesArjStored) {

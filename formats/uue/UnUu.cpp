@@ -1,0 +1,168 @@
+#include "formats/uue/UnUu.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/base/DateTime.h"
+#include "engine/base/Messages.h"
+#include "engine/streams/FileStream32.h"
+#include "engine/text/EntryNames.h"
+#include "engine/volumes/VolumeNames.h"
+
+namespace qel {
+
+using namespace uu;
+
+namespace {
+
+// A decoded Base64 line holds at most three quarters of the longest line kept.
+constexpr size_t kLineBuffer = TTextLines::kMaxLine;
+
+bool IsPartLine(std::string_view line) {
+  return line.starts_with("part ") || line.starts_with("begin ") || line.starts_with("size ");
+}
+
+bool IsBlank(std::string_view line) {
+  return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+}  // namespace
+
+TUUDecode::TUUDecode() = default;
+TUUDecode::~TUUDecode() = default;
+
+WideString TUUDecode::NextVolumeName() { return NextNumberedVolume(VolumeName(), 'u'); }
+
+void TUUDecode::ExtractEntries() {
+  FVolume = 0;
+  FVolumesRead = 0;
+  TFileStream32& file = *ArchiveStream();
+  auto lines = std::make_unique<TTextLines>(HeaderReadAt(), std::max<int64_t>(HeaderOffset(), 0),
+                                            file.Size());
+  const std::optional<TUuStart> start = FindUuStart(*lines, kHeaderSearch);
+  if (!start) {
+    // A data line where the text begins: a later volume of a set, opened on its own.
+    std::string first;
+    TTextLines head(HeaderReadAt(), 0, file.Size());
+    uint8_t out[kMaxLineBytes];
+    if (head.Next(first) &&
+        DecodeLengthLine(AlphabetOf(ChooseLengthKind(first)), first, out, true) > 0)
+      DoError(ArchiveFile(),
+              "line starting with " + std::to_string(uint8_t(first[0])) + " found before \"begin\"",
+              msg::LineBeforeBegin, "");
+    else
+      DoError(ArchiveFile(), "", msg::NoBeginLine, "");
+    return;
+  }
+  // A MIME part that names no file is named after the text.
+  const std::string stored = start->Name.empty()
+                                 ? std::filesystem::path(ArchiveFile()).stem().string()
+                                 : text::DecodeEntryName(start->Name, text::TNameCodePage::Ansi);
+  if (!MatchesSpec(stored)) return;
+  TUnEntry entry;
+  entry.StoredName = stored;
+  entry.PackedSize = file.Size();
+  entry.UnpackedSize = file.Size() / 4 * 3;  // about; the text says no more
+  struct stat st {};
+  if (::fstat(file.Handle(), &st) == 0) entry.UnixTime = st.st_mtime;
+  entry.DosDateTime = UnixToDosDateTime(entry.UnixTime);
+  if (const std::optional<uint32_t> mode = ModeBits(start->Mode)) {
+    entry.ExternalAttr = (0100000 | *mode) << 16;
+    entry.HostSystem = 3;
+  }
+  if (!BuildWholeFileOutputName(entry)) return;
+  if (!PrepareEntry(false) || !OpenOutput()) return;
+  bool whole = false;
+  try {
+    whole =
+        start->Kind == TUuKind::Base64 ? DecodeBase64(*lines) : DecodeLengthLines(lines, *start);
+  } catch (const E_RAISE&) {
+    AbandonOutput();
+    return;
+  }
+  FinishFile();
+  VerifyCRC(TCrcWidth::crc32, whole ? DataCrc() : DataCrc() ^ 1);
+}
+
+void TUUDecode::Progress(const TTextLines& lines) {
+  ArchiveBytesLeft = FArchiveTotal - FVolumesRead - lines.Position();
+}
+
+bool TUUDecode::Damaged(const TTextLines& lines) {
+  DoError(OutputName(), "at byte " + std::to_string(lines.Position()), msg::CorruptInput,
+          VolumeName());
+  return false;
+}
+
+bool TUUDecode::DecodeLengthLines(std::unique_ptr<TTextLines>& lines, const TUuStart& start) {
+  const TAlphabet* alphabet = start.Table       ? &*start.Table
+                              : start.KindKnown ? &AlphabetOf(start.Kind)
+                                                : nullptr;
+  std::string line;
+  uint8_t out[kMaxLineBytes];
+  bool seeking = false;  // in a later volume without a begin line: its data is yet to come
+  for (;;) {
+    while (lines->Next(line)) {
+      Progress(*lines);
+      if (IsEndLine(line)) return true;
+      if (IsBlank(line)) continue;
+      if (!alphabet) alphabet = &AlphabetOf(ChooseLengthKind(line));
+      if (seeking && DecodeLengthLine(*alphabet, line, out, true) <= 0) continue;
+      seeking = false;
+      const int n = DecodeLengthLine(*alphabet, line, out);
+      if (n > 0) {
+        WriteOutput(out, size_t(n), TCrcWidth::crc32);
+      } else if (n < 0 && !IsPartLine(line)) {
+        return Damaged(*lines);
+      }
+    }
+    // The volume ended before the data: it goes on in the next one, after its begin line
+    // or, where it has none, after whatever heads it.
+    if (!NextPart(lines, seeking)) return false;
+  }
+}
+
+bool TUUDecode::DecodeBase64(TTextLines& lines) {
+  std::string line;
+  uint8_t out[kLineBuffer];
+  bool started = false;
+  while (lines.Next(line)) {
+    Progress(lines);
+    const std::string_view l = line;
+    // The end line, or a MIME boundary: the part is over.
+    if (IsEndLine(l) || l.starts_with("--")) return true;
+    if (IsBlank(l)) {
+      if (started) return true;  // the end of the MIME part
+      continue;
+    }
+    // The begin line some encoders write after the MIME headers.
+    if (!started && l.starts_with("begin")) continue;
+    bool ended = false;
+    const int n = DecodeBase64Line(l, out, ended);
+    if (n < 0) return started ? true : Damaged(lines);  // a boundary closes the part
+    WriteOutput(out, size_t(n), TCrcWidth::crc32);
+    started = true;
+    if (ended) return true;
+  }
+  return true;
+}
+
+bool TUUDecode::NextPart(std::unique_ptr<TTextLines>& lines, bool& seeking) {
+  FVolumesRead += ArchiveStream()->Size();
+  ++FVolume;
+  if (!TDecompressClass::OpenNextVolume()) {
+    DoError(OutputName(), "", msg::UnexpectedEndOfFile, VolumeName());
+    return false;
+  }
+  const auto open = [&] {
+    lines = std::make_unique<TTextLines>(HeaderReadAt(), 0, ArchiveStream()->Size());
+  };
+  open();
+  seeking = !FindUuStart(*lines, kHeaderSearch);
+  if (seeking) open();
+  return true;
+}
+
+}  // namespace qel
