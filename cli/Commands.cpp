@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 #include "cli/ConvertCommand.h"
+#include "cli/EncodeCommand.h"
 #include "cli/ExtractCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/ListCommand.h"
@@ -14,9 +15,10 @@ namespace vk::cli {
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> kCommands = {
-      ListCommand(),    ExtractCommand(), TestCommand(),   AddCommand(),    DeleteCommand(),
-      CommentCommand(), TypeCommand(),    RepairCommand(), SplitCommand(),  MergeCommand(),
-      ConvertCommand(), SfxCommand(),     UnsfxCommand(),  RenameCommand(), InfoCommand()};
+      ListCommand(),   ExtractCommand(), TestCommand(),    AddCommand(),
+      DeleteCommand(), CommentCommand(), TypeCommand(),    RepairCommand(),
+      SplitCommand(),  MergeCommand(),   ConvertCommand(), SfxCommand(),
+      UnsfxCommand(),  RenameCommand(),  InfoCommand(),    EncodeCommand()};
   return kCommands;
 }
 
