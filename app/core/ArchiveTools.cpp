@@ -6,6 +6,7 @@
 #include "app/prompts/EnginePrompts.h"
 #include "engine/convert/Vorel2Arc.h"
 #include "engine/registry/Formats.h"
+#include "formats/uue/UuEncode.h"
 #include "formats/zip/ArchiveSplitter.h"
 #include "formats/zip/MakeSfx.h"
 #include "formats/zip/UnSfx.h"
@@ -168,6 +169,31 @@ bool MergeSet(const TToolRun& run, const QString& lastPart, const QString& outpu
   glue.SetArchiveFile(S(lastPart));
   glue.OutArchiveFile = S(output);
   return glue.Merge() > 0 && QFileInfo::exists(output);
+}
+
+const std::vector<TVolumeSize>& EncodeVolumeSizes() {
+  static const std::vector<TVolumeSize> kSizes = {
+      {"No Spanning", 0}, {"100 KBytes", 100}, {"500 KBytes", 500}, {"1.0 MB", 1024},
+      {"1.2 MB", 1200},   {"1.4 MB", 1400},    {"1.7 MB", 1700},    {"2.0 MB", 2048}};
+  return kSizes;
+}
+
+QString EncodedName(const QString& file, qel::TCompressMethod method) {
+  const QFileInfo info(file);
+  return info.dir().filePath(info.completeBaseName() + qel::EncodedExtension(method));
+}
+
+bool EncodeFile(const TToolRun& run, const QString& file, const QString& output,
+                qel::TCompressMethod method, int kbytesPerVolume, bool table) {
+  qel::TUUEncode encode;
+  Wire(run, encode);
+  encode.SetCompressMethod(method);
+  encode.SetDefaultExt(qel::EncodedExtension(method));
+  encode.SetArchiveFile(S(file));
+  encode.OutFilename = S(output);
+  encode.KBytesPerVolume = kbytesPerVolume;
+  encode.WriteTableToFile = table;
+  return encode.Encode() > 0;
 }
 
 }  // namespace vk::app

@@ -1,7 +1,8 @@
 // The Tools menu's work, for the window's dialogs and the start switches: converting an
 // archive, making a self-extractor and taking one apart, splitting a ZIP into a set and
-// merging one. Each runs its engine component with the engine's questions asked through
-// the prompts, its errors to the error handler and its progress to the caller.
+// merging one, encoding a file as text for mail. Each runs its engine component with the engine's
+// questions asked through the prompts, its errors to the error handler and its progress to the
+// caller.
 #pragma once
 
 #include <QString>
@@ -12,6 +13,7 @@
 
 #include "engine/base/ArcType.h"
 #include "engine/base/Events.h"
+#include "engine/base/Types.h"
 
 namespace vk::app {
 
@@ -82,5 +84,19 @@ QString MergedName(const QString& lastPart);
 // Whether `file` is the last part of a split set.
 bool IsSplitSet(const QString& file);
 bool MergeSet(const TToolRun& run, const QString& lastPart, const QString& output);
+
+// --- Text encodings ---
+// The volume sizes of the encode dialog, in its order, "No Spanning" (0) first.
+struct TVolumeSize {
+  QString Caption;
+  int KBytes;
+};
+const std::vector<TVolumeSize>& EncodeVolumeSizes();
+// The text's name proposed for `file` encoded by `method`: its name with ".uue", ".xxe"
+// or ".mim".
+QString EncodedName(const QString& file, qel::TCompressMethod method);
+// `file` as UU, XX or Base64 text into `output` (and its volumes, UU and XX only).
+bool EncodeFile(const TToolRun& run, const QString& file, const QString& output,
+                qel::TCompressMethod method, int kbytesPerVolume, bool table);
 
 }  // namespace vk::app

@@ -149,13 +149,13 @@ const char* MenuCaption(const QString& menu) {
 // the open archive, and the rest stay disabled until their parts arrive.
 bool AvailableNow(const QString& action) {
   static const QStringList kAlways = {
-      "acExit",          "acAbout",         "acOpen",           "acNew",
-      "acClassicStyle",  "acExplorerStyle", "acLargeIcons",     "acSmallIcons",
-      "acListStyle",     "acDetails",       "acViewToolbar",    "acViewFolderBar",
-      "acViewStatusBar", "acRepair",        "acConfiguration",  "acConvert",
-      "acUnSFX",         "acMerge",         "acImportSettings", "acExportSettings",
-      "acClearHistory",  "acReuse",         "acMinToTray",      "acAlwaysOnTop",
-      "acCheckforUpdate"};
+      "acExit",           "acAbout",         "acOpen",           "acNew",
+      "acClassicStyle",   "acExplorerStyle", "acLargeIcons",     "acSmallIcons",
+      "acListStyle",      "acDetails",       "acViewToolbar",    "acViewFolderBar",
+      "acViewStatusBar",  "acRepair",        "acConfiguration",  "acConvert",
+      "acUnSFX",          "acMerge",         "acImportSettings", "acExportSettings",
+      "acClearHistory",   "acReuse",         "acMinToTray",      "acAlwaysOnTop",
+      "acCheckforUpdate", "acUUEncode"};
   return kAlways.contains(action);
 }
 

@@ -1,6 +1,7 @@
 // The main window's Tools menu: converting archives, making self-extractors and taking them
-// apart, splitting a ZIP into a set and merging one. Each dialog runs with the window's
-// questions and error list; a new archive it makes can be shown.
+// apart, splitting a ZIP into a set and merging one, encoding a file as text for mail. Each dialog
+// runs with the window's questions and error list; a new archive it makes can be shown.
+#include <QFileDialog>
 #include <QFileInfo>
 
 #include "app/core/ArchiveTools.h"
@@ -8,6 +9,7 @@
 #include "app/gui/MainForm.h"
 #include "app/gui/SfxDialogs.h"
 #include "app/gui/SplitDialogs.h"
+#include "app/gui/UUEncodeDialog.h"
 
 namespace vk::gui {
 
@@ -34,6 +36,15 @@ void TMainForm::ConnectToolActions() {
     errorLog_.ComponentActivated();
     TFormSplit split(archive_, *prompts_, ErrorHandler(), this);
     split.exec();
+  });
+  connect(Action("acUUEncode"), &QAction::triggered, this, [this] {
+    // The open archive is what goes by mail; without one, a file is asked for.
+    const QString source =
+        archive_.isEmpty() ? QFileDialog::getOpenFileName(this, tr("UU/XX/MIME Encode")) : archive_;
+    if (source.isEmpty()) return;
+    errorLog_.ComponentActivated();
+    TfrmUUEncode encode(source, *prompts_, ErrorHandler(), this);
+    encode.exec();
   });
   connect(Action("acMerge"), &QAction::triggered, this, [this] {
     errorLog_.ComponentActivated();

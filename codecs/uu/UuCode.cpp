@@ -80,6 +80,18 @@ int DecodeLengthLine(const TAlphabet& alphabet, std::string_view line, uint8_t* 
   const int count = value(0);
   if (count < 0) return -1;
   const size_t groups = (size_t(count) + 2) / 3;
+  // A whole line of characters in the alphabet, as nearly every line is, goes straight.
+  if (line.size() >= 1 + groups * 4) {
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(line.data()) + 1;
+    uint8_t* o = out;
+    for (size_t g = 0; g < groups; ++g, p += 4, o += 3) {
+      const int v[4] = {alphabet.Value(p[0]), alphabet.Value(p[1]), alphabet.Value(p[2]),
+                        alphabet.Value(p[3])};
+      if ((v[0] | v[1] | v[2] | v[3]) < 0) break;  // a space, or no data line: the slow way
+      DecodeGroup(v, o);
+      if (g + 1 == groups) return count;
+    }
+  }
   for (size_t g = 0; g < groups; ++g) {
     int v[4];
     for (size_t i = 0; i < 4; ++i)

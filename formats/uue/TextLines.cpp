@@ -1,6 +1,7 @@
 #include "formats/uue/TextLines.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace qel::uu {
 namespace {
@@ -31,13 +32,18 @@ bool TTextLines::Next(std::string& line) {
   line.clear();
   if (at_ >= buffer_.size() && !Fill()) return false;
   for (;;) {
-    const auto begin = buffer_.begin() + std::ptrdiff_t(at_);
-    const auto stop =
-        std::find_if(begin, buffer_.end(), [](uint8_t c) { return c == '\n' || c == '\r'; });
+    const uint8_t* begin = buffer_.data() + at_;
+    const uint8_t* end = buffer_.data() + buffer_.size();
+    // The first LF, then a CR before it: two scans that run far faster than one that
+    // looks for both.
+    const auto* lf = static_cast<const uint8_t*>(std::memchr(begin, '\n', size_t(end - begin)));
+    const uint8_t* stop = lf ? lf : end;
+    if (const void* cr = std::memchr(begin, '\r', size_t(stop - begin)))
+      stop = static_cast<const uint8_t*>(cr);
     const size_t room = kMaxLine - std::min(kMaxLine, line.size());
-    line.append(begin, begin + std::ptrdiff_t(std::min<size_t>(room, size_t(stop - begin))));
-    at_ = size_t(stop - buffer_.begin());
-    if (stop != buffer_.end()) {
+    line.append(reinterpret_cast<const char*>(begin), std::min<size_t>(room, size_t(stop - begin)));
+    at_ = size_t(stop - buffer_.data());
+    if (stop != end) {
       // CR LF is one line end, also when a buffer boundary falls between the two.
       const bool cr = *stop == '\r';
       ++at_;

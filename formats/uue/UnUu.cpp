@@ -19,6 +19,8 @@ namespace {
 
 // A decoded Base64 line holds at most three quarters of the longest line kept.
 constexpr size_t kLineBuffer = TTextLines::kMaxLine;
+// Lines hold a few dozen bytes: the output takes them gathered.
+constexpr size_t kGatherSize = size_t(1) << 16;
 
 bool IsPartLine(std::string_view line) {
   return line.starts_with("part ") || line.starts_with("begin ") || line.starts_with("size ");
@@ -76,14 +78,26 @@ void TUUDecode::ExtractEntries() {
   if (!PrepareEntry(false) || !OpenOutput()) return;
   bool whole = false;
   try {
+    FGathered.clear();
     whole =
         start->Kind == TUuKind::Base64 ? DecodeBase64(*lines) : DecodeLengthLines(lines, *start);
+    Flush();
   } catch (const E_RAISE&) {
     AbandonOutput();
     return;
   }
   FinishFile();
   VerifyCRC(TCrcWidth::crc32, whole ? DataCrc() : DataCrc() ^ 1);
+}
+
+void TUUDecode::Gather(const uint8_t* data, size_t size) {
+  FGathered.insert(FGathered.end(), data, data + size);
+  if (FGathered.size() >= kGatherSize) Flush();
+}
+
+void TUUDecode::Flush() {
+  WriteOutput(FGathered.data(), FGathered.size(), TCrcWidth::crc32);
+  FGathered.clear();
 }
 
 void TUUDecode::Progress(const TTextLines& lines) {
@@ -106,6 +120,13 @@ bool TUUDecode::DecodeLengthLines(std::unique_ptr<TTextLines>& lines, const TUuS
   for (;;) {
     while (lines->Next(line)) {
       Progress(*lines);
+      // Nearly every line is data: it goes first ("end" and the other words read as none).
+      if (alphabet && !seeking) {
+        if (const int n = DecodeLengthLine(*alphabet, line, out); n > 0) {
+          Gather(out, size_t(n));
+          continue;
+        }
+      }
       if (IsEndLine(line)) return true;
       if (IsBlank(line)) continue;
       if (!alphabet) alphabet = &AlphabetOf(ChooseLengthKind(line));
@@ -113,7 +134,7 @@ bool TUUDecode::DecodeLengthLines(std::unique_ptr<TTextLines>& lines, const TUuS
       seeking = false;
       const int n = DecodeLengthLine(*alphabet, line, out);
       if (n > 0) {
-        WriteOutput(out, size_t(n), TCrcWidth::crc32);
+        Gather(out, size_t(n));
       } else if (n < 0 && !IsPartLine(line)) {
         return Damaged(*lines);
       }
@@ -142,7 +163,7 @@ bool TUUDecode::DecodeBase64(TTextLines& lines) {
     bool ended = false;
     const int n = DecodeBase64Line(l, out, ended);
     if (n < 0) return started ? true : Damaged(lines);  // a boundary closes the part
-    WriteOutput(out, size_t(n), TCrcWidth::crc32);
+    Gather(out, size_t(n));
     started = true;
     if (ended) return true;
   }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/extract/UnBase.h"
 #include "formats/uue/UuHeader.h"
@@ -38,6 +39,11 @@ class TUUDecode : public TUnBase {
   bool Damaged(const uu::TTextLines& lines);
   void Progress(const uu::TTextLines& lines);
 
+  // The decoded bytes wait here for the output, which takes them in large pieces.
+  void Gather(const uint8_t* data, size_t size);
+  void Flush();
+
+  std::vector<uint8_t> FGathered;
   int FVolume = 0;           // counts the volumes read, from 0
   int64_t FVolumesRead = 0;  // bytes of the volumes before the one open now
 };

@@ -1,17 +1,22 @@
 // The Tools menu's dialogs, offscreen: split and merge round trip through their OK buttons,
-// conversion in list mode leaves an archive already of the type alone, and the sizes the
-// split dialog offers.
+// conversion in list mode leaves an archive already of the type alone, the sizes the split
+// dialog offers, and the encode dialog's choices following the encoding.
 #include <gtest/gtest.h>
 
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <filesystem>
 #include <iostream>
+#include <tuple>
 
 #include "app/gui/ConvertDialog.h"
 #include "app/gui/SplitDialogs.h"
+#include "app/gui/UUEncodeDialog.h"
 #include "app/prompts/EnginePrompts.h"
 #include "app/prompts/TerminalPrompter.h"
 #include "tests/app/support/ModalSteps.h"
@@ -84,6 +89,27 @@ TEST_F(ToolDialogs, ConvertListLeavesAnArchiveOfTheTypeAlone) {
   EXPECT_EQ(texts, QStringList{app::Message(470)});
   EXPECT_EQ(qel::test::ReadFileBytes(Dir() + "/one.zip"), zip);
   EXPECT_TRUE(fs::exists(Dir() + "/two.zip"));
+}
+
+// The destination follows the encoding, the UU/XX choices switch off for Base64, OK waits
+// for a destination, and OK writes the text.
+TEST_F(ToolDialogs, EncodeDialogFollowsTheEncoding) {
+  TfrmUUEncode encode(Q("one.zip"), prompts_, nullptr);
+  auto* destination = encode.findChild<QLineEdit*>("edDestination");
+  auto* methods = encode.findChild<QButtonGroup*>();
+  EXPECT_EQ(destination->text(), Q("one.uue"));
+  for (const auto& [id, name, uuChoices] :
+       {std::tuple{2, "one.mim", false}, std::tuple{1, "one.xxe", true}}) {
+    methods->button(id)->click();
+    EXPECT_EQ(destination->text(), Q(name));
+    EXPECT_EQ(encode.findChild<QComboBox*>("cbVolumeSize")->isEnabled(), uuChoices);
+    EXPECT_EQ(encode.findChild<QCheckBox*>("cbWriteTable")->isEnabled(), uuChoices);
+  }
+  destination->clear();
+  EXPECT_FALSE(encode.findChild<QPushButton*>("bbOK")->isEnabled());
+  destination->setText(Q("sent.xxe"));
+  encode.findChild<QPushButton*>("bbOK")->click();
+  EXPECT_EQ(qel::test::ReadFileText(Dir() + "/sent.xxe").substr(0, 9), "XXEncode ");
 }
 
 }  // namespace
