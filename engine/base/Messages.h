@@ -15,6 +15,7 @@ inline constexpr int NoBeginLine = 25123;
 inline constexpr int BadLocalOffset = 25115;
 inline constexpr int IncorrectNumberOfBits = 25134;
 inline constexpr int InvalidDecodeTree = 25152;
+inline constexpr int BrokenVolumeChain = 25135;
 inline constexpr int ErrorWritingFile = 25136;
 inline constexpr int UnsupportedOverwriteAttr = 25137;
 inline constexpr int ErrorClosingFile = 25142;

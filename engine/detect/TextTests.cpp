@@ -34,7 +34,8 @@ TArcType TestText(std::span<const uint8_t> head) {
     if (head.size() - at >= kMimeRoom && StartsWithNoCase(head, at, kMime)) return atB64;
     // The begin line uuencode -m writes for Base64 without MIME headers.
     if (StartsWithNoCase(head, at, "begin-base64 ")) return atB64;
-    if (StartsWithNoCase(head, at, "begin 6") || StartsWithNoCase(head, at, "begin 7"))
+    if (StartsWithNoCase(head, at, "begin 6") || StartsWithNoCase(head, at, "begin 7") ||
+        StartsWithNoCase(head, at, "begin 999 "))  // a multi-volume ZIP set as one text
       return atUUE;
     auto lf = std::find(head.begin() + std::ptrdiff_t(at), head.end(), uint8_t('\n'));
     if (lf == head.end()) break;

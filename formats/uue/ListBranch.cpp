@@ -30,6 +30,8 @@ void ListUu(TListSession& s) {
   e.Date = UnixToDateTime(::stat(archive.c_str(), &st) == 0 ? st.st_mtime : 0);
   e.PackedSize = e.UnpackedSize = s.FileSize;
   e.ExternalAttr = 0x20;
+  // The encoder read the set's parts one after another: they decode as one file.
+  if (start->Mode == kZipSetMode) e.FileComment = "a multi-volume ZIP set, its parts joined";
   s.Report(e, from, uint64_t(s.FileSize), false);
 }
 

@@ -87,7 +87,11 @@ void TUUDecode::ExtractEntries() {
     return;
   }
   FinishFile();
-  VerifyCRC(TCrcWidth::crc32, whole ? DataCrc() : DataCrc() ^ 1);
+  // The encoder read a multi-volume ZIP set's parts one after another and kept no bounds:
+  // what comes out is their data joined, which no ZIP reader takes as it is.
+  if (VerifyCRC(TCrcWidth::crc32, whole ? DataCrc() : DataCrc() ^ 1) && start->Mode == kZipSetMode)
+    DoError(OutputName(), "the parts of a multi-volume ZIP set, joined into one file",
+            msg::BrokenVolumeChain, "");
 }
 
 void TUUDecode::Gather(const uint8_t* data, size_t size) {

@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "codecs/uu/UuCode.h"
+#include "engine/base/ArchiveDetection.h"
 #include "engine/base/Errors.h"
 #include "engine/base/Messages.h"
 #include "engine/base/Version.h"
 #include "engine/streams/TempStreams.h"
 #include "engine/volumes/VolumeNames.h"
+#include "formats/uue/UuHeader.h"
 
 namespace qel {
 
@@ -53,6 +55,21 @@ WideString WithExtension(const WideString& name, const char* ext) {
   return fs::path(name).replace_extension(ext).string();
 }
 
+// The files `file` stands for: itself, or when it is the last part of a multi-volume ZIP
+// set, every part in order (x.z01, x.z02 ... x.zip).
+std::vector<WideString> InputParts(const WideString& file) {
+  std::vector<WideString> parts;
+  if (DetectedArcType(file) == atZipMV) {
+    for (int volume = 1;; ++volume) {
+      WideString part = VolumeFileName(file, volume, 0, false);
+      if (!fs::is_regular_file(part)) break;
+      parts.push_back(std::move(part));
+    }
+  }
+  parts.push_back(file);
+  return parts;
+}
+
 }  // namespace
 
 const char* EncodedExtension(TCompressMethod method) {
@@ -89,11 +106,16 @@ int TUUEncode::Encode() {
       ReportAndRaise(ArchiveFile(), msg::UnsupportedArchiveType, "", "");
     WideString out = OutFilename;
     if (fs::path(out).extension().empty()) out += DefaultExt();
-    std::unique_ptr<TFileStream32> source = TFileStream32::Open(ArchiveFile(), fmOpenRead);
-    if (!source) ReportAndRaise(ArchiveFile(), msg::ErrorOpeningFile, "", "");
-    const int64_t size = source->Size();
-    struct stat st {};
-    const int64_t time = ::fstat(source->Handle(), &st) == 0 ? int64_t(st.st_mtime) : 0;
+    // The last part of a multi-volume ZIP set goes with the parts before it, as one input.
+    const std::vector<WideString> parts = InputParts(ArchiveFile());
+    const bool zipSet = parts.size() > 1;
+    int64_t size = 0, time = 0;
+    for (const WideString& part : parts) {
+      struct stat st {};
+      if (::stat(part.c_str(), &st) != 0) ReportAndRaise(part, msg::ErrorOpeningFile, "", "");
+      size += st.st_size;
+      time = std::max<int64_t>(time, st.st_mtime);
+    }
 
     const TUuKind kind = KindOf(CompressMethod());
     const TAlphabet& alphabet = AlphabetOf(kind);
@@ -123,8 +145,8 @@ int TUUEncode::Encode() {
       text += "\r\n";
       if (text.size() >= kOutputPiece) flush();
     };
-    const std::string begin =
-        std::string(base64 ? "begin-base64 " : "begin ") + (base64 ? "664 " : "644 ") + name;
+    const std::string mode = zipSet ? std::to_string(kZipSetMode) : base64 ? "664" : "644";
+    const std::string begin = std::string(base64 ? "begin-base64 " : "begin ") + mode + " " + name;
     const auto openVolume = [&] {
       const WideString target =
           volumes.empty()
@@ -180,16 +202,21 @@ int TUUEncode::Encode() {
       line(encoded);
       ++linesInVolume;
     };
-    for (;;) {
-      if (Cancel()) throw ECancelled();
-      const int64_t got = ReadSource(*source, piece.data(), kReadPiece);
-      data.insert(data.end(), piece.begin(), piece.begin() + got);
-      total += got;
-      size_t at = 0;
-      for (; data.size() - at >= lineBytes; at += lineBytes) dataLine(data.data() + at, lineBytes);
-      data.erase(data.begin(), data.begin() + std::ptrdiff_t(at));
-      ReportProgress(size, total, size, total);
-      if (got == 0) break;
+    for (const WideString& part : parts) {
+      std::unique_ptr<TFileStream32> source = TFileStream32::Open(part, fmOpenRead);
+      if (!source) ReportAndRaise(part, msg::ErrorOpeningFile, "", "");
+      for (;;) {
+        if (Cancel()) throw ECancelled();
+        const int64_t got = ReadSource(*source, piece.data(), kReadPiece);
+        data.insert(data.end(), piece.begin(), piece.begin() + got);
+        total += got;
+        size_t at = 0;
+        for (; data.size() - at >= lineBytes; at += lineBytes)
+          dataLine(data.data() + at, lineBytes);
+        data.erase(data.begin(), data.begin() + std::ptrdiff_t(at));
+        ReportProgress(size, total, size, total);
+        if (got == 0) break;
+      }
     }
     if (!data.empty()) dataLine(data.data(), data.size());
     // The zero-length line standard decoders end on; "end" alone is not enough for them.

@@ -84,5 +84,21 @@ TEST_F(UuEncode, VolumesComeBackWhole) {
   }
 }
 
+// The last part of a multi-volume ZIP set is encoded with the parts before it, under mode
+// 999; decoding gives their data joined, and says so.
+TEST_F(UuEncode, AZipSetTravelsAsOneText) {
+  VK_REQUIRE_TOOL("zip");
+  WriteFileText(dir_ / "big.bin", RandomData(300000));
+  ASSERT_TRUE(RunToolOk({"zip", "-q", "-s", "100k", "set.zip", "big.bin"}, dir_.Path()));
+  ASSERT_EQ(Run({"encode", "set.zip"}).status, 0);
+  EXPECT_NE(ReadFileText(dir_ / "set.uue").find("\r\nbegin 999 set.zip\r\n"), std::string::npos);
+  const ToolRun decoded = Run({"extract", "set.uue", "-o", "out"});
+  EXPECT_EQ(decoded.status, 1);
+  EXPECT_NE(decoded.err.find("joined"), std::string::npos) << decoded.err;
+  EXPECT_EQ(ReadFileText(dir_ / "out/set.zip"), ReadFileText(dir_ / "set.z01") +
+                                                    ReadFileText(dir_ / "set.z02") +
+                                                    ReadFileText(dir_ / "set.zip"));
+}
+
 }  // namespace
 }  // namespace qel::test
