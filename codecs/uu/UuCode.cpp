@@ -80,6 +80,8 @@ int DecodeLengthLine(const TAlphabet& alphabet, std::string_view line, uint8_t* 
   const int count = value(0);
   if (count < 0) return -1;
   const size_t groups = (size_t(count) + 2) / 3;
+  // Mail strips a few spaces from a line's end, never most of a line ("-- " is no data).
+  if (spaces && line.size() + 8 < 1 + groups * 4) return -1;
   // A whole line of characters in the alphabet, as nearly every line is, goes straight.
   if (line.size() >= 1 + groups * 4) {
     const uint8_t* p = reinterpret_cast<const uint8_t*>(line.data()) + 1;
@@ -127,6 +129,39 @@ int DecodeBase64Line(std::string_view line, uint8_t* out, bool& ended) {
     ended = pad > 0;
   }
   return n;
+}
+
+std::optional<TBeginLine> ReadBeginLine(std::string_view line) {
+  // The word in any case, as some mailers wrote it.
+  const auto starts = [&](std::string_view word) {
+    return line.size() >= word.size() &&
+           std::equal(word.begin(), word.end(), line.begin(), [](char a, char b) {
+             return a == (b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b);
+           });
+  };
+  TBeginLine b;
+  if (starts("begin-base64 ")) {
+    b.Base64 = true;
+    line.remove_prefix(13);
+  } else if (starts("begin ")) {
+    line.remove_prefix(6);
+  } else {
+    return std::nullopt;
+  }
+  const auto octal = [](char c) { return c >= '0' && c <= '7'; };
+  size_t digits = 0;
+  while (digits < line.size() && digits < 5 && octal(line[digits])) ++digits;
+  const bool zipSet = line.starts_with("999 ");
+  if (zipSet) digits = 3;
+  if ((digits != 3 && digits != 4) || digits >= line.size() || line[digits] != ' ')
+    return std::nullopt;
+  for (size_t i = 0; i < digits; ++i) b.Mode = b.Mode * 10 + (line[i] - '0');
+  std::string_view name = line.substr(digits + 1);
+  while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+  if (name.find('.') == std::string_view::npos) name = name.substr(0, name.find(' '));
+  if (name.empty()) return std::nullopt;
+  b.Name = std::string(name);
+  return b;
 }
 
 }  // namespace qel::uu

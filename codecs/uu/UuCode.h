@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,9 +47,9 @@ void EncodeBase64Line(const uint8_t* data, size_t size, std::string& out);
 // Decodes one UU or XX line into `out` (room for kMaxLineBytes): the bytes it holds, or -1
 // when it is no data line of the alphabet (a character outside it, or too few characters
 // for its count). Characters after the count's groups are ignored, as many encoders add a
-// check character. In UU a space counts as zero, as old encoders wrote it, and a line cut
-// short counts its missing characters as spaces, which mail strips from line ends; `whole`
-// takes neither, for telling UU from XX by a line.
+// check character. In UU a space counts as zero, as old encoders wrote it, and a line up to
+// two groups short counts its missing characters as spaces, which mail strips from line
+// ends; `whole` takes neither, for telling UU from XX by a line.
 int DecodeLengthLine(const TAlphabet& alphabet, std::string_view line, uint8_t* out,
                      bool whole = false);
 
@@ -56,5 +57,15 @@ int DecodeLengthLine(const TAlphabet& alphabet, std::string_view line, uint8_t* 
 // the line holds a character outside the alphabet or a length no Base64 line has. `ended`
 // is set when the line ends in padding, which only the last line may.
 int DecodeBase64Line(std::string_view line, uint8_t* out, bool& ended);
+
+// The line the encoded data follows: "begin MODE NAME", or "begin-base64 MODE NAME" for
+// Base64, MODE three or four octal digits (999 marks a multi-volume ZIP set). A name
+// without an extension ends at its first space.
+struct TBeginLine {
+  bool Base64 = false;
+  int Mode = 0;  // as written, octal digits read as decimal
+  std::string Name;
+};
+std::optional<TBeginLine> ReadBeginLine(std::string_view line);
 
 }  // namespace qel::uu

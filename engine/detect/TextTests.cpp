@@ -2,6 +2,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "codecs/uu/UuCode.h"
 #include "engine/detect/Probes.h"
 
 namespace qel::detect {
@@ -32,12 +33,12 @@ TArcType TestText(std::span<const uint8_t> head) {
   constexpr size_t kMimeRoom = 34;  // the header and at least its line break
   for (size_t at = 0; at < head.size();) {
     if (head.size() - at >= kMimeRoom && StartsWithNoCase(head, at, kMime)) return atB64;
-    // The begin line uuencode -m writes for Base64 without MIME headers.
-    if (StartsWithNoCase(head, at, "begin-base64 ")) return atB64;
-    if (StartsWithNoCase(head, at, "begin 6") || StartsWithNoCase(head, at, "begin 7") ||
-        StartsWithNoCase(head, at, "begin 999 "))  // a multi-volume ZIP set as one text
-      return atUUE;
     auto lf = std::find(head.begin() + std::ptrdiff_t(at), head.end(), uint8_t('\n'));
+    std::string_view line(reinterpret_cast<const char*>(head.data()) + at,
+                          size_t(lf - head.begin()) - at);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (const std::optional<uu::TBeginLine> begin = uu::ReadBeginLine(line))
+      return begin->Base64 ? atB64 : atUUE;
     if (lf == head.end()) break;
     at = size_t(lf - head.begin()) + 1;
   }

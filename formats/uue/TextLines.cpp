@@ -30,6 +30,7 @@ bool TTextLines::Fill() {
 
 bool TTextLines::Next(std::string& line) {
   line.clear();
+  cut_ = false;
   if (at_ >= buffer_.size() && !Fill()) return false;
   for (;;) {
     const uint8_t* begin = buffer_.data() + at_;
@@ -41,12 +42,16 @@ bool TTextLines::Next(std::string& line) {
     if (const void* cr = std::memchr(begin, '\r', size_t(stop - begin)))
       stop = static_cast<const uint8_t*>(cr);
     const size_t room = kMaxLine - std::min(kMaxLine, line.size());
+    cut_ = cut_ || size_t(stop - begin) > room;
     line.append(reinterpret_cast<const char*>(begin), std::min<size_t>(room, size_t(stop - begin)));
     at_ = size_t(stop - buffer_.data());
     if (stop != end) {
       // CR LF is one line end, also when a buffer boundary falls between the two.
       const bool cr = *stop == '\r';
       ++at_;
+      if (cr && (at_ < buffer_.size() || Fill()) && buffer_[at_] == '\r' &&
+          (at_ + 1 < buffer_.size() ? buffer_[at_ + 1] == '\n' : false))
+        ++at_;  // CR CR LF
       if (cr && (at_ < buffer_.size() || Fill()) && buffer_[at_] == '\n') ++at_;
       return true;
     }

@@ -18,8 +18,11 @@ class TTextLines {
 
   // Reads the bytes from `start` up to `end`.
   TTextLines(TReadAt readAt, int64_t start, int64_t end);
-  // The next line without its end; false when the text has ended (or cannot be read).
+  // The next line without its end; false when the text has ended (or cannot be read). CR
+  // LF, LF, CR and CR CR LF (a CR LF text written again with CR LF ends) each end a line.
   bool Next(std::string& line);
+  // Whether the line Next gave last was longer than kMaxLine (and so cut).
+  bool LastCut() const { return cut_; }
   // Where the next line starts.
   int64_t Position() const { return bufferStart_ + int64_t(at_); }
 
@@ -32,6 +35,7 @@ class TTextLines {
   int64_t bufferStart_;
   std::vector<uint8_t> buffer_;
   size_t at_ = 0;
+  bool cut_ = false;
 };
 
 }  // namespace qel::uu

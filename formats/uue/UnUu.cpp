@@ -58,6 +58,11 @@ void TUUDecode::ExtractEntries() {
       DoError(ArchiveFile(), "", msg::NoBeginLine, "");
     return;
   }
+  // A later volume of a set opened on its own holds only the end of the file.
+  if (start->Part > 1) {
+    DoError(ArchiveFile(), "the file begins in an earlier volume", msg::SkippedFile, "");
+    return;
+  }
   // A MIME part that names no file is named after the text.
   const std::string stored = start->Name.empty()
                                  ? std::filesystem::path(ArchiveFile()).stem().string()
@@ -79,22 +84,44 @@ void TUUDecode::ExtractEntries() {
   bool whole = false;
   try {
     FGathered.clear();
-    whole =
-        start->Kind == TUuKind::Base64 ? DecodeBase64(*lines) : DecodeLengthLines(lines, *start);
+    FDecoded = 0;
+    whole = start->Kind == TUuKind::Base64 ? DecodeBase64(*lines, start->Mode >= 0)
+                                           : DecodeLengthLines(lines, *start);
     Flush();
   } catch (const E_RAISE&) {
     AbandonOutput();
     return;
   }
   FinishFile();
+  // The damage was told: the output goes, and there is no check sum to fail besides.
+  if (!whole) {
+    AbandonOutput();
+    if (OnEnd) OnEnd(*this, IsDiskMode() ? OutputName() : stored, false);
+    return;
+  }
   // The encoder read a multi-volume ZIP set's parts one after another and kept no bounds:
   // what comes out is their data joined, which no ZIP reader takes as it is.
-  if (VerifyCRC(TCrcWidth::crc32, whole ? DataCrc() : DataCrc() ^ 1) && start->Mode == kZipSetMode)
+  if (VerifyCRC(TCrcWidth::crc32, DataCrc()) && start->Mode == kZipSetMode)
     DoError(OutputName(), "the parts of a multi-volume ZIP set, joined into one file",
             msg::BrokenVolumeChain, "");
 }
 
+bool TUUDecode::CountHolds(TTextLines& lines) {
+  // "N bytes" after the end line, as this program's encoder writes it, must be what came.
+  std::string line;
+  if (!lines.Next(line) || !line.ends_with(" bytes")) return true;
+  const std::string digits = line.substr(0, line.size() - 6);
+  if (digits.empty() || digits.size() > 18 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return true;
+  if (std::stoll(digits) == FDecoded) return true;
+  DoError(OutputName(), digits + " bytes announced, " + std::to_string(FDecoded) + " decoded",
+          msg::CorruptInput, VolumeName());
+  return false;
+}
+
 void TUUDecode::Gather(const uint8_t* data, size_t size) {
+  FDecoded += int64_t(size);
   FGathered.insert(FGathered.end(), data, data + size);
   if (FGathered.size() >= kGatherSize) Flush();
 }
@@ -131,10 +158,13 @@ bool TUUDecode::DecodeLengthLines(std::unique_ptr<TTextLines>& lines, const TUuS
           continue;
         }
       }
-      if (IsEndLine(line)) return true;
+      if (IsEndLine(line)) return CountHolds(*lines);
       if (IsBlank(line)) continue;
       if (!alphabet) alphabet = &AlphabetOf(ChooseLengthKind(line));
-      if (seeking && DecodeLengthLine(*alphabet, line, out, true) <= 0) continue;
+      // In a later volume without a begin line, the data starts with a full line read whole:
+      // a heading that merely reads as a line is no data.
+      if (seeking && DecodeLengthLine(*alphabet, line, out, true) != int(kLengthLineBytes))
+        continue;
       seeking = false;
       const int n = DecodeLengthLine(*alphabet, line, out);
       if (n > 0) {
@@ -149,29 +179,31 @@ bool TUUDecode::DecodeLengthLines(std::unique_ptr<TTextLines>& lines, const TUuS
   }
 }
 
-bool TUUDecode::DecodeBase64(TTextLines& lines) {
+bool TUUDecode::DecodeBase64(TTextLines& lines, bool closed) {
   std::string line;
   uint8_t out[kLineBuffer];
   bool started = false;
   while (lines.Next(line)) {
     Progress(lines);
-    const std::string_view l = line;
-    // The end line, or a MIME boundary: the part is over.
-    if (IsEndLine(l) || l.starts_with("--")) return true;
-    if (IsBlank(l)) {
-      if (started) return true;  // the end of the MIME part
-      continue;
-    }
+    std::string_view l = line;
+    // Trailing white space is no part of the data.
+    while (!l.empty() && (l.back() == ' ' || l.back() == '\t')) l.remove_suffix(1);
+    // The end line, or a MIME boundary (or the signature after the part): the data is over.
+    if (IsEndLine(l)) return CountHolds(lines);
+    if (l.starts_with("--")) return true;
+    if (l.empty()) continue;
     // The begin line some encoders write after the MIME headers.
     if (!started && l.starts_with("begin")) continue;
     bool ended = false;
-    const int n = DecodeBase64Line(l, out, ended);
-    if (n < 0) return started ? true : Damaged(lines);  // a boundary closes the part
+    const int n = lines.LastCut() ? -1 : DecodeBase64Line(l, out, ended);
+    if (n < 0) return Damaged(lines);
     Gather(out, size_t(n));
     started = true;
     if (ended) return true;
   }
-  return true;
+  // A MIME part may end with its mail; a begin-base64 text ends with its own line.
+  if (closed) DoError(OutputName(), "", msg::UnexpectedEndOfFile, VolumeName());
+  return !closed;
 }
 
 bool TUUDecode::NextPart(std::unique_ptr<TTextLines>& lines, bool& seeking) {
@@ -181,6 +213,7 @@ bool TUUDecode::NextPart(std::unique_ptr<TTextLines>& lines, bool& seeking) {
     DoError(OutputName(), "", msg::UnexpectedEndOfFile, VolumeName());
     return false;
   }
+  FArchiveTotal += ArchiveStream()->Size();
   const auto open = [&] {
     lines = std::make_unique<TTextLines>(HeaderReadAt(), 0, ArchiveStream()->Size());
   };

@@ -31,7 +31,9 @@ class TUUDecode : public TUnBase {
   // Decodes the data from where `lines` stand into the output; false when it is damaged or
   // cut short (reported).
   bool DecodeLengthLines(std::unique_ptr<uu::TTextLines>& lines, const uu::TUuStart& start);
-  bool DecodeBase64(uu::TTextLines& lines);
+  // `closed`: a begin-base64 text, whose data ends with its own line; a MIME part may end
+  // with the mail.
+  bool DecodeBase64(uu::TTextLines& lines, bool closed);
   // Opens the set's next volume and finds its begin line (`seeking` when it has none);
   // false (reported) when there is no next volume.
   bool NextPart(std::unique_ptr<uu::TTextLines>& lines, bool& seeking);
@@ -43,7 +45,11 @@ class TUUDecode : public TUnBase {
   void Gather(const uint8_t* data, size_t size);
   void Flush();
 
+  // Whether the byte count after the end line, where there is one, is what was decoded.
+  bool CountHolds(uu::TTextLines& lines);
+
   std::vector<uint8_t> FGathered;
+  int64_t FDecoded = 0;      // bytes decoded so far
   int FVolume = 0;           // counts the volumes read, from 0
   int64_t FVolumesRead = 0;  // bytes of the volumes before the one open now
 };

@@ -12,6 +12,7 @@
 #include "codecs/uu/UuCode.h"
 #include "engine/base/ArchiveDetection.h"
 #include "engine/base/Errors.h"
+#include "engine/base/FileSystem.h"
 #include "engine/base/Messages.h"
 #include "engine/base/Version.h"
 #include "engine/streams/TempStreams.h"
@@ -153,11 +154,14 @@ int TUUEncode::Encode() {
               ? out
               : NextNumberedVolume(volumes.back().first, EncodedExtension(CompressMethod())[1]);
       if (target.empty()) ReportAndRaise(out, msg::MaximumVolumes, "", "");
+      for (const WideString& part : parts)
+        if (SameFile(part, target)) ReportAndRaise(target, msg::SameInputOutput, "", "");
       if (!ApproveReplace(target)) ReportAndRaise(target, msg::UserCanceled, "", "");
       if (!volumes.empty()) flush();
       std::unique_ptr<TTempFileStream> f = TTempFileStream::Create(
           fs::path(target).parent_path().empty() ? "." : fs::path(target).parent_path().string());
       if (!f) ReportAndRaise(target, msg::ErrorCreatingFile, "", "");
+      f->Durable = false;  // a text made again from its file when lost
       volumes.emplace_back(target, std::move(f));
     };
 
@@ -174,9 +178,13 @@ int TUUEncode::Encode() {
       line(chars.substr(32));
     }
     if (base64) {
-      line(std::string("Content-Type: ") + ContentType(name) + "; name=\"" + name + "\";");
+      // A quote or backslash in the name is escaped, as a quoted string needs.
+      std::string quoted;
+      for (const char c : name)
+        quoted += c == '"' || c == '\\' ? std::string{'\\', c} : std::string{c};
+      line(std::string("Content-Type: ") + ContentType(name) + "; name=\"" + quoted + "\";");
       line("Content-Transfer-Encoding: base64");
-      line("Content-Disposition: attachment; filename=\"" + name + "\"");
+      line("Content-Disposition: attachment; filename=\"" + quoted + "\"");
       line("");
     }
     line(begin);

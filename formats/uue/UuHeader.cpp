@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 namespace qel::uu {
 namespace {
@@ -28,37 +29,27 @@ std::string Parameter(std::string_view header, std::string_view key) {
     if (rest.empty() || rest.front() != '=') continue;
     rest = Trim(rest.substr(1));
     if (!rest.empty() && rest.front() == '"') {
-      rest.remove_prefix(1);
-      return std::string(rest.substr(0, rest.find('"')));
+      std::string value;  // a quoted string, with its backslash escapes
+      for (size_t i = 1; i < rest.size() && rest[i] != '"'; ++i)
+        value += rest[i] == '\\' && i + 1 < rest.size() ? rest[++i] : rest[i];
+      return value;
     }
     return std::string(Trim(rest.substr(0, rest.find(';'))));
   }
   return {};
 }
 
-// "begin MODE NAME" or "begin-base64 MODE NAME": the mode and the name.
-bool ReadBeginLine(std::string_view line, TUuStart& start) {
-  std::string_view rest;
-  if (StartsNoCase(line, "begin-base64 ")) {
+// A begin line: the kind it names, the mode and, unless a MIME header named the file,
+// the name.
+bool TakeBeginLine(std::string_view line, TUuStart& start) {
+  const std::optional<TBeginLine> begin = ReadBeginLine(line);
+  if (!begin) return false;
+  if (begin->Base64) {
     start.Kind = TUuKind::Base64;
     start.KindKnown = true;
-    rest = line.substr(13);
-  } else if (StartsNoCase(line, "begin ")) {
-    rest = line.substr(6);
-  } else {
-    return false;
   }
-  rest = Trim(rest);
-  size_t digits = 0;
-  while (digits < rest.size() && digits < 4 && std::isdigit(uint8_t(rest[digits]))) ++digits;
-  if (digits == 0 || digits == rest.size() || rest[digits] != ' ') return false;
-  start.Mode = std::stoi(std::string(rest.substr(0, digits)));
-  std::string_view name = Trim(rest.substr(digits));
-  // A name without an extension ends at its first space: what follows is no part of it.
-  if (name.find('.') == std::string_view::npos) name = name.substr(0, name.find(' '));
-  if (name.empty()) return false;
-  // The MIME header's name stands when the begin line repeats it.
-  if (start.Name.empty()) start.Name = std::string(name);
+  start.Mode = begin->Mode;
+  if (start.Name.empty()) start.Name = begin->Name;
   return true;
 }
 
@@ -71,18 +62,20 @@ std::optional<TUuStart> FindUuStart(TTextLines& lines, int64_t limit) {
   bool tableLines = false;
   while (lines.Position() < limit && lines.Next(line)) {
     const std::string_view l = line;
+    if (TakeBeginLine(l, start)) {
+      start.DataStart = lines.Position();
+      return start;
+    }
     if (tableLines) {
-      table += Trim(l);
+      // A space may be one of the characters: the lines are taken as they stand.
+      table += l.substr(0, 32);
       if (table.size() >= 64) {
         tableLines = false;
         if (TAlphabet a(table.substr(0, 64)); a.Valid()) start.Table = a;
       }
       continue;
     }
-    if (ReadBeginLine(l, start)) {
-      start.DataStart = lines.Position();
-      return start;
-    }
+    if (l.starts_with("part ")) start.Part = std::atoi(line.c_str() + 5);
     if (StartsNoCase(l, "XXEncode ")) {
       start.Kind = TUuKind::Xx;
       start.KindKnown = true;
@@ -112,6 +105,7 @@ std::optional<TUuStart> FindUuStart(TTextLines& lines, int64_t limit) {
 }
 
 std::optional<uint32_t> ModeBits(int mode) {
+  if (mode < 0) return std::nullopt;  // no begin line
   uint32_t bits = 0;
   for (const char c : std::to_string(mode)) {
     if (c > '7') return std::nullopt;

@@ -29,6 +29,7 @@ struct TUuStart {
   int Mode = -1;           // the begin line's mode as written (octal digits read as decimal)
   std::optional<TAlphabet> Table;
   int64_t DataStart = 0;  // the first line after the begin line or the MIME header block
+  int Part = 0;           // the "part N" line before the begin line: a later volume's
 };
 
 // Searches the lines up to `limit` (a position in the text); none when no start was found.

@@ -88,6 +88,11 @@ TEST_F(UuDecode, PartsFollowOneAnother) {
   const std::string data = RandomData(100000);
   WriteFileText(dir_ / "in.bin", data);
   ASSERT_TRUE(RunToolOk({"uuenview", "-u", "-1000", "-od", ".", "in.bin"}, dir_.Path()));
+  // A heading that reads as a short line is no data of the part it heads.
+  const std::string second = ReadFileText(dir_ / "in.002");
+  const size_t data2 = second.find("\nM") + 1;
+  WriteFileText(dir_ / "in.002",
+                second.substr(0, data2) + std::string(30, '-') + "\n" + second.substr(data2));
   ASSERT_EQ(Run({"extract", "in.001", "-o", "out"}).status, 0);
   EXPECT_EQ(ReadTree(dir_ / "out"), (Tree{{"in.bin", data}}));
   // A part missing ends the file as incomplete, and nothing is left under its name.
@@ -114,6 +119,14 @@ TEST_F(UuDecode, HostileAndDamagedTextsEndCleanly) {
       {"absolute", named("/etc/cron.txt"), {"etc", "etc/cron.txt"}},
       {"cut short", named("cut.txt").substr(0, 22), {}},
       {"damaged line", named("bad.txt").replace(19, 1, "~"), {}},
+      {"count at odds", named("count.txt") + "4 bytes\n", {}},
+      {"later volume alone", "part 2\n" + named("part.txt"), {}},
+      {"base64 damaged", "begin-base64 644 b.txt\nQ2F0\nQ*F0\n====\n", {}},
+      {"base64 cut short", "begin-base64 644 b.txt\nQ2F0\n", {}},
+      {"base64 line too long",
+       "begin-base64 644 b.txt\n" + std::string(2000, 'A') + "\n====\n",
+       {}},
+      {"base64, no begin", "Content-Transfer-Encoding: base64\n\nQ2F0\n", {"t"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -125,6 +138,11 @@ TEST_F(UuDecode, HostileAndDamagedTextsEndCleanly) {
     std::set<std::string> expected = {"t.uue", "target"};
     for (const std::string& path : c.lands) expected.insert("target/" + path);
     EXPECT_EQ(PathsBelow(root), expected);
+    // No mode on a begin line gives no execute bits.
+    for (const std::string& path : c.lands)
+      EXPECT_EQ(
+          fs::status(root + "/target/" + path).permissions() & fs::perms::owner_exec,
+          fs::is_directory(root + "/target/" + path) ? fs::perms::owner_exec : fs::perms::none);
   }
 }
 

@@ -82,6 +82,10 @@ TEST_F(UuEncode, VolumesComeBackWhole) {
     fs::remove(dir_ / second);
     EXPECT_NE(Run({"extract", c.first, "-o", std::string(c.as) + "-cut"}).status, 0);
   }
+  // A text is never written over the file it encodes.
+  const ToolRun self = Run({"encode", "v.uue", "--overwrite"});
+  EXPECT_EQ(self.status, 2);
+  EXPECT_NE(self.err.find("Same input and output"), std::string::npos) << self.err;
 }
 
 // The last part of a multi-volume ZIP set is encoded with the parts before it, under mode
