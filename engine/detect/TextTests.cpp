@@ -31,6 +31,7 @@ bool IsBzip2(std::span<const uint8_t> head) {
 TArcType TestText(std::span<const uint8_t> head) {
   constexpr std::string_view kMime = "Content-Transfer-Encoding: Base64";
   constexpr size_t kMimeRoom = 34;  // the header and at least its line break
+  bool heading = false;             // uuenview's "_=_ Part N of M of file NAME"
   for (size_t at = 0; at < head.size();) {
     if (head.size() - at >= kMimeRoom && StartsWithNoCase(head, at, kMime)) return atB64;
     auto lf = std::find(head.begin() + std::ptrdiff_t(at), head.end(), uint8_t('\n'));
@@ -39,10 +40,12 @@ TArcType TestText(std::span<const uint8_t> head) {
     if (line.ends_with('\r')) line.remove_suffix(1);
     if (const std::optional<uu::TBeginLine> begin = uu::ReadBeginLine(line))
       return begin->Base64 ? atB64 : atUUE;
+    heading = heading || (line.starts_with("_=_ Part ") && line.find(" of file ") != line.npos);
     if (lf == head.end()) break;
     at = size_t(lf - head.begin()) + 1;
   }
-  return atNA;
+  // A heading without a begin line after it: uuenview's Base64.
+  return heading ? atB64 : atNA;
 }
 
 }  // namespace qel::detect

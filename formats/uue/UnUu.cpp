@@ -80,6 +80,7 @@ void TUUDecode::ExtractEntries() {
     entry.HostSystem = 3;
   }
   if (!BuildWholeFileOutputName(entry)) return;
+  lines = std::make_unique<TTextLines>(HeaderReadAt(), start->DataStart, file.Size());
   if (!PrepareEntry(false) || !OpenOutput()) return;
   bool whole = false;
   try {

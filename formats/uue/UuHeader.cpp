@@ -60,11 +60,31 @@ std::optional<TUuStart> FindUuStart(TTextLines& lines, int64_t limit) {
   std::string line, table;
   bool base64Header = false;  // inside a MIME header block that announced base64
   bool tableLines = false;
-  while (lines.Position() < limit && lines.Next(line)) {
+  std::string headingName;  // uuenview's heading names the file
+  while (lines.Position() < limit) {
+    const int64_t lineStart = lines.Position();
+    if (!lines.Next(line)) break;
     const std::string_view l = line;
     if (TakeBeginLine(l, start)) {
       start.DataStart = lines.Position();
       return start;
+    }
+    if (l.starts_with("_=_ Part ")) {
+      if (const size_t of = l.find(" of file "); of != std::string_view::npos)
+        headingName = Trim(l.substr(of + 9));
+      continue;
+    }
+    // After uuenview's heading, Base64 lines may follow with no begin line at all.
+    if (!headingName.empty() && !l.starts_with("_=_") && !Trim(l).empty()) {
+      uint8_t out[TTextLines::kMaxLine];
+      bool ended = false;
+      if (Trim(l).size() >= 4 && DecodeBase64Line(Trim(l), out, ended) > 0) {
+        start.Kind = TUuKind::Base64;
+        start.KindKnown = true;
+        if (start.Name.empty()) start.Name = headingName;
+        start.DataStart = lineStart;
+        return start;
+      }
     }
     if (tableLines) {
       // A space may be one of the characters: the lines are taken as they stand.

@@ -4,7 +4,9 @@
 // - a MIME header block whose Content-Transfer-Encoding is base64, naming the file in its
 //   Content-Disposition (or Content-Type) header; the data follows the blank line;
 // - the lines that change the alphabet ("table" and the two lines after it, or "charmap"),
-//   and a banner line that names the encoder ("XXEncode ...").
+//   and a banner line that names the encoder ("XXEncode ...");
+// - the heading uuenview writes ("_=_ Part 001 of 001 of file NAME"), which Base64 lines
+//   may follow without a begin line.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +30,7 @@ struct TUuStart {
   std::string Name;        // as stored
   int Mode = -1;           // the begin line's mode as written (octal digits read as decimal)
   std::optional<TAlphabet> Table;
-  int64_t DataStart = 0;  // the first line after the begin line or the MIME header block
+  int64_t DataStart = 0;  // where the data lines start
   int Part = 0;           // the "part N" line before the begin line: a later volume's
 };
 
