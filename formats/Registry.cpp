@@ -11,6 +11,7 @@
 #include "formats/lha/LhaFormat.h"
 #include "formats/packed/PackedFormats.h"
 #include "formats/planned/Planned.h"
+#include "formats/rar/RarFormat.h"
 #include "formats/tar/TarFormat.h"
 #include "formats/uue/UuFormat.h"
 #include "formats/zip/ZipFormat.h"
@@ -23,7 +24,7 @@ std::span<const TFormatDescriptor* const> RegisteredFormats() {
     std::vector<const TFormatDescriptor*> all = {
         &ZipFormat(), &JarFormat(), &LhaFormat(), &GZipFormat(), &BZip2Format(),
         &TarFormat(), &CabFormat(), &ArjFormat(), &ArcFormat(),  &ZooFormat(),
-        &HaFormat(),  &BhFormat(),  &UuFormat()};
+        &HaFormat(),  &BhFormat(),  &UuFormat(),  &RarFormat()};
     for (const TFormatDescriptor* f : PlannedFormats()) all.push_back(f);
     return all;
   }();

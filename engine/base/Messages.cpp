@@ -132,6 +132,7 @@ constexpr Entry kMessages[] = {
     {25363, "Requires Win32 api"},
     {25364, "The archive changed since it was read"},
     {25365, "Another entry has this name"},
+    {25366, "encrypted RAR entries are not supported"},
     {25501, "Extraction of this cabinet requires first disk of set"},
     {25502, "Previous volume in set"},
     {25503, "Next volume in set"},

@@ -101,6 +101,26 @@ std::string Utf16LeToUtf8(const uint8_t* p, size_t units) {
   return out;
 }
 
+static_assert(sizeof(wchar_t) == 4, "a wide character holds any character");
+
+std::wstring Utf8ToWide(std::string_view s) {
+  std::wstring out;
+  out.reserve(s.size());
+  for (size_t pos = 0; pos < s.size();) {
+    char32_t cp = kReplacementChar;
+    const size_t n = DecodeUtf8Char(s, pos, cp);
+    out += wchar_t(n ? cp : kReplacementChar);
+    pos += n ? n : 1;
+  }
+  return out;
+}
+
+std::string WideToUtf8(const wchar_t* s, size_t max) {
+  std::string out;
+  for (size_t i = 0; i < max && s[i] != 0; ++i) AppendUtf8(out, char32_t(s[i]));
+  return out;
+}
+
 std::string AsciiLower(std::string s) {
   for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');

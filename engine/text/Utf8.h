@@ -26,6 +26,13 @@ void AppendUtf8(std::string& out, char32_t cp);
 // result is always well-formed.
 std::string Utf16LeToUtf8(const uint8_t* p, size_t units);
 
+// The wide form of `s` (wchar_t holds a whole character here); bytes that are not
+// well-formed UTF-8 become U+FFFD.
+std::wstring Utf8ToWide(std::string_view s);
+
+// UTF-8 of a wide string up to its first zero or `max` characters.
+std::string WideToUtf8(const wchar_t* s, size_t max);
+
 // `s` with every byte that is not part of a well-formed character replaced by U+FFFD.
 std::string SanitizeUtf8(std::string_view s);
 

@@ -74,4 +74,43 @@ std::string NextNumberedVolume(const std::string& path, char bare) {
   return path.substr(0, dot) + "." + next;
 }
 
+std::string NextRarVolume(const std::string& path, bool newNumbering) {
+  const size_t slash = path.rfind('/');
+  const size_t base = slash == std::string::npos ? 0 : slash + 1;
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot < base) dot = path.size();
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  // Counts up the digits ending before `end`, carrying into `stop` (exclusive).
+  const auto countUp = [&](std::string& s, size_t end, size_t stop) {
+    size_t i = end;
+    while (i > stop && digit(s[i - 1])) {
+      if (s[i - 1] != '9') {
+        ++s[i - 1];
+        return true;
+      }
+      s[--i] = '0';
+    }
+    return false;
+  };
+  if (newNumbering) {
+    size_t end = dot;
+    while (end > base && !digit(path[end - 1])) --end;
+    if (end > base) {
+      std::string stem = path.substr(0, dot);
+      size_t start = end;
+      while (start > base && digit(stem[start - 1])) --start;
+      if (!countUp(stem, end, start)) stem.insert(start, 1, '1');
+      const bool upper = dot + 1 < path.size() && path[dot + 1] >= 'A' && path[dot + 1] <= 'Z';
+      return stem + (upper ? ".RAR" : ".rar");
+    }
+  }
+  std::string ext = dot < path.size() ? path.substr(dot + 1) : std::string();
+  if (ext.size() != 3 || !digit(ext[1]) || !digit(ext[2])) {
+    const bool upper = !ext.empty() && ext[0] >= 'A' && ext[0] <= 'Z';
+    return path.substr(0, dot) + (upper ? ".R00" : ".r00");
+  }
+  if (!countUp(ext, 3, 1)) ++ext[0];  // r99 -> s00
+  return path.substr(0, dot) + "." + ext;
+}
+
 }  // namespace qel

@@ -6,16 +6,14 @@ namespace qel {
 namespace {
 
 constexpr TTypeRow kAceTypes[] = {{atAce, capSfx}};
-constexpr TTypeRow kRarTypes[] = {{atRar, capSfx}};
 constexpr TTypeRow kSevenZipTypes[] = {{at7Zip, capTest | capPassword}};
 
 constexpr TFormatDescriptor kAce{"ace", kAceTypes};
-constexpr TFormatDescriptor kRar{"rar", kRarTypes};
 // 7z archives are listed and tested through an outside library.
 constexpr TFormatDescriptor kSevenZip{"7z", kSevenZipTypes, nullptr, nullptr,
                                       msg::SevenZipLibraryNotFound};
 
-constexpr const TFormatDescriptor* kPlanned[] = {&kAce, &kRar, &kSevenZip};
+constexpr const TFormatDescriptor* kPlanned[] = {&kAce, &kSevenZip};
 
 }  // namespace
 

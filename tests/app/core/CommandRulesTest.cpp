@@ -18,7 +18,7 @@ TEST(CommandRules, AvailabilityByType) {
       {atJar, true, true, true, true, false},     {atJarExe, false, true, true, false, false},
       {atZipMV, false, true, true, false, false},  // no writer updates a split set
       {atCab, false, true, true, false, false},    // a cabinet is only ever made whole
-      {atRar, false, false, false, true, false},  {atTar, true, true, true, false, false},
+      {atRar, false, true, true, true, false},    {atTar, true, true, true, false, false},
       {atGZip, true, true, true, false, false}};
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(ArcTypeName(r.type)));

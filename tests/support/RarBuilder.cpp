@@ -1,0 +1,84 @@
+#include "tests/support/RarBuilder.h"
+
+#include <algorithm>
+
+#include "codecs/checksum/Crc.h"
+#include "engine/base/Bytes.h"
+
+namespace qel::test {
+
+namespace {
+
+// Sets the block's 16-bit header CRC and appends it.
+void AppendBlock(Bytes& out, Bytes block) {
+  PutU16(&block[5], uint16_t(block.size()));
+  PutU16(&block[0], uint16_t(Crc32(0, block.data() + 2, block.size() - 2)));
+  out.insert(out.end(), block.begin(), block.end());
+}
+
+Bytes StartVolume(bool first, bool volume, bool newNumbering) {
+  Bytes out = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x00};
+  Bytes main(13, 0);
+  main[2] = 0x73;
+  const uint16_t flags = uint16_t((volume ? 0x0001 : 0) | (newNumbering ? 0x0010 : 0) |
+                                  (volume && first ? 0x0100 : 0));
+  PutU16(&main[3], flags);
+  AppendBlock(out, main);
+  return out;
+}
+
+void EndVolume(Bytes& out, bool more) {
+  Bytes end(7, 0);
+  end[2] = 0x7B;
+  PutU16(&end[3], uint16_t(0x4000 | (more ? 0x0001 : 0)));
+  AppendBlock(out, end);
+}
+
+void AppendPart(Bytes& out, const TRarFile& f, size_t from, size_t size, bool before, bool after) {
+  Bytes h(32, 0);
+  h[2] = 0x74;
+  const uint16_t flags = uint16_t(0x8000 | (before ? 0x01 : 0) | (after ? 0x02 : 0) |
+                                  (f.folder ? 0xE0 : 0) | (f.encrypted ? 0x04 : 0));
+  PutU16(&h[3], flags);
+  PutU32(&h[7], uint32_t(size));
+  PutU32(&h[11], uint32_t(f.data.size()));
+  h[15] = f.host;
+  // Parts before the last carry the CRC of their own bytes, the last one the whole file's.
+  PutU32(&h[16],
+         after ? Crc32(0, f.data.data() + from, size) : Crc32(0, f.data.data(), f.data.size()));
+  PutU32(&h[20], 0x5A8E4A21);  // 2025-04-14 09:17:02
+  h[24] = 29;
+  h[25] = 0x30;
+  PutU16(&h[26], uint16_t(f.name.size()));
+  PutU32(&h[28], f.attr | (f.folder && f.host != 3 ? 0x10 : 0));
+  h.insert(h.end(), f.name.begin(), f.name.end());
+  AppendBlock(out, h);
+  out.insert(out.end(), f.data.begin() + long(from), f.data.begin() + long(from + size));
+}
+
+}  // namespace
+
+std::vector<Bytes> BuildRar4(const std::vector<TRarFile>& files, size_t volumeData,
+                             bool newNumbering) {
+  const bool volumes = volumeData != 0;
+  std::vector<Bytes> out{StartVolume(true, volumes, newNumbering)};
+  size_t room = volumes ? volumeData : SIZE_MAX;
+  for (const TRarFile& f : files) {
+    size_t from = 0;
+    do {
+      if (room == 0) {
+        EndVolume(out.back(), true);
+        out.push_back(StartVolume(false, volumes, newNumbering));
+        room = volumeData;
+      }
+      const size_t size = std::min(room, f.data.size() - from);
+      AppendPart(out.back(), f, from, size, from > 0, from + size < f.data.size());
+      from += size;
+      room -= size;
+    } while (from < f.data.size());
+  }
+  EndVolume(out.back(), false);
+  return out;
+}
+
+}  // namespace qel::test
