@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/registry/Formats.h"
+#include "formats/ace/AceFormat.h"
 #include "formats/arc/ArcFormat.h"
 #include "formats/arj/ArjFormat.h"
 #include "formats/bh/BhFormat.h"
@@ -24,7 +25,7 @@ std::span<const TFormatDescriptor* const> RegisteredFormats() {
     std::vector<const TFormatDescriptor*> all = {
         &ZipFormat(), &JarFormat(), &LhaFormat(), &GZipFormat(), &BZip2Format(),
         &TarFormat(), &CabFormat(), &ArjFormat(), &ArcFormat(),  &ZooFormat(),
-        &HaFormat(),  &BhFormat(),  &UuFormat(),  &RarFormat()};
+        &HaFormat(),  &BhFormat(),  &UuFormat(),  &RarFormat(),  &AceFormat()};
     for (const TFormatDescriptor* f : PlannedFormats()) all.push_back(f);
     return all;
   }();

@@ -74,43 +74,63 @@ std::string NextNumberedVolume(const std::string& path, char bare) {
   return path.substr(0, dot) + "." + next;
 }
 
-std::string NextRarVolume(const std::string& path, bool newNumbering) {
-  const size_t slash = path.rfind('/');
-  const size_t base = slash == std::string::npos ? 0 : slash + 1;
-  size_t dot = path.rfind('.');
-  if (dot == std::string::npos || dot < base) dot = path.size();
-  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  // Counts up the digits ending before `end`, carrying into `stop` (exclusive).
-  const auto countUp = [&](std::string& s, size_t end, size_t stop) {
-    size_t i = end;
-    while (i > stop && digit(s[i - 1])) {
-      if (s[i - 1] != '9') {
-        ++s[i - 1];
-        return true;
-      }
-      s[--i] = '0';
+namespace {
+
+bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+// Counts up the digits of `s` ending before `end`, carrying no further than `stop`; false
+// when the carry runs out of digits (all were 9s, now 0s).
+bool CountUp(std::string& s, size_t end, size_t stop) {
+  for (size_t i = end; i > stop && Digit(s[i - 1]); --i) {
+    if (s[i - 1] != '9') {
+      ++s[i - 1];
+      return true;
     }
-    return false;
-  };
+    s[i - 1] = '0';
+  }
+  return false;
+}
+
+// Where the last extension's dot is, or the end when the file name has none.
+size_t ExtensionDot(const std::string& path, size_t base) {
+  const size_t dot = path.rfind('.');
+  return dot == std::string::npos || dot < base ? path.size() : dot;
+}
+
+size_t BaseOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
+}  // namespace
+
+std::string NextLetteredVolume(const std::string& path, char letter) {
+  const size_t dot = ExtensionDot(path, BaseOf(path));
+  std::string ext = dot < path.size() ? path.substr(dot + 1) : std::string();
+  if (ext.size() != 3 || !Digit(ext[1]) || !Digit(ext[2])) {
+    const bool upper = !ext.empty() && ext[0] >= 'A' && ext[0] <= 'Z';
+    return path.substr(0, dot) + "." + char(upper ? letter - 'a' + 'A' : letter) + "00";
+  }
+  if (!CountUp(ext, 3, 1)) ++ext[0];  // r99 -> s00
+  return path.substr(0, dot) + "." + ext;
+}
+
+std::string NextRarVolume(const std::string& path, bool newNumbering) {
+  const size_t base = BaseOf(path);
+  const size_t dot = ExtensionDot(path, base);
   if (newNumbering) {
     size_t end = dot;
-    while (end > base && !digit(path[end - 1])) --end;
+    while (end > base && !Digit(path[end - 1])) --end;
     if (end > base) {
       std::string stem = path.substr(0, dot);
       size_t start = end;
-      while (start > base && digit(stem[start - 1])) --start;
-      if (!countUp(stem, end, start)) stem.insert(start, 1, '1');
+      while (start > base && Digit(stem[start - 1])) --start;
+      if (!CountUp(stem, end, start)) stem.insert(start, 1, '1');
       const bool upper = dot + 1 < path.size() && path[dot + 1] >= 'A' && path[dot + 1] <= 'Z';
       return stem + (upper ? ".RAR" : ".rar");
     }
   }
-  std::string ext = dot < path.size() ? path.substr(dot + 1) : std::string();
-  if (ext.size() != 3 || !digit(ext[1]) || !digit(ext[2])) {
-    const bool upper = !ext.empty() && ext[0] >= 'A' && ext[0] <= 'Z';
-    return path.substr(0, dot) + (upper ? ".R00" : ".r00");
-  }
-  if (!countUp(ext, 3, 1)) ++ext[0];  // r99 -> s00
-  return path.substr(0, dot) + "." + ext;
+  return NextLetteredVolume(path, 'r');
 }
 
 }  // namespace qel

@@ -18,10 +18,15 @@ std::string VolumeFileName(const std::string& setName, int volume, int lastVolum
 // x.001, x.002); a name without an extension goes on with `bare` and 01. Empty past 999.
 std::string NextNumberedVolume(const std::string& path, char bare);
 
+// The next volume of a set whose later volumes take a letter and two digits: x.ace (or any
+// other extension) is followed by x.c00 ... x.c99 for letter 'c', then x.d00; the letter's
+// case follows the extension's.
+std::string NextLetteredVolume(const std::string& path, char letter);
+
 // The next volume of a RAR set. With the new numbering (x.part1.rar, x.part2.rar...) the
 // last run of digits before the extension counts up, growing when it must (part9 to part10),
 // and the extension becomes ".rar" (the first volume may be x.part1.exe). With the old one,
-// x.rar (or x.exe) is followed by x.r00 ... x.r99, then x.s00, the letter's case kept.
+// the lettered rule with 'r': x.rar (or x.exe), x.r00 ... x.r99, x.s00.
 std::string NextRarVolume(const std::string& path, bool newNumbering);
 
 // The disk number a spanned set's disk label carries: "PKBACK# " (in any case) followed only

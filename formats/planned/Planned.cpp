@@ -5,15 +5,13 @@
 namespace qel {
 namespace {
 
-constexpr TTypeRow kAceTypes[] = {{atAce, capSfx}};
 constexpr TTypeRow kSevenZipTypes[] = {{at7Zip, capTest | capPassword}};
 
-constexpr TFormatDescriptor kAce{"ace", kAceTypes};
 // 7z archives are listed and tested through an outside library.
 constexpr TFormatDescriptor kSevenZip{"7z", kSevenZipTypes, nullptr, nullptr,
                                       msg::SevenZipLibraryNotFound};
 
-constexpr const TFormatDescriptor* kPlanned[] = {&kAce, &kSevenZip};
+constexpr const TFormatDescriptor* kPlanned[] = {&kSevenZip};
 
 }  // namespace
 

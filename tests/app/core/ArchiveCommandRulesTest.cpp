@@ -121,8 +121,8 @@ TEST_F(ArchiveCommandRulesTest, WhatACommandCannotDoIsSaidInsteadOfTried) {
   } rows[] = {
       {qel::atCab, [](TArchiveCommands& c) { c.Add(); }, 210, TBoxKind::Warning},
       {qel::atZipMV, [](TArchiveCommands& c) { c.Add(); }, 210, TBoxKind::Warning},
-      {qel::atAce, [](TArchiveCommands& c) { c.Extract({}, {"*"}); }, 200, TBoxKind::Plain},
-      {qel::atAce, [](TArchiveCommands& c) { c.OpenEntry({}, {}); }, 200, TBoxKind::Plain},
+      {qel::at7Zip, [](TArchiveCommands& c) { c.Extract({}, {"*"}); }, 200, TBoxKind::Plain},
+      {qel::at7Zip, [](TArchiveCommands& c) { c.OpenEntry({}, {}); }, 200, TBoxKind::Plain},
       {qel::atZip, [](TArchiveCommands& c) { c.Delete({}); }, 890, TBoxKind::Information},
       {qel::atZip, [](TArchiveCommands& c) { c.DeleteShownFolder(); }, 890, TBoxKind::Information},
       {qel::atZip, [&](TArchiveCommands& c) { c.View({&folder}); }, 350, TBoxKind::Information},

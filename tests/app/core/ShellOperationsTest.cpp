@@ -303,7 +303,7 @@ class ShellOperationsExtractTest : public ShellOperationsTest {
     MakeZip("x.zip", {"src/a.txt", "src/b.txt"});
     EXPECT_TRUE(RunTool({"zip", "-q", "-j", Dir() + "/y.zip", Dir() + "/src/one.txt"}).Ok());
     // An archive no reader takes.
-    File("t.ace", std::string(7, 'a') + "**ACE**" + std::string(40, 'x'));
+    File("t.7z", std::string("7z\xBC\xAF\x27\x1C", 6) + std::string(40, 'x'));
   }
 };
 
@@ -350,7 +350,7 @@ TEST_F(ShellOperationsExtractTest, AnArchiveNamedOfDotsStaysInTheChosenFolder) {
 
 TEST_F(ShellOperationsExtractTest, AnUnreadableArchiveStopsTheRest) {
   Settings().ShowMessages = true;
-  ops_.ExtractDirect({Path("x.zip"), Path("t.ace"), Path("y.zip")}, Path("out"), 2);
+  ops_.ExtractDirect({Path("x.zip"), Path("t.7z"), Path("y.zip")}, Path("out"), 2);
   EXPECT_EQ(Tree("out"), Names({"x", "x/src", "x/src/a.txt", "x/src/b.txt"}));
   EXPECT_EQ(ui_.Messages, QStringList({Message(200), FormatMessage(Message(180), {"2"})}));
   EXPECT_TRUE(ops_.Failed());

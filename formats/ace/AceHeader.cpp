@@ -1,0 +1,64 @@
+#include "formats/ace/AceHeader.h"
+
+#include <cstring>
+#include <vector>
+
+#include "codecs/checksum/Crc.h"
+#include "engine/text/EntryNames.h"
+
+namespace qel::ace {
+
+namespace {
+
+constexpr int kMainFixed = 31;
+constexpr int kFileFixed = 35;
+constexpr uint8_t kFileType = 1;
+
+// The header from its type byte on, its CRC checked: the low half of the CRC register
+// before the final inversion.
+bool ReadHeader(const TReadAt& read, int64_t fileSize, int64_t pos, int fixed,
+                std::vector<uint8_t>& h) {
+  uint8_t head[4];
+  if (pos < 0 || fileSize - pos < fixed || !read(pos, head, 4)) return false;
+  const int64_t size = GetU16(head + 2);
+  if (size + 4 < fixed || size > fileSize - pos - 4) return false;
+  h.resize(size_t(size) + 4);
+  if (!read(pos, h.data(), int64_t(h.size()))) return false;
+  return uint16_t(~Crc32(0, h.data() + 4, size_t(size))) == GetU16(head);
+}
+
+}  // namespace
+
+int64_t ReadAceMain(const TReadAt& read, int64_t fileSize, int64_t start) {
+  std::vector<uint8_t> h;
+  if (!ReadHeader(read, fileSize, start, kMainFixed, h) || h[4] != 0 ||
+      std::memcmp(&h[7], "**ACE**", 7) != 0)
+    return -1;
+  return start + int64_t(h.size());
+}
+
+THeaderRead ReadAceFile(const TReadAt& read, int64_t fileSize, int64_t pos, TAceFile& f) {
+  uint8_t type = 0;
+  if (pos >= fileSize || !read(pos + 4, &type, 1) || type != kFileType) return THeaderRead::End;
+  std::vector<uint8_t> h;
+  if (!ReadHeader(read, fileSize, pos, kFileFixed, h)) return THeaderRead::Bad;
+  f.Flags = GetU16(&h[5]);
+  f.Packed = GetU32(&h[7]);
+  f.Unpacked = GetU32(&h[11]);
+  f.DosTime = GetU32(&h[15]);
+  f.Attr = GetU32(&h[19]);
+  f.Crc = ~GetU32(&h[23]);  // stored as the CRC register, before the final inversion
+  f.Type = h[27];
+  f.Quality = h[28];
+  const size_t nameSize = GetU16(&h[33]);
+  if (kFileFixed + nameSize > h.size()) return THeaderRead::Bad;
+  f.Name = text::DecodeEntryName(
+      std::string_view(reinterpret_cast<const char*>(&h[kFileFixed]), nameSize),
+      text::TNameCodePage::Oem);
+  const int64_t dataStart = pos + int64_t(h.size());
+  if (f.Packed > uint64_t(fileSize - dataStart)) return THeaderRead::Bad;
+  f.Next = dataStart + int64_t(f.Packed);
+  return THeaderRead::Ok;
+}
+
+}  // namespace qel::ace
