@@ -38,6 +38,8 @@ int FuzzArc(const uint8_t* data, size_t size);
 int FuzzZoo(const uint8_t* data, size_t size);
 int FuzzHa(const uint8_t* data, size_t size);
 int FuzzBh(const uint8_t* data, size_t size);
+int FuzzRar(const uint8_t* data, size_t size);
+int FuzzAce(const uint8_t* data, size_t size);
 int FuzzUue(const uint8_t* data, size_t size);
 
 std::span<const FuzzTarget> FuzzTargets();

@@ -243,7 +243,7 @@ THeaderRead TRarBlockReader::NextRar4(TRarPart& part) {
     if (dataSize > uint64_t(size_ - dataStart)) return THeaderRead::Bad;
     pos_ = dataStart + int64_t(dataSize);
     if (type == kEndHead) {
-      moreVolumes_ = flags & kEndNextVolume;
+      moreVolumes_ = archive_.Volume && (flags & kEndNextVolume);
       return THeaderRead::End;
     }
     if (type != kFileHead) continue;
@@ -410,7 +410,7 @@ THeaderRead TRarBlockReader::NextRar5(TRarPart& part) {
     if (b.Type == kHead5End) {
       uint64_t flags = 0;
       if (!ReadVint(q, extra, flags)) return THeaderRead::Bad;
-      moreVolumes_ = flags & 0x1;
+      moreVolumes_ = archive_.Volume && (flags & 0x1);
       return THeaderRead::End;
     }
     if (b.Type != kHead5File) continue;  // service headers, and kinds to come

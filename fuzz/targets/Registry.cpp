@@ -22,6 +22,8 @@ std::span<const FuzzTarget> FuzzTargets() {
       {"zoo", FuzzZoo},
       {"ha", FuzzHa},
       {"bh", FuzzBh},
+      {"rar", FuzzRar},
+      {"ace", FuzzAce},
       {"uue", FuzzUue},
       {"legacyzip", FuzzLegacyZip},
       {"legacyarc", FuzzLegacyArc},
