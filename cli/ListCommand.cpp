@@ -118,7 +118,9 @@ int RunList(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
       line += FormatDateTime(e.Date);
       line += '\t';
       line += attributes;
-      line += e.Encrypted ? "\t1\n" : "\t0\n";
+      line += e.Encrypted ? "\t1\t" : "\t0\t";
+      line += qel::HostName(quell.ArcType(), e.VersionMadeBy);
+      line += '\n';
       out.write(line.data(), std::streamsize(line.size()));
       return;
     }
@@ -158,10 +160,11 @@ Command ListCommand() {
           "entry and no header: name (folders separated by \"/\"; tab, line break and\n"
           "backslash written as \\t, \\n, \\r and \\\\, other control bytes as \\xHH),\n"
           "size, packed size, CRC-32 (8 hex digits), method, modification time\n"
-          "(YYYY-MM-DD HH:MM:SS, local time), attributes, and 1 or 0 for encrypted,\n"
-          "separated by tabs. With --print, the printable list: a heading with the\n"
-          "totals, a ruled table of name (\"+\" after an encrypted one), date, packed\n"
-          "size, size and folder, and the archive comment.\n\n"
+          "(YYYY-MM-DD HH:MM:SS, local time), attributes, 1 or 0 for encrypted, and the\n"
+          "system it was made on (ZIP and RAR; empty for the others), separated by tabs.\n"
+          "With --print, the printable list: a heading with the totals, a ruled table of\n"
+          "name (\"+\" after an encrypted one), date, packed size, size and folder, and\n"
+          "the archive comment.\n\n"
           "Exit status: 0 when listed, 1 when the listing met damaged headers, 2 when the\n"
           "archive cannot be opened or is not an archive, 7 for a usage error.",
           {{"--tsv", false, "tab-separated lines for scripts"},

@@ -1,5 +1,8 @@
 #include "engine/list/EntryText.h"
 
+#include <array>
+#include <string_view>
+
 namespace qel {
 
 int CalcRatio(uint64_t unpacked, uint64_t packed) {
@@ -42,6 +45,23 @@ std::string GetAttrText(TArcType type, uint32_t attr, char fill, bool unixHost) 
       t[at + 2] = 'x';
   }
   return t;
+}
+
+std::string HostName(TArcType type, uint16_t versionMadeBy) {
+  const size_t host = versionMadeBy >> 8;
+  if (IsZipFamily(type) || type == atZipDS || type == atZipMV) {
+    static constexpr std::array<std::string_view, 20> kZip = {
+        "FAT",       "AMIGA",    "VMS",  "Unix",    "VM/CMS", "Atari",    "HPFS",
+        "Macintosh", "Z-System", "CP/M", "TOPS-20", "NTFS",   "SMS/QDOS", "Acorn",
+        "VFAT",      "MVS",      "BeOS", "Tandem",  "OS/400", "OS/X"};
+    return host < kZip.size() ? std::string(kZip[host]) : std::to_string(host);
+  }
+  if (type == atRar || type == atRarExe) {
+    static constexpr std::array<std::string_view, 6> kRar = {"MS DOS", "OS/2",   "Win32",
+                                                             "Unix",   "Mac OS", "BeOS"};
+    return host < kRar.size() ? std::string(kRar[host]) : std::to_string(host);
+  }
+  return {};
 }
 
 }  // namespace qel

@@ -16,4 +16,9 @@ int CalcRatio(uint64_t unpacked, uint64_t packed);
 // that is not an archive. Positions without their bit show `fill`.
 std::string GetAttrText(TArcType type, uint32_t attr, char fill, bool unixHost = false);
 
+// The system an entry was made on ("Unix", "FAT", "Win32"...), from the high byte of its
+// version made by, which ZIP and RAR keep (each numbering its own way); "" for the formats
+// that record none.
+std::string HostName(TArcType type, uint16_t versionMadeBy);
+
 }  // namespace qel

@@ -33,7 +33,7 @@ TEST_F(ListCommand, TsvLinesCarryEveryField) {
   std::vector<std::string> lines = Split(run.out, '\n');
   ASSERT_EQ(lines.size(), 3u);  // two entries and the final empty part
   std::vector<std::string> f = Split(lines[1], '\t');
-  ASSERT_EQ(f.size(), 8u) << lines[1];
+  ASSERT_EQ(f.size(), 9u) << lines[1];
   EXPECT_EQ(f[0], "dir/b.txt");
   EXPECT_EQ(f[1], "30");
   EXPECT_EQ(f[2], "30");
@@ -42,6 +42,7 @@ TEST_F(ListCommand, TsvLinesCarryEveryField) {
   EXPECT_EQ(f[4], "Stored");
   EXPECT_EQ(f[5].size(), 19u);  // YYYY-MM-DD HH:MM:SS
   EXPECT_EQ(f[7], "0");
+  EXPECT_FALSE(f[8].empty());  // the system the entry was made on
 }
 
 TEST_F(ListCommand, TableHasHeaderAndTotals) {

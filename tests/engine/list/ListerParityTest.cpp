@@ -138,7 +138,7 @@ std::vector<TRow> CliRows(const std::string& archive) {
   std::vector<TRow> rows;
   for (const std::string& line : SplitOn(run.out, '\n')) {
     const std::vector<std::string> f = SplitOn(line + "\t", '\t');  // keeps an empty last field
-    if (f.size() != 8 || !regex_match(f[1], kNumber) || !regex_match(f[2], kNumber) ||
+    if (f.size() != 9 || !regex_match(f[1], kNumber) || !regex_match(f[2], kNumber) ||
         !regex_match(f[3], kCrc) || !regex_match(f[5], kTime) || !regex_match(f[6], kAttr) ||
         !regex_match(f[7], kFlag)) {
       ADD_FAILURE() << "malformed line: " << line;

@@ -11,6 +11,7 @@
 #include "codecs/checksum/Crc.h"
 #include "engine/base/DateTime.h"
 #include "engine/base/Messages.h"
+#include "engine/list/EntryText.h"
 #include "formats/rar/LibarchiveRar.h"
 #include "formats/rar/UnrarApi.h"
 #include "tests/engine/list/ListerRun.h"
@@ -82,7 +83,6 @@ std::string Text(TDateTime t) {
 
 TEST_F(RarSamples, ListingEqualsSevenZipFieldByField) {
   VK_REQUIRE_TOOL("7z");
-  const std::map<int, std::string> hosts = {{0, "MS DOS"}, {2, "Win32"}, {3, "Unix"}};
   for (const char* sample : kSamples) {
     // 7z finds no archive behind this self-extractor's program.
     if (std::string(sample).ends_with(".exe")) continue;
@@ -106,7 +106,7 @@ TEST_F(RarSamples, ListingEqualsSevenZipFieldByField) {
       char crc[9];
       std::snprintf(crc, sizeof crc, "%08X", e.CRC);
       EXPECT_EQ(p["CRC"].empty() ? "00000000" : p["CRC"], crc);  // a MAC is shown as nothing
-      EXPECT_EQ(p["Host OS"], hosts.at(e.VersionMadeBy >> 8));
+      EXPECT_EQ(p["Host OS"], HostName(atRar, e.VersionMadeBy));
       // "m3:16" (RAR 4) or "v6:m3:128K" (RAR 5): the method's number after "m".
       const std::string method = p["Method"];
       EXPECT_EQ(method[method.find('m') + 1] - '0', e.Method - 0x30);
