@@ -164,4 +164,15 @@ int64_t DateTimeToUnix(TDateTime t) {
   return int64_t(std::mktime(&tm));
 }
 
+namespace {
+constexpr int64_t kFileTimeEpochDelta = 11644473600;  // seconds from 1601 to 1970
+constexpr uint64_t kTicksPerSecond = 10000000;
+}  // namespace
+
+int64_t FileTimeToUnix(uint64_t ticks) { return int64_t(ticks / kTicksPerSecond) - kFileTimeEpochDelta; }
+
+uint64_t UnixToFileTime(int64_t seconds) {
+  return seconds < -kFileTimeEpochDelta ? 0 : uint64_t(seconds + kFileTimeEpochDelta) * kTicksPerSecond;
+}
+
 }  // namespace qel

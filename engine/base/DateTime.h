@@ -26,6 +26,9 @@ int64_t DosDateTimeToUnix(uint32_t dos);
 // DOS date-time of Unix seconds in local time, clamped to 1980-01-01 00:00:00 and
 // 2107-12-31 23:59:58, the range the format can hold.
 uint32_t UnixToDosDateTime(int64_t seconds);
+// Windows file times: 100-nanosecond intervals since 1601, UTC (0 for times before it).
+int64_t FileTimeToUnix(uint64_t ticks);
+uint64_t UnixToFileTime(int64_t seconds);
 
 // Local TDateTime of Unix seconds; 0 gives 1 January 1980 00:01:00 and a negative value is
 // taken by its absolute value, as the archive formats that store Unix times expect.

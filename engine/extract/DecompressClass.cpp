@@ -130,6 +130,10 @@ bool TDecompressClass::MatchesSpec(const WideString& name) {
   });
 }
 
+bool TDecompressClass::Selects(const WideString& name) const {
+  return qel::MatchesSpec(name, FileSpec, ExcludeSpec, RecurseDirs, {});
+}
+
 bool TDecompressClass::MatchesSpecFlat(const WideString& name) {
   return qel::MatchesSpecFlat(name, FileSpec, ExcludeSpec, [this](const std::string& n) {
     if (OnExcludeFile) OnExcludeFile(*this, n);

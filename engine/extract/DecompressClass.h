@@ -61,6 +61,8 @@ class TDecompressClass : public TZipCommon {
   // The file filters with OnExcludeFile: the folder-aware form and the flat one.
   bool MatchesSpec(const WideString& name);
   bool MatchesSpecFlat(const WideString& name);
+  // The folder-aware filters without the event: for a count before the walk that fires it.
+  bool Selects(const WideString& name) const;
 
  protected:
   // The reader's walk over its entries, run inside the operation frame.

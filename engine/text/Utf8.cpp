@@ -1,5 +1,6 @@
 #include "engine/text/Utf8.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace qel::text {
@@ -113,6 +114,15 @@ std::wstring Utf8ToWide(std::string_view s) {
     pos += n ? n : 1;
   }
   return out;
+}
+
+bool Utf8ToWideBuffer(std::string_view s, wchar_t* buffer, size_t size) {
+  if (size == 0) return false;
+  const std::wstring w = Utf8ToWide(s);
+  const size_t n = std::min(w.size(), size - 1);
+  std::copy_n(w.begin(), n, buffer);
+  buffer[n] = 0;
+  return n == w.size();
 }
 
 std::string WideToUtf8(const wchar_t* s, size_t max) {

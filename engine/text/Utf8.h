@@ -30,6 +30,10 @@ std::string Utf16LeToUtf8(const uint8_t* p, size_t units);
 // well-formed UTF-8 become U+FFFD.
 std::wstring Utf8ToWide(std::string_view s);
 
+// `s` as a zero-ended wide string in `buffer` of `size` characters; false (the buffer
+// holding what fits) when it is too long.
+bool Utf8ToWideBuffer(std::string_view s, wchar_t* buffer, size_t size);
+
 // UTF-8 of a wide string up to its first zero or `max` characters.
 std::string WideToUtf8(const wchar_t* s, size_t max);
 

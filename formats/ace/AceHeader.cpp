@@ -12,7 +12,8 @@ namespace {
 
 constexpr int kMainFixed = 31;
 constexpr int kFileFixed = 35;
-constexpr uint8_t kFileType = 1;
+// Header kinds after the main header.
+enum : uint8_t { kFile32 = 1, kRecord32 = 2, kFile64 = 3, kRecord64a = 4, kRecord64b = 5 };
 
 // The header from its type byte on, its CRC checked: the low half of the CRC register
 // before the final inversion.
@@ -39,22 +40,30 @@ int64_t ReadAceMain(const TReadAt& read, int64_t fileSize, int64_t start) {
 
 THeaderRead ReadAceFile(const TReadAt& read, int64_t fileSize, int64_t pos, TAceFile& f) {
   uint8_t type = 0;
-  if (pos >= fileSize || !read(pos + 4, &type, 1) || type != kFileType) return THeaderRead::End;
+  if (pos >= fileSize) return THeaderRead::End;
+  if (!read(pos + 4, &type, 1)) return THeaderRead::Bad;
+  // Recovery records close an archive; any other kind is damage.
+  if (type == kRecord32 || type == kRecord64a || type == kRecord64b) return THeaderRead::End;
+  if (type != kFile32 && type != kFile64) return THeaderRead::Bad;
+  // Files of 4 GiB or more have 64-bit sizes, and every field after them moves on.
+  const int wide = type == kFile64 ? 8 : 0;
   std::vector<uint8_t> h;
-  if (!ReadHeader(read, fileSize, pos, kFileFixed, h)) return THeaderRead::Bad;
+  if (!ReadHeader(read, fileSize, pos, kFileFixed + wide, h)) return THeaderRead::Bad;
   f.Flags = GetU16(&h[5]);
-  f.Packed = GetU32(&h[7]);
-  f.Unpacked = GetU32(&h[11]);
-  f.DosTime = GetU32(&h[15]);
-  f.Attr = GetU32(&h[19]);
-  f.Crc = ~GetU32(&h[23]);  // stored as the CRC register, before the final inversion
-  f.Type = h[27];
-  f.Quality = h[28];
-  const size_t nameSize = GetU16(&h[33]);
-  if (kFileFixed + nameSize > h.size()) return THeaderRead::Bad;
-  f.Name = text::DecodeEntryName(
-      std::string_view(reinterpret_cast<const char*>(&h[kFileFixed]), nameSize),
-      text::TNameCodePage::Oem);
+  f.Packed = wide ? GetU64(&h[7]) : GetU32(&h[7]);
+  f.Unpacked = wide ? GetU64(&h[15]) : GetU32(&h[11]);
+  const uint8_t* p = &h[15 + wide];
+  f.DosTime = GetU32(p);
+  f.Attr = GetU32(p + 4);
+  f.Crc = ~GetU32(p + 8);  // stored as the CRC register, before the final inversion
+  f.Type = p[12];
+  f.Quality = p[13];
+  const size_t nameSize = GetU16(p + 18);
+  const size_t nameAt = size_t(kFileFixed + wide);
+  if (nameAt + nameSize > h.size() || f.Unpacked > uint64_t(INT64_MAX)) return THeaderRead::Bad;
+  f.Name =
+      text::DecodeEntryName(std::string_view(reinterpret_cast<const char*>(&h[nameAt]), nameSize),
+                            text::TNameCodePage::Oem);
   const int64_t dataStart = pos + int64_t(h.size());
   if (f.Packed > uint64_t(fileSize - dataStart)) return THeaderRead::Bad;
   f.Next = dataStart + int64_t(f.Packed);

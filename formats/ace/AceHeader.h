@@ -32,7 +32,8 @@ struct TAceFile {
 // ACE main header there.
 int64_t ReadAceMain(const TReadAt& read, int64_t fileSize, int64_t start);
 
-// The file header at `pos`; End at the end of the file or at a header of another type.
+// The file header at `pos` (32- or 64-bit sizes); End at the end of the file or at the
+// recovery record, Bad at any other kind of header.
 THeaderRead ReadAceFile(const TReadAt& read, int64_t fileSize, int64_t pos, TAceFile& file);
 
 }  // namespace qel::ace

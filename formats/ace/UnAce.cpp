@@ -100,13 +100,13 @@ bool TUnACE::Scan(const WideString& volume, bool makeFolders) {
       return false;
     }
     if (f.Directory()) {
-      if (!makeFolders || !MatchesSpec(f.Name + "/")) continue;
+      if (!makeFolders || !Selects(f.Name + "/")) continue;
       TUnEntry entry;
       entry.StoredName = f.Name + "/";
       entry.DosDateTime = f.DosTime;
       entry.ExternalAttr = f.Attr & 0xFFFF;
       if (BuildOutputName(entry)) PrepareEntry(true);
-    } else if (!f.SplitBefore() && MatchesSpec(f.Name)) {
+    } else if (!f.SplitBefore() && Selects(f.Name)) {
       ++FMatching;
       FArchiveTotal += int64_t(f.Packed);
       NoteEntryDate(f.DosTime);
@@ -219,18 +219,38 @@ int TUnACE::StartFile(const tACEFileData& file) {
   FActive = false;
   FPasswordAsks = 0;
   TUnEntry entry;
-  entry.StoredName = file.SourceFileName;
-  text::UseForwardSlashes(entry.StoredName);
+  entry.StoredName = text::DecodeEntryName(file.SourceFileName, text::TNameCodePage::Oem);
   entry.PackedSize = int64_t(file.CompressedSize);
   entry.UnpackedSize = int64_t(file.Size);
   entry.DosDateTime = file.Time;
   entry.ExternalAttr = file.Attributes & 0xFFFF;
   if (!MatchesSpec(entry.StoredName) || !BuildOutputName(entry)) return ACE_CALLBACK_RETURN_NO;
-  // Where the library puts it: the stored name cleaned as every name is, below the target.
+  // Where the library puts it: where it says, which must be below the target; else the
+  // stored name cleaned as every name is, below the target.
   FLibraryOutput = OutputName();
-  FFolderExisted = fs::is_directory(fs::path(FLibraryOutput).parent_path());
+  if (IsDiskMode() && file.TargetFileName) {
+    const fs::path target = fs::path(file.TargetFileName).lexically_normal();
+    const fs::path below = target.lexically_relative(fs::path(FTargetDir).lexically_normal());
+    if (below.empty() || *below.begin() == "..") {
+      DoError(entry.StoredName, file.TargetFileName, msg::InvalidFileName, "");
+      return ACE_CALLBACK_RETURN_NO;
+    }
+    FLibraryOutput = target.string();
+  }
+  // The folders the library will make for it, so that a rename can take them away again.
+  FFirstMade.clear();
+  for (fs::path f = fs::path(FLibraryOutput).parent_path();
+       f.string().size() >= FTargetDir.size() && !fs::exists(f); f = f.parent_path())
+    FFirstMade = f.string();
   FOverwrite = PrepareEntry(false);
   if (!FOverwrite) return Cancel() ? ACE_CALLBACK_RETURN_CANCEL : ACE_CALLBACK_RETURN_NO;
+  struct stat st {};
+  if (IsDiskMode() && OutputName() != FLibraryOutput && ::lstat(FLibraryOutput.c_str(), &st) == 0) {
+    // The library writes to the stored name only: it would replace the file kept there.
+    DoError(OutputName(), "the file under the stored name is kept", msg::SkippedFile, "");
+    PassOver(OutputName());
+    return ACE_CALLBACK_RETURN_NO;
+  }
   FActive = true;
   return ACE_CALLBACK_RETURN_OK;
 }
@@ -244,7 +264,7 @@ void TUnACE::EndFile(const tACEFileData& file) {
     if (!ok) {
       fs::remove(FLibraryOutput, ec);  // a file that failed its check is not left behind
     } else if (OutputName() != FLibraryOutput) {
-      // The user chose another name: the library's output moves there, and folders the
+      // The user chose another name: the library's output moves there, and the folders the
       // library made only for it go.
       fs::create_directories(fs::path(OutputName()).parent_path(), ec);
       fs::rename(FLibraryOutput, OutputName(), ec);
@@ -252,11 +272,13 @@ void TUnACE::EndFile(const tACEFileData& file) {
         DoError(OutputName(), "", msg::ErrorWritingFile, "");
         ok = false;
       }
-      for (fs::path folder = fs::path(FLibraryOutput).parent_path();
-           !FFolderExisted && folder.string().size() + 1 > FTargetDir.size() &&
-           fs::path(folder.string() + "/") != fs::path(FTargetDir) && fs::is_empty(folder, ec);
-           folder = folder.parent_path())
-        fs::remove(folder, ec);
+      if (!FFirstMade.empty()) {
+        for (fs::path f = fs::path(FLibraryOutput).parent_path(); fs::is_empty(f, ec);
+             f = f.parent_path()) {
+          fs::remove(f, ec);
+          if (f == FFirstMade) break;
+        }
+      }
     }
     if (ok)
       SetFileFacts(OutputName(), CurrentEntryTime(),
@@ -274,10 +296,15 @@ int TUnACE::Request(tACECallbackData& data) {
   switch (data.Code) {
     case ACE_CALLBACK_REQUEST_CHANGEVOLUME:
       return NextVolume(data);
-    case ACE_CALLBACK_REQUEST_OVERWRITE:
-      if (!FOverwrite) return ACE_CALLBACK_RETURN_NO;
-      if (IsDiskMode()) ::chmod(FLibraryOutput.c_str(), 0600);  // a read-only file is replaced too
+    case ACE_CALLBACK_REQUEST_OVERWRITE: {
+      if (!FActive || !FOverwrite) return ACE_CALLBACK_RETURN_NO;
+      // What is there goes first, read-only or not, and a link is removed, not written through.
+      struct stat st {};
+      if (IsDiskMode() && ::lstat(FLibraryOutput.c_str(), &st) == 0 &&
+          (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+        ::unlink(FLibraryOutput.c_str());
       return ACE_CALLBACK_RETURN_OK;
+    }
     case ACE_CALLBACK_REQUEST_PASSWORD:
       return AskPassword(data);
     default:

@@ -45,10 +45,10 @@ class TUnACE : public TUnBase {
   int FVolumeNumber = 1;
   int FMatching = 0;
   // The file under way.
-  bool FActive = false;        // the reader took it on (not skipped)
-  bool FOverwrite = false;     // the file at its name may be replaced
-  WideString FLibraryOutput;   // where the library writes it
-  bool FFolderExisted = true;  // that place's folder was there before the file
+  bool FActive = false;       // the reader took it on (not skipped)
+  bool FOverwrite = false;    // the file at its name may be replaced
+  WideString FLibraryOutput;  // where the library writes it
+  WideString FFirstMade;      // the topmost folder the library makes for it, if any
   int FPasswordAsks = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/base/DateTime.h"
 #include "engine/text/CodePages.h"
 #include "engine/text/Utf8.h"
 
@@ -14,7 +15,6 @@ constexpr int kBaseSize = 22;
 // Level 3 sizes are 32-bit; no real header comes near this.
 constexpr uint64_t kMaxLevel3Header = uint64_t(1) << 20;
 // Seconds from 1601, the Windows epoch, to 1970.
-constexpr int64_t kWindowsEpochDelta = 11644473600;
 
 void TakeExtended(uint8_t type, const uint8_t* data, size_t size, TLhaHeader& h) {
   switch (type) {
@@ -30,7 +30,7 @@ void TakeExtended(uint8_t type, const uint8_t* data, size_t size, TLhaHeader& h)
     case 0x41:  // creation, modification and access times, in 100 ns from 1601
       if (size >= 24) {
         const uint64_t ticks = GetU64(data + 8);
-        if (ticks) h.UnixTime = int64_t(ticks / 10000000) - kWindowsEpochDelta;
+        if (ticks) h.UnixTime = FileTimeToUnix(ticks);
       }
       break;
     case 0x50:

@@ -3,12 +3,16 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <filesystem>
+
 #include "engine/streams/FileStream32.h"
 #include "formats/rar/UnrarApi.h"
 
 namespace qel::unrar {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr size_t kBufferSize = size_t(1) << 18;
 
@@ -50,7 +54,14 @@ int64_t TLibarchiveRar::SkipCallback(struct archive*, void* self, int64_t reques
   return step > 0 && r.file_->SetPosition(pos + step) ? step : 0;
 }
 
-int TLibarchiveRar::MoveTo(int index, uint64_t unpacked, bool directory) {
+int64_t TLibarchiveRar::StreamOffset(size_t index) const {
+  int64_t offset = -start_;
+  std::error_code ec;
+  for (size_t v = 0; v < index; ++v) offset += int64_t(fs::file_size(volumes_[v], ec));
+  return offset;
+}
+
+int TLibarchiveRar::MoveTo(int index, const TExpected& expected) {
   if (!a_) {
     a_ = archive_read_new();
     if (!a_) return ERAR_NO_MEMORY;
@@ -75,11 +86,16 @@ int TLibarchiveRar::MoveTo(int index, uint64_t unpacked, bool directory) {
     if (r == ARCHIVE_FAILED && index_ == index) return ERAR_BAD_DATA;
   }
   if (!entry) return ERAR_BAD_DATA;
+  // libarchive gives the first entry the place where it began to read.
+  const int64_t at = archive_read_header_position(a_);
+  const bool samePlace =
+      at == StreamOffset(expected.Volume) + expected.HeaderStart || (index == 0 && at == 0);
   const bool folder = archive_entry_filetype(entry) == AE_IFDIR;
   const bool sizeDiffers =
-      archive_entry_size_is_set(entry) && uint64_t(archive_entry_size(entry)) != unpacked;
-  // Another entry than the walk's: the two readers took the archive apart differently.
-  if (folder != directory || (!folder && sizeDiffers)) {
+      archive_entry_size_is_set(entry) && uint64_t(archive_entry_size(entry)) != expected.Unpacked;
+  // Another entry than the walk's: the two readers took the archive apart differently, and
+  // nothing of libarchive's can be trusted to be this entry's.
+  if (!samePlace || folder != expected.Directory || (!folder && sizeDiffers)) {
     broken_ = true;
     return ERAR_BAD_DATA;
   }

@@ -27,9 +27,17 @@ class TLibarchiveRar {
   TLibarchiveRar(const TLibarchiveRar&) = delete;
   TLibarchiveRar& operator=(const TLibarchiveRar&) = delete;
 
+  // What the header walk found of an entry.
+  struct TExpected {
+    size_t Volume;        // where its header is
+    int64_t HeaderStart;  // in that volume
+    uint64_t Unpacked;
+    bool Directory;
+  };
   // Moves to file number `index` (from 0) and checks that libarchive found there what the
-  // header walk did: a folder or not, and the same size. ERAR_SUCCESS, or the failure.
-  int MoveTo(int index, uint64_t unpacked, bool directory);
+  // header walk did: the header at the same place, a folder or not, the same size.
+  // ERAR_SUCCESS, or the failure.
+  int MoveTo(int index, const TExpected& expected);
   // Hands the entry's data to `sink` piece by piece; `sink` answers false to stop.
   // ERAR_SUCCESS, ERAR_CANCELLED, or ERAR_BAD_DATA when libarchive failed (damaged data,
   // a CRC that does not match, a method it lacks).
@@ -39,6 +47,8 @@ class TLibarchiveRar {
   static long ReadCallback(struct archive*, void* self, const void** buffer);
   static int64_t SkipCallback(struct archive*, void* self, int64_t request);
   bool OpenVolume(size_t index);
+  // Where volume `index` begins in the run of bytes libarchive reads.
+  int64_t StreamOffset(size_t index) const;
 
   const std::vector<std::string>& volumes_;
   int64_t start_;

@@ -1,5 +1,6 @@
 #include "formats/rar/RarBlocks.h"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -38,6 +39,7 @@ enum : uint16_t {
   // End-of-archive block.
   kEndNextVolume = 0x0001,
 };
+constexpr uint64_t kMaxSize = uint64_t(INT64_MAX);  // what a file's size can be here
 constexpr int kMainSize = 13;  // the main header's fixed part, all RAR 2's CRC covers
 constexpr int kFileFixed = 32;
 
@@ -217,10 +219,11 @@ THeaderRead TRarBlockReader::OpenRar4() {
 THeaderRead TRarBlockReader::NextRar4(TRarPart& part) {
   for (;;) {
     uint8_t head[7];
-    // Archives before RAR 3 end without an end block: a set goes on where a file does.
+    // Archives before RAR 3 end without an end block: a set goes on where a file does. A
+    // block head cut short is damage.
     if (!Read(pos_, head, 7)) {
       moreVolumes_ = archive_.Volume && lastSplitAfter_;
-      return THeaderRead::End;
+      return pos_ == size_ ? THeaderRead::End : THeaderRead::Bad;
     }
     const uint8_t type = head[2];
     const unsigned flags = GetU16(head + 3);
@@ -257,6 +260,7 @@ THeaderRead TRarBlockReader::NextRar4(TRarPart& part) {
       return THeaderRead::Bad;
     part.Packed = dataSize;
     part.Unpacked = GetU32(&h[11]) | ((flags & kFileLarge) ? uint64_t(GetU32(&h[36])) << 32 : 0);
+    if (part.Unpacked > kMaxSize) return THeaderRead::Bad;
     part.HostOS = h[15];
     part.Crc = GetU32(&h[16]);
     part.DosTime = GetU32(&h[20]);
@@ -359,6 +363,7 @@ namespace {
 
 // The extra records of a file header that the listing shows: encryption, times, links.
 bool ReadFileExtra5(const uint8_t* q, const uint8_t* end, TRarPart& part) {
+  bool keyed = false;
   while (q < end) {
     uint64_t size = 0, type = 0;
     if (!ReadVint(q, end, size) || size == 0 || size > uint64_t(end - q)) return false;
@@ -366,10 +371,18 @@ bool ReadFileExtra5(const uint8_t* q, const uint8_t* end, TRarPart& part) {
     if (!ReadVint(q, recEnd, type)) return false;
     uint64_t flags = 0;
     switch (type) {
-      case 1:  // encryption: with its "MAC" flag the stored CRC is no plain CRC
+      case 1:  // encryption: with its "MAC" flag the stored check values are keyed
         part.Encrypted = true;
         if (!ReadVint(q, recEnd, flags) || !ReadVint(q, recEnd, flags)) return false;
-        if (flags & 0x2) part.HasCrc = false;
+        if (flags & 0x2) part.HasCrc = part.HasBlake2 = false;
+        keyed = flags & 0x2;
+        break;
+      case 2:  // the data's hash: type 0 is BLAKE2sp
+        if (!ReadVint(q, recEnd, flags)) return false;
+        if (flags == 0 && recEnd - q >= 32 && !keyed) {
+          std::memcpy(part.Blake2.data(), q, 32);
+          part.HasBlake2 = true;
+        }
         break;
       case 3:  // times: Unix seconds or Windows file times
         if (!ReadVint(q, recEnd, flags)) return false;
@@ -379,7 +392,7 @@ bool ReadFileExtra5(const uint8_t* q, const uint8_t* end, TRarPart& part) {
             part.UnixTime = GetU32(q);
           } else {
             if (recEnd - q < 8) return false;
-            part.UnixTime = int64_t(GetU64(q) / 10000000) - 11644473600;
+            part.UnixTime = FileTimeToUnix(GetU64(q));
           }
           part.DosTime = UnixToDosDateTime(part.UnixTime);
         }
@@ -401,7 +414,8 @@ bool ReadFileExtra5(const uint8_t* q, const uint8_t* end, TRarPart& part) {
 THeaderRead TRarBlockReader::NextRar5(TRarPart& part) {
   for (;;) {
     TBlock5 b;
-    if (pos_ >= size_) return THeaderRead::End;
+    // RAR 5 always ends with its end block: a volume without one was cut short.
+    if (pos_ >= size_) return THeaderRead::Bad;
     if (ReadBlock5(read_, size_, pos_, b) != THeaderRead::Ok) return THeaderRead::Bad;
     const int64_t blockStart = pos_;
     pos_ = b.DataStart + int64_t(b.DataSize);
@@ -439,6 +453,7 @@ THeaderRead TRarBlockReader::NextRar5(TRarPart& part) {
     if (!part.HasCrc) part.Crc = 0;
     part.Directory = fileFlags & 0x1;
     part.Unpacked = (fileFlags & 0x8) ? 0 : unpacked;
+    if (part.Unpacked > kMaxSize) return THeaderRead::Bad;
     part.Attr = uint32_t(attr);
     part.HostOS = host == 1 ? kHostUnix : kHostWin32;
     part.UnpVer = (compression & 0x3F) == 0 ? 50 : 70;

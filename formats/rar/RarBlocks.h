@@ -5,6 +5,7 @@
 // or hostile volume ends the walk with Bad, never with a read outside what it holds.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -29,8 +30,10 @@ struct TRarPart {
   bool Solid = false;  // decoding goes on from the file before
   uint64_t Packed = 0;
   uint64_t Unpacked = 0;
-  bool HasCrc = true;  // RAR 5 may keep a BLAKE2 hash instead, or a MAC of the CRC
+  bool HasCrc = true;  // RAR 5 may keep a BLAKE2sp hash instead, or a MAC of the CRC
   uint32_t Crc = 0;
+  bool HasBlake2 = false;  // RAR 5's BLAKE2sp hash of the data
+  std::array<uint8_t, 32> Blake2{};
   uint8_t HostOS = kHostMsDos;
   uint8_t UnpVer = 0;     // 15 to 29 for RAR 1.5 to 4.x data, 50 and 70 for RAR 5 and 7
   uint8_t Method = 0x30;  // 0x30 stored to 0x35 best

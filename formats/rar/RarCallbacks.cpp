@@ -1,6 +1,5 @@
 #include "formats/rar/RarCallbacks.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "engine/base/ZipCommon.h"
@@ -15,13 +14,6 @@ namespace fs = std::filesystem;
 
 // The library's name buffers hold at least this many characters.
 constexpr size_t kNameBuffer = 1024;
-
-void PutWide(const std::string& text, wchar_t* buffer, size_t size) {
-  const std::wstring w = text::Utf8ToWide(text);
-  const size_t n = std::min(w.size(), size - 1);
-  std::copy_n(w.begin(), n, buffer);
-  buffer[n] = 0;
-}
 
 }  // namespace
 
@@ -46,7 +38,7 @@ int TRarCallbacks::Answer(unsigned msg, intptr_t p1, intptr_t p2) {
       std::string password;
       if (p2 <= 0 || !Password(password)) return -1;
       // Cut to the library's buffer.
-      PutWide(password, reinterpret_cast<wchar_t*>(p1), size_t(p2));
+      text::Utf8ToWideBuffer(password, reinterpret_cast<wchar_t*>(p1), size_t(p2));
       return 1;
     }
     default:
@@ -59,8 +51,12 @@ int TRarCallbacks::ChangeVolume(wchar_t* name) {
   const std::string proposed = text::WideToUtf8(name, kNameBuffer);
   if (!askForVolumes_) return fs::is_regular_file(proposed) ? 1 : -1;
   std::string chosen = proposed;
-  if (chosen.empty() || !owner_.RequestNextVolume(chosen, ++volume_)) return -1;
-  if (chosen != proposed) PutWide(chosen, name, kNameBuffer);
+  if (chosen.empty() || !owner_.RequestNextVolume(chosen, volume_ + 1)) {
+    volumeRefused_ = true;
+    return -1;
+  }
+  ++volume_;
+  if (chosen != proposed) text::Utf8ToWideBuffer(chosen, name, kNameBuffer);
   return 1;
 }
 

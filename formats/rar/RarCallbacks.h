@@ -25,6 +25,9 @@ class TRarCallbacks {
   // What RARSetCallback is given: this function, with the object as its user data.
   static int Entry(unsigned msg, intptr_t userData, intptr_t p1, intptr_t p2);
 
+  // A volume was asked for and not given: the request said why already.
+  bool VolumeRefused() const { return volumeRefused_; }
+
  protected:
   // Decoded data of the entry being tested; false stops.
   virtual bool Data(const uint8_t* data, size_t size);
@@ -38,7 +41,8 @@ class TRarCallbacks {
   int ChangeVolume(wchar_t* name);
 
   bool askForVolumes_;
-  int volume_ = 1;  // the volumes asked for so far
+  int volume_ = 1;  // the volumes taken so far
+  bool volumeRefused_ = false;
 };
 
 }  // namespace unrar

@@ -15,19 +15,24 @@ namespace {
 
 constexpr uint32_t kDosFolder = 0x10;
 constexpr uint32_t kDosNormal = 0x80;
-constexpr uint32_t kUnixFolderBit = 0x4000;
+constexpr uint32_t kUnixType = 0xF000;
+constexpr uint32_t kUnixFolder = 0x4000;
+constexpr uint32_t kUnixFile = 0x8000;
+constexpr uint32_t kUnixLink = 0xA000;
 
 bool FromUnix(const RARHeaderDataEx& h) { return h.HostOS == rar::kHostUnix; }
 
 }  // namespace
 
-bool HeaderIsDirectory(const RARHeaderDataEx& h) {
-  if (h.Flags & RHDF_DIRECTORY) return true;
-  return FromUnix(h) ? (h.FileAttr & kUnixFolderBit) : (h.FileAttr & kDosFolder);
-}
+bool HeaderIsDirectory(const RARHeaderDataEx& h) { return h.Flags & RHDF_DIRECTORY; }
 
 bool HeaderIsLink(const RARHeaderDataEx& h) {
-  return h.RedirType != 0 || (FromUnix(h) && (h.FileAttr & 0xF000) == 0xA000);
+  return h.RedirType != 0 || (FromUnix(h) && (h.FileAttr & kUnixType) == kUnixLink);
+}
+
+bool HeaderIsSpecial(const RARHeaderDataEx& h) {
+  const uint32_t type = h.FileAttr & kUnixType;
+  return FromUnix(h) && type != 0 && type != kUnixFile && type != kUnixFolder && type != kUnixLink;
 }
 
 std::string HeaderName(const RARHeaderDataEx& h, bool directory) {
@@ -38,7 +43,7 @@ std::string HeaderName(const RARHeaderDataEx& h, bool directory) {
 
 int64_t HeaderUnixTime(const RARHeaderDataEx& h) {
   const uint64_t filetime = (uint64_t(h.MtimeHigh) << 32) | h.MtimeLow;
-  if (filetime) return int64_t(filetime / 10000000) - 11644473600;
+  if (filetime) return FileTimeToUnix(filetime);
   return h.FileTime ? DosDateTimeToUnix(h.FileTime) : -1;
 }
 
@@ -63,9 +68,10 @@ bool WalkRarListing(const TUnrarLibrary& lib, TZipCommon& owner, const std::stri
         e.Name = HeaderName(*header, e.Directory);
         e.Packed = packed;
         e.Unpacked = (uint64_t(header->UnpSizeHigh) << 32) | header->UnpSize;
-        e.Attr = !FromUnix(*header)                    ? header->FileAttr & 0xFFFF
-                 : (header->FileAttr & kUnixFolderBit) ? kDosFolder
-                                                       : kDosNormal;
+        // From a Unix host, only whether it is a folder is told.
+        e.Attr = !FromUnix(*header) ? header->FileAttr & 0xFFFF
+                 : e.Directory      ? kDosFolder
+                                    : kDosNormal;
         if (e.Directory) e.Attr |= kDosFolder;
         e.UnixTime = HeaderUnixTime(*header);
         e.Volume = volume;
@@ -80,7 +86,8 @@ bool WalkRarListing(const TUnrarLibrary& lib, TZipCommon& owner, const std::stri
   }
   if (r == ERAR_END_ARCHIVE) return true;
   const int code = r == ERAR_BAD_DATA ? msg::BadFileHeader : UnrarResultMessage(r);
-  if (code && !quiet && !owner.Cancel()) owner.DoError(archive, "", code, "");
+  if (code && !quiet && !owner.Cancel() && !callbacks.VolumeRefused())
+    owner.DoError(archive, "", code, "");
   return false;
 }
 

@@ -33,6 +33,8 @@ struct TRarListed {
 std::string HeaderName(const RARHeaderDataEx& h, bool directory);
 bool HeaderIsDirectory(const RARHeaderDataEx& h);
 bool HeaderIsLink(const RARHeaderDataEx& h);
+// A device, pipe or socket from a Unix host: neither file, folder nor link.
+bool HeaderIsSpecial(const RARHeaderDataEx& h);
 // -1 when the header holds no time.
 int64_t HeaderUnixTime(const RARHeaderDataEx& h);
 

@@ -1,7 +1,12 @@
 #include "formats/rar/UnRar.h"
 
+#include <cstring>
+#include <cwchar>
+#include <iterator>
 #include <memory>
+#include <optional>
 
+#include "codecs/checksum/Blake2sp.h"
 #include "engine/base/Messages.h"
 #include "engine/extract/EntryPassword.h"
 #include "formats/rar/RarBlocks.h"
@@ -32,21 +37,27 @@ class TUnRar::TCallbacks : public TRarCallbacks {
  public:
   explicit TCallbacks(TUnRar& reader) : TRarCallbacks(reader), reader_(reader) {}
 
-  void Begin(const WideString& name) {
+  // The entry `name` begins; `blake2` when its data has a BLAKE2sp hash to check.
+  void Begin(const WideString& name, bool blake2) {
     name_ = name;
     passwordReported_ = false;
+    blake2_.reset();
+    if (blake2) blake2_.emplace();
   }
   // The password steps already said why no password came.
   bool PasswordReported() const { return passwordReported_; }
+  // Whether the data passed on matches the hash `stored` (true when there was none to check).
+  bool HashMatches(const uint8_t* stored) {
+    return !blake2_ || std::memcmp(blake2_->Final().data(), stored, 32) == 0;
+  }
 
  protected:
   bool Data(const uint8_t* data, size_t size) override {
     reader_.WriteOutput(data, size, TCrcWidth::crc32);
+    if (blake2_) blake2_->Update(data, size);
     return !reader_.Cancel();
   }
   bool Password(std::string& password) override {
-    // Without the event nobody can be asked, whatever password is held.
-    if (!reader_.OnGetPassword) return false;
     const bool found = ObtainPassword(reader_, name_, [&](std::string_view candidate) {
       password = candidate;
       return !candidate.empty();
@@ -59,6 +70,7 @@ class TUnRar::TCallbacks : public TRarCallbacks {
   TUnRar& reader_;
   WideString name_;
   bool passwordReported_ = false;
+  std::optional<TBlake2sp> blake2_;
 };
 
 TUnRar::TUnRar() = default;
@@ -76,7 +88,7 @@ void TUnRar::ExtractEntries() {
   const bool counted = WalkRarListing(
       lib, *this, ArchiveFile(),
       [&](const TRarListed& e) {
-        if (MatchesSpec(e.Name)) {
+        if (Selects(e.Name)) {
           ++matching;
           packed += int64_t(e.Packed);
         }
@@ -95,8 +107,9 @@ void TUnRar::ExtractEntries() {
     if ((r = rar.ReadHeader(*header)) != ERAR_SUCCESS) break;
     if (!ProcessEntry(rar, *header, callbacks)) return;
   }
-  // The end of the archive is where every walk ends, not an error.
-  if (r == ERAR_SUCCESS || r == ERAR_END_ARCHIVE || Cancel()) return;
+  // The end of the archive is where every walk ends, not an error; a volume not given was
+  // reported when it was asked for.
+  if (r == ERAR_SUCCESS || r == ERAR_END_ARCHIVE || Cancel() || callbacks.VolumeRefused()) return;
   const int code = r == ERAR_BAD_DATA ? msg::BadFileHeader : UnrarResultMessage(r);
   if (code) DoError(ArchiveFile(), "", code, "");
 }
@@ -111,9 +124,17 @@ bool TUnRar::ProcessEntry(TUnrarArchive& rar, const RARHeaderDataEx& h, TCallbac
   const bool folder = HeaderIsDirectory(h);
   const WideString name = HeaderName(h, folder);
   if (!MatchesSpec(name)) return skip();
-  if (HeaderIsLink(h)) {
-    // A link could point anywhere: it is listed, never made.
-    if (IsDiskMode()) DoError(name, "a link: links are not made", msg::SkippedFile, "");
+  // What cannot be extracted is said and passed over; a link could point anywhere, so it is
+  // listed, never made.
+  // A name the library had to cut would land under another file's name.
+  const bool nameCut = wcsnlen(h.FileNameW, std::size(h.FileNameW)) + 1 >= std::size(h.FileNameW);
+  const char* why = (h.Flags & RHDF_SPLITBEFORE) ? "the file begins in an earlier volume"
+                    : nameCut && IsDiskMode()    ? "the name is longer than the library passes on"
+                    : HeaderIsLink(h)            ? "a link: links are not made"
+                    : HeaderIsSpecial(h)         ? "not a file or folder"
+                                                 : nullptr;
+  if (why) {
+    if (IsDiskMode() || (h.Flags & RHDF_SPLITBEFORE)) DoError(name, why, msg::SkippedFile, "");
     return skip();
   }
   TUnEntry entry;
@@ -132,14 +153,17 @@ bool TUnRar::ProcessEntry(TUnrarArchive& rar, const RARHeaderDataEx& h, TCallbac
   if (!BuildOutputName(entry) || !PrepareEntry(folder) || folder) return skip();
   const WideString& shown = IsDiskMode() ? OutputName() : name;
   if (IsDiskMode() && !OpenOutput()) return skip();
-  callbacks.Begin(shown);
+  callbacks.Begin(shown, h.HashType == RAR_HASH_BLAKE2);
   const int r = rar.Process(RAR_TEST);
   TakeInput(uint64_t(entry.PackedSize));
   switch (r) {
     case ERAR_SUCCESS:
       FinishFile();
-      // A RAR 5 entry may carry another hash than a CRC; the library checked it.
-      VerifyCRC(TCrcWidth::crc32, h.HashType == RAR_HASH_CRC32 ? h.FileCRC : DataCrc());
+      // A RAR 5 entry may carry a BLAKE2sp hash instead of a CRC, or no check value at all.
+      VerifyCRC(TCrcWidth::crc32, h.HashType == RAR_HASH_CRC32 ? h.FileCRC
+                                  : callbacks.HashMatches(reinterpret_cast<const uint8_t*>(h.Hash))
+                                      ? DataCrc()
+                                      : DataCrc() ^ 1);
       return true;
     case ERAR_BAD_DATA:  // damaged data: the CRC verdict says so
       FinishFile();
@@ -150,7 +174,8 @@ bool TUnRar::ProcessEntry(TUnrarArchive& rar, const RARHeaderDataEx& h, TCallbac
       if (UnrarResultMessage(r) && !(r == ERAR_MISSING_PASSWORD && callbacks.PasswordReported())) {
         // What the library cannot decode is named by the version that wrote it.
         const std::string version = r == ERAR_UNKNOWN_FORMAT
-                                        ? "RAR " + std::to_string(h.UnpVer / 10) + "." +
+                                        ? std::string((h.Flags & RHDF_SOLID) ? "solid " : "") +
+                                              "RAR " + std::to_string(h.UnpVer / 10) + "." +
                                               std::to_string(h.UnpVer % 10) + " data"
                                         : "";
         DoError(shown, version, UnrarResultMessage(r), "");

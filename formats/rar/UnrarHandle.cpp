@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "engine/base/DateTime.h"
 #include "engine/streams/FileStream32.h"
 #include "engine/text/Utf8.h"
 #include "engine/volumes/VolumeNames.h"
@@ -22,14 +23,7 @@ void CopyName(const std::string& name, char (&narrow)[1024], wchar_t (&wide)[102
   const size_t n = std::min(name.size(), sizeof narrow - 1);
   std::memcpy(narrow, name.data(), n);
   narrow[n] = 0;
-  const std::wstring w = text::Utf8ToWide(name);
-  const size_t m = std::min(w.size(), std::size(wide) - 1);
-  std::copy_n(w.begin(), m, wide);
-  wide[m] = 0;
-}
-
-uint64_t FileTimeOf(int64_t unixTime) {
-  return unixTime < -11644473600 ? 0 : uint64_t(unixTime + 11644473600) * 10000000;
+  text::Utf8ToWideBuffer(name, wide, std::size(wide));
 }
 
 bool Exists(const std::string& path) {
@@ -111,8 +105,7 @@ int TUnrarHandle::ChangeVolume() {
   std::string next = NextRarVolume(volumes_.back(), blocks_.Archive().NewNumbering);
   const auto call = [&](intptr_t kind) {
     std::vector<wchar_t> buffer(4096, 0);
-    const std::wstring w = text::Utf8ToWide(next);
-    std::copy_n(w.begin(), std::min(w.size(), buffer.size() - 1), buffer.begin());
+    text::Utf8ToWideBuffer(next, buffer.data(), buffer.size());
     const int answer = Callback(UCM_CHANGEVOLUMEW, intptr_t(buffer.data()), kind);
     next = text::WideToUtf8(buffer.data(), buffer.size());
     return answer != -1;
@@ -148,15 +141,13 @@ int TUnrarHandle::NextPart(rar::TRarPart& part) {
 }
 
 int TUnrarHandle::NextFile(TRecord& record) {
-  for (;;) {
-    if (const int r = NextPart(record.Part); r != ERAR_SUCCESS) return r;
-    // The rest of a file whose beginning is in a volume before the first one opened.
-    if (!record.Part.SplitBefore) break;
-  }
+  if (const int r = NextPart(record.Part); r != ERAR_SUCCESS) return r;
   rar::TRarPart& whole = record.Part;
   record.Volume = volumes_.size() - 1;
   record.Pieces = {{record.Volume, whole.DataStart, whole.Packed}};
-  while (whole.SplitAfter) {
+  // The rest of a file that begins in a volume not read comes as a record of its own, still
+  // marked as split before: a file for libarchive too, but none to extract.
+  while (whole.SplitAfter && !whole.SplitBefore) {
     rar::TRarPart part;
     const int r = NextPart(part);
     if (r == ERAR_END_ARCHIVE ||
@@ -197,9 +188,10 @@ int TUnrarHandle::ReadHeader(RARHeaderDataEx& header) {
   header.Method = p.Method;
   header.FileAttr = p.Attr;
   header.DictSize = p.DictSizeKB;
-  header.HashType = p.HasCrc ? RAR_HASH_CRC32 : RAR_HASH_NONE;
+  header.HashType = p.HasCrc ? RAR_HASH_CRC32 : p.HasBlake2 ? RAR_HASH_BLAKE2 : RAR_HASH_NONE;
+  std::memcpy(header.Hash, p.Blake2.data(), sizeof header.Hash);
   header.RedirType = p.LinkType;
-  const uint64_t mtime = p.UnixTime >= 0 ? FileTimeOf(p.UnixTime) : 0;
+  const uint64_t mtime = p.UnixTime >= 0 ? UnixToFileTime(p.UnixTime) : 0;
   header.MtimeLow = uint32_t(mtime);
   header.MtimeHigh = uint32_t(mtime >> 32);
   return ERAR_SUCCESS;
@@ -214,11 +206,13 @@ int TUnrarHandle::Process(int operation) {
   // This layer writes no files: callers take the data through UCM_PROCESSDATA in test mode.
   if (operation != RAR_TEST) return ERAR_ECREATE;
   const rar::TRarPart& p = current_.Part;
+  if (p.SplitBefore) return ERAR_UNKNOWN;  // its beginning is in a volume before this one
   if (p.Directory || p.LinkType != rar::kLinkNone) return ERAR_SUCCESS;
   if (p.Encrypted) return AskPassword();
   if (p.Method == 0x30) return CopyStored();
-  // libarchive decodes the methods of RAR 2.9 on and RAR 5, not those of RAR 1.5 to 2.
-  if (p.UnpVer < 29) return ERAR_UNKNOWN_FORMAT;
+  // libarchive decodes the methods of RAR 2.9 to 4.x and RAR 5, not those of RAR 1.5 to 2
+  // nor RAR 7's.
+  if (p.Method != 0x30 && (p.UnpVer < 29 || p.UnpVer > 50)) return ERAR_UNKNOWN_FORMAT;
   return Decode();
 }
 
@@ -252,7 +246,7 @@ int TUnrarHandle::CopyStored() {
 int TUnrarHandle::Decode() {
   if (!data_) data_ = std::make_unique<TLibarchiveRar>(volumes_, start_);
   const rar::TRarPart& p = current_.Part;
-  int r = data_->MoveTo(fileIndex_, p.Unpacked, p.Directory);
+  int r = data_->MoveTo(fileIndex_, {current_.Volume, p.HeaderStart, p.Unpacked, p.Directory});
   if (r == ERAR_SUCCESS)
     r = data_->Read([this](const uint8_t* d, size_t n) { return Deliver(d, n); });
   // libarchive before 3.7 reads no solid RAR 3 data.

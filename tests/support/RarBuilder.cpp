@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codecs/checksum/Blake2sp.h"
 #include "codecs/checksum/Crc.h"
 #include "engine/base/Bytes.h"
 
@@ -78,6 +79,66 @@ std::vector<Bytes> BuildRar4(const std::vector<TRarFile>& files, size_t volumeDa
     } while (from < f.data.size());
   }
   EndVolume(out.back(), false);
+  return out;
+}
+
+namespace {
+
+void PutVint(Bytes& out, uint64_t v) {
+  for (; v >= 0x80; v >>= 7) out.push_back(uint8_t(v | 0x80));
+  out.push_back(uint8_t(v));
+}
+
+// A RAR 5 block: CRC-32, header size, then `header` (type, flags, sizes and fields).
+void AppendBlock5(Bytes& out, const Bytes& header) {
+  Bytes size;
+  PutVint(size, header.size());
+  uint32_t crc = Crc32(0, size.data(), size.size());
+  crc = Crc32(crc, header.data(), header.size());
+  const size_t at = out.size();
+  out.resize(at + 4);
+  PutU32(&out[at], crc);
+  out.insert(out.end(), size.begin(), size.end());
+  out.insert(out.end(), header.begin(), header.end());
+}
+
+}  // namespace
+
+Bytes BuildRar5(const std::vector<TRarFile>& files, bool blake2) {
+  Bytes out = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x01, 0x00};
+  AppendBlock5(out, {1, 0, 0});  // main header: no flags
+  for (const TRarFile& f : files) {
+    Bytes extra;
+    if (blake2) {
+      TBlake2sp hash;
+      hash.Update(f.data.data(), f.data.size());
+      const std::array<uint8_t, 32> digest = hash.Final();
+      extra = {34, 2, 0};  // record size, hash record, BLAKE2sp
+      extra.insert(extra.end(), digest.begin(), digest.end());
+    }
+    Bytes h;
+    PutVint(h, 2);                                // file header
+    PutVint(h, 0x2 | (extra.empty() ? 0 : 0x1));  // data area, extra area
+    if (!extra.empty()) PutVint(h, extra.size());
+    PutVint(h, f.data.size());
+    PutVint(h, (f.folder ? 0x1 : 0) | 0x2 | (blake2 ? 0 : 0x4));  // time, CRC
+    PutVint(h, f.data.size());
+    PutVint(h, f.attr);
+    h.resize(h.size() + 4);
+    PutU32(&h[h.size() - 4], 1744622222);
+    if (!blake2) {
+      h.resize(h.size() + 4);
+      PutU32(&h[h.size() - 4], Crc32(0, f.data.data(), f.data.size()));
+    }
+    PutVint(h, 0);  // stored
+    PutVint(h, f.host == 3 ? 1 : 0);
+    PutVint(h, f.name.size());
+    h.insert(h.end(), f.name.begin(), f.name.end());
+    h.insert(h.end(), extra.begin(), extra.end());
+    AppendBlock5(out, h);
+    out.insert(out.end(), f.data.begin(), f.data.end());
+  }
+  AppendBlock5(out, {5, 0, 0});  // end of archive
   return out;
 }
 

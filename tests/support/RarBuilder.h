@@ -25,4 +25,8 @@ struct TRarFile {
 std::vector<Bytes> BuildRar4(const std::vector<TRarFile>& files, size_t volumeData = 0,
                              bool newNumbering = false);
 
+// A RAR 5 archive of stored files in one volume, each checked by its CRC-32 or, with
+// `blake2`, by a BLAKE2sp hash alone.
+Bytes BuildRar5(const std::vector<TRarFile>& files, bool blake2 = false);
+
 }  // namespace qel::test

@@ -30,6 +30,7 @@ struct TFakeFile {
   std::string data;
   std::string password;    // asked for until given
   bool badCrc = false;     // the library's check fails
+  bool error = false;      // the library meets an error of its own before it
   bool newVolume = false;  // the library needs the next volume before this file
 };
 
@@ -85,7 +86,11 @@ bool Listed(const std::string& name) {
 int Run(bool write) {
   char buffer[256];
   std::string password = fake.password;
+  if (Call(fake.init.InfoCallback, 0, nullptr, nullptr, "info") != ACE_CALLBACK_RETURN_OK)
+    return ACE_ERROR_USER;
   for (TFakeFile& f : fake.files) {
+    if (f.error && Call(fake.init.ErrorCallback, 9, &f, nullptr, "error") != ACE_CALLBACK_RETURN_OK)
+      return ACE_ERROR_USER;
     if (f.newVolume) {
       std::strcpy(buffer, "");
       const int a = Call(fake.init.RequestCallback, ACE_CALLBACK_REQUEST_CHANGEVOLUME, nullptr,
@@ -276,6 +281,7 @@ TEST_F(UnAce, HostileNamesAndRenames) {
 }
 
 // A failed check: the file goes, the count drops, and without OnEnd the CRC message says so.
+// The library's own errors are reported and cancel; a cancelled run cancels the library.
 TEST_F(UnAce, VerdictsAndResultCodes) {
   Archive({{"good.txt", "1"}, {"bad.txt", "2", "", true}});
   EXPECT_EQ(Go(out_.Path()), 1);
@@ -302,6 +308,22 @@ TEST_F(UnAce, VerdictsAndResultCodes) {
   }
 }
 
+TEST_F(UnAce, ErrorAndInfoCallbacksCancel) {
+  Archive({{"a.txt", "1"}, {"b.txt", "2", "", false, true}});
+  EXPECT_EQ(Go(""), 1);
+  EXPECT_EQ(fake.trail, (std::vector<std::string>{"info=0", "start=0", "end=0", "error=2"}));
+  EXPECT_EQ(errors_, std::vector<int>{msg::UnknownError});
+  fake.trail.clear();
+  EXPECT_EQ(Go("",
+               [](TUnACE& r) {
+                 r.OnBegin = [&r](TZipCommon&, const WideString&, int, bool&) {
+                   r.SetCancel(true);
+                 };
+               }),
+            0);
+  EXPECT_EQ(fake.trail, (std::vector<std::string>{"info=0", "start=2"}));
+}
+
 TEST_F(UnAce, OverwriteRequestsFollowTheOverwriteRule) {
   Archive({{"a.txt", "new"}});
   for (const TOverwriteMode mode : {TOverwriteMode::omSkip, TOverwriteMode::omOverwrite}) {
@@ -309,10 +331,43 @@ TEST_F(UnAce, OverwriteRequestsFollowTheOverwriteRule) {
     fake.trail.clear();
     Go(out_.Path(), [&](TUnACE& r) { r.OverwriteMode = mode; });
     EXPECT_EQ(ReadFileText(out_ / "a.txt"), mode == TOverwriteMode::omSkip ? "old" : "new");
-    const std::vector<std::string> skipped = {"start=1"};
-    const std::vector<std::string> replaced = {"start=0", "overwrite=0", "end=0"};
+    const std::vector<std::string> skipped = {"info=0", "start=1"};
+    const std::vector<std::string> replaced = {"info=0", "start=0", "overwrite=0", "end=0"};
     EXPECT_EQ(fake.trail, mode == TOverwriteMode::omSkip ? skipped : replaced);
   }
+}
+
+// The library writes to the stored name only: a file kept there under another name's
+// answer stays, a link there is replaced rather than written through, and only the folders
+// the library made are removed after a rename.
+TEST_F(UnAce, WhatTheUserKeepsStays) {
+  Archive({{"a.txt", "new"}, {"keep/sub/r.txt", "3"}});
+  WriteFileText(out_ / "a.txt", "old");
+  fs::create_directory(out_ / "keep");
+  Go(out_.Path(), [&](TUnACE& r) {
+    r.ConfirmOverwrites = true;
+    r.OnFileExists = [](TZipCommon&, const WideString&, WideString& to, TOverwriteMode&) {
+      to = "a (1).txt";
+    };
+    r.OnBegin = [](TZipCommon&, const WideString&, int, bool&) {};
+    r.OnRenameFile = [&](TZipCommon&, const WideString& name, WideString& to) {
+      if (name.ends_with("r.txt")) to = out_ / "else/now.txt";
+    };
+  });
+  EXPECT_EQ(ReadTree(out_.Path()),
+            (Tree{{"a.txt", "old"}, {"keep/", ""}, {"else/", ""}, {"else/now.txt", "3"}}));
+  EXPECT_EQ(errors_, std::vector<int>{msg::SkippedFile});
+
+  TestFolder elsewhere("elsewhere");
+  WriteFileText(elsewhere / "v.txt", "secret");
+  ::chmod((elsewhere / "v.txt").c_str(), 0400);
+  fs::remove(out_ / "a.txt");
+  fs::create_symlink(elsewhere / "v.txt", out_ / "a.txt");
+  Go(out_.Path(), [&](TUnACE& r) { r.OverwriteMode = TOverwriteMode::omOverwrite; });
+  EXPECT_EQ(ReadFileText(elsewhere / "v.txt"), "secret");
+  EXPECT_EQ(fs::status(elsewhere / "v.txt").permissions() & fs::perms::all, fs::perms::owner_read);
+  EXPECT_FALSE(fs::is_symlink(out_ / "a.txt"));
+  EXPECT_EQ(ReadFileText(out_ / "a.txt"), "new");
 }
 
 TEST_F(UnAce, PasswordRequests) {

@@ -84,6 +84,14 @@ TEST_F(RarReader, FilesSplitOverVolumesListOnceAndExtractWhole) {
     EXPECT_EQ(PathsBelow(partial.Path()), (std::set<std::string>{"a.txt"}));
     EXPECT_TRUE(Reported(msg::FileNotFound));
     fs::rename(dir_ / "away", paths[2]);
+
+    // Opened at a later volume, the file begun before it is passed over, said so, and what
+    // follows is whole.
+    TestFolder later("later");
+    errors_.clear();
+    EXPECT_EQ(Extract(paths[2], later.Path()), 1);
+    EXPECT_EQ(PathsBelow(later.Path()), (std::set<std::string>{"c.txt"}));
+    EXPECT_TRUE(Reported(msg::SkippedFile));
     errors_.clear();
   }
 }
@@ -117,15 +125,15 @@ TEST_F(RarReader, AMissingVolumeIsAskedFor) {
 }
 
 TEST_F(RarReader, HostileNamesStayInsideAndLinksAreNeverMade) {
-  const std::vector<TRarFile> files = {{"..\\..\\up.txt", Of("1")},
-                                       {"/abs/root.txt", Of("2")},
-                                       {"dir/../../dots.txt", Of("3")},
-                                       {"link", Of("/etc/passwd"), 3, 0xA1FF},
-                                       {"unixdir", {}, 3, 0x41ED}};
+  const std::vector<TRarFile> files = {
+      {"..\\..\\up.txt", Of("1")},     {"/abs/root.txt", Of("2")},
+      {"dir/../../dots.txt", Of("3")}, {"link", Of("/etc/passwd"), 3, 0xA1FF},
+      {"device", {}, 3, 0x61A4},       {"unixdir", {}, 3, 0x41ED}};
   const std::string archive = Write(BuildRar4(files), "h.rar")[0];
   const TListed listed = ListArchive(archive);
-  EXPECT_EQ(listed.Names(), (std::vector<std::string>{"../../up.txt", "/abs/root.txt",
-                                                      "dir/../../dots.txt", "link", "unixdir/"}));
+  EXPECT_EQ(listed.Names(),
+            (std::vector<std::string>{"../../up.txt", "/abs/root.txt", "dir/../../dots.txt", "link",
+                                      "device", "unixdir/"}));
   TestFolder out("out");
   Extract(archive, out.Path());
   EXPECT_EQ(PathsBelow(out.Path()),
@@ -164,28 +172,52 @@ TEST_F(RarReader, DamageEndsTheWalkCleanly) {
   EXPECT_TRUE(ListArchive(dir_ / "crc.rar").HasError(msg::BadFileHeader));
 }
 
+// RAR 5 entries checked by a CRC or by a BLAKE2sp hash alone: whole ones pass, a damaged
+// byte fails either way, and an archive cut before its end block is damaged.
+TEST_F(RarReader, Rar5ChecksEveryEntryByWhatItCarries) {
+  for (const bool blake2 : {false, true}) {
+    SCOPED_TRACE(blake2 ? "BLAKE2sp" : "CRC-32");
+    Bytes archive = BuildRar5({{"a.txt", Of("alpha")}, {"b.bin", Of(RandomData(3000))}}, blake2);
+    WriteFileBytes(dir_ / "five.rar", archive);
+    errors_.clear();
+    EXPECT_EQ(Extract(dir_ / "five.rar", ""), 2);
+    EXPECT_TRUE(errors_.empty());
+    archive[archive.size() - 100] ^= 1;  // in b.bin's data
+    WriteFileBytes(dir_ / "five.rar", archive);
+    Extract(dir_ / "five.rar", "");
+    EXPECT_EQ(errors_, std::vector<int>{msg::CrcCheckFailed});
+    archive.resize(archive.size() - 3);  // into the end block
+    WriteFileBytes(dir_ / "five.rar", archive);
+    EXPECT_TRUE(ListArchive(dir_ / "five.rar").HasError(msg::BadFileHeader));
+  }
+}
+
 TEST_F(RarReader, EncryptedEntriesAskForThePasswordThenFailWithTheirOwnMessage) {
   const std::string archive =
       Write(BuildRar4({{"secret.txt", Of("xyz"), 2, 0x20, false, true}}), "p.rar")[0];
   EXPECT_TRUE(ListArchive(archive).entries.at(0).Encrypted);
+  // A held or given password is never called wrong: it cannot be tried.
   struct Case {
     const char* what;
-    bool handler, gives;
+    const char* held;
+    bool handler;
     int message;
   };
-  for (const Case& c : {Case{"password set, nobody to ask", false, false, msg::InvalidPassword},
-                        Case{"a password given", true, true, msg::RarEncryptionUnsupported}}) {
+  for (const Case& c :
+       {Case{"a password held, nobody to ask", "held", false, msg::RarEncryptionUnsupported},
+        Case{"none, nobody to ask", "", false, msg::RequiredEventNotAssigned},
+        Case{"a password given", "", true, msg::RarEncryptionUnsupported}}) {
     SCOPED_TRACE(c.what);
     errors_.clear();
     std::vector<std::string> asked;
     EXPECT_EQ(Extract(archive, "",
                       [&](TUnRar& r) {
-                        r.SetPassword(c.handler ? "" : "held");
+                        r.SetPassword(c.held);
                         if (c.handler)
                           r.OnGetPassword = [&](TZipCommon&, const WideString& name, AnsiString& pw,
                                                 TSeedKeyRecord&, TSeedKeyRecord&, bool&) {
                             asked.push_back(name);
-                            pw = c.gives ? "pw" : "";
+                            pw = "pw";
                           };
                       }),
               0);

@@ -157,7 +157,7 @@ TEST_F(RarSamples, LibarchiveReadsAcrossVolumes) {
                                             folder + "rar3-vols.part2.rar",
                                             folder + "rar3-vols.part3.rar"};
   unrar::TLibarchiveRar reader(volumes, 0);
-  ASSERT_EQ(reader.MoveTo(0, 205000, false), unrar::ERAR_SUCCESS);
+  ASSERT_EQ(reader.MoveTo(0, {0, 20, 205000, false}), unrar::ERAR_SUCCESS);
   uint32_t crc = 0;
   uint64_t size = 0;
   ASSERT_EQ(reader.Read([&](const uint8_t* data, size_t n) {
@@ -168,7 +168,7 @@ TEST_F(RarSamples, LibarchiveReadsAcrossVolumes) {
             unrar::ERAR_SUCCESS);
   EXPECT_EQ(size, 205000u);
   EXPECT_EQ(crc, 0x509AD74Cu);
-  EXPECT_EQ(reader.MoveTo(1, 2050, false), unrar::ERAR_SUCCESS);
+  EXPECT_EQ(reader.MoveTo(1, {2, 450, 2050, false}), unrar::ERAR_SUCCESS);
 }
 
 }  // namespace
