@@ -28,7 +28,10 @@ QString ProgramFolder() {
 
 QString SettingsFilePath() {
   const QString beside = ProgramFolder();
-  if (qel::CanCreateFilesIn(beside.toStdString())) return beside + "Settings.ini";
+  // Installed, the folder is the package's, whoever runs the program: even root's settings
+  // go to the configuration folder, or removing the package would leave them behind.
+  const bool installed = beside.endsWith(QStringLiteral("/lib/vorelkit/"));
+  if (!installed && qel::CanCreateFilesIn(beside.toStdString())) return beside + "Settings.ini";
   QString config = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
   if (config.isEmpty()) config = QDir::homePath() + "/.config";
   const QString folder = WithSlash(config) + "vorelkit/";

@@ -10,8 +10,8 @@ namespace vk::app {
 QString ProgramFolder();
 
 // Settings.ini beside the executable, or in $XDG_CONFIG_HOME/vorelkit/ (default
-// ~/.config/vorelkit/) when the executable's folder cannot be written; that folder is
-// created when needed.
+// ~/.config/vorelkit/) when the executable's folder cannot be written or is the installed
+// one (lib/vorelkit/); that folder is created when needed.
 QString SettingsFilePath();
 
 // The language files' folder ("Languages/" beside the executable).

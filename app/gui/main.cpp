@@ -5,10 +5,12 @@
 
 #include <QByteArray>
 #include <iostream>
+#include <string_view>
 #include <vector>
 
 #include "app/core/AboutText.h"
 #include "app/core/AppSettings.h"
+#include "app/core/ProgramHelp.h"
 #include "app/core/StartCommand.h"
 #include "app/gui/Application.h"
 #include "app/gui/MainForm.h"
@@ -57,6 +59,15 @@ void ReleaseStartMessages(QtMessageHandler previous) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Asked of every program on a terminal, and answered without a display.
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    std::cout << vk::app::ProgramHelpText();
+    return 0;
+  }
+  if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    std::cout << vk::app::ProgramVersionText();
+    return 0;
+  }
   UseTerminalWithoutDisplay(argc, argv);
   const QtMessageHandler previous = qInstallMessageHandler(HoldStartMessage);
   vk::gui::TApplication app(argc, argv);
