@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QIcon>
 #include <QSocketNotifier>
 #include <exception>
 #include <iostream>
@@ -22,6 +23,12 @@ void OnEndSignal(int) {
 }  // namespace
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // Every window shows the icon the desktop shows for the program.
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icons/vorelkit-%1.png").arg(size), QSize(size, size));
+  setWindowIcon(icon);
+  setDesktopFileName(QStringLiteral("vorelkit"));
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
   auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
   connect(notifier, &QSocketNotifier::activated, this, [] {

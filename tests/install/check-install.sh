@@ -20,6 +20,8 @@ mkdir in && echo hello >in/a.txt
 "$prefix/bin/vorelkit-cli" --version | grep -q '^vorelkit-cli ' || fail "no version"
 
 if [ "${2:-}" = --with-window ]; then
+  [ -f "$prefix/share/applications/vorelkit.desktop" ] || fail "no desktop entry"
+  [ -f "$prefix/share/icons/hicolor/48x48/apps/vorelkit.png" ] || fail "no icon"
   sed -i 's/^960=.*/960=Read from the installed language file./' \
     "$prefix/lib/vorelkit/Languages/English.lng"
   echo text >plain.txt
