@@ -2,7 +2,10 @@
 
 #include <QtGlobal>
 
+#include <sstream>
+
 #include "engine/base/Version.h"
+#include "engine/text/Roff.h"
 
 namespace vk::app {
 
@@ -26,14 +29,20 @@ const std::vector<TSwitchHelp>& SwitchHelp() {
   return kSwitches;
 }
 
+namespace {
+
+constexpr char kIntroduction[] =
+    "Opens the Vorelkit window, with ARCHIVE when one is named, or runs one job of the\n"
+    "desktop integration without the window. Switches are written with \"/\" or \"-\";\n"
+    "\">\" in a name stands for a space, and \";\" or \"|\" separate names in one parameter.\n";
+
+}  // namespace
+
 std::string ProgramHelpText() {
-  std::string text =
-      "Usage: vorelkit [ARCHIVE]\n"
-      "       vorelkit SWITCH [PARAMETERS]\n\n"
-      "Opens the Vorelkit window, with ARCHIVE when one is named, or runs one job of the\n"
-      "desktop integration without the window. Switches are written with \"/\" or \"-\";\n"
-      "\">\" in a name stands for a space, and \";\" or \"|\" separate names in one parameter.\n\n"
-      "Switches:\n";
+  std::string text = std::string(
+                         "Usage: vorelkit [ARCHIVE]\n"
+                         "       vorelkit SWITCH [PARAMETERS]\n\n") +
+                     kIntroduction + "\nSwitches:\n";
   for (const TSwitchHelp& s : SwitchHelp())
     text += std::string("  ") + s.Switch + "\n      " + s.Meaning + "\n";
   text +=
@@ -46,6 +55,24 @@ std::string ProgramVersionText() {
   std::string text = "vorelkit " + qel::ProgramVersion() + "\nQt " + qVersion();
   for (const auto& [name, version] : qel::EngineLibraries()) text += ", " + name + " " + version;
   return text + "\n";
+}
+
+std::string ProgramManPage() {
+  using qel::text::RoffText;
+  std::ostringstream out;
+  qel::text::WriteManHeading(out, "vorelkit", "the Vorelkit archive manager's window");
+  out << ".SH SYNOPSIS\n.B vorelkit\n[\\fIARCHIVE\\fR]\n.br\n.B vorelkit\n\\fISWITCH\\fR "
+         "[\\fIPARAMETERS\\fR]\n.SH DESCRIPTION\n";
+  qel::text::WriteRoffParagraphs(out, kIntroduction);
+  out << ".SH SWITCHES\n";
+  for (const TSwitchHelp& s : SwitchHelp())
+    out << ".TP\n.B " << RoffText(s.Switch, true) << "\n" << RoffText(s.Meaning) << "\n";
+  out << ".TP\n.B \\-\\-version\nshow the version and the libraries the program uses\n"
+         ".TP\n.B \\-\\-help\nshow the switches\n"
+         ".SH FILES\n.TP\n.I ~/.config/vorelkit/Settings.ini\nthe settings of an installed "
+         "program ($XDG_CONFIG_HOME/vorelkit when that is set)\n"
+         ".SH \"SEE ALSO\"\n.BR vorelkit\\-cli (1)\n";
+  return out.str();
 }
 
 }  // namespace vk::app

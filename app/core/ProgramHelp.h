@@ -22,4 +22,7 @@ std::string ProgramHelpText();
 // "vorelkit VERSION" and the libraries, as `vorelkit-cli --version` gives them.
 std::string ProgramVersionText();
 
+// The window program's manual page (man(7)), from the same switches.
+std::string ProgramManPage();
+
 }  // namespace vk::app

@@ -18,10 +18,13 @@ mkdir in && echo hello >in/a.txt
 "$prefix/bin/vorelkit-cli" list --tsv x.zip | grep -q '^in/a.txt	6	' || fail "listing differs"
 "$prefix/bin/vorelkit-cli" sfx x.zip >/dev/null || fail "no self-extractor: the stub was not found"
 "$prefix/bin/vorelkit-cli" --version | grep -q '^vorelkit-cli ' || fail "no version"
+[ -f "$prefix/share/man/man1/vorelkit-cli.1.gz" ] || fail "no manual page"
+[ -f "$prefix/share/bash-completion/completions/vorelkit-cli" ] || fail "no completion"
 
 if [ "${2:-}" = --with-window ]; then
   [ -f "$prefix/share/applications/vorelkit.desktop" ] || fail "no desktop entry"
   [ -f "$prefix/share/icons/hicolor/48x48/apps/vorelkit.png" ] || fail "no icon"
+  [ -f "$prefix/share/man/man1/vorelkit.1.gz" ] || fail "no manual page for the window"
   sed -i 's/^960=.*/960=Read from the installed language file./' \
     "$prefix/lib/vorelkit/Languages/English.lng"
   echo text >plain.txt
