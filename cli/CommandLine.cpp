@@ -15,13 +15,7 @@ void PrintOverview(std::ostream& out) {
 }
 
 void PrintVersion(std::ostream& out) {
-  out << "vorelkit-cli " << qel::ProgramVersion() << "\n";
-  const char* separator = "";
-  for (const auto& [name, version] : qel::EngineLibraries()) {
-    out << separator << name << " " << version;
-    separator = ", ";
-  }
-  out << "\n";
+  out << "vorelkit-cli " << qel::ProgramVersion() << "\n" << qel::EngineLibraries() << "\n";
 }
 
 void PrintCommandHelp(const Command& c, std::ostream& out) {

@@ -1,7 +1,5 @@
 #include "app/core/AboutText.h"
 
-#include <QStringList>
-
 #include "app/core/Translation.h"
 #include "engine/base/Version.h"
 
@@ -10,11 +8,9 @@ namespace vk::app {
 QString ProgramVersion() { return QString::fromStdString(qel::ProgramVersion()); }
 
 QString AboutText() {
-  QStringList libraries{QStringLiteral("Qt ") + qVersion()};
-  for (const auto& [name, version] : qel::EngineLibraries())
-    libraries << QString::fromStdString(name + ' ' + version);
-  QString text = QStringLiteral("Vorelkit ") + ProgramVersion() + QStringLiteral("\nLibraries: ") +
-                 libraries.join(QStringLiteral(", "));
+  QString text = QStringLiteral("Vorelkit ") + ProgramVersion() +
+                 QStringLiteral("\nLibraries: Qt ") + qVersion() + QStringLiteral(", ") +
+                 QString::fromStdString(qel::EngineLibraries());
   if (const std::optional<QString> translation = AboutTranslationText())
     text += QStringLiteral("\n\n") + *translation;
   return text;

@@ -52,9 +52,8 @@ std::string ProgramHelpText() {
 }
 
 std::string ProgramVersionText() {
-  std::string text = "vorelkit " + qel::ProgramVersion() + "\nQt " + qVersion();
-  for (const auto& [name, version] : qel::EngineLibraries()) text += ", " + name + " " + version;
-  return text + "\n";
+  return "vorelkit " + qel::ProgramVersion() + "\nQt " + qVersion() + ", " +
+         qel::EngineLibraries() + "\n";
 }
 
 std::string ProgramManPage() {

@@ -8,11 +8,11 @@ namespace qel {
 
 std::string ProgramVersion() { return VK_VERSION; }
 
-std::vector<std::pair<std::string, std::string>> EngineLibraries() {
+std::string EngineLibraries() {
   // libbz2 reports "1.0.8, 13-Jul-2019": the version is what comes before the comma.
-  std::string bzip2 = BZ2_bzlibVersion();
-  bzip2 = bzip2.substr(0, bzip2.find(','));
-  return {{"zlib", zlibVersion()}, {"libdeflate", LIBDEFLATE_VERSION_STRING}, {"libbz2", bzip2}};
+  const std::string bzip2 = BZ2_bzlibVersion();
+  return std::string("zlib ") + zlibVersion() + ", libdeflate " + LIBDEFLATE_VERSION_STRING +
+         ", libbz2 " + bzip2.substr(0, bzip2.find(','));
 }
 
 }  // namespace qel

@@ -3,14 +3,13 @@
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace qel {
 
 std::string ProgramVersion();
 
-// Name and version of each library the engine links, as the library reports itself.
-std::vector<std::pair<std::string, std::string>> EngineLibraries();
+// The libraries the engine links, each with its version as it reports it:
+// "zlib 1.2.13, libdeflate 1.14, libbz2 1.0.8".
+std::string EngineLibraries();
 
 }  // namespace qel

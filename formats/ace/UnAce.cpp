@@ -69,7 +69,7 @@ TUnACE::~TUnACE() = default;
 std::string TUnACE::FileList() const {
   if (FileSpec.empty()) return "*";
   std::string list;
-  for (const std::string& spec : FileSpec) list += spec + '\r';
+  for (const std::string& mask : FileSpec) list += mask + '\r';
   return list;
 }
 

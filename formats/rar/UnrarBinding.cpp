@@ -54,7 +54,8 @@ TUnrarArchive::TUnrarArchive(const TUnrarLibrary& lib, const std::string& name, 
   data.ArcNameW = wide.data();
   data.OpenMode = mode;
   handle_ = lib_.OpenArchiveEx(&data);
-  result_ = handle_ ? int(data.OpenResult) : (data.OpenResult ? int(data.OpenResult) : ERAR_EOPEN);
+  // A library that gives no handle without saying why could not open the file.
+  result_ = handle_ || data.OpenResult ? int(data.OpenResult) : ERAR_EOPEN;
   flags_ = data.Flags;
   if (handle_ && result_ != ERAR_SUCCESS) {
     lib_.CloseArchive(handle_);
